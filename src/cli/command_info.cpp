@@ -1,0 +1,69 @@
+// quillon-cli info FILE: the header read and the track table.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "core/display_text.h"
+
+namespace quillon::cli {
+namespace {
+
+size_t DisplayWidth(const std::string& text) {
+    size_t width = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++width;
+    return width;
+}
+
+std::string Pad(const std::string& text, size_t width) {
+    const size_t have = DisplayWidth(text);
+    return have >= width ? text : text + std::string(width - have, ' ');
+}
+
+void PrintTrackTable(const TrackTable& tracks, const Host& host) {
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"#", host.Tr("тип"), host.Tr("описание"), host.Tr("язык"), "def"});
+    for (const Track& t : tracks)
+        rows.push_back({t.numberText, t.typeText, Utf8ToAnsiText(t.description), t.language, t.defaultMark});
+    std::vector<size_t> widths(5, 0);
+    for (const auto& row : rows)
+        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    for (const auto& row : rows) {
+        std::string line;
+        for (size_t c = 0; c < row.size(); ++c) line += c + 1 < row.size() ? Pad(row[c], widths[c] + 2) : row[c];
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        std::printf("%s\n", line.c_str());
+    }
+}
+
+}  // namespace
+
+int RunInfo(const std::vector<std::string>& args, TerminalHost& host) {
+    const Command& self = Commands()[0];
+    std::string bad;
+    const auto parsed = Arguments::Parse(args, {"--help"}, {}, bad);
+    if (!parsed) return UsageError(self, host, bad);
+    if (parsed->Has("--help")) {
+        PrintUsage(self, host, stdout);
+        return kExitOk;
+    }
+    if (parsed->Operands().size() != 1) return UsageError(self, host, parsed->Operands().empty() ? "" : parsed->Operands()[1]);
+
+    Document doc;
+    doc.sourcePath = parsed->Operands()[0];
+    const OpenOutcome outcome = ReadHeader(doc, host);
+    if (!outcome.opened) {
+        ExplainOpenFailure(doc.sourcePath, host);
+        return kExitUsage;
+    }
+    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return kExitFailed;
+
+    if (doc.tatra.empty()) std::printf("%s\n", host.Tr("треки не найдены").c_str());
+    else PrintTrackTable(doc.tatra, host);
+    std::printf("%s %s\n", host.Tr("типы блоков:").c_str(), doc.blockTypeText.c_str());
+    return outcome.scan == ScanResult::Stopped ? kExitInterrupted : kExitOk;
+}
+
+}  // namespace quillon::cli

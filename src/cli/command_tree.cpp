@@ -1,0 +1,44 @@
+// quillon-cli tree FILE [--quick]: the structure tree as indented text.
+#include <cstdio>
+#include <string>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "reader/node_text.h"
+
+namespace quillon::cli {
+
+int RunTree(const std::vector<std::string>& args, TerminalHost& host) {
+    const Command& self = Commands()[2];
+    std::string bad;
+    const auto parsed = Arguments::Parse(args, {"--help", "--quick"}, {}, bad);
+    if (!parsed) return UsageError(self, host, bad);
+    if (parsed->Has("--help")) {
+        PrintUsage(self, host, stdout);
+        return kExitOk;
+    }
+    if (parsed->Operands().size() != 1) return UsageError(self, host, parsed->Operands().empty() ? "" : parsed->Operands()[1]);
+
+    // The tree goes to stdout, the log lines to stderr.
+    TerminalHost logToStderr(stderr);
+    logToStderr.setLanguage(host.language());
+    Document doc;
+    doc.sourcePath = parsed->Operands()[0];
+    const bool full = !parsed->Has("--quick");
+    const OpenOutcome outcome = CheckContainer(doc, logToStderr, full);
+    if (!outcome.opened) {
+        ExplainOpenFailure(doc.sourcePath, host);
+        return kExitUsage;
+    }
+    std::string line;
+    for (size_t i = 0; i < doc.lista.size(); ++i) {
+        const Tbrick& row = doc.lista[i];
+        line.assign(static_cast<size_t>(row.depth > 0 ? row.depth : 0), '\t');
+        line += NodeText(row);
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return ScanExitStatus(outcome.scan);
+}
+
+}  // namespace quillon::cli

@@ -1,0 +1,69 @@
+#include "cli/commands.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace quillon::cli {
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"info", "заголовок файла и список треков",
+         "quillon-cli info ФАЙЛ\r\nЧитает заголовок файла (до первого кластера) и выводит треки: номер, тип, описание, "
+         "язык, признак трека по умолчанию.",
+         RunInfo},
+        {"check", "проверка контейнера",
+         "quillon-cli check ФАЙЛ [--quick]\r\nПроверяет структуру контейнера и выводит строки журнала.\r\n"
+         "  --quick  быстрая проверка: без содержимого кластеров, Cues и SeekHead\r\n"
+         "Код возврата: 0 ошибок нет, 1 ошибка в файле, 2 ошибка вызова или открытия файла.",
+         RunCheck},
+        {"tree", "дерево элементов файла",
+         "quillon-cli tree ФАЙЛ [--quick]\r\nВыводит по строке на элемент в порядке файла, с отступом табуляцией по "
+         "глубине.\r\n  --quick  быстрая проверка: без содержимого кластеров, Cues и SeekHead",
+         RunTree},
+    };
+    return commands;
+}
+
+namespace {
+
+// Texts are stored with CR LF line breaks; a terminal wants LF.
+std::string TerminalLines(std::string text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out.push_back(text[i]);
+    return out;
+}
+
+}  // namespace
+
+void PrintUsage(const Command& command, const Host& host, std::FILE* stream) {
+    std::fprintf(stream, "%s\n", TerminalLines(host.Tr(command.usage)).c_str());
+    std::fprintf(stream, "%s\n", host.Tr("  --lang rus|eng  язык сообщений (по умолчанию rus)").c_str());
+}
+
+int UsageError(const Command& command, const Host& host, const std::string& what) {
+    std::fprintf(stderr, "quillon-cli %s: %s %s\n", command.name, host.Tr("неверный аргумент:").c_str(), what.c_str());
+    PrintUsage(command, host, stderr);
+    return kExitUsage;
+}
+
+void ExplainOpenFailure(const std::string& path, const Host& host) {
+    struct stat st {};
+    const char* reason = "файл занят другим приложением";
+    if (::stat(path.c_str(), &st) != 0) reason = errno == ENOENT ? "файл не найден" : "нет доступа к файлу";
+    else if (!S_ISREG(st.st_mode)) reason = "это не обычный файл";
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), host.Tr(reason).c_str());
+}
+
+int ScanExitStatus(ScanResult result) {
+    switch (result) {
+        case ScanResult::Ok: return kExitOk;
+        case ScanResult::Stopped: return kExitInterrupted;
+        default: return kExitFailed;
+    }
+}
+
+}  // namespace quillon::cli

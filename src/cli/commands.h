@@ -1,0 +1,40 @@
+// The commands of quillon-cli. Each one parses its own arguments and returns
+// the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/terminal_host.h"
+#include "core/document.h"
+#include "reader/open_file.h"
+
+namespace quillon::cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+struct Command {
+    const char* name;
+    const char* summary;  // one line, Russian (looked up for English)
+    const char* usage;    // the usage text, Russian (looked up for English)
+    int (*run)(const std::vector<std::string>& args, TerminalHost& host);
+};
+
+const std::vector<Command>& Commands();
+
+int RunInfo(const std::vector<std::string>& args, TerminalHost& host);
+int RunCheck(const std::vector<std::string>& args, TerminalHost& host);
+int RunTree(const std::vector<std::string>& args, TerminalHost& host);
+
+// Shared by the commands.
+void PrintUsage(const Command& command, const Host& host, std::FILE* stream);
+int UsageError(const Command& command, const Host& host, const std::string& what);
+// Tells on stderr why the file could not be opened.
+void ExplainOpenFailure(const std::string& path, const Host& host);
+// Exit status of a finished container scan.
+int ScanExitStatus(ScanResult result);
+
+}  // namespace quillon::cli

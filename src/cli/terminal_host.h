@@ -1,0 +1,39 @@
+// The Host of the command-line front: log lines to a stream, progress on
+// stderr only when stderr is a terminal, Ctrl-C as the stop request.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+
+#include "core/host.h"
+
+namespace quillon::cli {
+
+class TerminalHost : public Host {
+public:
+    explicit TerminalHost(std::FILE* logStream = stdout);
+    ~TerminalHost() override;
+
+    void ProgressShow(uint64_t maximum) override;
+    void ProgressTo(uint64_t position) override;
+    void ProgressHide() override;
+    bool StopRequested() override;
+    void ClearStop() override;
+
+    // Installs the Ctrl-C handler that turns an interrupt into a stop request.
+    static void CatchInterrupt();
+
+protected:
+    void logLine(const std::string& line) override;
+
+private:
+    void EraseProgress();
+
+    std::FILE* log_;
+    bool showProgress_;
+    bool progressShown_ = false;
+    uint64_t maximum_ = 0;
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+}  // namespace quillon::cli

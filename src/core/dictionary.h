@@ -1,0 +1,43 @@
+// The element dictionary: every EBML/Matroska element the program knows, with
+// its name, ID, kind and how its value is shown.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace quillon {
+
+// One dictionary row.
+struct Telement {
+    const char* name;     // name shown in the tree and used by every name lookup
+    const char* idHex;    // ID bytes (marker bits included) as upper-case hex text
+    char kind;            // 'c' container, 'e' element
+    char valueType;       // 'u','i','f','s','d','h', or 0 for no decoded value
+};
+
+// Rows 0..215 are the fixed rows; the rows after them come from the current
+// Matroska schema.
+inline constexpr int kFixedDictionaryRows = 216;
+
+int DictionarySize();
+const Telement& DictionaryRow(int row);
+
+// Row index of the element whose ID begins `bytes`, or -1 when the ID is not
+// in the dictionary. `available` is how many bytes may be looked at.
+int FindElementRow(const uint8_t* bytes, size_t available);
+
+// The same lookup by the numeric ID (marker bits included).
+int FindElementById(uint32_t id);
+
+// Numeric ID of a dictionary row (marker bits included).
+uint32_t DictionaryId(int row);
+
+// First row with that name, or -1.
+int FindDictionaryRowByName(std::string_view name);
+
+// True for the IDs that can only stand directly in a Segment (or at the top):
+// an element of unknown size ends where one of these begins.
+bool IsTopLevelId(uint32_t id);
+
+}  // namespace quillon

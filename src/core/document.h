@@ -1,0 +1,34 @@
+// The state of the open document: everything a command reads or changes,
+// owned by the front and passed by reference. Replaced on every open.
+#pragma once
+
+#include <string>
+
+#include "core/element_list.h"
+#include "core/track.h"
+
+namespace quillon {
+
+// How far the open file has been read.
+enum class ReadState : char {
+    Nothing = 0,
+    Header = 't',        // header read
+    QuickTree = 'h',     // quick container scan with tree
+    FullTree = 'f',      // full container scan with tree
+    FullNoTree = 'r',    // full scan done for a save, tree not built yet
+};
+
+struct Document {
+    std::string sourcePath;   // the name in the file-name edit
+    tabrick lista;
+    TrackTable tatra;
+    ReadState readState = ReadState::Nothing;
+    std::string blockTypeText = "...";  // which block types the file uses
+    bool simpleBlockAllowed = true;     // false when the video uses forward references
+
+    // The twins of a file opened for track import.
+    tabrick importLista;
+    TrackTable importTatra;
+};
+
+}  // namespace quillon

@@ -1,0 +1,60 @@
+#include "core/element_list.h"
+
+#include <cstring>
+
+namespace quillon {
+
+std::string Tblock::lacingText() const {
+    static const char* const kTexts[] = {"00", "01", "10", "11"};
+    return kTexts[lacing()];
+}
+
+const char* Tbrick::name() const {
+    return element == kPseudoClusters ? "clusters ... " : DictionaryRow(element).name;
+}
+
+const char* Tbrick::idHex() const { return element == kPseudoClusters ? "" : DictionaryRow(element).idHex; }
+
+char Tbrick::kind() const { return element == kPseudoClusters ? 'e' : DictionaryRow(element).kind; }
+
+uint32_t Tbrick::idLength() const {
+    return element == kPseudoClusters ? 0 : static_cast<uint32_t>(std::strlen(idHex()) / 2);
+}
+
+bool Tbrick::isBlock() const {
+    if (element == kPseudoClusters) return false;
+    const uint32_t id = DictionaryId(element);
+    return id == 0xA1 || id == 0xA3 || id == 0xAF;
+}
+
+tabrick& tabrick::operator=(const tabrick& other) {
+    if (this == &other) return *this;
+    clear();
+    for (size_t i = 0; i < other.size_; ++i) push_back() = other[i];
+    return *this;
+}
+
+void tabrick::clear() {
+    chunks_.clear();
+    size_ = 0;
+}
+
+Tbrick& tabrick::push_back() {
+    if ((size_ >> kChunkBits) == chunks_.size()) chunks_.push_back(std::make_unique<Tbrick[]>(kChunkRows));
+    Tbrick& row = (*this)[size_++];
+    row = Tbrick{};
+    return row;
+}
+
+void tabrick::pop_back() {
+    if (size_ > 0) truncate(size_ - 1);
+}
+
+void tabrick::truncate(size_t count) {
+    if (count >= size_) return;
+    for (size_t i = count; i < size_; ++i) (*this)[i] = Tbrick{};
+    size_ = count;
+    chunks_.resize((size_ + kChunkRows - 1) >> kChunkBits);
+}
+
+}  // namespace quillon

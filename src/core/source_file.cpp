@@ -1,0 +1,109 @@
+#include "core/source_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace quillon {
+
+SourceFile::~SourceFile() { Close(); }
+
+bool SourceFile::Open(const std::string& path) {
+    Close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = static_cast<uint64_t>(st.st_size);
+    path_ = path;
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    ResetReadCache();
+    return true;
+}
+
+void SourceFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+    ResetReadCache();
+}
+
+void SourceFile::ResetReadCache() {
+    cacheStart_ = 0;
+    cacheFilled_ = 0;
+}
+
+bool SourceFile::ReadDirect(uint64_t position, size_t count, uint8_t* out) {
+    size_t done = 0;
+    while (done < count) {
+        const uint64_t at = position + done;
+        if (at >= size_) break;
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(count - done, size_ - at));
+        const ssize_t got = ::pread(fd_, out + done, want, static_cast<off_t>(at));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) break;  // the file shrank under us
+        done += static_cast<size_t>(got);
+    }
+    std::memset(out + done, 0, count - done);
+    return true;
+}
+
+bool SourceFile::Fill(uint64_t position) {
+    if (cache_.size() != kCacheSize) cache_.resize(kCacheSize);
+    cacheStart_ = position;
+    cacheFilled_ = 0;
+    if (position >= size_) return true;
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(kCacheSize, size_ - position));
+    size_t done = 0;
+    while (done < want) {
+        const ssize_t got = ::pread(fd_, cache_.data() + done, want - done, static_cast<off_t>(position + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            cacheFilled_ = 0;
+            return false;
+        }
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    cacheFilled_ = done;
+    return true;
+}
+
+bool SourceFile::ReadInto(uint64_t position, size_t count, uint8_t* out) {
+    if (fd_ < 0) return false;
+    if (count == 0) return true;
+    if (count > kCacheSize) return ReadDirect(position, count, out);
+    const bool inside = position >= cacheStart_ && position - cacheStart_ + count <= cacheFilled_;
+    if (!inside) {
+        // A range that starts in the cache but runs past the end of the file
+        // needs no refill: the missing bytes are zero, not stale.
+        const bool pastEnd = position >= cacheStart_ && position - cacheStart_ <= cacheFilled_ &&
+                             cacheStart_ + cacheFilled_ >= size_;
+        if (!pastEnd && !Fill(position)) return false;
+    }
+    const uint64_t offset = position - cacheStart_;
+    const size_t available = offset < cacheFilled_ ? std::min<size_t>(count, cacheFilled_ - offset) : 0;
+    if (available) std::memcpy(out, cache_.data() + offset, available);
+    std::memset(out + available, 0, count - available);
+    return true;
+}
+
+bool SourceFile::ReadAt(uint64_t position, size_t count, std::vector<uint8_t>& out) {
+    out.resize(count);
+    return ReadInto(position, count, out.data());
+}
+
+}  // namespace quillon

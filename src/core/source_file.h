@@ -1,0 +1,51 @@
+// The source file: positional reads through a read-ahead cache.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+class SourceFile {
+public:
+    static constexpr size_t kCacheSize = 2048000;
+
+    SourceFile() = default;
+    ~SourceFile();
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+
+    // Opens the file for reading and records its size; empties the cache.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    uint64_t Size() const { return size_; }
+    const std::string& Path() const { return path_; }
+
+    // Reads `count` bytes at `position` into `out` (resized to exactly
+    // `count`). Bytes past the end of the file read as zero; a read larger
+    // than the cache goes straight to the file. False when the file is not
+    // open or the read fails.
+    bool ReadAt(uint64_t position, size_t count, std::vector<uint8_t>& out);
+
+    // The same into caller memory.
+    bool ReadInto(uint64_t position, size_t count, uint8_t* out);
+
+    // Forgets the cached bytes.
+    void ResetReadCache();
+
+private:
+    bool Fill(uint64_t position);
+    bool ReadDirect(uint64_t position, size_t count, uint8_t* out);
+
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    std::string path_;
+    std::vector<uint8_t> cache_;
+    uint64_t cacheStart_ = 0;
+    size_t cacheFilled_ = 0;  // bytes of the file held, starting at cacheStart_
+};
+
+}  // namespace quillon

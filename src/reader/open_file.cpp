@@ -1,0 +1,67 @@
+#include "reader/open_file.h"
+
+#include "core/source_file.h"
+#include "reader/track_table.h"
+
+namespace quillon {
+namespace {
+
+void ResetDocument(Document& doc) {
+    doc.lista.clear();
+    doc.tatra.clear();
+    doc.readState = ReadState::Nothing;
+    doc.blockTypeText = "...";
+    doc.simpleBlockAllowed = true;
+}
+
+bool OpenSource(SourceFile& source, const Document& doc, Host& host) {
+    if (source.Open(doc.sourcePath)) return true;
+    host.AddLog("• ошибка открытия файла");
+    return false;
+}
+
+}  // namespace
+
+OpenOutcome CheckContainer(Document& doc, Host& host, bool full) {
+    ResetDocument(doc);
+    OpenOutcome outcome;
+    SourceFile source;
+    if (!OpenSource(source, doc, host)) return outcome;
+    outcome.opened = true;
+
+    const ScanOutcome scan = ReadStruct(source, host, doc.lista, full);
+    outcome.scan = scan.result;
+    host.ProgressHide();
+    if (scan.result == ScanResult::Stopped) {
+        doc.lista.clear();
+        host.AddLog("• операция прервана");
+        return outcome;
+    }
+    if (scan.result == ScanResult::Ok) {
+        doc.simpleBlockAllowed = scan.videoCheck != 1;
+        doc.blockTypeText = scan.blockTypeText;
+    }
+    FillTrackList(doc.lista, doc.tatra);
+    return outcome;
+}
+
+void FinishContainerCheck(Document& doc, Host& host, bool full) {
+    if (full) host.AddLog("• операция завершена");
+    doc.readState = full ? ReadState::FullTree : ReadState::QuickTree;
+}
+
+OpenOutcome ReadHeader(Document& doc, Host& host) {
+    ResetDocument(doc);
+    OpenOutcome outcome;
+    SourceFile source;
+    if (!OpenSource(source, doc, host)) return outcome;
+    outcome.opened = true;
+    outcome.scan = ReadTracks(source, host, doc.lista);
+    host.ProgressHide();
+    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return outcome;
+    FillTrackList(doc.lista, doc.tatra);
+    doc.readState = ReadState::Header;
+    return outcome;
+}
+
+}  // namespace quillon

@@ -1,0 +1,59 @@
+#include "reader/track_table.h"
+
+#include "export/format_tags.h"
+#include "reader/element_queries.h"
+
+namespace quillon {
+
+const char* TrackTypeName(uint64_t trackType) {
+    switch (trackType) {
+        case 1: return "VIDEO";
+        case 2: return "AUDIO";
+        case 3: return "COMPLEX";
+        case 16: return "LOGO";
+        case 17: return "SUBTITLES";
+        case 18: return "BUTTONS";
+        case 32: return "CONTROL";
+        default: return "UNKNOWN";
+    }
+}
+
+std::string JoinComma(const std::string& first, const std::string& second) {
+    if (first.empty()) return second;
+    if (second.empty()) return first;
+    return first + ", " + second;
+}
+
+void FillTrackList(const tabrick& list, TrackTable& tracks) {
+    tracks.clear();
+    for (int e = FindFirstByName(list, "TrackEntry"); e >= 0; e = FindNextByName(list, "TrackEntry", e)) {
+        Track track;
+        const int numberRow = FindChildElement(list, "TrackNumber", e);
+        track.numberText = numberRow >= 0 ? list[numberRow].valueText : "?";
+
+        const std::string type = FindChildValue(list, "TrackType", e).substr(0, 2);
+        track.typeText = type == "01" ? "VIDEO" : type == "02" ? "AUDIO" : type == "11" ? "SUBTITLES" : "UNKNOWN";
+
+        const std::string codec = FindChildValue(list, "CodecID", e);
+        const std::string name = FindChildValue(list, "Name", e);
+        if (track.typeText == "VIDEO") {
+            std::string description;
+            const int video = FindChildElement(list, "Video", e);
+            if (video >= 0)
+                description = FindChildValue(list, "PixelWidth", video) + "x" + FindChildValue(list, "PixelHeight", video);
+            track.description = JoinComma(JoinComma(description, codec), name);
+        } else if (track.typeText != "UNKNOWN") {
+            track.description = JoinComma(codec, name);
+            if (track.typeText == "AUDIO") track.formatTag = acFormatTag(codec);
+        }
+        if (track.typeText != "UNKNOWN") {
+            track.language = FindChildValue(list, "Language", e);
+            if (FindChildValue(list, "FlagDefault", e) == "1") track.defaultMark = "y";
+        }
+        track.selectMark = "y";
+        track.entryIndex = static_cast<uint32_t>(e);
+        tracks.push_back(std::move(track));
+    }
+}
+
+}  // namespace quillon
