@@ -1,0 +1,285 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "core/dictionary.h"
+#include "support/scan_helpers.h"
+
+namespace quillon::test {
+namespace {
+
+constexpr uint32_t kSeekHead = 0x114D9B74, kInfo = 0x1549A966, kTracks = 0x1654AE6B, kCluster = 0x1F43B675,
+                   kCues = 0x1C53BB6B, kTags = 0x1254C367, kTag = 0x7373, kVoid = 0xEC, kTimecode = 0xE7,
+                   kBlockGroup = 0xA0, kBlock = 0xA1, kReferenceBlock = 0xFB, kBlockDuration = 0x9B,
+                   kCuePoint = 0xBB, kCueTime = 0xB3, kSeek = 0x4DBB, kSeekId = 0x53AB, kVideo = 0xE0,
+                   kPixelHeight = 0xBA, kTimecodeScale = 0x2AD7B1, kTrackEntry = 0xAE;
+// A valid two-byte EBML ID that no dictionary row has.
+constexpr uint32_t kUnknownId = 0x4FAB;
+
+ByteVec Info() { return Master(kInfo, {Uint(kTimecodeScale, 1000000), Float(0x4489, 5023.9)}); }
+ByteVec Tracks() {
+    return Master(kTracks, {TrackEntry(1, 1, "V_MPEG4/ISO/AVC", {Master(kVideo, {Uint(0xB0, 320), Uint(kPixelHeight, 240)})}),
+                            TrackEntry(2, 2, "A_AC3")});
+}
+ByteVec Cluster(uint64_t time, const std::vector<ByteVec>& blocks) {
+    std::vector<ByteVec> children = {Uint(kTimecode, time)};
+    children.insert(children.end(), blocks.begin(), blocks.end());
+    return MasterOf(kCluster, children);
+}
+ByteVec SeekHead() { return Master(kSeekHead, {Master(kSeek, {Binary(kSeekId, {0x15, 0x49, 0xA9, 0x66}), Uint(0x53AC, 0)})}); }
+ByteVec Cues() { return Master(kCues, {Master(kCuePoint, {Uint(kCueTime, 0)})}); }
+
+ByteVec NormalFile() {
+    return MatroskaFile({SeekHead(), Info(), Tracks(),
+                         Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(20)), SimpleBlock(2, 5, 0x80, Frame(10))}),
+                         Cluster(40, {SimpleBlock(1, 0, 0x00, Frame(7))}), Cues()});
+}
+
+TEST(ContainerScan, RefusesAFileWithoutTheSignature) {
+    for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full, ScanKind::Header}) {
+        Scanned s;
+        ScanBytes(ByteVec{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '}, kind, s);
+        EXPECT_EQ(s.outcome.result, ScanResult::NoSignature);
+        EXPECT_EQ(s.host.lines, std::vector<std::string>{"• отсутствует сигнатура 1A45DFA3"});
+        EXPECT_TRUE(s.list.empty());
+    }
+}
+
+TEST(ContainerScan, RefusesAFileWithoutASegment) {
+    Scanned s;
+    ScanBytes(Cat({EbmlHeader(), Master(kTags, {})}), ScanKind::Full, s);
+    EXPECT_EQ(s.outcome.result, ScanResult::NoSegment);
+    EXPECT_EQ(s.host.lines, std::vector<std::string>{"• ожидался сегмент (18538067) и не нашёлся"});
+    EXPECT_TRUE(s.list.empty());
+}
+
+TEST(ContainerScan, QuickScanListsClustersCuesAndSeekHeadWithoutChildren) {
+    Scanned s;
+    ScanBytes(NormalFile(), ScanKind::Quick, s);
+    ASSERT_EQ(s.outcome.result, ScanResult::Ok);
+    const std::vector<std::string> expected = {
+        "EBML", ".EBMLVersion", ".EBMLReadVersion", ".EBMLMaxIDLength", ".EBMLMaxSizeLength", ".DocType",
+        ".DocTypeVersion", ".DocTypeReadVersion", "Segment", ".SeekHead", ".Info", "..TimecodeScale",
+        "..Duration", ".Tracks", "..TrackEntry", "...TrackNumber", "...TrackUID", "...TrackType", "...CodecID",
+        "...Video", "....PixelWidth", "....PixelHeight", "..TrackEntry", "...TrackNumber", "...TrackUID",
+        "...TrackType", "...CodecID", ".Cluster", ".Cluster", ".Cues"};
+    EXPECT_EQ(Outline(s.list), expected);
+    EXPECT_EQ(s.host.lines, (std::vector<std::string>{"• файл открыт", "• быстрая проверка контейнера",
+                                                      "• ошибки контейнера не обнаружены"}));
+    EXPECT_EQ(s.outcome.blockTypeText, "...");
+}
+
+TEST(ContainerScan, FullScanListsEveryBlockWithItsHeader) {
+    Scanned s;
+    ScanBytes(NormalFile(), ScanKind::Full, s);
+    ASSERT_EQ(s.outcome.result, ScanResult::Ok);
+    EXPECT_EQ(s.host.lines, (std::vector<std::string>{"• файл открыт", "• проверка контейнера",
+                                                      "• ошибки контейнера не обнаружены",
+                                                      "• построение дерева файла"}));
+    const int first = RowNamed(s.list, "SimpleBlock");
+    ASSERT_GE(first, 0);
+    const Tbrick& row = s.list[first];
+    EXPECT_EQ(row.block.trackNumber, 1u);
+    EXPECT_EQ(row.block.keyFrame(), 1);
+    EXPECT_EQ(row.block.frameCount, 1);
+    EXPECT_EQ(row.block.frameSize(0), 20u);
+    EXPECT_EQ(row.block.dataOffset, 6u);  // ID, size, track, timecode(2), flags
+    EXPECT_EQ(row.totalSize, 26u);
+    EXPECT_EQ(s.list[RowNamed(s.list, "SimpleBlock", first + 1)].block.timecodeText(), "5");
+    EXPECT_EQ(s.outcome.blockTypeText, "s-mode");
+    EXPECT_EQ(s.list[RowNamed(s.list, "TrackType")].valueText, "01 (video)");
+    EXPECT_EQ(s.list[RowNamed(s.list, "Duration")].valueText, "5023");
+    // Positions chain: every row's data starts where its header ends, and
+    // siblings follow each other.
+    const int cues = RowNamed(s.list, "Cues");
+    const int lastCluster = RowNamed(s.list, "Cluster", RowNamed(s.list, "Cluster") + 1);
+    EXPECT_EQ(s.list[lastCluster].end(), s.list[cues].position);
+    EXPECT_EQ(s.list[cues].end(), s.list[1 + RowNamed(s.list, "Segment") - 1].end());
+}
+
+TEST(ContainerScan, UnknownElementEndsTheContainerScanButNotTheHeaderRead) {
+    const ByteVec file = MatroskaFile({Info(), Master(kTracks, {TrackEntry(1, 2, "A_AC3", {Uint(kUnknownId, 1)}),
+                                                                TrackEntry(2, 17, "S_TEXT/UTF8")}),
+                                       Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))})});
+    ASSERT_EQ(FindElementById(kUnknownId), -1);
+    for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full}) {
+        Scanned s;
+        ScanBytes(file, kind, s);
+        EXPECT_EQ(s.outcome.result, ScanResult::StructureError);
+        EXPECT_EQ(s.host.lines.back(), "• ошибка в структуре файла");
+        EXPECT_FALSE(s.host.HasLine("• ошибки контейнера не обнаружены"));
+    }
+    Scanned header;
+    ScanBytes(file, ScanKind::Header, header);
+    EXPECT_EQ(header.outcome.result, ScanResult::Ok);
+    EXPECT_TRUE(header.host.lines.empty());
+    // The first entry stops at the unknown element; the second is read whole.
+    const std::vector<std::string> expected = {"Segment", ".Info", "..TimecodeScale", "..Duration", ".Tracks",
+                                               "..TrackEntry", "...TrackNumber", "...TrackUID", "...TrackType",
+                                               "...CodecID", "..TrackEntry", "...TrackNumber", "...TrackUID",
+                                               "...TrackType", "...CodecID", ".clusters ... "};
+    const auto outline = Outline(header.list);
+    EXPECT_EQ(std::vector<std::string>(outline.begin() + 8, outline.end()), expected);
+}
+
+TEST(ContainerScan, NewerMatroskaElementsAreKnown) {
+    const ByteVec file = MatroskaFile(
+        {Info(), Master(kTracks, {TrackEntry(1, 2, "A_OPUS", {Str(0x22B59D, "en-US"), Uint(0x56AA, 6500000),
+                                                             Uint(0x56BB, 80000000), Uint(0x55AB, 1)})}),
+         Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))})});
+    Scanned s;
+    ScanBytes(file, ScanKind::Full, s);
+    EXPECT_EQ(s.outcome.result, ScanResult::Ok);
+    EXPECT_EQ(s.list[RowNamed(s.list, "LanguageBCP47")].valueText, "en-US");
+    EXPECT_EQ(s.list[RowNamed(s.list, "CodecDelay")].valueText, "6500000");
+}
+
+TEST(ContainerScan, WarnsWhenTheSegmentIsLongerThanTheFile) {
+    ByteVec file = NormalFile();
+    file.resize(file.size() - 3);  // the last Cues bytes are missing
+    Scanned s;
+    ScanBytes(file, ScanKind::Quick, s);
+    EXPECT_TRUE(s.host.HasLine("• размер файла меньше размера, указанного в сегменте"));
+
+    Scanned whole;
+    ScanBytes(NormalFile(), ScanKind::Quick, whole);
+    EXPECT_FALSE(whole.host.HasLine("• размер файла меньше размера, указанного в сегменте"));
+}
+
+TEST(ContainerScan, TruncatedFileEndsWithAStructureErrorInsteadOfReadingGarbage) {
+    ByteVec file = NormalFile();
+    const size_t cut = file.size() - 30;  // inside the second cluster
+    file.resize(cut);
+    Scanned s;
+    ScanBytes(file, ScanKind::Full, s);
+    EXPECT_TRUE(s.host.HasLine("• размер файла меньше размера, указанного в сегменте"));
+    EXPECT_EQ(s.outcome.result, ScanResult::StructureError);
+}
+
+TEST(ContainerScan, UnknownSizeClustersEndAtTheNextTopLevelElement) {
+    const ByteVec c1 = UnknownSizeMaster(kCluster, {Uint(kTimecode, 0), SimpleBlock(1, 0, 0x80, Frame(30)),
+                                                    SimpleBlock(1, 40, 0x00, Frame(12))});
+    const ByteVec c2 = UnknownSizeMaster(kCluster, {Uint(kTimecode, 80), SimpleBlock(1, 0, 0x80, Frame(9))});
+    const ByteVec tags = Master(kTags, {Master(kTag, {})});
+    const ByteVec segmentData = Cat({Info(), Tracks(), c1, c2, Cues(), tags});
+    const ByteVec file = Cat({EbmlHeader(), UnknownSizeMaster(0x18538067, {segmentData})});
+
+    for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full}) {
+        Scanned s;
+        ScanBytes(file, kind, s);
+        ASSERT_EQ(s.outcome.result, ScanResult::Ok) << int(kind);
+        EXPECT_FALSE(s.host.HasLine("• размер файла меньше размера, указанного в сегменте"));
+        const Tbrick& segment = s.list[RowNamed(s.list, "Segment")];
+        EXPECT_TRUE(segment.unknownSize);
+        EXPECT_EQ(segment.end(), file.size());
+        const int first = RowNamed(s.list, "Cluster");
+        const int second = RowNamed(s.list, "Cluster", first + 1);
+        EXPECT_EQ(s.list[first].totalSize, c1.size());
+        EXPECT_EQ(s.list[first].dataSize, c1.size() - 12);
+        EXPECT_EQ(s.list[second].totalSize, c2.size());
+        EXPECT_EQ(s.list[second].end(), s.list[RowNamed(s.list, "Cues")].position);
+        EXPECT_GE(RowNamed(s.list, "Tag"), 0);
+        if (kind == ScanKind::Full) {
+            EXPECT_EQ(s.list[RowNamed(s.list, "SimpleBlock")].parent, first);
+            EXPECT_EQ(s.list[RowNamed(s.list, "SimpleBlock", second)].parent, second);
+        }
+    }
+}
+
+TEST(ContainerScan, ElementsOfTwoGigabytesAndMoreKeepTheir64BitSize) {
+    // A sparse file: a 3 GiB Void, then Tags. Only the headers are on disk.
+    const uint64_t voidData = 3ull << 30;
+    const ByteVec voidHeader = Cat({IdBytes(kVoid), SizeField(voidData, 8)});
+    const ByteVec tags = Master(kTags, {Master(kTag, {})});
+    const uint64_t segmentData = voidHeader.size() + voidData + tags.size();
+    const ByteVec head = Cat({EbmlHeader(), IdBytes(0x18538067), SizeField(segmentData, 8), voidHeader});
+    TempFile file(head);
+    {
+        const int fd = ::open(file.path().c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        const off_t tagsAt = static_cast<off_t>(head.size() + voidData);
+        ASSERT_EQ(::pwrite(fd, tags.data(), tags.size(), tagsAt), static_cast<ssize_t>(tags.size()));
+        ::close(fd);
+    }
+    SourceFile source;
+    ASSERT_TRUE(source.Open(file.path()));
+    CaptureHost host;
+    tabrick list;
+    const ScanOutcome outcome = ReadStruct(source, host, list, true);
+    ASSERT_EQ(outcome.result, ScanResult::Ok);
+    const Tbrick& v = list[RowNamed(list, "Void")];
+    EXPECT_EQ(v.dataSize, voidData);
+    EXPECT_EQ(v.totalSize, voidData + 9);
+    EXPECT_EQ(list[RowNamed(list, "Tags")].position, head.size() + voidData);
+    EXPECT_GE(RowNamed(list, "Tag"), 0);
+}
+
+TEST(ContainerScan, BlockGroupsAndForwardReferences) {
+    auto group = [](uint64_t track, int16_t tc, int64_t reference) {
+        std::vector<ByteVec> children = {Element(kBlock, BlockPayload(track, tc, 0x00, Frame(8))),
+                                         Uint(kBlockDuration, 40)};
+        if (reference != 0) children.push_back(Int(kReferenceBlock, reference));
+        return MasterOf(kBlockGroup, children);
+    };
+    struct Case {
+        const char* what;
+        std::vector<ByteVec> blocks;
+        int videoCheck;
+        const char* blockTypes;
+    } cases[] = {
+        {"backward references only", {group(1, 0, 0), group(1, 40, -40), group(2, 0, 0)}, 0, "b-mode"},
+        {"a forward reference", {group(1, 0, 0), group(1, 80, 0), group(1, 40, 40)}, 1, "b-mode"},
+        {"video in SimpleBlocks", {SimpleBlock(1, 0, 0x80, Frame(3)), group(1, 40, 40)}, -1, "bs-mode"},
+        {"no video block", {SimpleBlock(2, 0, 0x80, Frame(3))}, -2, "s-mode"},
+    };
+    for (const auto& c : cases) {
+        Scanned s;
+        ScanBytes(MatroskaFile({Info(), Tracks(), Cluster(0, c.blocks)}), ScanKind::Full, s);
+        ASSERT_EQ(s.outcome.result, ScanResult::Ok) << c.what;
+        EXPECT_EQ(s.outcome.videoCheck, c.videoCheck) << c.what;
+        EXPECT_EQ(s.outcome.blockTypeText, c.blockTypes) << c.what;
+    }
+}
+
+TEST(HeaderRead, StopsAtTheFirstClusterAndSkipsWhatFollows) {
+    const ByteVec file = MatroskaFile({SeekHead(), Info(), Tracks(), Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))}),
+                                       Cluster(40, {}), Master(kTags, {Master(kTag, {})})});
+    Scanned s;
+    ScanBytes(file, ScanKind::Header, s);
+    ASSERT_EQ(s.outcome.result, ScanResult::Ok);
+    const auto outline = Outline(s.list);
+    EXPECT_EQ(outline.back(), ".clusters ... ");
+    EXPECT_EQ(s.list[s.list.size() - 1].totalSize, 123u);
+    EXPECT_EQ(RowNamed(s.list, "Tags"), -1);
+    EXPECT_EQ(RowNamed(s.list, "Cluster"), -1);
+    EXPECT_EQ(RowNamed(s.list, "Seek"), -1);  // the SeekHead is listed without children
+    EXPECT_GE(RowNamed(s.list, "SeekHead"), 0);
+}
+
+TEST(ContainerScan, StopRequestEndsTheScan) {
+    std::vector<ByteVec> blocks;
+    for (int i = 0; i < 3000; ++i) blocks.push_back(SimpleBlock(1, static_cast<int16_t>(i), 0x80, Frame(2)));
+    const ByteVec file = MatroskaFile({Info(), Tracks(), Cluster(0, blocks)});
+    Scanned s;
+    s.host.stopAfterPolls = 1;
+    ScanBytes(file, ScanKind::Full, s);
+    EXPECT_EQ(s.outcome.result, ScanResult::Stopped);
+    EXPECT_FALSE(s.host.HasLine("• ошибки контейнера не обнаружены"));
+
+    Scanned header;
+    header.host.stopAfterPolls = 1;
+    ScanBytes(file, ScanKind::Header, header);  // few elements: finishes before the first poll
+    EXPECT_EQ(header.outcome.result, ScanResult::Ok);
+}
+
+TEST(ContainerScan, DamagedSizeFieldIsAStructureError) {
+    // A size field starting with 0x00 is invalid EBML.
+    const ByteVec file = Cat({EbmlHeader(), IdBytes(0x18538067), SizeField(8, 8), IdBytes(kInfo), ByteVec{0x00, 0x00}, ByteVec(3, 0)});
+    Scanned s;
+    ScanBytes(file, ScanKind::Full, s);
+    EXPECT_EQ(s.outcome.result, ScanResult::StructureError);
+}
+
+}  // namespace
+}  // namespace quillon::test
