@@ -18,6 +18,10 @@ enum class ReadState : char {
     FullNoTree = 'r',    // full scan done for a save, tree not built yet
 };
 
+// "export" after an open; "build" once a command changed the model, which
+// makes a save reopen a file afterwards.
+enum class SaveMode { Export, Build };
+
 struct Document {
     std::string sourcePath;   // the name in the file-name edit
     tabrick lista;
@@ -25,6 +29,7 @@ struct Document {
     ReadState readState = ReadState::Nothing;
     std::string blockTypeText = "...";  // which block types the file uses
     bool simpleBlockAllowed = true;     // false when the video uses forward references
+    SaveMode saveMode = SaveMode::Export;
 
     // The twins of a file opened for track import.
     tabrick importLista;

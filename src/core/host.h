@@ -31,6 +31,16 @@ public:
     virtual void ProgressTo(uint64_t position) { (void)position; }
     virtual void ProgressHide() {}
 
+    // A yes/no question in the current language ("да"/"нет" or "yes"/"no").
+    // True only for an explicit yes.
+    bool Ask(std::string_view rusText) { return askUser(Tr(rusText), Tr("да"), Tr("нет")); }
+    // A question with the caller's own two answers; true for the first one.
+    bool AskWithCaptions(std::string_view rusText, std::string_view rusYes, std::string_view rusNo) {
+        return askUser(Tr(rusText), Tr(rusYes), Tr(rusNo));
+    }
+    // An information message that needs no answer.
+    void Inform(std::string_view rusText) { informUser(Tr(rusText)); }
+
     // Polled by every long loop; the front may process pending events here.
     virtual bool StopRequested() { return false; }
     // Called when a long loop starts: a stop asked for earlier does not count.
@@ -39,6 +49,12 @@ public:
 protected:
     virtual void logLine(const std::string& line) = 0;
     virtual void statusText(const std::string& text) { (void)text; }
+    // Texts arrive translated; a front that cannot ask answers no.
+    virtual bool askUser(const std::string& text, const std::string& yes, const std::string& no) {
+        (void)text, (void)yes, (void)no;
+        return false;
+    }
+    virtual void informUser(const std::string& text) { logLine(text); }
 
 private:
     Lang lang_ = Lang::Rus;

@@ -1,0 +1,56 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string>
+
+#include "writer/save_command.h"
+
+namespace quillon {
+namespace {
+
+std::string ProgramDirectory() {
+    char path[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    path[n] = '\0';
+    return std::filesystem::path(path).parent_path().string();
+}
+
+bool EndsInCounter(const std::string& base) {
+    if (base.size() <= 4) return false;
+    const size_t n = base.size();
+    return base[n - 4] == '.' && std::isdigit(static_cast<unsigned char>(base[n - 3])) &&
+           std::isdigit(static_cast<unsigned char>(base[n - 2])) && std::isdigit(static_cast<unsigned char>(base[n - 1]));
+}
+
+// Adds 1 to the number after the last dot: three digits at least, more after 999.
+std::string NextCounter(const std::string& base) {
+    const size_t dot = base.rfind('.');
+    const int next = std::stoi(base.substr(dot + 1)) + 1;
+    std::string digits = std::to_string(next);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return base.substr(0, dot + 1) + digits;
+}
+
+}  // namespace
+
+std::string makeOutFN(const std::string& inputPath) {
+    const std::filesystem::path input(inputPath);
+    std::string directory = input.has_parent_path() ? input.parent_path().string() : ProgramDirectory();
+    if (directory.empty() || directory.back() != '/') directory += '/';
+
+    const std::string fileName = input.filename().string();
+    const size_t dot = fileName.rfind('.');
+    std::string base = dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+    std::string extension = dot == std::string::npos || dot == 0 ? std::string() : fileName.substr(dot);
+
+    base = EndsInCounter(base) ? NextCounter(base) : base + ".001";
+    while (std::filesystem::exists(directory + base + extension)) base = NextCounter(base);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return directory + base + extension;
+}
+
+}  // namespace quillon
