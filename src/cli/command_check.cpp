@@ -7,7 +7,7 @@
 namespace quillon::cli {
 
 int RunCheck(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = Commands()[1];
+    const Command& self = *FindCommand("check");
     std::string bad;
     const auto parsed = Arguments::Parse(args, {"--help", "--quick"}, {}, bad);
     if (!parsed) return UsageError(self, host, bad);

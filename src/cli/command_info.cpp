@@ -41,7 +41,7 @@ void PrintTrackTable(const TrackTable& tracks, const Host& host) {
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = Commands()[0];
+    const Command& self = *FindCommand("info");
     std::string bad;
     const auto parsed = Arguments::Parse(args, {"--help"}, {}, bad);
     if (!parsed) return UsageError(self, host, bad);

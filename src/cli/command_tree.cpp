@@ -9,7 +9,7 @@
 namespace quillon::cli {
 
 int RunTree(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = Commands()[2];
+    const Command& self = *FindCommand("tree");
     std::string bad;
     const auto parsed = Arguments::Parse(args, {"--help", "--quick"}, {}, bad);
     if (!parsed) return UsageError(self, host, bad);

@@ -22,8 +22,28 @@ const std::vector<Command>& Commands() {
          "quillon-cli tree ФАЙЛ [--quick]\r\nВыводит по строке на элемент в порядке файла, с отступом табуляцией по "
          "глубине.\r\n  --quick  быстрая проверка: без содержимого кластеров, Cues и SeekHead",
          RunTree},
+        {"remux", "новый файл Matroska из выбранных треков",
+         "quillon-cli remux ВХОД [-o ВЫХОД] [--tracks СПИСОК] [--packing keep|simple|group]\r\n"
+         "                  [--clusters time|keyframe|source] [--no-cues] [--no-seekhead] [--chapters]\r\n"
+         "                  [--attachments] [--overwrite]\r\n"
+         "Пишет новый файл Matroska. Без -o имя выхода подбирается рядом с входом (фильм.001.mkv).\r\n"
+         "  --tracks 3,1   оставить треки 3 и 1 (номера исходного файла) в этом порядке, с номерами 1 и 2\r\n"
+         "  --packing      блоки: keep как было, simple в SimpleBlock, group в BlockGroup\r\n"
+         "  --clusters     кластеры: time каждые 1000 единиц времени, keyframe с ключевых кадров видео,\r\n"
+         "                 source по времени кластеров исходного файла\r\n"
+         "  --no-cues      не создавать Cues;  --no-seekhead  не создавать SeekHead\r\n"
+         "  --chapters     выгрузить Chapters;  --attachments  выгрузить Attachments\r\n"
+         "  --overwrite    заменить существующий файл без вопроса\r\n"
+         "Код возврата: 0 файл записан, 1 ничего не записано или запись остановлена, 2 ошибка вызова.",
+         RunRemux},
     };
     return commands;
+}
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command& c : Commands())
+        if (name == c.name) return &c;
+    return nullptr;
 }
 
 namespace {

@@ -28,6 +28,9 @@ const std::vector<Command>& Commands();
 int RunInfo(const std::vector<std::string>& args, TerminalHost& host);
 int RunCheck(const std::vector<std::string>& args, TerminalHost& host);
 int RunTree(const std::vector<std::string>& args, TerminalHost& host);
+int RunRemux(const std::vector<std::string>& args, TerminalHost& host);
+
+const Command* FindCommand(const std::string& name);
 
 // Shared by the commands.
 void PrintUsage(const Command& command, const Host& host, std::FILE* stream);

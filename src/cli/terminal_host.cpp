@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <string>
 
 namespace quillon::cli {
 namespace {
@@ -57,6 +58,48 @@ void TerminalHost::EraseProgress() {
     std::fprintf(stderr, "\r      \r");
     std::fflush(stderr);
     progressShown_ = false;
+}
+
+namespace {
+
+// Stored texts break lines with CR LF; a terminal wants LF.
+std::string TerminalText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out.push_back(text[i]);
+    return out;
+}
+
+std::string Trimmed(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    while (!s.empty() && s.front() == ' ') s.erase(s.begin());
+    return s;
+}
+
+}  // namespace
+
+bool TerminalHost::askUser(const std::string& text, const std::string& yes, const std::string& no) {
+    EraseProgress();
+    const std::string question = TerminalText(text);
+    if (::isatty(STDIN_FILENO) != 1) {
+        std::fprintf(stderr, "%s\n", question.c_str());
+        return false;
+    }
+    const std::string y = Trimmed(yes), n = Trimmed(no);
+    for (;;) {
+        std::fprintf(stderr, "%s [%s/%s] ", question.c_str(), y.c_str(), n.c_str());
+        std::fflush(stderr);
+        char line[256];
+        if (!std::fgets(line, sizeof line, stdin)) return false;
+        const std::string answer = Trimmed(line);
+        if (answer == y || answer == "y" || answer == "yes" || answer == "д" || answer == "да") return true;
+        if (answer == n || answer == "n" || answer == "no" || answer == "н" || answer == "нет" || answer.empty()) return false;
+    }
+}
+
+void TerminalHost::informUser(const std::string& text) {
+    EraseProgress();
+    std::fprintf(stderr, "%s\n", TerminalText(text).c_str());
 }
 
 bool TerminalHost::StopRequested() { return gInterrupted != 0; }

@@ -25,6 +25,10 @@ public:
 
 protected:
     void logLine(const std::string& line) override;
+    // Asks on the terminal when stdin is one; otherwise prints the question
+    // and answers no.
+    bool askUser(const std::string& text, const std::string& yes, const std::string& no) override;
+    void informUser(const std::string& text) override;
 
 private:
     void EraseProgress();

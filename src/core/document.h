@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/element_list.h"
+#include "core/mkv_model.h"
 #include "core/track.h"
 
 namespace quillon {
@@ -30,6 +31,8 @@ struct Document {
     std::string blockTypeText = "...";  // which block types the file uses
     bool simpleBlockAllowed = true;     // false when the video uses forward references
     SaveMode saveMode = SaveMode::Export;
+    TMKV mkv;                 // the writer's model, built by lista2matros after a full scan
+    bool modelBuilt = false;
 
     // The twins of a file opened for track import.
     tabrick importLista;

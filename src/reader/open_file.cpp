@@ -12,6 +12,9 @@ void ResetDocument(Document& doc) {
     doc.readState = ReadState::Nothing;
     doc.blockTypeText = "...";
     doc.simpleBlockAllowed = true;
+    doc.mkv = TMKV{};
+    doc.modelBuilt = false;
+    doc.saveMode = SaveMode::Export;
 }
 
 bool OpenSource(SourceFile& source, const Document& doc, Host& host) {

@@ -1,0 +1,110 @@
+// quillon-cli remux IN [-o OUT] [--tracks LIST] [--packing ...] [--clusters ...] ...
+#include <cstdio>
+#include <sstream>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "writer/put_primitives.h"
+#include "writer/save_command.h"
+
+namespace quillon::cli {
+namespace {
+
+// "3,1": keep tracks 3 and 1, in that order, before the others (left out).
+bool ChooseTracks(Document& doc, const std::string& list, std::string& bad) {
+    TrackTable chosen;
+    std::stringstream in(list);
+    std::string item;
+    std::vector<bool> taken(doc.tatra.size(), false);
+    while (std::getline(in, item, ',')) {
+        bool found = false;
+        for (size_t i = 0; i < doc.tatra.size(); ++i) {
+            if (taken[i] || doc.tatra[i].numberText != item) continue;
+            taken[i] = found = true;
+            chosen.push_back(doc.tatra[i]);
+            chosen.back().selectMark = "y";
+            break;
+        }
+        if (!found) {
+            bad = item;
+            return false;
+        }
+    }
+    for (size_t i = 0; i < doc.tatra.size(); ++i) {
+        if (taken[i]) continue;
+        chosen.push_back(doc.tatra[i]);
+        chosen.back().selectMark.clear();
+    }
+    doc.tatra = std::move(chosen);
+    return true;
+}
+
+}  // namespace
+
+int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
+    const Command& self = *FindCommand("remux");
+    std::string bad;
+    const auto parsed = Arguments::Parse(
+        args, {"--help", "--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite"},
+        {"-o", "--tracks", "--packing", "--clusters"}, bad);
+    if (!parsed) return UsageError(self, host, bad);
+    if (parsed->Has("--help")) {
+        PrintUsage(self, host, stdout);
+        return kExitOk;
+    }
+    if (parsed->Operands().size() != 1) return UsageError(self, host, parsed->Operands().empty() ? "" : parsed->Operands()[1]);
+
+    SaveRequest request;
+    request.exportOn = true;
+    request.overwriteConfirmed = parsed->Has("--overwrite");
+    RemuxOptions& options = request.remux;
+    options.writeCues = !parsed->Has("--no-cues");
+    options.writeSeekHeads = !parsed->Has("--no-seekhead");
+    options.chapters = parsed->Has("--chapters");
+    options.attachments = parsed->Has("--attachments");
+    const std::string packing = parsed->Value("--packing").value_or("keep");
+    if (packing == "keep") options.packing = Packing::AsBefore;
+    else if (packing == "simple") options.packing = Packing::SimpleBlock;
+    else if (packing == "group") options.packing = Packing::BlockGroup;
+    else return UsageError(self, host, packing);
+    const std::string clusters = parsed->Value("--clusters").value_or("time");
+    if (clusters == "time") options.clusterRule = ClusterRule::Time;
+    else if (clusters == "keyframe") options.clusterRule = ClusterRule::KeyFrame;
+    else if (clusters == "source") options.clusterRule = ClusterRule::OldClusters;
+    else return UsageError(self, host, clusters);
+
+    Document doc;
+    doc.sourcePath = parsed->Operands()[0];
+    const OpenOutcome outcome = CheckContainer(doc, host, true);
+    if (!outcome.opened) {
+        ExplainOpenFailure(doc.sourcePath, host);
+        return kExitUsage;
+    }
+    if (outcome.scan == ScanResult::Stopped) return kExitFailed;
+    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return kExitFailed;
+    FinishContainerCheck(doc, host, true);
+
+    if (const auto tracks = parsed->Value("--tracks"); tracks && !ChooseTracks(doc, *tracks, bad)) {
+        std::fprintf(stderr, "%s %s\n", host.Tr("нет такого трека:").c_str(), bad.c_str());
+        return kExitUsage;
+    }
+    if (options.packing == Packing::SimpleBlock && !doc.simpleBlockAllowed) {
+        std::fprintf(stderr, "%s\n", host.Tr("Видео использует ссылки вперёд: блоки нельзя упаковать в SimpleBlock.").c_str());
+        return kExitFailed;
+    }
+    request.outputPath = parsed->Value("-o").value_or(makeOutFN(doc.sourcePath));
+
+    const SaveOutcome saved = SaveCommand(doc, host, request);
+    switch (saved) {
+        case SaveOutcome::Written:
+            std::printf("%s\nr e a d y\n", request.outputPath.c_str());
+            return kExitOk;
+        case SaveOutcome::Stopped:
+            std::printf("%s\na b o r t e d\n", request.outputPath.c_str());
+            return kExitFailed;
+        default:
+            return kExitFailed;
+    }
+}
+
+}  // namespace quillon::cli

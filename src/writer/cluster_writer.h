@@ -1,0 +1,37 @@
+// The clusters of a new file: walks the block list once, decides where each
+// cluster starts, repacks every block of a written track with its new number
+// and a timecode relative to its cluster, and collects cue points and the
+// positions of the clusters.
+#pragma once
+
+#include <vector>
+
+#include "core/document.h"
+#include "core/host.h"
+#include "core/source_file.h"
+#include "writer/index_builders.h"
+#include "writer/output_file.h"
+#include "writer/save_options.h"
+#include "writer/track_map.h"
+
+namespace quillon {
+
+struct ClusterLoopResult {
+    bool stopped = false;
+    std::vector<CueRow> cues;
+    std::vector<TSeek> clusterSeeks;
+};
+
+// Writes the clusters at the output's current end. `segmentData` is the file
+// offset where the Segment's data starts; every recorded position is
+// relative to it. On a stop the cluster being filled is dropped with its cues.
+ClusterLoopResult WriteClusters(const Document& doc, const TrackMap& map, const RemuxOptions& options,
+                                SourceFile& source, OutputFile& out, uint64_t segmentData, Host& host);
+
+// The number of the first active video track of the track table, else of the
+// first active track; 0 when none is active.
+uint64_t getFirstActiveVTN(const TrackTable& tracks);
+// True when the first track table row with that number text is a video track.
+bool isVideoTrack(const TrackTable& tracks, const std::string& numberText);
+
+}  // namespace quillon
