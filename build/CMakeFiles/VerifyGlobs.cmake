@@ -8,6 +8,7 @@ set(OLD_GLOB
   "/work/main/src/cli/arguments.cpp"
   "/work/main/src/cli/command_check.cpp"
   "/work/main/src/cli/command_info.cpp"
+  "/work/main/src/cli/command_remux.cpp"
   "/work/main/src/cli/command_tree.cpp"
   "/work/main/src/cli/commands.cpp"
   "/work/main/src/cli/main.cpp"
@@ -18,7 +19,7 @@ if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   file(TOUCH_NOCREATE "/work/main/build/CMakeFiles/cmake.verify_globs")
 endif()
 
-# INTEROP_TEST_SOURCES at tests/CMakeLists.txt:13 (file)
+# INTEROP_TEST_SOURCES at tests/CMakeLists.txt:14 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/tests/interop/*.cpp")
 set(OLD_GLOB
   )
@@ -30,7 +31,16 @@ endif()
 # UNIT_TEST_SOURCES at tests/CMakeLists.txt:8 (file)
 file(GLOB NEW_GLOB LIST_DIRECTORIES true "/work/main/tests/unit/*.cpp")
 set(OLD_GLOB
+  "/work/main/tests/unit/block_header_test.cpp"
+  "/work/main/tests/unit/damaged_files_test.cpp"
+  "/work/main/tests/unit/document_order_test.cpp"
   "/work/main/tests/unit/ebml_primitives_test.cpp"
+  "/work/main/tests/unit/put_primitives_test.cpp"
+  "/work/main/tests/unit/remux_test.cpp"
+  "/work/main/tests/unit/scanner_test.cpp"
+  "/work/main/tests/unit/section_builders_test.cpp"
+  "/work/main/tests/unit/support_layers_test.cpp"
+  "/work/main/tests/unit/track_table_test.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
@@ -118,6 +128,16 @@ endif()
 # QUILLON_CORE_SOURCES at CMakeLists.txt:22 (file)
 file(GLOB_RECURSE NEW_GLOB LIST_DIRECTORIES false "/work/main/src/writer/*.cpp")
 set(OLD_GLOB
+  "/work/main/src/writer/cluster_writer.cpp"
+  "/work/main/src/writer/index_builders.cpp"
+  "/work/main/src/writer/model_builder.cpp"
+  "/work/main/src/writer/output_file.cpp"
+  "/work/main/src/writer/output_name.cpp"
+  "/work/main/src/writer/put_primitives.cpp"
+  "/work/main/src/writer/remux.cpp"
+  "/work/main/src/writer/save_command.cpp"
+  "/work/main/src/writer/section_builders.cpp"
+  "/work/main/src/writer/track_map.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
