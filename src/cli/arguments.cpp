@@ -35,12 +35,36 @@ std::optional<std::string> Arguments::Value(const std::string& option) const {
     return last;
 }
 
+std::vector<std::string> Arguments::Values(const std::string& option) const {
+    std::vector<std::string> all;
+    for (const auto& [name, value] : values_)
+        if (name == option) all.push_back(value);
+    return all;
+}
+
 bool ExtractLanguage(std::vector<std::string>& args, Lang& lang) {
+    // Before the command name "--lang" is always the interface language.
+    // After it, only "--lang rus|eng" is, and not for "edit", whose "--lang"
+    // is a track's language code; "remux --lang N=CODE" is a track's too.
+    size_t commandAt = args.size();
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--lang") {
+            ++i;
+            continue;
+        }
+        commandAt = i;
+        break;
+    }
+    const bool commandOwnsLang = commandAt < args.size() && args[commandAt] == "edit";
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] != "--lang") continue;
-        if (i + 1 >= args.size() || (args[i + 1] != "rus" && args[i + 1] != "eng")) return false;
+        const bool beforeCommand = i < commandAt;
+        const bool interfaceValue = i + 1 < args.size() && (args[i + 1] == "rus" || args[i + 1] == "eng");
+        if (!beforeCommand && (commandOwnsLang || !interfaceValue)) continue;
+        if (!interfaceValue) return false;
         lang = LangFromCode(args[i + 1]);
         args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+        if (commandAt > i) commandAt -= 2;
         --i;
     }
     return true;

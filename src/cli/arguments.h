@@ -21,6 +21,8 @@ public:
 
     bool Has(const std::string& flag) const { return flags_.count(flag) > 0; }
     std::optional<std::string> Value(const std::string& option) const;
+    // Every value given to an option that may repeat, in order.
+    std::vector<std::string> Values(const std::string& option) const;
     const std::vector<std::string>& Operands() const { return operands_; }
 
 private:

@@ -4,6 +4,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "edit/staged_edits.h"
 #include "writer/put_primitives.h"
 #include "writer/save_command.h"
 
@@ -39,6 +40,37 @@ bool ChooseTracks(Document& doc, const std::string& list, std::string& bad) {
     return true;
 }
 
+// "N=VALUE" into its two halves.
+bool SplitAssignment(const std::string& text, std::string& number, std::string& value) {
+    const size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    number = text.substr(0, eq);
+    value = text.substr(eq + 1);
+    return true;
+}
+
+// The staged edits of the command line, applied to the model before the save.
+// Returns the offending argument, or an empty text when all applied.
+std::string StageEdits(Document& doc, const Arguments& args) {
+    std::string number, value;
+    for (const std::string& a : args.Values("--name"))
+        if (!SplitAssignment(a, number, value) || !StageName(doc, number, value)) return a;
+    for (const std::string& a : args.Values("--lang"))
+        if (!SplitAssignment(a, number, value) || value.empty() || !StageLanguage(doc, number, value)) return a;
+    for (const std::string& a : args.Values("--timescale")) {
+        if (!SplitAssignment(a, number, value)) return a;
+        const auto scale = ParseDecimal(value);
+        if (!scale || !StageTimecodeScale(doc, number, *scale)) return a;
+    }
+    for (const std::string& a : args.Values("--default"))
+        if (!StageDefault(doc, a, true)) return a;
+    for (const std::string& a : args.Values("--start")) {
+        if (!SplitAssignment(a, number, value) || !IsDigits(value) || !OpenTrackPanel(doc, number)) return a;
+        ShiftTrackStart(doc.mkv, number, TextToInt64(value));
+    }
+    return {};
+}
+
 }  // namespace
 
 int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
@@ -46,7 +78,7 @@ int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
     std::string bad;
     const auto parsed = Arguments::Parse(
         args, {"--help", "--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite"},
-        {"-o", "--tracks", "--packing", "--clusters"}, bad);
+        {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start"}, bad);
     if (!parsed) return UsageError(self, host, bad);
     if (parsed->Has("--help")) {
         PrintUsage(self, host, stdout);
@@ -93,6 +125,8 @@ int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
         return kExitFailed;
     }
     request.outputPath = parsed->Value("-o").value_or(makeOutFN(doc.sourcePath));
+    if (!prepare2export(doc, host)) return kExitFailed;
+    if (const std::string wrong = StageEdits(doc, *parsed); !wrong.empty()) return UsageError(self, host, wrong);
 
     const SaveOutcome saved = SaveCommand(doc, host, request);
     switch (saved) {

@@ -23,7 +23,7 @@ const std::vector<Command>& Commands() {
          "глубине.\r\n  --quick  быстрая проверка: без содержимого кластеров, Cues и SeekHead",
          RunTree},
         {"remux", "новый файл Matroska из выбранных треков",
-         "quillon-cli remux ВХОД [-o ВЫХОД] [--tracks СПИСОК] [--packing keep|simple|group]\r\n"
+         "quillon-cli remux ВХОД [-o ВЫХОД] [--tracks СПИСОК] [--packing keep|simple|group] [правки треков]\r\n"
          "                  [--clusters time|keyframe|source] [--no-cues] [--no-seekhead] [--chapters]\r\n"
          "                  [--attachments] [--overwrite]\r\n"
          "Пишет новый файл Matroska. Без -o имя выхода подбирается рядом с входом (фильм.001.mkv).\r\n"
@@ -34,8 +34,18 @@ const std::vector<Command>& Commands() {
          "  --no-cues      не создавать Cues;  --no-seekhead  не создавать SeekHead\r\n"
          "  --chapters     выгрузить Chapters;  --attachments  выгрузить Attachments\r\n"
          "  --overwrite    заменить существующий файл без вопроса\r\n"
+         "Правки треков в новом файле (N: номер трека в исходном файле, можно повторять):\r\n"
+         "  --name N=ТЕКСТ  название;  --lang N=КОД  язык;  --default N  трек по умолчанию своего типа\r\n"
+         "  --timescale N=ЧИСЛО  TrackTimecodeScale;  --start N=МСЕК  время первого кадра трека\r\n"
          "Код возврата: 0 файл записан, 1 ничего не записано или запись остановлена, 2 ошибка вызова.",
          RunRemux},
+        {"edit", "правка заголовка трека на месте: флаг по умолчанию, язык",
+         "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--lang КОД]\r\n"
+         "Меняет сам ФАЙЛ на месте, не переписывая его: размер файла и остальные байты не меняются.\r\n"
+         "  --default     сделать трек N треком по умолчанию (у других треков того же типа флаг снимается)\r\n"
+         "  --no-default  снять флаг трека по умолчанию\r\n"
+         "  --lang КОД    новый код языка, не длиннее старого (длиннее: remux --lang N=КОД)",
+         RunEdit},
     };
     return commands;
 }

@@ -29,6 +29,7 @@ int RunInfo(const std::vector<std::string>& args, TerminalHost& host);
 int RunCheck(const std::vector<std::string>& args, TerminalHost& host);
 int RunTree(const std::vector<std::string>& args, TerminalHost& host);
 int RunRemux(const std::vector<std::string>& args, TerminalHost& host);
+int RunEdit(const std::vector<std::string>& args, TerminalHost& host);
 
 const Command* FindCommand(const std::string& name);
 

@@ -1,0 +1,149 @@
+#include "edit/in_place_patch.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "core/dictionary.h"
+#include "core/ebml.h"
+#include "writer/put_primitives.h"
+
+namespace quillon {
+namespace {
+
+constexpr uint32_t kFlagDefault = 0x88;
+constexpr uint32_t kLanguage = 0x22B59C;
+
+class WritableFile {
+public:
+    explicit WritableFile(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CLOEXEC)) {}
+    ~WritableFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool IsOpen() const { return fd_ >= 0; }
+    bool Read(uint64_t at, std::vector<uint8_t>& out, size_t size) {
+        out.resize(size);
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pread(fd_, out.data() + done, size - done, static_cast<off_t>(at + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<size_t>(n);
+        }
+        return true;
+    }
+    bool Write(uint64_t at, const uint8_t* data, size_t size) {
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(at + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<size_t>(n);
+        }
+        return ::fsync(fd_) == 0;
+    }
+    // Closing reports what a delayed write could not do.
+    bool Close() {
+        const bool ok = ::close(fd_) == 0;
+        fd_ = -1;
+        return ok;
+    }
+
+private:
+    int fd_;
+};
+
+bool IsElement(const Document& doc, int element, uint32_t id) {
+    return element >= 0 && static_cast<size_t>(element) < doc.lista.size() &&
+           doc.lista[element].element != Tbrick::kPseudoClusters && DictionaryId(doc.lista[element].element) == id;
+}
+
+// Reads the element as the scan saw it and checks that the file still holds
+// it there: same ID bytes and the same size field.
+PatchResult ReadCurrent(WritableFile& file, const Tbrick& row, std::vector<uint8_t>& bytes) {
+    if (row.totalSize > 4096 || !file.Read(row.position, bytes, static_cast<size_t>(row.totalSize)))
+        return PatchResult::FileChanged;
+    const uint32_t idLength = row.idLength();
+    const uint32_t id = DictionaryId(row.element);
+    for (uint32_t i = 0; i < idLength; ++i)
+        if (bytes[i] != static_cast<uint8_t>(id >> (8 * (idLength - 1 - i)))) return PatchResult::FileChanged;
+    uint64_t size = bytes[idLength] & (0xFF >> row.sizeLen);
+    for (uint32_t i = 1; i < row.sizeLen; ++i) size = size << 8 | bytes[idLength + i];
+    const uint8_t marker = static_cast<uint8_t>(0x80 >> (row.sizeLen - 1));
+    if ((bytes[idLength] & ~(0xFF >> row.sizeLen)) != marker || size != row.dataSize) return PatchResult::FileChanged;
+    return PatchResult::Written;
+}
+
+PatchResult Report(Host& host, PatchResult result) {
+    switch (result) {
+        case PatchResult::OpenFailed: host.Inform("файл занят другим приложением"); break;
+        case PatchResult::WriteFailed: host.Inform("Не удалось записать изменение в файл."); break;
+        case PatchResult::FileChanged: host.Inform("Файл изменился после чтения: откройте его заново."); break;
+        case PatchResult::TooLong: host.Inform("Новый код языка длиннее старого: его можно задать только в новом файле."); break;
+        case PatchResult::BadCode: host.Inform("Код языка должен состоять из букв."); break;
+        default: break;
+    }
+    return result;
+}
+
+PatchResult Patch(Document& doc, Host& host, const Tbrick& row, uint64_t offset, const std::vector<uint8_t>& bytes,
+                  std::vector<uint8_t>& current) {
+    WritableFile file(doc.sourcePath);
+    if (!file.IsOpen()) return Report(host, PatchResult::OpenFailed);
+    if (const PatchResult check = ReadCurrent(file, row, current); check != PatchResult::Written) return Report(host, check);
+    if (!file.Write(row.position + offset, bytes.data(), bytes.size()) || !file.Close())
+        return Report(host, PatchResult::WriteFailed);
+    return PatchResult::Written;
+}
+
+}  // namespace
+
+PatchResult VerifyElement(Document& doc, Host& host, int element) {
+    if (element < 0 || static_cast<size_t>(element) >= doc.lista.size()) return PatchResult::NotThatElement;
+    WritableFile file(doc.sourcePath);
+    if (!file.IsOpen()) return Report(host, PatchResult::OpenFailed);
+    std::vector<uint8_t> current;
+    return Report(host, ReadCurrent(file, doc.lista[element], current));
+}
+
+PatchResult TrackSetDef(Document& doc, Host& host, int element, uint8_t value) {
+    if (!IsElement(doc, element, kFlagDefault) || doc.lista[element].dataSize == 0 || doc.lista[element].dataSize > 8)
+        return PatchResult::NotThatElement;
+    Tbrick& row = doc.lista[element];
+    // The data bytes only, big-endian in the element's own width.
+    std::vector<uint8_t> data(static_cast<size_t>(row.dataSize), 0);
+    data.back() = value;
+    std::vector<uint8_t> current;
+    const PatchResult result = Patch(doc, host, row, row.idLength() + row.sizeLen, data, current);
+    if (result == PatchResult::Written) row.valueText = std::to_string(value);
+    return result;
+}
+
+PatchResult TrackSetLang(Document& doc, Host& host, int element, const std::string& code) {
+    if (!IsElement(doc, element, kLanguage)) return PatchResult::NotThatElement;
+    Tbrick& row = doc.lista[element];
+    if (code.empty()) return Report(host, PatchResult::BadCode);
+    for (char c : code)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-')) return Report(host, PatchResult::BadCode);
+    if (code.size() > row.dataSize) return Report(host, PatchResult::TooLong);
+    // The bytes saved by a shorter code widen the size field instead of
+    // padding the code: "de" is a language, "de " is not.
+    const uint64_t saved = row.dataSize - code.size();
+    const uint64_t width = row.sizeLen + saved;
+    if (width > 8) return Report(host, PatchResult::TooLong);
+    std::vector<uint8_t> bytes(static_cast<size_t>(width + code.size()), 0);
+    PutVint(code.size(), static_cast<int>(width), bytes, 0);
+    std::copy(code.begin(), code.end(), bytes.begin() + static_cast<long>(width));
+    std::vector<uint8_t> current;
+    const PatchResult result = Patch(doc, host, row, row.idLength(), bytes, current);
+    if (result == PatchResult::Written) {
+        row.sizeLen = static_cast<uint8_t>(width);
+        row.dataSize = code.size();
+        row.valueText = code;
+    }
+    return result;
+}
+
+}  // namespace quillon

@@ -1,0 +1,68 @@
+#include "edit/quick_edits.h"
+
+#include <vector>
+
+#include "reader/element_queries.h"
+
+namespace quillon {
+namespace {
+
+int ChildOfEntry(const Document& doc, size_t row, const char* name) {
+    if (row >= doc.tatra.size()) return -1;
+    const uint32_t entry = doc.tatra[row].entryIndex;
+    if (entry == Track::kNotInSource || entry >= doc.lista.size()) return -1;
+    return FindChildElement(doc.lista, name, static_cast<int>(entry));
+}
+
+}  // namespace
+
+int TrackFlagDefaultElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, "FlagDefault"); }
+
+int TrackLanguageElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, "Language"); }
+
+PatchResult QuickSetDefault(Document& doc, Host& host, size_t row) {
+    if (row >= doc.tatra.size() || doc.tatra[row].defaultMark == "y") return PatchResult::NotThatElement;
+    const int element = TrackFlagDefaultElement(doc, row);
+    if (element < 0) return PatchResult::NotThatElement;
+    const std::string type = doc.tatra[row].typeText;
+    // Every flag that will change is checked first, so a refusal leaves the
+    // file with its old default rather than with none.
+    std::vector<int> flags = {element};
+    for (size_t other = 0; other < doc.tatra.size(); ++other)
+        if (other != row && doc.tatra[other].typeText == type && doc.tatra[other].defaultMark == "y")
+            if (const int flag = TrackFlagDefaultElement(doc, other); flag >= 0) flags.push_back(flag);
+    for (const int flag : flags)
+        if (const PatchResult check = VerifyElement(doc, host, flag); check != PatchResult::Written) return check;
+    for (size_t other = 0; other < doc.tatra.size(); ++other) {
+        Track& t = doc.tatra[other];
+        if (other == row || t.typeText != type || t.defaultMark != "y") continue;
+        const int flag = TrackFlagDefaultElement(doc, other);
+        if (flag >= 0) {
+            const PatchResult result = TrackSetDef(doc, host, flag, 0);
+            if (result != PatchResult::Written) return result;
+        }
+        t.defaultMark.clear();
+    }
+    const PatchResult result = TrackSetDef(doc, host, element, 1);
+    if (result == PatchResult::Written) doc.tatra[row].defaultMark = "y";
+    return result;
+}
+
+PatchResult QuickDropDefault(Document& doc, Host& host, size_t row) {
+    if (row >= doc.tatra.size() || doc.tatra[row].defaultMark != "y") return PatchResult::NotThatElement;
+    const int element = TrackFlagDefaultElement(doc, row);
+    if (element < 0) return PatchResult::NotThatElement;
+    const PatchResult result = TrackSetDef(doc, host, element, 0);
+    if (result == PatchResult::Written) doc.tatra[row].defaultMark.clear();
+    return result;
+}
+
+PatchResult QuickSetLanguage(Document& doc, Host& host, size_t row, const std::string& code) {
+    const int element = TrackLanguageElement(doc, row);
+    if (element < 0) return PatchResult::NotThatElement;
+    const PatchResult result = TrackSetLang(doc, host, element, code);
+    if (result == PatchResult::Written) doc.tatra[row].language = code;
+    return result;
+}
+
+}  // namespace quillon

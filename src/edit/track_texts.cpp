@@ -1,0 +1,50 @@
+#include "edit/track_texts.h"
+
+#include <cstdio>
+
+namespace quillon {
+
+std::string FormatMsTime(int64_t milliseconds) {
+    const bool negative = milliseconds < 0;
+    const uint64_t ms = negative ? static_cast<uint64_t>(-(milliseconds + 1)) + 1 : static_cast<uint64_t>(milliseconds);
+    char text[48];
+    std::snprintf(text, sizeof text, "%s%02llu:%02llu:%02llu.%03llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(ms / 3600000), static_cast<unsigned long long>(ms / 60000 % 60),
+                  static_cast<unsigned long long>(ms / 1000 % 60), static_cast<unsigned long long>(ms % 1000));
+    return text;
+}
+
+bool IsSignedInteger(std::string_view text) {
+    if (!text.empty() && text[0] == '-') text.remove_prefix(1);
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+std::string AnsiToUtf8Text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char ch : text) {
+        const auto b = static_cast<unsigned char>(ch);
+        unsigned code = 0;  // the Unicode code point of a byte the table knows
+        if (b >= 0xC0) code = 0x0410 + (b - 0xC0);  // А..я
+        else if (b == 0xA8) code = 0x0401;          // Ё
+        else if (b == 0xB8) code = 0x0451;          // ё
+        else if (b == 0x93) code = 0x201C;          // “
+        else if (b == 0x94) code = 0x201D;          // ”
+        if (code == 0) {
+            out.push_back(ch);
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace quillon
