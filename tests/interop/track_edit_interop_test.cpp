@@ -1,0 +1,157 @@
+// Track edits checked by mkvinfo and mkvextract: the quick edits on copies of
+// files made by mkvmerge and ffmpeg, and a remux after staged edits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "edit/quick_edits.h"
+#include "reader/open_file.h"
+#include "support/capture_host.h"
+#include "support/run_command.h"
+
+namespace quillon::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Copy(const std::string& name, const std::string& as) {
+    const fs::path dir = fs::path(QUILLON_MEDIA_DIR) / "track-edits";
+    fs::create_directories(dir);
+    const fs::path target = dir / as;
+    fs::copy_file(fs::path(QUILLON_TEST_DATA) / name, target, fs::copy_options::overwrite_existing);
+    return target.string();
+}
+
+CommandResult Cli(const std::string& args) { return RunCommand(std::string(QUILLON_CLI) + " " + args); }
+
+// The element's extent [position, end) as our header read sees it.
+std::pair<uint64_t, uint64_t> LanguageExtent(const std::string& path, const std::string& track) {
+    Document doc;
+    doc.sourcePath = path;
+    CaptureHost host;
+    ReadHeader(doc, host);
+    for (size_t i = 0; i < doc.tatra.size(); ++i)
+        if (doc.tatra[i].numberText == track) {
+            const Tbrick& row = doc.lista[TrackLanguageElement(doc, i)];
+            return {row.position, row.end()};
+        }
+    return {0, 0};
+}
+
+void ExpectOnlyInside(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
+                      std::pair<uint64_t, uint64_t> extent) {
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); ++i)
+        if (before[i] != after[i]) ASSERT_TRUE(i >= extent.first && i < extent.second) << "byte " << i << " changed";
+}
+
+struct QuickCase {
+    const char* file;
+    const char* track;
+    const char* code;
+};
+
+TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
+    const QuickCase cases[] = {{"sample.mkv", "2", "de"}, {"sample.mkv", "3", "eng"}, {"ffmpeg_sample.mkv", "1", "ger"},
+                               {"ffmpeg_sample.mkv", "2", "fr"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " track " + c.track + " " + c.code);
+        const std::string path = Copy(c.file, std::string("lang-") + c.track + "-" + c.file);
+        const auto extent = LanguageExtent(path, c.track);
+        const auto before = ReadAll(path);
+        const CommandResult edit = Cli("edit " + Quoted(path) + " --track " + c.track + " --lang " + c.code);
+        ASSERT_EQ(edit.exitStatus, 0) << edit.output;
+        ExpectOnlyInside(before, ReadAll(path), extent);
+        const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
+        EXPECT_EQ(info.exitStatus, 0) << info.output;
+        EXPECT_NE(info.output.find(std::string("Language: ") + c.code + "\n"), std::string::npos) << info.output;
+    }
+
+    // Default flag: ffmpeg wrote FlagDefault 0 on every track.
+    const std::string path = Copy("ffmpeg_sample.mkv", "default.mkv");
+    const auto before = ReadAll(path);
+    ASSERT_EQ(Cli("edit " + Quoted(path) + " --track 2 --default").exitStatus, 0);
+    const auto after = ReadAll(path);
+    ASSERT_EQ(before.size(), after.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < before.size(); ++i) changed += before[i] != after[i];
+    EXPECT_EQ(changed, 1u);
+    const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
+    EXPECT_EQ(info.exitStatus, 0);
+    EXPECT_NE(info.output.find("\"Default track\" flag: 1"), std::string::npos) << info.output;
+}
+
+TEST(QuickEditInterop, RefusalsLeaveTheFileAlone) {
+    const std::string path = Copy("sample.mkv", "refusals.mkv");
+    const auto before = ReadAll(path);
+    const std::pair<std::string, int> refusals[] = {
+        {"--track 2 --lang germ", 1},  // longer than "rus"
+        {"--track 3 --default", 1},    // mkvmerge wrote no FlagDefault for this track
+        {"--track 9 --lang de", 2},
+        {"--track 2", 2},
+    };
+    for (const auto& [args, status] : refusals) {
+        const CommandResult r = Cli("edit " + Quoted(path) + " " + args);
+        EXPECT_EQ(r.exitStatus, status) << args << "\n" << r.output;
+        EXPECT_EQ(ReadAll(path), before) << args;
+    }
+}
+
+std::vector<long> Timestamps(const std::string& file, int trackId) {
+    const std::string out = file + ".ts" + std::to_string(trackId);
+    RunCommand("mkvextract " + Quoted(file) + " timestamps_v2 " + std::to_string(trackId) + ":" + Quoted(out));
+    std::ifstream in(out);
+    std::vector<long> times;
+    std::string line;
+    while (std::getline(in, line))
+        if (!line.empty() && line[0] != '#') times.push_back(std::lround(std::stod(line)));
+    return times;
+}
+
+TEST(StagedEditInterop, RemuxCarriesNamesLanguagesDefaultsOrderAndShift) {
+    const std::string source = Copy("sample.mkv", "staged-source.mkv");
+    const std::string output = source + ".out.mkv";
+    const CommandResult remux =
+        Cli("remux " + Quoted(source) + " -o " + Quoted(output) +
+            " --overwrite --tracks 3,2,1 --name 2=Dolby --lang 2=ger --lang 3=eng --default 2 --start 2=500");
+    ASSERT_EQ(remux.exitStatus, 0) << remux.output;
+    const CommandResult info = RunCommand("mkvinfo " + Quoted(output));
+    ASSERT_EQ(info.exitStatus, 0) << info.output;
+    // Track order: subtitles, audio, video, numbered 1, 2, 3.
+    const size_t subs = info.output.find("Codec ID: S_TEXT/UTF8");
+    const size_t audio = info.output.find("Codec ID: A_AC3");
+    const size_t video = info.output.find("Codec ID: V_MPEG4/ISO/AVC");
+    EXPECT_LT(subs, audio);
+    EXPECT_LT(audio, video);
+    EXPECT_NE(info.output.find("Name: Dolby"), std::string::npos);
+    EXPECT_NE(info.output.find("Language: ger"), std::string::npos);
+    EXPECT_NE(info.output.find("Language: eng"), std::string::npos);
+    // The changed languages lost their contradicting IETF forms; the video kept its own.
+    EXPECT_EQ(info.output.find("Language (IETF BCP 47): ru"), std::string::npos);
+    EXPECT_NE(info.output.find("Language (IETF BCP 47): en"), std::string::npos);
+    const size_t audioTrack = info.output.rfind("+ Track\n", audio);
+    const size_t defaultFlag = info.output.find("\"Default track\" flag: 1", audioTrack);
+    EXPECT_LT(defaultFlag, info.output.find("+ Track\n", audio));
+
+    // The audio (source track id 1, output id 1) moved by exactly the shift.
+    const std::vector<long> before = Timestamps(source, 1);
+    const std::vector<long> after = Timestamps(output, 1);
+    ASSERT_EQ(before.size(), after.size());
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(after.front(), 500);
+    for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(after[i] - before[i], 500 - before.front()) << i;
+    // The video did not move.
+    EXPECT_EQ(Timestamps(source, 0), Timestamps(output, 2));
+}
+
+}  // namespace
+}  // namespace quillon::test

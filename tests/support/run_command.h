@@ -1,0 +1,18 @@
+// Running an external program in a test and taking its output.
+#pragma once
+
+#include <string>
+
+namespace quillon::test {
+
+struct CommandResult {
+    int exitStatus = -1;
+    std::string output;  // stdout and stderr together
+};
+
+// Runs `command` through the shell.
+CommandResult RunCommand(const std::string& command);
+// Quotes a path for the shell.
+std::string Quoted(const std::string& text);
+
+}  // namespace quillon::test
