@@ -66,7 +66,9 @@ RemuxResult DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     std::vector<TSeek> topSeeks;
     WriteSection(out, makeINFObuff(mkv.info), "1549A966", d, topSeeks);
     WriteSection(out, makeTRACKSbuff(mkv.tracks, map), "1654AE6B", d, topSeeks);
-    if (options.attachments) WriteSection(out, makeATTFbuff(mkv.attachedFiles), "1941A469", d, topSeeks);
+    // An Attachments element holds at least one AttachedFile: none is written without files.
+    if (options.attachments && !mkv.attachedFiles.empty())
+        WriteSection(out, makeATTFbuff(mkv.attachedFiles), "1941A469", d, topSeeks);
     if (options.chapters && !mkv.chapters.empty()) WriteSection(out, makeCHAPbuff(mkv.chapters), "1043A770", d, topSeeks);
 
     const ClusterLoopResult clusters = WriteClusters(doc, map, options, source, out, d, host);
