@@ -46,6 +46,17 @@ const std::vector<Command>& Commands() {
          "  --no-default  снять флаг трека по умолчанию\r\n"
          "  --lang КОД    новый код языка, не длиннее старого (длиннее: remux --lang N=КОД)",
          RunEdit},
+        {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, srt, ass/ssa, mka, mks",
+         "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"
+         "Выгружает один трек в отдельный файл. Без -o имя выхода подбирается рядом с входом (фильм.001.ac3).\r\n"
+         "  --track N    номер трека в исходном файле\r\n"
+         "  --as ТИП     ac3, mp3, flac: кадры трека как есть;  aac: AAC в ADTS;  ogg: Vorbis в Ogg;\r\n"
+         "               srt: титры SRT (из текстовых и ASS/SSA);  ass, ssa: титры ASS/SSA;\r\n"
+         "               mka, mks: файл Matroska с одним этим треком\r\n"
+         "  --overwrite  заменить существующий файл без вопроса\r\n"
+         "Тип должен подходить треку: иначе выводится список подходящих.\r\n"
+         "Код возврата: 0 файл записан, 1 ничего не записано или запись остановлена, 2 ошибка вызова.",
+         RunExport},
     };
     return commands;
 }

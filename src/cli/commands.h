@@ -30,6 +30,7 @@ int RunCheck(const std::vector<std::string>& args, TerminalHost& host);
 int RunTree(const std::vector<std::string>& args, TerminalHost& host);
 int RunRemux(const std::vector<std::string>& args, TerminalHost& host);
 int RunEdit(const std::vector<std::string>& args, TerminalHost& host);
+int RunExport(const std::vector<std::string>& args, TerminalHost& host);
 
 const Command* FindCommand(const std::string& name);
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/source_file.h"
+#include "export/export_dispatch.h"
 #include "reader/element_queries.h"
 #include "reader/scanner.h"
 #include "writer/model_builder.h"
@@ -88,15 +89,8 @@ SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
     if (!prepare2export(doc, host)) return host.StopRequested() ? SaveOutcome::Stopped : SaveOutcome::Failed;
 
     if (request.exportOn) {
-        switch (request.exportType) {
-            case ExportType::None:
-            case ExportType::Mka:
-            case ExportType::Mks:
-                break;
-            default:
-                host.Inform("этот вид экспорта пока не поддерживается");
-                return SaveOutcome::NothingWritten;
-        }
+        // A single-track type goes to its writer; the Matroska types to the remux.
+        if (const ExportWriter write = FindExportWriter(request.exportType)) return write(doc, host, request);
     } else if (request.aviConvert) {
         host.Inform("этот вид экспорта пока не поддерживается");
         return SaveOutcome::NothingWritten;

@@ -1,0 +1,120 @@
+// quillon-cli export IN --track N --as TYPE [-o OUT] [--overwrite]: one track
+// as a file of its own.
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "export/export_dispatch.h"
+
+namespace quillon::cli {
+namespace {
+
+// The --as names: the type buttons' captions, without the WAV types.
+struct TypeName {
+    const char* name;
+    ExportType type;
+};
+constexpr TypeName kTypeNames[] = {
+    {"ac3", ExportType::Ac3}, {"mp3", ExportType::Mp3}, {"aac", ExportType::Aac}, {"ogg", ExportType::Ogg},
+    {"flac", ExportType::Flac}, {"srt", ExportType::Srt}, {"ass", ExportType::Ass}, {"ssa", ExportType::Ass},
+    {"mka", ExportType::Mka}, {"mks", ExportType::Mks},
+};
+
+const TypeName* FindTypeName(const std::string& name) {
+    for (const TypeName& t : kTypeNames)
+        if (name == t.name) return &t;
+    return nullptr;
+}
+
+// The --as names the track offers, as its type buttons would.
+std::vector<std::string> OfferedNames(const Document& doc, const Track& track) {
+    const OfferedTypes offered = track.typeText == "AUDIO"       ? ActivateAudioTypes(doc)
+                                 : track.typeText == "SUBTITLES" ? ActivateSubsTypes(doc)
+                                                                 : OfferedTypes{};
+    std::vector<std::string> names;
+    for (ExportType type : offered.types) {
+        const std::string caption = ExportCaption(type, offered.assCaption);
+        if (FindTypeName(caption)) names.push_back(caption);
+    }
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+    return text;
+}
+
+}  // namespace
+
+int RunExport(const std::vector<std::string>& args, TerminalHost& host) {
+    const Command& self = *FindCommand("export");
+    std::string bad;
+    const auto parsed = Arguments::Parse(args, {"--help", "--overwrite"}, {"-o", "--track", "--as"}, bad);
+    if (!parsed) return UsageError(self, host, bad);
+    if (parsed->Has("--help")) {
+        PrintUsage(self, host, stdout);
+        return kExitOk;
+    }
+    const auto trackNumber = parsed->Value("--track");
+    const auto typeName = parsed->Value("--as");
+    if (parsed->Operands().size() != 1 || !trackNumber || !typeName)
+        return UsageError(self, host, parsed->Operands().size() > 1 ? parsed->Operands()[1] : "");
+    const TypeName* chosen = FindTypeName(*typeName);
+    if (!chosen) return UsageError(self, host, *typeName);
+
+    Document doc;
+    doc.sourcePath = parsed->Operands()[0];
+    const OpenOutcome outcome = CheckContainer(doc, host, true);
+    if (!outcome.opened) {
+        ExplainOpenFailure(doc.sourcePath, host);
+        return kExitUsage;
+    }
+    if (outcome.scan == ScanResult::Stopped) return kExitFailed;
+    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return kExitFailed;
+    FinishContainerCheck(doc, host, true);
+
+    // Only the chosen track takes part, as when it alone is ticked.
+    const Track* track = nullptr;
+    for (Track& t : doc.tatra) {
+        const bool it = !track && t.numberText == *trackNumber;
+        t.selectMark = it ? "y" : "";
+        if (it) track = &t;
+    }
+    if (!track) {
+        std::fprintf(stderr, "%s %s\n", host.Tr("нет такого трека:").c_str(), trackNumber->c_str());
+        return kExitUsage;
+    }
+    const std::vector<std::string> offered = OfferedNames(doc, *track);
+    if (std::find(offered.begin(), offered.end(), *typeName) == offered.end()) {
+        if (offered.empty())
+            std::fprintf(stderr, "%s %s\n", host.Tr("этот трек нельзя выгрузить отдельно:").c_str(), trackNumber->c_str());
+        else
+            std::fprintf(stderr, "%s %s\n", host.Tr("этот тип не подходит треку; трек можно выгрузить как:").c_str(),
+                         Joined(offered).c_str());
+        return kExitUsage;
+    }
+
+    SaveRequest request;
+    request.exportOn = true;
+    request.exportType = chosen->type;
+    request.assExtension = chosen->type == ExportType::Ass ? chosen->name : "ass";
+    request.overwriteConfirmed = parsed->Has("--overwrite");
+    request.outputPath = parsed->Value("-o").value_or(
+        makeOutFN(ChangeOutExt(doc.sourcePath, ExportExtension(chosen->type, request.assExtension))));
+    if (!prepare2export(doc, host)) return kExitFailed;
+
+    switch (SaveCommand(doc, host, request)) {
+        case SaveOutcome::Written:
+            std::printf("%s\nr e a d y\n", request.outputPath.c_str());
+            return kExitOk;
+        case SaveOutcome::Stopped:
+            std::printf("%s\na b o r t e d\n", request.outputPath.c_str());
+            return kExitFailed;
+        default:
+            return kExitFailed;
+    }
+}
+
+}  // namespace quillon::cli

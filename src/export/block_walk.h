@@ -1,0 +1,74 @@
+// The block walk: the one way every single-track writer reads a track. It
+// goes over the element list in document order and, for each Block,
+// SimpleBlock or EncryptedBlock of the track, reads the block's frame data
+// (the bytes after the lacing header) from the source file.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "core/element_list.h"
+#include "core/host.h"
+#include "core/source_file.h"
+
+namespace quillon {
+
+// One block of the track as the walk hands it over.
+struct WalkBlock {
+    size_t row = 0;                        // the block's row in the element list
+    int64_t timecode = 0;                  // cluster timecode + block timecode, in ticks
+    int64_t duration = -1;                 // the group's BlockDuration in ticks; -1 when none
+    std::span<const uint8_t> data;         // the frames back to back
+    std::span<const uint32_t> frameSizes;  // each frame's size, in order; they add up to data.size()
+};
+
+enum class WalkStatus {
+    Block,       // `block` holds the next block of the track
+    End,         // no more blocks
+    ReadFailed,  // a block could not be read whole (cut-off or damaged file): nothing of it was delivered
+    Stopped,     // the Host asked to stop
+};
+
+class BlockWalk {
+public:
+    // Blocks whose track number is `numberText` (a decimal number; any other
+    // text matches no block). With a Host, the walk steps its progress to the
+    // row index + 1 and polls its stop request every few hundred rows.
+    BlockWalk(const tabrick& lista, SourceFile& source, std::string_view numberText, Host* host = nullptr);
+
+    // Bytes that header-stripping compression took off the front of every
+    // frame: each frame is handed over with them put back.
+    void SetFramePrefix(std::vector<uint8_t> prefix) { prefix_ = std::move(prefix); }
+
+    WalkStatus Next(WalkBlock& block);
+
+private:
+    bool Matches(const Tbrick& row) const;
+    int64_t ClusterTimecode(const Tbrick& row);
+    int64_t BlockDuration(const Tbrick& row) const;
+    bool Read(const Tbrick& row, WalkBlock& block);
+
+    static constexpr size_t kPollRows = 512;
+
+    const tabrick& lista_;
+    SourceFile& source_;
+    Host* host_;
+    bool anyTrack_ = false;  // false: the number text is not a number
+    uint64_t track_ = 0;
+    size_t next_ = 0;
+    int64_t clusterRow_ = -2;  // the cluster whose timecode is cached
+    int64_t clusterTime_ = 0;
+    std::vector<uint8_t> prefix_;
+    std::vector<uint8_t> buffer_;
+    std::vector<uint8_t> assembled_;
+    std::vector<uint32_t> sizes_;
+};
+
+// Reads the frame data of the track's first block in list order into `out`.
+// False when the track has no block or it cannot be read.
+bool ReadFirstTrackBlock(const tabrick& lista, SourceFile& source, std::string_view numberText,
+                         std::vector<uint8_t>& out);
+
+}  // namespace quillon

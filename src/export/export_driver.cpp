@@ -1,0 +1,98 @@
+#include "export/export_driver.h"
+
+#include <filesystem>
+
+#include "core/source_file.h"
+#include "writer/output_file.h"
+
+namespace quillon {
+namespace {
+
+const char* MissingTrackText(TrackKind kind) {
+    return kind == TrackKind::Audio ? "надо отметить звуковую дорожку" : "надо отметить дорожку с титрами";
+}
+
+ExportTrack DescribeTrack(const Document& doc, const std::string& number) {
+    ExportTrack track;
+    track.numberText = number;
+    track.codecId = TrackCodecId(doc.lista, number);
+    if (const tTrackEntry* entry = TrackEntryRecord(doc.mkv, number); entry && entry->codecPrivate.present)
+        track.codecPrivate = entry->codecPrivate.value;
+    track.audio = TrackAudioParams(doc.lista, number);
+    track.timecodeScale = FileTimecodeScale(doc.lista);
+    return track;
+}
+
+SaveOutcome Refuse(Host& host, const char* rus) {
+    if (rus) host.Inform(rus);
+    return SaveOutcome::NothingWritten;
+}
+
+}  // namespace
+
+SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request, TrackKind kind, TrackWriter& writer) {
+    const std::string number =
+        kind == TrackKind::Audio ? GetActiveAudioTrackNumber(doc.tatra) : GetActiveSubsTrackNumber(doc.tatra);
+    if (number.empty()) {
+        host.AskWithCaptions(MissingTrackText(kind), " ясно ", "понятно");
+        return SaveOutcome::NothingWritten;
+    }
+    const ExportTrack track = DescribeTrack(doc, number);
+    std::vector<uint8_t> prefix;
+    if (TrackFrameEncoding(doc.lista, number, prefix) == FrameEncoding::Unsupported)
+        return Refuse(host, "Кадры дорожки сжаты или зашифрованы: их нельзя выгрузить в этот формат.");
+    if (!writer.Prepare(track)) return Refuse(host, writer.failure());
+
+    std::error_code ec;
+    if (!request.overwriteConfirmed && std::filesystem::exists(request.outputPath, ec) &&
+        !host.Ask("Файл с таким именем уже существует.\r\nПерезаписать?"))
+        return SaveOutcome::NothingWritten;
+
+    SourceFile source;
+    if (!source.Open(doc.sourcePath)) {
+        host.Inform("файл занят другим приложением");
+        return SaveOutcome::Failed;
+    }
+    OutputFile file;
+    if (!file.Create(request.outputPath)) {
+        host.Inform("Can't create output file.");
+        return SaveOutcome::Failed;
+    }
+    ExportSink out(file);
+    host.ClearStop();
+    if (!writer.Begin(out)) return Refuse(host, writer.failure());
+
+    host.SetStatus("d e m u x i n g");
+    const uint64_t rows = doc.lista.size();
+    host.ProgressShow(rows + 2);
+    host.ProgressTo(0);
+
+    BlockWalk walk(doc.lista, source, number, &host);
+    walk.SetFramePrefix(std::move(prefix));
+    WalkBlock block;
+    WalkStatus status;
+    bool ok = true;
+    uint64_t blocks = 0;
+    while (ok && (status = walk.Next(block)) == WalkStatus::Block) {
+        ok = writer.Block(block, out);
+        ++blocks;
+    }
+    host.ProgressHide();
+    if (!ok) return Refuse(host, writer.failure());
+    if (status == WalkStatus::Stopped) return SaveOutcome::Stopped;
+    if (status == WalkStatus::ReadFailed)
+        return Refuse(host, "Блок дорожки не читается: файл обрезан или повреждён. Экспорт прерван.");
+    // A file with nothing of the track in it would pass for a successful export.
+    if (blocks == 0) return Refuse(host, "В дорожке нет ни одного блока: файл не записан.");
+    if (!writer.Finish(out)) return Refuse(host, writer.failure());
+
+    host.ProgressTo(rows + 1);
+    if (const char* text = writer.EndStatus()) host.SetStatus(text);
+    if (!out.Flush() || !file.Commit()) {
+        host.Inform("Can't create output file.");
+        return SaveOutcome::Failed;
+    }
+    return SaveOutcome::Written;
+}
+
+}  // namespace quillon

@@ -1,0 +1,74 @@
+// The common frame of every single-track writer: find the checked track,
+// ask before replacing the output, open the source, create the output, walk
+// the track's blocks and hand each to the writer, finish, and put the file in
+// place only when everything went well (a failed or stopped export leaves no
+// file behind).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/document.h"
+#include "core/host.h"
+#include "export/block_walk.h"
+#include "export/export_sink.h"
+#include "export/track_queries.h"
+#include "writer/save_command.h"
+
+namespace quillon {
+
+enum class TrackKind { Audio, Subtitles };
+
+// What a writer knows of its track before the walk.
+struct ExportTrack {
+    std::string numberText;
+    std::string codecId;
+    std::vector<uint8_t> codecPrivate;  // of the model's record of the track
+    AudioParams audio;                  // defaults filled in
+    int64_t timecodeScale = 1000000;    // nanoseconds per tick
+};
+
+// One writer per output format, with the same few steps.
+class TrackWriter {
+public:
+    virtual ~TrackWriter() = default;
+
+    // Looks at the track before anything is asked or written; false refuses
+    // the export (with the reason in failure()).
+    virtual bool Prepare(const ExportTrack& track) {
+        (void)track;
+        return true;
+    }
+    // What goes before the blocks.
+    virtual bool Begin(ExportSink& out) {
+        (void)out;
+        return true;
+    }
+    // One block of the track. False ends the export (reason in failure()).
+    virtual bool Block(const WalkBlock& block, ExportSink& out) = 0;
+    // What goes after the blocks.
+    virtual bool Finish(ExportSink& out) {
+        (void)out;
+        return true;
+    }
+    // The status text shown once the blocks are written (nullptr: none).
+    virtual const char* EndStatus() const { return "s a v i n g"; }
+
+    // Russian key of the message that explains a refusal; nullptr for none.
+    const char* failure() const { return failure_; }
+
+protected:
+    bool Fail(const char* rus) {
+        failure_ = rus;
+        return false;
+    }
+
+private:
+    const char* failure_ = nullptr;
+};
+
+// The export of the first checked track of the kind to request.outputPath.
+SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request, TrackKind kind, TrackWriter& writer);
+
+}  // namespace quillon

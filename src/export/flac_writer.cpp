@@ -1,0 +1,34 @@
+#include "export/flac_writer.h"
+
+#include "export/export_driver.h"
+
+namespace quillon {
+namespace {
+
+class FlacWriter : public TrackWriter {
+public:
+    bool Prepare(const ExportTrack& track) override {
+        header_ = track.codecPrivate;
+        return true;
+    }
+    bool Begin(ExportSink& out) override {
+        out.Put(header_);
+        return true;
+    }
+    bool Block(const WalkBlock& block, ExportSink& out) override {
+        out.Put(block.data);
+        return true;
+    }
+
+private:
+    std::vector<uint8_t> header_;
+};
+
+}  // namespace
+
+SaveOutcome SaveFLAC(Document& doc, Host& host, const SaveRequest& request) {
+    FlacWriter writer;
+    return RunTrackExport(doc, host, request, TrackKind::Audio, writer);
+}
+
+}  // namespace quillon

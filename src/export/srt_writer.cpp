@@ -1,0 +1,95 @@
+#include "export/srt_writer.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "export/subtitle_events.h"
+#include "export/track_queries.h"
+
+namespace quillon {
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+class SrtWriter : public SubtitleWriter {
+public:
+    explicit SrtWriter(bool fromAss) : fromAss_(fromAss) {}
+
+protected:
+    void WriteEvents(const std::vector<Tsrt>& events, ExportSink& out) override {
+        const int cut = fromAss_ ? AssTextFieldsToCut(std::string_view(
+                                       reinterpret_cast<const char*>(track_.codecPrivate.data()), track_.codecPrivate.size()))
+                                 : 0;
+        std::string record;
+        for (const Tsrt& e : events) {
+            // SRT has no negative times: an event before zero starts at zero.
+            const int64_t start = std::max<int64_t>(e.start, 0);
+            const int64_t end = std::max<int64_t>(e.start + e.duration, 0);
+            record = std::to_string(e.number) + "\r\n" + SrtTime(start) + " --> " + SrtTime(end) + "\r\n";
+            record += CutLeadingFields(e.text, cut);
+            record += "\r\n\r\n";
+            out.Put(record);
+        }
+    }
+
+private:
+    bool fromAss_;
+};
+
+SaveOutcome RunSrt(Document& doc, Host& host, const SaveRequest& request, bool fromAss) {
+    SrtWriter writer(fromAss);
+    return RunTrackExport(doc, host, request, TrackKind::Subtitles, writer);
+}
+
+}  // namespace
+
+int AssTextFieldsToCut(std::string_view codecPrivate) {
+    const std::vector<std::string_view> lines = TextLines(codecPrivate);
+    size_t i = 0;
+    while (i < lines.size() && Lower(lines[i]) != "[events]") ++i;
+    for (++i; i < lines.size(); ++i) {
+        if (Lower(lines[i].substr(0, 7)) != "format:") continue;
+        std::string_view fields = lines[i].substr(lines[i].find(':') + 1);
+        int position = 1;
+        for (;;) {
+            const size_t comma = fields.find(',');
+            if (Lower(Trimmed(fields.substr(0, comma))) == "text") return position - 2;
+            if (comma == std::string_view::npos) break;
+            fields.remove_prefix(comma + 1);
+            ++position;
+        }
+        return -2;
+    }
+    return -2;
+}
+
+std::string_view CutLeadingFields(std::string_view text, int count) {
+    for (int k = 0; k < count; ++k) {
+        const size_t comma = text.find(',');
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    return text;
+}
+
+SaveOutcome SaveSRT(Document& doc, Host& host, const SaveRequest& request) { return RunSrt(doc, host, request, false); }
+
+SaveOutcome ExportASS2SRT(Document& doc, Host& host, const SaveRequest& request) { return RunSrt(doc, host, request, true); }
+
+SaveOutcome SaveSRTX(Document& doc, Host& host, const SaveRequest& request) {
+    const std::string codec = TrackCodecId(doc.lista, GetActiveSubsTrackNumber(doc.tatra));
+    if (codec == "S_TEXT/ASS" || codec == "S_TEXT/SSA") return ExportASS2SRT(doc, host, request);
+    return SaveSRT(doc, host, request);
+}
+
+}  // namespace quillon
