@@ -1,0 +1,25 @@
+// The save panel's type buttons as the save request's export types.
+#pragma once
+
+#include "writer/save_options.h"
+
+class QRadioButton;
+
+namespace quillon::ui {
+
+class TFormMain;
+
+// The type button of an export type (nullptr for ExportType::None), and back.
+QRadioButton* TypeButton(const TFormMain& form, ExportType type);
+ExportType ExportTypeOf(const TFormMain& form, const QRadioButton* button);
+
+// True for the types the save command can write today; only those buttons
+// are shown. The WAV types wait for the decoder layer.
+bool ExportWriterReady(ExportType type);
+
+// The first checked, shown type button in the dispatch order (AC3, AAC, OGG,
+// FLAC, MP3, WA3, WAV, SRT, ASS); else the Matroska output of the shown type
+// panel (Mka, Mks), or None for a remux of several tracks.
+ExportType ChosenExportType(const TFormMain& form);
+
+}  // namespace quillon::ui

@@ -1,0 +1,273 @@
+#include "ui/form_main.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "ui/caption_panel.h"
+#include "ui/clickable_image.h"
+#include "ui/form_me.h"
+#include "ui/form_yes_no.h"
+#include "ui/pictures.h"
+#include "ui/structure_model.h"
+#include "ui/ui_text.h"
+#include "ui/widget_factory.h"
+
+namespace quillon::ui {
+
+TFormMain::TFormMain(QWidget* parent)
+    : QMainWindow(parent),
+      Image000(pictures::Image000()),
+      Image100(pictures::Image100()),
+      Image110(pictures::Image110()),
+      Image111(pictures::Image111()),
+      ImageRG(pictures::ImageRG()),
+      ImagePL(pictures::ImagePL()),
+      ImageBD(pictures::ImageBD()),
+      ImageRD(pictures::ImageRD()),
+      ImageBRU(pictures::ImageBRU()),
+      ImageGRU(pictures::ImageGRU()),
+      ImageBEN(pictures::ImageBEN()),
+      ImageGEN(pictures::ImageGEN()) {
+    setObjectName("TFormMain");
+    setWindowTitle(QString::fromUtf8(kCaption));
+    resize(940, 680);
+
+    auto* central = new QWidget(this);
+    central->setObjectName("PanelMAIN");
+    setCentralWidget(central);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(BuildTopRows());
+
+    PageControl1 = Make<QTabWidget>(central, "PageControl1");
+    TabSheetCH = Make<QWidget>(PageControl1, "TabSheetCH");
+    TabSheetRE = Make<QWidget>(PageControl1, "TabSheetRE");
+    TabSheetATT = Make<QWidget>(PageControl1, "TabSheetATT");
+    TabSheetCDK = Make<QWidget>(PageControl1, "TabSheetCDK");
+    TabSheetCFG = Make<QWidget>(PageControl1, "TabSheetCFG");
+    // The captions as the window defines them; the language switch replaces
+    // them with the caption table's.
+    PageControl1->addTab(TabSheetCH, QStringLiteral("проверка контейнера"));
+    PageControl1->addTab(TabSheetRE, QStringLiteral("содержание"));
+    PageControl1->addTab(TabSheetATT, QStringLiteral("вложение"));
+    PageControl1->addTab(TabSheetCDK, QStringLiteral("ACM audio кодеки"));
+    PageControl1->addTab(TabSheetCFG, QStringLiteral("настройки"));
+    PageControl1->tabBar()->installEventFilter(this);
+    layout->addWidget(PageControl1, 1);
+
+    BuildContainerTab();
+    BuildContentsTab();
+    for (QWidget* frameOnly : {TabSheetATT, TabSheetCDK}) {
+        // These tabs get their contents with the attachment and codec work.
+        auto* frame = new QFrame(frameOnly);
+        frame->setFrameShape(QFrame::StyledPanel);
+        auto* pageLayout = new QVBoxLayout(frameOnly);
+        pageLayout->addWidget(frame);
+    }
+    BuildSettingsTab();
+
+    PanelWA = Make<CaptionPanel>(this, "PanelWA");
+    PanelWA->setText(QStringLiteral("ждите, идёт обработка"));
+    PanelWA->resize(300, 70);
+    PanelWA->hide();
+
+    treeModel_ = new StructureModel(doc_.lista, this);
+    TreeEBML->setModel(treeModel_);
+
+    host_.SetViews({MemoST, LabelST, GaugeX, ImageX});
+    host_.onStatus = [this](const std::string& text) {
+        // The wait panel of a save's preparation goes once the parsing is over.
+        if (waitUntilParsed_ && text != host_.Tr("p a r s i n g")) StopWait();
+    };
+    ConnectHandlers();
+
+    ReadConfig();
+    PageControl1->setCurrentWidget(TabSheetRE);
+    TabSheetREShow();
+    busy_ = false;
+    ShowOpenStatus();
+    OutOff();
+    galkiOff();
+    PanelSND->hide();
+    PanelSUB->hide();
+}
+
+TFormMain::~TFormMain() = default;
+
+QWidget* TFormMain::BuildTopRows() {
+    auto* top = new QWidget(this);
+    top->setObjectName("PanelTOP");
+
+    ImageFI = Make<ClickableImage>(top, "ImageFI");
+    ImageFI->setPixmap(pictures::OpenFolder());
+    EditIN = Make<QLineEdit>(top, "EditIN");
+    BitBtnHDR = Make<QPushButton>(top, "BitBtnHDR");
+    BitBtnHDR->setText(QStringLiteral("открыть и прочитать заголовок"));
+    BitBtnHDR->setMinimumWidth(230);
+    ImageRU = Make<ClickableImage>(top, "ImageRU");
+    ImageEN = Make<ClickableImage>(top, "ImageEN");
+    ImageRU->setPixmap(ImageBRU);
+    ImageEN->setPixmap(ImageGEN);
+
+    CheckFC = Make<QCheckBox>(top, "CheckFC");
+    CheckFC->setText(QStringLiteral("полная проверка контейнера"));
+    LabelST = Make<QLabel>(top, "LabelST");
+    LabelST->setText(QStringLiteral("r e a d y"));
+    LabelST->setMinimumWidth(200);
+    LabelST->setFrameShape(QFrame::StyledPanel);
+    LabelST->setAlignment(Qt::AlignCenter);
+    LabelBSE = Make<QLabel>(top, "LabelBSE");
+    LabelBSE->setText(QStringLiteral("..."));
+    LabelBSE->setMinimumWidth(60);
+    LabelBSE->setAlignment(Qt::AlignCenter);
+    LabelBSE->setToolTip(QStringLiteral("b: Block, s: SimpleBlock, e: EncryptedBlock"));
+    GaugeX = Make<QProgressBar>(top, "GaugeX");
+    GaugeX->setTextVisible(false);
+    GaugeX->setMaximumHeight(14);
+    GaugeX->setMinimumWidth(120);
+    GaugeX->hide();
+    ImageX = Make<ClickableImage>(top, "ImageX");
+    ImageX->setPixmap(pictures::StopSign());
+    ImageX->setToolTip(QStringLiteral("остановить процесс"));
+    ImageX->hide();
+    ImageWO = Make<QLabel>(top, "ImageWO");
+    ImageWO->setPixmap(pictures::Hourglass());
+    ImageWO->hide();
+    ImageRE = Make<QLabel>(top, "ImageRE");
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(ImageFI);
+    fileRow->addWidget(EditIN, 1);
+    fileRow->addWidget(BitBtnHDR);
+    fileRow->addSpacing(12);
+    fileRow->addWidget(ImageRU);
+    fileRow->addWidget(ImageEN);
+
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(CheckFC);
+    statusRow->addSpacing(12);
+    statusRow->addWidget(LabelST);
+    statusRow->addWidget(LabelBSE);
+    statusRow->addWidget(GaugeX, 1);
+    statusRow->addStretch();
+    statusRow->addWidget(ImageX);
+    statusRow->addWidget(ImageWO);
+    statusRow->addWidget(ImageRE);
+
+    auto* rows = new QVBoxLayout(top);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->addLayout(fileRow);
+    rows->addLayout(statusRow);
+    return top;
+}
+
+void TFormMain::ConnectHandlers() {
+    connect(ImageFI, &ClickableImage::clicked, this, &TFormMain::ImageFIClick);
+    connect(BitBtnHDR, &QPushButton::clicked, this, &TFormMain::BitBtnHDRClick);
+    connect(ImageX, &ClickableImage::clicked, this, &TFormMain::ImageXClick);
+    connect(ImageRU, &ClickableImage::clicked, this, &TFormMain::ImageRUClick);
+    connect(ImageEN, &ClickableImage::clicked, this, &TFormMain::ImageENClick);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int) {
+        if (PageControl1->currentWidget() == TabSheetRE) TabSheetREShow();
+        if (PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
+    });
+    ConnectSavePanelHandlers();
+    ConnectSettingsHandlers();
+}
+
+void TFormMain::SetMessageWindows(TFormYesNo* yesNo, TFormME* me) {
+    formYesNo_ = yesNo;
+    formME_ = me;
+    host_.SetMessageWindows(
+        [this](const std::string& text, const std::string& yes, const std::string& no) {
+            return formYesNo_ && formYesNo_->AskWithCaptions(FromCore(text), FromCore(yes), FromCore(no), this, 'y');
+        },
+        [this](const std::string& text) {
+            if (formME_) formME_->Inform(FromCore(text), this);
+        });
+    if (formYesNo_) formYesNo_->SetLanguageChar(host_.language() == Lang::Rus ? 'r' : 'e');
+}
+
+QString TFormMain::Tr(const char* rus) const { return FromCore(host_.Tr(rus)); }
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (languageApplied_) return;
+    languageApplied_ = true;
+    ApplyLanguage(host_.language());
+    dfx();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        // A scan or save is running inside this very call stack: stop it first.
+        host_.RequestStop();
+        event->ignore();
+        return;
+    }
+    SaveConfig();
+    QMainWindow::closeEvent(event);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (PanelWA->isVisible()) PleaseWait();
+    dfx();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched == Tracks->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QModelIndex cell = Tracks->indexAt(mouse->position().toPoint());
+        TracksMouseDown(cell.isValid() ? cell.row() : -1, cell.column(), mouse->button());
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == PanelSE) {
+        PanelSEClick();
+        return true;
+    }
+    // While a scan or save runs, the pages stay where they are.
+    if (watched == PageControl1->tabBar() && busy_) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+                return true;
+            default:
+                break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::SetBusy(bool busy) { busy_ = busy; }
+
+void TFormMain::SetChecked(QCheckBox* box, bool checked) {
+    if (box->isChecked() == checked) return;
+    box->setChecked(checked);
+    if (box == CheckEX) CheckEXClick();
+    if (box == CheckAVI) CheckAVIClick();
+}
+
+void TFormMain::UncheckOutputSwitches() {
+    SetChecked(CheckEX, false);
+    SetChecked(CheckAVI, false);
+}
+
+void TFormMain::ImageXClick() { host_.RequestStop(); }
+
+}  // namespace quillon::ui

@@ -1,0 +1,253 @@
+// The main window: the file-name row, the status row, the five tabs
+// (container check, contents, attachments, audio codecs, settings) and the
+// save panel. Controls carry their working names as object names and member
+// names, so a reader can go from a handler to its widget. The document it
+// shows lives here and is passed to the core by reference.
+#pragma once
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+
+#include "core/document.h"
+#include "ui/gui_host.h"
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTableWidget;
+class QTreeView;
+class QWidget;
+class QPainter;
+
+namespace quillon::ui {
+
+class CaptionPanel;
+class ClickableImage;
+class StructureModel;
+class TFormME;
+class TFormYesNo;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kCaption = " Quillon    beta 1.012";
+
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The message windows are created after this one; the host asks through them.
+    void SetMessageWindows(TFormYesNo* yesNo, TFormME* me);
+
+    Document& document() { return doc_; }
+    GuiHost& host() { return host_; }
+    StructureModel* structureModel() const { return treeModel_; }
+    bool Busy() const { return busy_; }
+    QString Tr(const char* rus) const;
+
+    // ---- open flow and structure tree (main_window_open.cpp, tree_popup.cpp)
+    void ImageFIClick();
+    // The second half of ImageFIClick, once a file was chosen.
+    void OpenChosenFile(const QString& path);
+    void BitBtnHDRClick();
+    // False when the file could not be opened.
+    bool ReadStructAndShowTree();
+    void lista2TV4();
+    void ShowOpenStatus();
+    void TabSheetREShow();
+    void TabSheetCHShow();
+    void PopupEBMLPopup();
+    void MIexpandClick();
+    void MIcollapseClick();
+    void MIfbClick();
+    void Image8Click();
+    void BlinkControl(QWidget* control);
+
+    // ---- track grid (track_grid.cpp)
+    void TrackList2Screen();
+    void AddTrackRow(int trackIndex);
+    void TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected);
+    void dfx();
+    void TracksMouseDown(int row, int column, Qt::MouseButton button);
+    void PanelSEClick();
+
+    // ---- save panel (save_panel.cpp) and save command (main_window_save.cpp)
+    void CheckEXClick();
+    void CheckAVIClick();
+    void OutOn();
+    void OutOff();
+    void galkiOff();
+    void ActivateAudioTypes();
+    void ActivateSubsTypes();
+    void ChangeOutExt(const QString& extension);
+    void ImageSAClick();
+    void PleaseWait();
+    void StopWait();
+    void ImageXClick();
+
+    // ---- settings (settings_store.cpp, settings_tab.cpp)
+    void ReadConfig();
+    void SaveConfig();
+    void CheckKBClick(QCheckBox* chosen);
+    void CheckEISHClick(QCheckBox* chosen);
+    void CheckDEFClick();
+    void CheckZNAClick();
+    void ImageLOGOClick();
+
+    // ---- interface language (language.cpp)
+    void TranslateMainWindow();
+    void ImageRUClick();
+    void ImageENClick();
+    Lang language() const { return host_.language(); }
+
+    // Top rows.
+    ClickableImage* ImageFI;
+    QLineEdit* EditIN;
+    QPushButton* BitBtnHDR;
+    ClickableImage* ImageRU;
+    ClickableImage* ImageEN;
+    QCheckBox* CheckFC;
+    QLabel* LabelST;
+    QLabel* LabelBSE;
+    QProgressBar* GaugeX;
+    ClickableImage* ImageX;
+    QLabel* ImageWO;
+    QLabel* ImageRE;
+
+    // Pages.
+    QTabWidget* PageControl1;
+    QWidget* TabSheetCH;
+    QWidget* TabSheetRE;
+    QWidget* TabSheetATT;
+    QWidget* TabSheetCDK;
+    QWidget* TabSheetCFG;
+
+    // Container tab.
+    QPlainTextEdit* MemoST;
+    QTreeView* TreeEBML;
+    QMenu* PopupEBML;
+    QAction* MIdump;
+    QAction* MIexpand;
+    QAction* MIcollapse;
+    QAction* MIview;
+    QAction* MIsave;
+    QAction* MIfb;
+    QFrame* PanelFB;
+    QLabel* LabelFB;
+    QLineEdit* EditFBTN;
+    ClickableImage* Image8;
+    ClickableImage* ImageFBX;
+
+    // Contents tab: the grid and the save panel.
+    QTableWidget* Tracks;
+    QFrame* PanelSE;
+    ClickableImage* ImageTX;
+    QCheckBox* CheckEX;
+    QCheckBox* CheckAVI;
+    QLineEdit* EditOUT;
+    ClickableImage* ImageSA;
+    QLabel* ImageSATT;
+    QFrame* PanelSND;
+    QRadioButton* RadioMKA;
+    QRadioButton* RadioAAC;
+    QRadioButton* RadioAC3;
+    QRadioButton* RadioMP3;
+    QRadioButton* RadioOGG;
+    QRadioButton* RadioFLAC;
+    QRadioButton* RadioWA3;
+    QRadioButton* RadioWAV;
+    QFrame* PanelSUB;
+    QRadioButton* RadioMKS;
+    QRadioButton* RadioSRT;
+    QRadioButton* RadioASS;
+    QCheckBox* CheckCH;
+    QCheckBox* CheckAT;
+    QCheckBox* CheckCU;
+    QCheckBox* CheckSH;
+
+    // Settings tab.
+    QCheckBox* CheckSFQO;
+    QCheckBox* CheckSOD;
+    QCheckBox* Check1G;
+    QCheckBox* CheckTL;
+    QLabel* LabelPB;
+    QCheckBox* CheckKB;
+    QCheckBox* CheckSB;
+    QCheckBox* CheckBG;
+    QCheckBox* CheckZNA;
+    QCheckBox* CheckKKF;
+    QCheckBox* CheckOTI;
+    QLabel* LabelAE1;
+    QLabel* LabelAE2;
+    QCheckBox* CheckEISH;
+    QCheckBox* CheckEREZ;
+    QCheckBox* CheckEASK;
+    QCheckBox* CheckDEF;
+    QLabel* LabelDLA;
+    QLineEdit* EditDLA;
+    QCheckBox* CheckDTR;
+    ClickableImage* ImageLOGO;
+
+    // The hidden pictures that handlers draw or copy from: read-state lamps,
+    // grid glyphs, highlighted and dimmed flags.
+    QPixmap Image000, Image100, Image110, Image111;
+    QPixmap ImageRG, ImagePL, ImageBD, ImageRD;
+    QPixmap ImageBRU, ImageGRU, ImageBEN, ImageGEN;
+
+    // The wait panel, over everything while a long step runs.
+    CaptionPanel* PanelWA;
+
+    // The open dialog's memory, kept in the settings.
+    QString openDialogDir;
+    int openDialogFilterIndex = 2;  // 1-based, as the filter list counts: 2 is "*.mkv"
+    bool bigFileWarningPending = false;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Building the window (form_main.cpp, form_main_tabs.cpp, settings_tab.cpp).
+    QWidget* BuildTopRows();
+    void BuildContainerTab();
+    void BuildContentsTab();
+    QWidget* BuildSavePanel();
+    void BuildSettingsTab();
+    void ConnectHandlers();
+    void ConnectSettingsHandlers();
+    void ConnectSavePanelHandlers();
+
+    // Helpers of the handlers.
+    void SetBusy(bool busy);
+    void UncheckOutputSwitches();
+    void SetChecked(QCheckBox* box, bool checked);  // runs the box's handler when the state changes
+    void AfterScanControls();
+    void ApplyLanguage(Lang lang);
+    void EnableAviByTracks();
+    int RowOfIndex(const QModelIndex& index) const;
+    void Reopen(const QString& outputName);
+    bool ReadHeaderAndShow();
+    bool AskWithCaptions(const QString& text, const QString& yes, const QString& no);
+    void Inform(const QString& text);
+
+    Document doc_;
+    GuiHost host_;
+    StructureModel* treeModel_ = nullptr;
+    TFormYesNo* formYesNo_ = nullptr;
+    TFormME* formME_ = nullptr;
+    bool busy_ = false;
+    bool languageApplied_ = false;
+    bool waitUntilParsed_ = false;
+};
+
+}  // namespace quillon::ui

@@ -1,0 +1,194 @@
+// Building the container and contents tabs: the log and structure tree, the
+// track grid and the save panel under it.
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "ui/clickable_image.h"
+#include "ui/form_main.h"
+#include "ui/pictures.h"
+#include "ui/structure_model.h"
+#include "ui/track_grid.h"
+#include "ui/widget_factory.h"
+
+namespace quillon::ui {
+
+void TFormMain::BuildContainerTab() {
+    auto* splitter = new QSplitter(Qt::Horizontal, TabSheetCH);
+    MemoST = Make<QPlainTextEdit>(splitter, "MemoST");
+    MemoST->setReadOnly(true);
+    MemoST->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TreeEBML = Make<QTreeView>(splitter, "TreeEBML");
+    TreeEBML->setHeaderHidden(true);
+    TreeEBML->setUniformRowHeights(true);  // keeps a million-row tree fast
+    TreeEBML->setContextMenuPolicy(Qt::CustomContextMenu);
+    TreeEBML->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    splitter->addWidget(MemoST);
+    splitter->addWidget(TreeEBML);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 5);
+    splitter->setSizes({300, 620});
+    auto* layout = new QVBoxLayout(TabSheetCH);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(splitter);
+
+    PopupEBML = Make<QMenu>(TreeEBML, "PopupEBML");
+    auto entry = [this](const char* name, const char* caption) {
+        auto* action = Make<QAction>(this, name);
+        action->setText(QString::fromUtf8(caption));
+        PopupEBML->addAction(action);
+        return action;
+    };
+    MIdump = entry("MIdump", "посмотреть dump");
+    MIexpand = entry("MIexpand", "развернуть ветку");
+    MIcollapse = entry("MIcollapse", "свернуть ветку");
+    MIfb = entry("MIfb", "найти блок");
+    MIview = entry("MIview", "посмотреть файл");
+    MIsave = entry("MIsave", "сохранить файл");
+    // The dump window and the attachment viewer come with their own work.
+    MIdump->setVisible(false);
+
+    PanelFB = Make<QFrame>(TabSheetCH, "PanelFB");
+    PanelFB->setFrameShape(QFrame::Panel);
+    PanelFB->setFrameShadow(QFrame::Raised);
+    PanelFB->setAutoFillBackground(true);
+    LabelFB = Make<QLabel>(PanelFB, "LabelFB");
+    LabelFB->setText(QStringLiteral("№"));
+    EditFBTN = Make<QLineEdit>(PanelFB, "EditFBTN");
+    EditFBTN->setMaximumWidth(60);
+    EditFBTN->setText(QStringLiteral("1"));
+    Image8 = Make<ClickableImage>(PanelFB, "Image8");
+    Image8->setPixmap(pictures::Magnifier());
+    ImageFBX = Make<ClickableImage>(PanelFB, "ImageFBX");
+    ImageFBX->setPixmap(pictures::CrossMark());
+    auto* findRow = new QHBoxLayout(PanelFB);
+    findRow->addWidget(LabelFB);
+    findRow->addWidget(EditFBTN);
+    findRow->addWidget(Image8);
+    findRow->addSpacing(6);
+    findRow->addWidget(ImageFBX);
+    PanelFB->adjustSize();
+    PanelFB->hide();
+
+    connect(TreeEBML, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex under = TreeEBML->indexAt(at);
+        if (under.isValid()) TreeEBML->setCurrentIndex(under);
+        if (treeModel_->rowCount() == 0) return;
+        PopupEBMLPopup();
+        PopupEBML->exec(TreeEBML->viewport()->mapToGlobal(at));
+    });
+    connect(MIexpand, &QAction::triggered, this, &TFormMain::MIexpandClick);
+    connect(MIcollapse, &QAction::triggered, this, &TFormMain::MIcollapseClick);
+    connect(MIfb, &QAction::triggered, this, &TFormMain::MIfbClick);
+    connect(Image8, &ClickableImage::clicked, this, &TFormMain::Image8Click);
+    connect(EditFBTN, &QLineEdit::returnPressed, this, &TFormMain::Image8Click);
+    connect(ImageFBX, &ClickableImage::clicked, PanelFB, &QWidget::hide);
+}
+
+void TFormMain::BuildContentsTab() {
+    Tracks = Make<QTableWidget>(TabSheetRE, "Tracks");
+    SetUpTrackGrid(*Tracks, *this);
+    PanelSE = Make<QFrame>(Tracks->viewport(), "PanelSE");
+    PanelSE->setAutoFillBackground(true);
+    ImageTX = Make<ClickableImage>(PanelSE, "ImageTX");
+    ImageTX->setPixmap(pictures::SelectAll());
+    ImageTX->setToolTip(QStringLiteral("все / ничего"));
+    auto* panelLayout = new QHBoxLayout(PanelSE);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->addWidget(ImageTX);
+    PanelSE->installEventFilter(this);
+    Tracks->viewport()->installEventFilter(this);
+    connect(ImageTX, &ClickableImage::clicked, this, &TFormMain::PanelSEClick);
+
+    auto* layout = new QVBoxLayout(TabSheetRE);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(Tracks, 1);
+    layout->addWidget(BuildSavePanel());
+}
+
+QWidget* TFormMain::BuildSavePanel() {
+    auto* panel = new QFrame(TabSheetRE);
+    panel->setObjectName("PanelSAVE");
+    panel->setFrameShape(QFrame::StyledPanel);
+
+    CheckEX = Make<QCheckBox>(panel, "CheckEX");
+    CheckEX->setText(QStringLiteral("экспорт"));
+    CheckAVI = Make<QCheckBox>(panel, "CheckAVI");
+    CheckAVI->setText(QStringLiteral("конверт"));
+    EditOUT = Make<QLineEdit>(panel, "EditOUT");
+    ImageSA = Make<ClickableImage>(panel, "ImageSA");
+    ImageSA->setPixmap(pictures::SaveDisk());
+    ImageSATT = Make<QLabel>(panel, "ImageSATT");
+    ImageSATT->setPixmap(pictures::NewFileMark());
+    ImageSATT->hide();
+
+    PanelSND = Make<QFrame>(panel, "PanelSND");
+    PanelSUB = Make<QFrame>(panel, "PanelSUB");
+    auto typeButton = [](QFrame* typePanel, const char* name, const char* caption) {
+        auto* button = Make<QRadioButton>(typePanel, name);
+        button->setText(QString::fromUtf8(caption));
+        typePanel->layout()->addWidget(button);
+        return button;
+    };
+    for (QFrame* typePanel : {PanelSND, PanelSUB}) {
+        typePanel->setFrameShape(QFrame::StyledPanel);
+        auto* row = new QHBoxLayout(typePanel);
+        row->setContentsMargins(8, 2, 8, 2);
+        row->setSpacing(8);
+    }
+    // The row order is the order the buttons are laid out in.
+    RadioMKA = typeButton(PanelSND, "RadioMKA", "mka");
+    RadioAAC = typeButton(PanelSND, "RadioAAC", "aac");
+    RadioAC3 = typeButton(PanelSND, "RadioAC3", "ac3");
+    RadioMP3 = typeButton(PanelSND, "RadioMP3", "mp3");
+    RadioOGG = typeButton(PanelSND, "RadioOGG", "ogg");
+    RadioFLAC = typeButton(PanelSND, "RadioFLAC", "flac");
+    RadioWA3 = typeButton(PanelSND, "RadioWA3", "wav (mp3)");
+    RadioWAV = typeButton(PanelSND, "RadioWAV", "wav (pcm)");
+    RadioMKS = typeButton(PanelSUB, "RadioMKS", "mks");
+    RadioSRT = typeButton(PanelSUB, "RadioSRT", "srt");
+    RadioASS = typeButton(PanelSUB, "RadioASS", "ass");
+
+    CheckCH = Make<QCheckBox>(panel, "CheckCH");
+    CheckCH->setText(QStringLiteral("выгрузить Chapters"));
+    CheckAT = Make<QCheckBox>(panel, "CheckAT");
+    CheckAT->setText(QStringLiteral("выгрузить Attachments"));
+    CheckCU = Make<QCheckBox>(panel, "CheckCU");
+    CheckCU->setText(QStringLiteral("не создавать Cues"));
+    CheckSH = Make<QCheckBox>(panel, "CheckSH");
+    CheckSH->setText(QStringLiteral("не создавать SeekHead"));
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(CheckEX);
+    nameRow->addWidget(CheckAVI);
+    nameRow->addWidget(EditOUT, 1);
+    nameRow->addWidget(ImageSA);
+    nameRow->addWidget(ImageSATT);
+    // The type panels sit right-aligned with the output name.
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addStretch();
+    typeRow->addWidget(PanelSND);
+    typeRow->addWidget(PanelSUB);
+    typeRow->addSpacing(ImageSA->sizeHint().width() + 6);
+    auto* optionRow = new QHBoxLayout;
+    for (QCheckBox* option : {CheckCH, CheckAT, CheckCU, CheckSH}) optionRow->addWidget(option);
+    optionRow->addStretch();
+
+    auto* rows = new QVBoxLayout(panel);
+    rows->setContentsMargins(6, 4, 6, 4);
+    rows->addLayout(nameRow);
+    rows->addLayout(typeRow);
+    rows->addLayout(optionRow);
+    return panel;
+}
+
+}  // namespace quillon::ui

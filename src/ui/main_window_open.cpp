@@ -1,0 +1,253 @@
+// The road into a file: choosing it, reading it as the current tab asks (a
+// header read on the contents tab, a container check on the container tab),
+// and showing the result: tree, grid, read-state picture.
+#include <filesystem>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "reader/open_file.h"
+#include "ui/form_main.h"
+#include "ui/form_me.h"
+#include "ui/form_yes_no.h"
+#include "ui/structure_model.h"
+#include "ui/ui_text.h"
+#include "writer/save_command.h"
+
+namespace quillon::ui {
+namespace {
+
+constexpr uint64_t kBigFile = 1000000000;
+
+const QStringList& OpenFilters() {
+    static const QStringList filters = {"*.* (*)", "*.mkv (*.mkv)", "*.mka (*.mka)", "*.mks (*.mks)"};
+    return filters;
+}
+
+}  // namespace
+
+bool TFormMain::AskWithCaptions(const QString& text, const QString& yes, const QString& no) {
+    return formYesNo_ && formYesNo_->AskWithCaptions(text, yes, no, this, 'y');
+}
+
+void TFormMain::Inform(const QString& text) {
+    if (formME_) formME_->Inform(text, this);
+}
+
+void TFormMain::ImageFIClick() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(OpenFilters());
+    if (openDialogFilterIndex >= 1 && openDialogFilterIndex <= OpenFilters().size())
+        dialog.selectNameFilter(OpenFilters()[openDialogFilterIndex - 1]);
+    dialog.setDirectory(openDialogDir.isEmpty() ? QCoreApplication::applicationDirPath() : openDialogDir);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString chosen = dialog.selectedFiles().first();
+    openDialogDir = QFileInfo(chosen).absolutePath();
+    openDialogFilterIndex = static_cast<int>(OpenFilters().indexOf(dialog.selectedNameFilter())) + 1;
+    OpenChosenFile(chosen);
+}
+
+void TFormMain::OpenChosenFile(const QString& path) {
+    EditIN->setText(QDir::toNativeSeparators(path));
+    if (CheckSOD->isChecked()) PageControl1->setCurrentWidget(TabSheetRE);
+    bigFileWarningPending = true;
+    if (CheckSFQO->isChecked()) {
+        PleaseWait();
+        BitBtnHDRClick();
+        StopWait();
+    }
+}
+
+void TFormMain::BitBtnHDRClick() {
+    if (busy_) return;
+    QWidget* page = PageControl1->currentWidget();
+    if (page == TabSheetATT || page == TabSheetCDK || page == TabSheetCFG) PageControl1->setCurrentWidget(TabSheetRE);
+    host_.Pump(true);
+    host_.ClearLog();
+    UncheckOutputSwitches();
+
+    const char* placeholder = "сюда надо положить имя файла";
+    const QString name = EditIN->text();
+    if (name.isEmpty()) {
+        EditIN->setText(Tr(placeholder));
+        return;
+    }
+    if (name == QString::fromUtf8(placeholder) || name == FromCore(quillon::Tr(placeholder, Lang::Eng))) {
+        BlinkControl(EditIN);
+        return;
+    }
+
+    ImageWO->show();
+    LabelBSE->setText(QStringLiteral("..."));
+    host_.Pump(true);
+    doc_.sourcePath = ToCore(name);
+    treeModel_->Clear();  // the list is about to be refilled under it
+
+    std::error_code error;
+    const uint64_t size = std::filesystem::file_size(std::filesystem::path(doc_.sourcePath), error);
+    if (!error && Check1G->isChecked() && size > kBigFile) {
+        if (bigFileWarningPending) {
+            const QString text = Tr("Внимание!  Размер файла равен ") + GbText(size) + Tr("Gb.\r\nДумать буду долго.");
+            if (!AskWithCaptions(text, Tr(" я знаю "), Tr("не приставай"))) Check1G->setChecked(false);
+        }
+        bigFileWarningPending = false;
+    }
+
+    CheckSB->setEnabled(true);
+    CheckKBClick(CheckKB);
+    SetBusy(true);
+    bool opened = true;
+    if (PageControl1->currentWidget() == TabSheetCH)
+        opened = ReadStructAndShowTree();
+    else if (PageControl1->currentWidget() == TabSheetRE)
+        opened = ReadHeaderAndShow();
+    SetBusy(false);
+
+    if (opened) {
+        EditOUT->setText(FromCore(makeOutFN(doc_.sourcePath)));
+        ImageSATT->hide();
+    } else {
+        Inform(Tr("файл занят другим приложением"));
+    }
+    ImageWO->hide();
+    ShowOpenStatus();
+    host_.SetStatus("r e a d y");
+}
+
+bool TFormMain::ReadStructAndShowTree() {
+    doc_.readState = ReadState::Nothing;
+    CheckFC->setEnabled(false);
+    treeModel_->Clear();
+    host_.SetStatus("p a r s i n g");
+    const bool full = CheckFC->isChecked();
+    const OpenOutcome outcome = CheckContainer(doc_, host_, full);
+    CheckFC->setEnabled(true);
+    if (!outcome.opened) return false;
+    if (outcome.scan == ScanResult::Stopped) {
+        // The core emptied the list and logged the cancel.
+        TrackList2Screen();
+        host_.SetStatus("r e a d y");
+        return true;
+    }
+    host_.SetStatus("u p d a t i n g");
+    lista2TV4();
+    TrackList2Screen();
+    AfterScanControls();
+    FinishContainerCheck(doc_, host_, full);
+    // A full scan also fills the writer's model, so a save needs no new pass.
+    if (full) prepare2export(doc_, host_);
+    return true;
+}
+
+bool TFormMain::ReadHeaderAndShow() {
+    const OpenOutcome outcome = ReadHeader(doc_, host_);
+    if (!outcome.opened) return false;
+    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) {
+        TrackList2Screen();
+        PageControl1->setCurrentWidget(TabSheetCH);
+        return true;
+    }
+    lista2TV4();
+    TrackList2Screen();
+    EnableAviByTracks();
+    LabelBSE->setText(FromCore(doc_.blockTypeText));
+    dfx();
+    return true;
+}
+
+void TFormMain::AfterScanControls() {
+    // Video with forward references cannot be packed as SimpleBlocks.
+    CheckSB->setEnabled(doc_.simpleBlockAllowed);
+    if (!doc_.simpleBlockAllowed) CheckKBClick(CheckKB);
+    LabelBSE->setText(FromCore(doc_.blockTypeText));
+    EnableAviByTracks();
+}
+
+void TFormMain::lista2TV4() {
+    const bool full = CheckFC->isChecked();
+    GaugeX->setRange(0, static_cast<int>(std::min<size_t>(doc_.lista.size(), INT_MAX)));
+    GaugeX->setValue(0);
+    GaugeX->show();
+    if (full) host_.AddLog("• загрузка данных");
+    treeModel_->Rebuild([this](size_t done) {
+        GaugeX->setValue(static_cast<int>(std::min<size_t>(done, INT_MAX)));
+        host_.Pump();
+    });
+    if (full) host_.AddLog("• индексирование");
+    GaugeX->hide();
+}
+
+void TFormMain::ShowOpenStatus() {
+    switch (doc_.readState) {
+        case ReadState::FullTree: ImageRE->setPixmap(Image111); break;
+        case ReadState::FullNoTree: ImageRE->setPixmap(Image110); break;
+        case ReadState::QuickTree:
+        case ReadState::Header: ImageRE->setPixmap(Image100); break;
+        default: ImageRE->setPixmap(Image000); break;
+    }
+}
+
+void TFormMain::TabSheetREShow() {
+    BitBtnHDR->setText(Tr("открыть и прочитать заголовок"));
+    CheckFC->setChecked(false);
+    CheckFC->setEnabled(false);
+    const char* headers[5] = {nullptr, "тип", "описание", "язык", nullptr};
+    for (int column = 1; column < 4; ++column) {
+        if (!Tracks->item(0, column)) Tracks->setItem(0, column, new QTableWidgetItem);
+        Tracks->item(0, column)->setText(Tr(headers[column]));
+    }
+    if (!Tracks->item(0, 4)) Tracks->setItem(0, 4, new QTableWidgetItem);
+    Tracks->item(0, 4)->setText(QStringLiteral("def"));
+    TrackList2Screen();
+}
+
+void TFormMain::TabSheetCHShow() {
+    BitBtnHDR->setText(Tr("открыть и проверить контейнер"));
+    CheckFC->setEnabled(true);
+    if (doc_.readState == ReadState::FullNoTree) {
+        // A save scanned the whole file already; only the tree is missing.
+        CheckFC->setChecked(true);
+        host_.SetStatus("p l e a s e  w a i t  . . .");
+        treeModel_->Clear();
+        lista2TV4();
+        doc_.readState = ReadState::FullTree;
+        host_.AddLog("• данные загружены");
+        host_.SetStatus("r e a d y");
+    }
+    ShowOpenStatus();
+}
+
+void TFormMain::BlinkControl(QWidget* control) {
+    const QPalette original = control->palette();
+    const bool filled = control->autoFillBackground();
+    QPalette blink = original;
+    const QColor lightRed(0xFF, 0xA0, 0xA0);  // 0xA0A0FF as BGR
+    blink.setColor(QPalette::Base, lightRed);
+    blink.setColor(QPalette::Window, lightRed);
+    auto pause = [] {
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    for (int k = 0; k < 5; ++k) {
+        control->setAutoFillBackground(true);
+        control->setPalette(blink);
+        pause();
+        control->setPalette(original);
+        control->setAutoFillBackground(filled);
+        pause();
+    }
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,90 @@
+// The save command: the save panel and the settings tab become a save
+// request, the core writes, and the window returns to idle (and reopens a
+// file when the model had been edited).
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "ui/caption_panel.h"
+#include "ui/export_types.h"
+#include "ui/form_main.h"
+#include "ui/structure_model.h"
+#include "ui/ui_text.h"
+#include "writer/save_command.h"
+
+namespace quillon::ui {
+namespace {
+
+SaveRequest RequestFromControls(const TFormMain& form) {
+    SaveRequest request;
+    request.outputPath = ToCore(form.EditOUT->text());
+    request.exportOn = form.CheckEX->isChecked();
+    request.aviConvert = form.CheckAVI->isChecked();
+    request.exportType = request.exportOn ? ChosenExportType(form) : ExportType::None;
+    request.assExtension = ToCore(form.RadioASS->text());
+    request.checkTimeline = form.CheckTL->isChecked();
+    RemuxOptions& remux = request.remux;
+    remux.packing = form.CheckSB->isChecked()   ? Packing::SimpleBlock
+                    : form.CheckBG->isChecked() ? Packing::BlockGroup
+                                                : Packing::AsBefore;
+    remux.clusterRule = form.CheckKKF->isChecked()   ? ClusterRule::KeyFrame
+                        : form.CheckOTI->isChecked() ? ClusterRule::OldClusters
+                                                     : ClusterRule::Time;
+    remux.writeCues = !form.CheckCU->isChecked();
+    remux.writeSeekHeads = !form.CheckSH->isChecked();
+    remux.chapters = form.CheckCH->isChecked();
+    remux.attachments = form.CheckAT->isChecked();
+    return request;
+}
+
+}  // namespace
+
+void TFormMain::ImageSAClick() {
+    if (busy_) return;
+    const SaveRequest request = RequestFromControls(*this);
+    OutOff();
+    ImageWO->show();
+    host_.Pump(true);
+
+    // A save needs the whole file parsed; that scan refills the list under the tree.
+    const bool needsScan = doc_.readState != ReadState::FullTree && doc_.readState != ReadState::FullNoTree;
+    if (needsScan) {
+        treeModel_->Clear();
+        PleaseWait();
+        waitUntilParsed_ = true;
+    }
+    SetBusy(true);
+    host_.ClearStop();
+    const SaveOutcome outcome = SaveCommand(doc_, host_, request);
+    SetBusy(false);
+    waitUntilParsed_ = false;
+    StopWait();
+
+    UncheckOutputSwitches();
+    ImageWO->hide();
+    ImageSATT->hide();
+    host_.SetStatus(outcome == SaveOutcome::Stopped || host_.StopFlag() ? "a b o r t e d" : "r e a d y");
+    ShowOpenStatus();
+    if (needsScan && PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
+    if (doc_.saveMode == SaveMode::Build) Reopen(FromCore(request.outputPath));
+}
+
+void TFormMain::Reopen(const QString& outputName) {
+    bool result = CheckEREZ->isChecked();
+    if (CheckEASK->isChecked()) result = !AskWithCaptions(Tr("какой файл открыть?"), Tr("исходный"), Tr("результат"));
+    if (result) EditIN->setText(outputName);
+    BitBtnHDRClick();
+}
+
+void TFormMain::PleaseWait() {
+    PanelWA->move((width() - PanelWA->width()) / 2, (height() - PanelWA->height()) / 2);
+    PanelWA->raise();
+    PanelWA->show();
+    host_.Pump(true);
+}
+
+void TFormMain::StopWait() { PanelWA->hide(); }
+
+}  // namespace quillon::ui

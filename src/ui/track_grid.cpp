@@ -1,0 +1,159 @@
+// The track grid: filling it from the track table, drawing its cells, fitting
+// the description column, and the check column's mouse toggle.
+#include "ui/track_grid.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QPainter>
+#include <QTableWidget>
+
+#include "core/display_text.h"
+#include "export/avi_compatible.h"
+#include "ui/form_main.h"
+#include "ui/ui_text.h"
+
+namespace quillon::ui {
+namespace {
+
+// Colours are kept as the 0x00BBGGRR values the grid was designed with.
+QColor FromColorRef(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+QColor Darkened(const QColor& colour) {
+    return QColor(std::max(colour.red() - 0x10, 0), std::max(colour.green() - 0x10, 0), std::max(colour.blue() - 0x10, 0));
+}
+
+// Background of a data row by the first letter of its type.
+uint32_t RowColorRef(const QString& typeText) {
+    switch (typeText.isEmpty() ? 0 : typeText.at(0).toLower().unicode()) {
+        case 'v': return 0xFFF0F0;  // light blue
+        case 'a': return 0xF5FFF5;  // light green
+        case 's': return 0xF0FFFF;  // light yellow
+        default: return 0xFFFFFF;
+    }
+}
+
+QTableWidgetItem* Cell(QTableWidget& grid, int row, int column) {
+    QTableWidgetItem* item = grid.item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        grid.setItem(row, column, item);
+    }
+    return item;
+}
+
+void ClearRow(QTableWidget& grid, int row) {
+    for (int column = 0; column < grid.columnCount(); ++column) Cell(grid, row, column)->setText(QString());
+}
+
+}  // namespace
+
+TrackCellDelegate::TrackCellDelegate(TFormMain& form, QObject* parent) : QStyledItemDelegate(parent), form_(form) {}
+
+void TrackCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    painter->save();
+    form_.TracksDrawCell(*painter, index.column(), index.row(), option.rect, option.state & QStyle::State_Selected);
+    painter->restore();
+}
+
+void SetUpTrackGrid(QTableWidget& grid, TFormMain& form) {
+    grid.setColumnCount(5);
+    grid.setRowCount(2);
+    grid.horizontalHeader()->hide();
+    grid.verticalHeader()->hide();
+    grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 6);
+    for (int column = 0; column < 5; ++column) grid.setColumnWidth(column, kTrackColumnWidths[column]);
+    grid.setSelectionMode(QAbstractItemView::SingleSelection);
+    grid.setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid.setItemDelegate(new TrackCellDelegate(form, &grid));
+    for (int row = 0; row < 2; ++row) ClearRow(grid, row);
+}
+
+void TFormMain::TrackList2Screen() {
+    Tracks->setRowCount(2);
+    ClearRow(*Tracks, 1);
+    for (size_t i = 0; i < doc_.tatra.size(); ++i) AddTrackRow(static_cast<int>(i));
+    Tracks->viewport()->update();
+    dfx();
+}
+
+void TFormMain::AddTrackRow(int trackIndex) {
+    int row = 1;
+    if (!(Tracks->rowCount() <= 2 && Cell(*Tracks, 1, 1)->text().isEmpty())) {
+        row = Tracks->rowCount();
+        Tracks->setRowCount(row + 1);
+        ClearRow(*Tracks, row);
+    }
+    const Track& track = doc_.tatra[trackIndex];
+    Cell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
+    Cell(*Tracks, row, 1)->setText(FromCore(track.typeText));
+    Cell(*Tracks, row, 2)->setText(FromCore(Utf8ToAnsiText(track.description)));
+    Cell(*Tracks, row, 3)->setText(FromCore(track.language));
+    Cell(*Tracks, row, 4)->setText(FromCore(track.defaultMark));
+}
+
+void TFormMain::TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected) {
+    const QTableWidgetItem* item = Tracks->item(row, column);
+    const QString text = item ? item->text() : QString();
+    const QRect textRect = rect.adjusted(0, 2, 0, 0);
+    const int left = Qt::AlignLeft | Qt::AlignTop, centred = Qt::AlignHCenter | Qt::AlignTop;
+    painter.setPen(Qt::black);
+
+    if (row == 0) {
+        painter.fillRect(rect, palette().color(QPalette::Button));
+        const bool centre = column == 1 || column == 3 || column == 4;
+        painter.drawText(centre ? textRect : textRect.adjusted(8, 0, 0, 0), centre ? centred : left, text);
+        return;
+    }
+
+    const QTableWidgetItem* typeItem = Tracks->item(row, 1);
+    QColor background = FromColorRef(RowColorRef(typeItem ? typeItem->text() : QString()));
+    if (selected) background = Darkened(background);
+    painter.fillRect(rect, background);
+    if (column == 1 || column == 3) painter.drawText(textRect, centred, text);
+    if (column == 2) painter.drawText(textRect.adjusted(8, 0, -2, 0), left, text);
+
+    if (doc_.tatra.empty() || row - 1 >= static_cast<int>(doc_.tatra.size())) return;
+    const Track& track = doc_.tatra[row - 1];
+    if (column == 0 && track.selectMark == "y")
+        painter.drawPixmap(rect.left() + 3, rect.top() + 2, track.entryIndex == Track::kNotInSource ? ImagePL : ImageRG);
+    if (column == 4 && track.defaultMark == "y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, ImageBD);
+    if (column == 4 && track.defaultMark == "Y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, ImageRD);
+}
+
+void TFormMain::dfx() {
+    // The other grids (codecs, tags, attachments) join here when their tabs get contents.
+    const int others = Tracks->columnWidth(0) + Tracks->columnWidth(1) + Tracks->columnWidth(3) + Tracks->columnWidth(4);
+    Tracks->setColumnWidth(2, std::max(Tracks->viewport()->width() - others - 5, 60));
+    PanelSE->setGeometry(Tracks->visualRect(Tracks->model()->index(0, 0)));
+}
+
+void TFormMain::TracksMouseDown(int row, int column, Qt::MouseButton button) {
+    UncheckOutputSwitches();
+    if (doc_.tatra.empty() || row < 1 || row > static_cast<int>(doc_.tatra.size())) return;
+    Tracks->setCurrentCell(row, column);
+    if (column == 0 && button == Qt::LeftButton) {
+        Track& track = doc_.tatra[row - 1];
+        track.selectMark = track.selectMark == "y" ? "" : "y";
+        Cell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
+        Tracks->viewport()->update();
+        EnableAviByTracks();
+    }
+}
+
+void TFormMain::PanelSEClick() {
+    const bool anySelected =
+        std::any_of(doc_.tatra.begin(), doc_.tatra.end(), [](const Track& track) { return track.selectMark == "y"; });
+    for (Track& track : doc_.tatra) track.selectMark = anySelected ? "" : "y";
+    for (size_t i = 0; i < doc_.tatra.size(); ++i) Cell(*Tracks, static_cast<int>(i) + 1, 0)->setText(FromCore(doc_.tatra[i].selectMark));
+    Tracks->viewport()->update();
+    UncheckOutputSwitches();
+    EnableAviByTracks();
+}
+
+void TFormMain::EnableAviByTracks() { CheckAVI->setEnabled(AVIcompatible(doc_.tatra)); }
+
+}  // namespace quillon::ui

@@ -1,0 +1,93 @@
+// The structure tree's pop-up: expand or collapse a branch, and find the next
+// block of a track.
+#include <QAction>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include "reader/element_queries.h"
+#include "ui/form_main.h"
+#include "ui/structure_model.h"
+#include "ui/ui_text.h"
+
+namespace quillon::ui {
+namespace {
+
+constexpr int kFindLevels = 11;
+
+void CollapseBranch(QTreeView& tree, const QAbstractItemModel& model, const QModelIndex& node) {
+    // Only open nodes can have open descendants, so the walk stays small.
+    if (!tree.isExpanded(node)) return;
+    for (int k = 0; k < model.rowCount(node); ++k) CollapseBranch(tree, model, model.index(k, 0, node));
+    tree.collapse(node);
+}
+
+bool IsAttachmentRow(const Tbrick& row) {
+    const std::string_view name = row.name();
+    return name == "AttachedFile" || name == "FileName" || name == "FileData";
+}
+
+}  // namespace
+
+int TFormMain::RowOfIndex(const QModelIndex& index) const { return treeModel_->ElementRow(index); }
+
+void TFormMain::PopupEBMLPopup() {
+    const int row = RowOfIndex(TreeEBML->currentIndex());
+    const bool attachment = row >= 0 && IsAttachmentRow(doc_.lista[row]);
+    MIsave->setVisible(attachment);
+    MIview->setVisible(false);
+    if (attachment) {
+        const int attachedFile = std::string_view(doc_.lista[row].name()) == "AttachedFile" ? row : doc_.lista[row].parent;
+        const std::string mime = FindChildValue(doc_.lista, "FileMimeType", attachedFile);
+        MIview->setVisible(mime == "text/plain" || mime == "image/jpeg");
+    }
+    // Saving and viewing attachments come with the attachment work.
+    MIsave->setEnabled(false);
+    MIview->setEnabled(false);
+    MIfb->setEnabled(doc_.readState == ReadState::FullTree);
+}
+
+void TFormMain::MIexpandClick() {
+    const QModelIndex node = TreeEBML->currentIndex();
+    if (node.isValid()) TreeEBML->expandRecursively(node);
+}
+
+void TFormMain::MIcollapseClick() {
+    const QModelIndex node = TreeEBML->currentIndex();
+    if (node.isValid()) CollapseBranch(*TreeEBML, *treeModel_, node);
+}
+
+void TFormMain::MIfbClick() {
+    const QRect tree = TreeEBML->geometry();
+    const QPoint centre = TreeEBML->parentWidget()->mapTo(TabSheetCH, tree.center());
+    PanelFB->adjustSize();
+    PanelFB->move(centre.x() - PanelFB->width() / 2, centre.y() - PanelFB->height() / 2);
+    PanelFB->raise();
+    PanelFB->show();
+    EditFBTN->setFocus();
+    EditFBTN->selectAll();
+}
+
+void TFormMain::Image8Click() {
+    const int from = std::max(RowOfIndex(TreeEBML->currentIndex()), 0);
+    const std::string track = ToCore(EditFBTN->text().trimmed());
+    int found = -1;
+    for (size_t r = from; r < doc_.lista.size(); ++r) {
+        const Tbrick& row = doc_.lista[r];
+        if (row.isBlock() && row.block.trackText() == track) {
+            found = static_cast<int>(r);
+            break;
+        }
+    }
+    if (found < 0) return;
+
+    // The block and its ancestors, root last; opened root first when the
+    // root is within reach, which brings the block into view.
+    std::vector<int> chain;
+    for (int r = found; r >= 0 && static_cast<int>(chain.size()) < kFindLevels; r = treeModel_->ParentRow(r)) chain.push_back(r);
+    if (treeModel_->ParentRow(chain.back()) >= 0) return;
+    for (auto r = chain.rbegin(); r != chain.rend(); ++r) TreeEBML->expand(treeModel_->IndexOfRow(*r));
+    TreeEBML->scrollTo(treeModel_->IndexOfRow(found));
+    PanelFB->hide();
+}
+
+}  // namespace quillon::ui
