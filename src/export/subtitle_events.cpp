@@ -27,7 +27,8 @@ bool Blank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 int64_t TicksToMs(int64_t ticks, int64_t timecodeScale) {
-    return static_cast<int64_t>(static_cast<__int128>(ticks) * timecodeScale / 1000000);
+    const __int128 ns = static_cast<__int128>(ticks) * timecodeScale;
+    return static_cast<int64_t>(ns >= 0 ? (ns + 500000) / 1000000 : -((-ns + 500000) / 1000000));
 }
 
 std::string SrtTime(int64_t ms) {

@@ -19,8 +19,10 @@ struct Tsrt {
     std::string text;       // the block's bytes as they are
 };
 
-// ticks × scale ÷ 10^6, truncated: milliseconds of a time in ticks of
-// `scale` nanoseconds.
+// Milliseconds of a time in ticks of `scale` nanoseconds, to the nearest
+// millisecond: with a scale that is not a whole number of microseconds (the
+// sample-exact scales of audio files) cutting would put every time a
+// millisecond early.
 int64_t TicksToMs(int64_t ticks, int64_t timecodeScale);
 
 // "01:02:03,045"; empty for a negative time. Hours take more digits past 99.

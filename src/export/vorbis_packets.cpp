@@ -50,7 +50,7 @@ bool SplitXiphHeaders(std::span<const uint8_t> cp, std::array<std::vector<uint8_
 
 int64_t GranuleAt(int64_t ticks, int64_t timecodeScale, uint32_t rate) {
     if (ticks <= 0) return 0;
-    const __int128 samples = static_cast<__int128>(ticks) * timecodeScale * rate / 1000000000;
+    const __int128 samples = (static_cast<__int128>(ticks) * timecodeScale * rate + 500000000) / 1000000000;
     return samples > INT64_MAX ? INT64_MAX : static_cast<int64_t>(samples);
 }
 

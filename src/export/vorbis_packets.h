@@ -16,7 +16,7 @@ namespace quillon {
 bool SplitXiphHeaders(std::span<const uint8_t> codecPrivate, std::array<std::vector<uint8_t>, 3>& packets);
 
 // Granule position (in samples) of a time in ticks: ticks × scale (ns per
-// tick) × rate ÷ 10^9, truncated; 0 for a negative time.
+// tick) × rate ÷ 10^9, to the nearest sample; 0 for a negative time.
 int64_t GranuleAt(int64_t ticks, int64_t timecodeScale, uint32_t rate);
 
 class VorbisDurations {

@@ -161,7 +161,8 @@ TEST(OggStream, APageWhereNoPacketEndsHasNoGranule) {
 }
 
 TEST(OggGranule, TimeInTicksToSamples) {
-    EXPECT_EQ(GranuleAt(1000 + 20, 1000000, 44100), 44982);  // 1020 ms at 44100 Hz, truncated
+    EXPECT_EQ(GranuleAt(1000 + 20, 1000000, 44100), 44982);  // 1020 ms at 44100 Hz
+    EXPECT_EQ(GranuleAt(7, 1000000, 44100), 309);            // 308.7: the nearest sample
     EXPECT_EQ(GranuleAt(2040, 500000, 44100), 44982);        // the same time in half-millisecond ticks
     EXPECT_EQ(GranuleAt(-5, 1000000, 44100), 0);
     EXPECT_EQ(GranuleAt(10LL * 3600 * 1000, 1000000, 192000), 10LL * 3600 * 192000);  // no overflow
@@ -272,8 +273,11 @@ TEST(SubtitleTimes, BothFormsCutRatherThanRound) {
 TEST(SubtitleTimes, TicksScaleToMilliseconds) {
     EXPECT_EQ(TicksToMs(2500, 1000000), 2500);
     EXPECT_EQ(TicksToMs(2500, 500000), 1250);
-    EXPECT_EQ(TicksToMs(3, 333333), 0);  // truncated
+    EXPECT_EQ(TicksToMs(66155, 22674), 1500);  // 1499.998 ms in a sample-exact scale
+    EXPECT_EQ(TicksToMs(3, 333333), 1);
+    EXPECT_EQ(TicksToMs(1, 333333), 0);
     EXPECT_EQ(TicksToMs(-40, 1000000), -40);
+    EXPECT_EQ(TicksToMs(-66155, 22674), -1500);
 }
 
 TEST(SubtitleEvents, MissingDurationsEndJustBeforeTheNextEvent) {
