@@ -74,8 +74,7 @@ bool TFormYesNo::AskWithCaptions(const QString& text, const QString& yes, const 
 bool TFormYesNo::Run(const QString& text, QWidget* owner, char textLanguage) {
     LabelYN->setText(ShownText(text, textLanguage));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    adjustSize();
-    CentreOver(this, owner);
+    owner_ = owner;
     exec();
     return answer_;
 }
@@ -93,6 +92,9 @@ void TFormYesNo::showEvent(QShowEvent* event) {
     focused->setDefault(true);
     (defaultButton_ == 'y' ? BitBtnNet : BitBtnDa)->setDefault(false);
     focused->setFocus();
+    // Placed once polished and laid out, so that the size is the final one.
+    adjustSize();
+    CentreOver(this, owner_);
     QDialog::showEvent(event);
 }
 

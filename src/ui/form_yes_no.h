@@ -44,6 +44,7 @@ private:
     // textLanguage picks the window's own question for an empty text.
     bool Run(const QString& text, QWidget* owner, char textLanguage);
 
+    QWidget* owner_ = nullptr;
     char language_ = 'r';
     char defaultButton_ = 'y';
     bool answer_ = false;

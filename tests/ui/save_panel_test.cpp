@@ -1,0 +1,206 @@
+// The save panel: which types the checked tracks offer, the output name's
+// extension, and saves driven through the panel into real files.
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "reader/open_file.h"
+#include "ui/clickable_image.h"
+#include "ui_test_support.h"
+
+namespace quillon::ui::test {
+namespace {
+
+// Records the log of a second reading without a window.
+class QuietHost : public Host {
+protected:
+    void logLine(const std::string&) override {}
+};
+
+class SavePanelTest : public UiTest {
+protected:
+    void Open(const QString& path) { OpenOn(path, main().TabSheetRE); }
+    // Leaves only the tracks whose grid rows are listed checked, the way a
+    // user does: select none, then press the check cells.
+    void CheckOnly(std::initializer_list<int> rows) {
+        main().PanelSEClick();
+        ASSERT_EQ(main().document().tatra[0].selectMark, "");
+        for (int row : rows) main().TracksMouseDown(row, 0, Qt::LeftButton);
+    }
+    QStringList ShownButtons(QWidget* panel) {
+        QStringList shown;
+        for (QRadioButton* button : panel->findChildren<QRadioButton*>())
+            if (!button->isHidden()) shown << button->text();
+        return shown;
+    }
+    QString Extension() { return "." + main().EditOUT->text().section('.', -1); }
+    TrackTable TracksOf(const QString& path) {
+        Document doc;
+        doc.sourcePath = path.toStdString();
+        QuietHost host;
+        ReadHeader(doc, host);
+        return doc.tatra;
+    }
+};
+
+TEST_F(SavePanelTest, ExportOffersTypesByTheCheckedTracks) {
+    struct PanelCase {
+        const char* what;
+        QString file;
+        std::initializer_list<int> checked;
+        const char* extension;
+        bool soundPanel, subsPanel;
+        QStringList buttons;  // shown on the visible type panel
+    };
+    const PanelCase cases[] = {
+        {"all tracks", SamplePath(), {1, 2, 3}, ".mkv", false, false, {}},
+        {"audio and subtitles count as several", SamplePath(), {2, 3}, ".mkv", false, false, {}},
+        {"one AC-3 track", SamplePath(), {2}, ".mka", true, false, {"mka", "ac3"}},
+        {"one SRT track", SamplePath(), {3}, ".mks", false, true, {"mks", "srt"}},
+        {"one ASS track", FfmpegSamplePath(), {3}, ".mks", false, true, {"mks", "srt", "ass"}},
+        {"one Opus track: Matroska only", FfmpegSamplePath(), {2}, ".mka", true, false, {"mka"}},
+    };
+    for (const PanelCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(c.file);
+        CheckOnly(c.checked);
+        main().CheckEX->click();
+        ASSERT_TRUE(main().CheckEX->isChecked());
+        EXPECT_EQ(Extension(), c.extension);
+        EXPECT_EQ(main().PanelSND->isVisible(), c.soundPanel);
+        EXPECT_EQ(main().PanelSUB->isVisible(), c.subsPanel);
+        if (c.soundPanel) EXPECT_EQ(ShownButtons(main().PanelSND), c.buttons);
+        if (c.subsPanel) EXPECT_EQ(ShownButtons(main().PanelSUB), c.buttons);
+        EXPECT_TRUE(main().EditOUT->isEnabled());
+        EXPECT_TRUE(main().ImageSA->isVisible());
+        EXPECT_TRUE(main().CheckCU->isEnabled());
+        EXPECT_TRUE(main().CheckSH->isEnabled());
+        main().CheckEX->click();  // back to idle
+    }
+}
+
+TEST_F(SavePanelTest, SeveralTracksKeepChaptersAndAttachmentsOfTheFile) {
+    Open(SamplePath());
+    main().CheckEX->click();
+    EXPECT_TRUE(main().CheckCH->isEnabled() && main().CheckCH->isChecked());
+    EXPECT_TRUE(main().CheckAT->isEnabled() && main().CheckAT->isChecked());
+
+    main().CheckEX->click();
+    for (QCheckBox* option : {main().CheckCH, main().CheckAT, main().CheckCU, main().CheckSH}) {
+        EXPECT_FALSE(option->isChecked()) << option->objectName().toStdString();
+        EXPECT_FALSE(option->isEnabled()) << option->objectName().toStdString();
+    }
+    EXPECT_FALSE(main().EditOUT->isEnabled());
+    EXPECT_FALSE(main().ImageSA->isVisible());
+    EXPECT_FALSE(main().PanelSND->isVisible());
+}
+
+TEST_F(SavePanelTest, TypeButtonsChangeTheExtension) {
+    Open(SamplePath());
+    CheckOnly({2});
+    main().EditOUT->setText("/tmp/dir.with.dot/film.001.mka");
+    main().CheckEX->click();
+    main().RadioAC3->click();
+    EXPECT_EQ(main().EditOUT->text(), "/tmp/dir.with.dot/film.001.ac3");
+    main().RadioMKA->click();
+    EXPECT_EQ(main().EditOUT->text(), "/tmp/dir.with.dot/film.001.mka");
+
+    main().EditOUT->setText("/tmp/dir.with.dot/film");  // no dot in the name part
+    main().RadioAC3->click();
+    EXPECT_EQ(main().EditOUT->text(), "/tmp/dir.with.dot/film.ac3");
+}
+
+TEST_F(SavePanelTest, ExportAndConvertExcludeEachOther) {
+    Open(SamplePath());
+    CheckOnly({1, 2});
+    main().CheckEX->click();
+    ASSERT_TRUE(main().CheckAVI->isEnabled());
+    main().CheckAVI->click();
+    EXPECT_TRUE(main().CheckAVI->isChecked());
+    EXPECT_FALSE(main().CheckEX->isChecked());
+    EXPECT_EQ(Extension(), ".avi");
+    EXPECT_TRUE(main().EditOUT->isEnabled());
+    main().CheckEX->click();
+    EXPECT_FALSE(main().CheckAVI->isChecked());
+    EXPECT_EQ(Extension(), ".mkv");
+}
+
+TEST_F(SavePanelTest, SavingTheCheckedTracksWritesANewMatroskaFile) {
+    QTemporaryDir dir;
+    Open(SamplePath());
+    CheckOnly({2, 3});
+    main().CheckEX->click();
+    const QString output = dir.filePath("two.mkv");
+    main().EditOUT->setText(output);
+    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+
+    EXPECT_EQ(main().LabelST->text(), "r e a d y");
+    EXPECT_FALSE(main().CheckEX->isChecked());
+    EXPECT_FALSE(main().EditOUT->isEnabled());
+    EXPECT_TRUE(main().ImageWO->isHidden());
+    const TrackTable written = TracksOf(output);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0].numberText, "1");
+    EXPECT_EQ(written[0].typeText, "AUDIO");
+    EXPECT_EQ(written[1].numberText, "2");
+    EXPECT_EQ(written[1].typeText, "SUBTITLES");
+    // The header read was not enough: the save scanned the whole file.
+    EXPECT_EQ(main().document().readState, ReadState::FullNoTree);
+}
+
+TEST_F(SavePanelTest, ExportingTheAudioTrackWritesARawAc3Stream) {
+    QTemporaryDir dir;
+    Open(SamplePath());
+    CheckOnly({2});
+    main().EditOUT->setText(dir.filePath("sound.mka"));
+    main().CheckEX->click();
+    main().RadioAC3->click();
+    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    QFile ac3(dir.filePath("sound.ac3"));
+    ASSERT_TRUE(ac3.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ac3.read(2), QByteArray("\x0B\x77", 2));  // the AC-3 sync word
+    // Every frame of the track, back to back, without the lacing headers.
+    qint64 frames = 0;
+    const tabrick& lista = main().document().lista;
+    for (size_t r = 0; r < lista.size(); ++r)
+        if (lista[r].isBlock() && lista[r].block.trackNumber == 2)
+            for (size_t k = 0; k < lista[r].block.frameCount; ++k) frames += lista[r].block.frameSize(k);
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(ac3.size(), frames);
+}
+
+TEST_F(SavePanelTest, RefusalsAndTheOverwriteQuestionWriteNothing) {
+    QTemporaryDir dir;
+    Open(SamplePath());
+
+    main().CheckEX->click();
+    main().EditOUT->setText(SamplePath());
+    ModalSeen& same = AnswerNextModal(true);
+    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    EXPECT_TRUE(same.shown);
+    EXPECT_EQ(same.text, QStringLiteral("Нельзя сохранить с тем же именем.\nИз этого файла сейчас будем читать."));
+    EXPECT_EQ(same.yes, QStringLiteral("понятно"));
+
+    const QString existing = dir.filePath("exists.mkv");
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+    file.close();
+    main().CheckEX->click();
+    main().EditOUT->setText(existing);
+    ModalSeen& overwrite = AnswerNextModal(false);
+    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    EXPECT_TRUE(overwrite.shown);
+    EXPECT_EQ(overwrite.text, QStringLiteral("Файл с таким именем уже существует.\nПерезаписать?"));
+    EXPECT_EQ(overwrite.yes, QStringLiteral("да"));
+    EXPECT_EQ(overwrite.no, QStringLiteral("нет"));
+    EXPECT_EQ(QFileInfo(existing).size(), 4);
+    EXPECT_EQ(main().LabelST->text(), "r e a d y");
+}
+
+}  // namespace
+}  // namespace quillon::ui::test

@@ -1,0 +1,56 @@
+// What the GUI tests share: a fresh set of windows per test with empty
+// settings, the sample files, opening a file on a tab, and answering the
+// modal message windows as a user would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include <QString>
+#include <QStringList>
+
+#include "ui/app_windows.h"
+
+namespace quillon::ui::test {
+
+QString SamplePath();         // mkvmerge: H.264 + AC-3 + SRT, chapters, an attachment
+QString FfmpegSamplePath();   // ffmpeg: VP9 + Opus + ASS
+
+// Removes every stored setting.
+void ClearSettings();
+
+// What a modal window showed before the test answered it.
+struct ModalSeen {
+    bool shown = false;
+    QString className;  // "TFormYesNo" or "TFormME"
+    QString text;       // LabelYN or LabelME
+    QString yes, no;    // the yes/no captions
+};
+
+// Answers the next modal window once it is up: `yes` presses BitBtnDa,
+// otherwise BitBtnNet (the information window is closed either way).
+// Returns where the window's texts are recorded; it stays valid until the
+// next call.
+ModalSeen& AnswerNextModal(bool yes);
+// Drops an answer that was not used.
+void CancelModalAnswer();
+
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    TFormMain& main() { return *windows_.main; }
+    TFormYesNo& yesNo() { return *windows_.yesNo; }
+    TFormME& me() { return *windows_.me; }
+
+    // Puts `path` into EditIN, shows `tab` and presses the open button.
+    void OpenOn(const QString& path, QWidget* tab, bool full = false);
+    QStringList LogLines() const;
+
+    AppWindows windows_;
+};
+
+}  // namespace quillon::ui::test
