@@ -66,18 +66,21 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request
     const uint64_t rows = doc.lista.size();
     host.ProgressShow(rows + 2);
     host.ProgressTo(0);
+    struct HideProgress {
+        Host& host;
+        ~HideProgress() { host.ProgressHide(); }
+    } hideProgress{host};
 
     BlockWalk walk(doc.lista, source, number, &host);
     walk.SetFramePrefix(std::move(prefix));
     WalkBlock block;
-    WalkStatus status;
+    WalkStatus status = WalkStatus::End;
     bool ok = true;
     uint64_t blocks = 0;
     while (ok && (status = walk.Next(block)) == WalkStatus::Block) {
         ok = writer.Block(block, out);
         ++blocks;
     }
-    host.ProgressHide();
     if (!ok) return Refuse(host, writer.failure());
     if (status == WalkStatus::Stopped) return SaveOutcome::Stopped;
     if (status == WalkStatus::ReadFailed)
