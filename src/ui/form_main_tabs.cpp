@@ -141,6 +141,7 @@ QWidget* TFormMain::BuildSavePanel() {
     };
     for (QFrame* typePanel : {PanelSND, PanelSUB}) {
         typePanel->setFrameShape(QFrame::StyledPanel);
+        typePanel->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
         auto* row = new QHBoxLayout(typePanel);
         row->setContentsMargins(8, 2, 8, 2);
         row->setSpacing(8);

@@ -5,10 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "reader/open_file.h"
+#include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
 #include "ui_test_support.h"
 
@@ -200,6 +204,78 @@ TEST_F(SavePanelTest, RefusalsAndTheOverwriteQuestionWriteNothing) {
     EXPECT_EQ(overwrite.no, QStringLiteral("нет"));
     EXPECT_EQ(QFileInfo(existing).size(), 4);
     EXPECT_EQ(main().LabelST->text(), "r e a d y");
+}
+
+TEST_F(SavePanelTest, WhileSavingThePagesStayAndTheWaitPanelGoesAfterTheScan) {
+    QTemporaryDir dir;
+    const QString existing = dir.filePath("exists.mkv");
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    Open(SamplePath());  // a header read: the save scans the whole file first
+    main().CheckEX->click();
+    main().EditOUT->setText(existing);
+
+    QWidget* pageDuringSave = nullptr;
+    bool busy = false, waitPanelShown = true, workingImageShown = false;
+    ActOnNextModal([&](QWidget* modal) {  // the overwrite question, asked in the middle of the save
+        busy = main().Busy();
+        waitPanelShown = main().PanelWA->isVisible();
+        workingImageShown = main().ImageWO->isVisible();
+        QTabBar* tabs = main().PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier,
+                          tabs->tabRect(main().PageControl1->indexOf(main().TabSheetCFG)).center());
+        pageDuringSave = main().PageControl1->currentWidget();
+        static_cast<TFormYesNo*>(modal)->BitBtnNet->click();
+    });
+    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(waitPanelShown);
+    EXPECT_TRUE(workingImageShown);
+    EXPECT_EQ(pageDuringSave, main().TabSheetRE);
+    EXPECT_FALSE(main().Busy());
+    QTest::mouseClick(main().PageControl1->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                      main().PageControl1->tabBar()->tabRect(main().PageControl1->indexOf(main().TabSheetCFG)).center());
+    EXPECT_EQ(main().PageControl1->currentWidget(), main().TabSheetCFG);
+}
+
+TEST_F(SavePanelTest, AfterABuildSaveTheChosenFileIsOpenedAgain) {
+    struct ReopenCase {
+        const char* what;
+        QCheckBox* TFormMain::*choice;
+        bool askAnswersSource;  // for "спросить": the first button
+        bool opensResult;
+    };
+    const ReopenCase cases[] = {
+        {"source", &TFormMain::CheckEISH, false, false},
+        {"result", &TFormMain::CheckEREZ, false, true},
+        {"ask, answered result", &TFormMain::CheckEASK, false, true},
+        {"ask, answered source", &TFormMain::CheckEASK, true, false},
+    };
+    QTemporaryDir dir;
+    int n = 0;
+    for (const ReopenCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(SamplePath());
+        CheckOnly({1, 3});
+        main().CheckEISHClick(main().*c.choice);
+        main().document().saveMode = SaveMode::Build;  // as a staged track edit leaves it
+        main().CheckEX->click();
+        const QString output = dir.filePath(QString("built%1.mkv").arg(++n));
+        main().EditOUT->setText(output);
+        ModalSeen* asked = nullptr;
+        if (main().CheckEASK->isChecked()) asked = &AnswerNextModal(c.askAnswersSource);
+        QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+        if (asked) {
+            EXPECT_EQ(asked->text, QStringLiteral("какой файл открыть?"));
+            EXPECT_EQ(asked->yes, QStringLiteral("исходный"));
+            EXPECT_EQ(asked->no, QStringLiteral("результат"));
+        }
+        EXPECT_EQ(main().EditIN->text(), c.opensResult ? output : SamplePath());
+        // Opened again: the document is the chosen file's, back in export mode.
+        EXPECT_EQ(main().document().saveMode, SaveMode::Export);
+        EXPECT_EQ(main().document().tatra.size(), c.opensResult ? 2u : 3u);
+    }
 }
 
 }  // namespace

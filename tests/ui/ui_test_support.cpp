@@ -37,16 +37,14 @@ void CancelModalAnswer() {
     pendingAnswer = nullptr;
 }
 
-ModalSeen& AnswerNextModal(bool yes) {
-    static ModalSeen seen;
-    seen = ModalSeen{};
+void ActOnNextModal(std::function<void(QWidget*)> act) {
     CancelModalAnswer();
     // Polls until the window is up: the open and save paths pump events
     // before they ask, so a single deferred call could come too early.
     auto* poll = new QTimer(qApp);
     poll->setInterval(5);
     auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, yes] {
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal) {
             if (++*tries > 2000) poll->deleteLater();
@@ -54,6 +52,16 @@ ModalSeen& AnswerNextModal(bool yes) {
         }
         poll->stop();
         poll->deleteLater();
+        act(modal);
+    });
+    pendingAnswer = poll;
+    poll->start();
+}
+
+ModalSeen& AnswerNextModal(bool yes) {
+    static ModalSeen seen;
+    seen = ModalSeen{};
+    ActOnNextModal([yes](QWidget* modal) {
         seen.shown = true;
         seen.className = modal->objectName();
         if (auto* form = qobject_cast<TFormYesNo*>(modal)) {
@@ -68,8 +76,6 @@ ModalSeen& AnswerNextModal(bool yes) {
             modal->close();
         }
     });
-    pendingAnswer = poll;
-    poll->start();
     return seen;
 }
 

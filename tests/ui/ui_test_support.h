@@ -34,6 +34,8 @@ struct ModalSeen {
 // Returns where the window's texts are recorded; it stays valid until the
 // next call.
 ModalSeen& AnswerNextModal(bool yes);
+// Runs `act` on the next modal window once it is up; `act` must close it.
+void ActOnNextModal(std::function<void(QWidget*)> act);
 // Drops an answer that was not used.
 void CancelModalAnswer();
 
