@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Export benchmark: the AC-3 track of one file written as a raw .ac3 stream by
 # quillon-cli export, mkvextract tracks and ffmpeg -c copy, in one run, warm
-# cache. Wall time from hyperfine (mean of a few runs after a warm-up run),
+# cache. Wall time from hyperfine (mean of a few runs after a warm-up run;
+# a sync before each run, so that no run pays for writing back the last one's output),
 # peak memory from /usr/bin/time -v (maximum resident set size). The three
 # outputs are compared byte for byte first.
 #
@@ -63,10 +64,11 @@ for entry in "${benches[@]}"; do
     IFS='|' read -r label cmd <<< "$entry"
     n=$((n + 1))
     echo "[$n/${#benches[@]}] $label: $cmd"
-    hyperfine --style none --warmup 1 --runs "$runs" --export-json "$tmp/$n.json" \
+    hyperfine --style none --warmup 1 --runs "$runs" --prepare sync --export-json "$tmp/$n.json" \
         "$cmd > /dev/null 2>&1" > "$tmp/$n.log" 2>&1 || { cat "$tmp/$n.log" >&2; exit 1; }
     mean[$label]="$(jq -r '.results[0].mean' "$tmp/$n.json")"
     sd[$label]="$(jq -r '.results[0].stddev // 0' "$tmp/$n.json")"
+    sync
     /usr/bin/time -v -o "$tmp/$n.time" bash -c "$cmd > /dev/null 2>&1" || true
     rss[$label]="$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$tmp/$n.time")"  # kB
 done
