@@ -105,7 +105,11 @@ TFormMain::TFormMain(QWidget* parent)
     PanelSUB->hide();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    // The model reads the document, which goes before the widgets do.
+    TreeEBML->setModel(nullptr);
+    delete treeModel_;
+}
 
 QWidget* TFormMain::BuildTopRows() {
     auto* top = new QWidget(this);

@@ -1,6 +1,7 @@
 // The road into a file: choosing it, reading it as the current tab asks (a
 // header read on the contents tab, a container check on the container tab),
 // and showing the result: tree, grid, read-state picture.
+#include <climits>
 #include <filesystem>
 
 #include <QCheckBox>
