@@ -140,6 +140,9 @@ void ClusterWriter::Append(const xBlock& block, const tnewto& track) {
                     std::min<size_t>(available, copied), buffer_.begin() + static_cast<long>(flagsAt));
     }
     uint8_t& flags = buffer_[flagsAt];
+    // In a Block (inside a BlockGroup) the high flag bits are reserved and
+    // must be 0; only a SimpleBlock carries the key-frame bit.
+    flags &= 0x7F;
     if (simple && block.keyFrame) flags |= 0x80;
     if (block.invisible) flags |= 0x08;
 

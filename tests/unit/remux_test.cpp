@@ -159,7 +159,7 @@ TEST(Remux, PackingChoices) {
     } cases[] = {
         {Packing::AsBefore, {"g1:0", "g1:40", "1:80k", "1:120", "2:0k"}},
         {Packing::SimpleBlock, {"1:0k", "1:40", "1:80k", "1:120", "2:0k"}},
-        {Packing::BlockGroup, {"g1:0", "g1:40", "g1:80k", "g1:120", "g2:0k"}},
+        {Packing::BlockGroup, {"g1:0", "g1:40", "g1:80", "g1:120", "g2:0"}},  // no key bit in a Block
     };
     for (const auto& c : cases) {
         RemuxSetup setup;
@@ -193,7 +193,7 @@ TEST(Remux, SubtitlesAreAlwaysBlockGroupsWithTheirDurations) {
     Remuxed r;
     Remux(file, setup, r);
     ASSERT_EQ(r.outcome, SaveOutcome::Written);
-    EXPECT_EQ(r.Blocks(), (std::vector<std::string>{"g1:100", "g1:0k"}));  // the flags byte is kept
+    EXPECT_EQ(r.Blocks(), (std::vector<std::string>{"g1:100", "g1:0"}));  // a Block has no key bit
     ASSERT_EQ(r.All("BlockDuration").size(), 1u);
 }
 
