@@ -105,16 +105,7 @@ int RunExport(const std::vector<std::string>& args, TerminalHost& host) {
         makeOutFN(ChangeOutExt(doc.sourcePath, ExportExtension(chosen->type, request.assExtension))));
     if (!prepare2export(doc, host)) return kExitFailed;
 
-    switch (SaveCommand(doc, host, request)) {
-        case SaveOutcome::Written:
-            std::printf("%s\nr e a d y\n", request.outputPath.c_str());
-            return kExitOk;
-        case SaveOutcome::Stopped:
-            std::printf("%s\na b o r t e d\n", request.outputPath.c_str());
-            return kExitFailed;
-        default:
-            return kExitFailed;
-    }
+    return SaveExitStatus(SaveCommand(doc, host, request), request.outputPath);
 }
 
 }  // namespace quillon::cli

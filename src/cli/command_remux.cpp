@@ -128,17 +128,7 @@ int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
     if (!prepare2export(doc, host)) return kExitFailed;
     if (const std::string wrong = StageEdits(doc, *parsed); !wrong.empty()) return UsageError(self, host, wrong);
 
-    const SaveOutcome saved = SaveCommand(doc, host, request);
-    switch (saved) {
-        case SaveOutcome::Written:
-            std::printf("%s\nr e a d y\n", request.outputPath.c_str());
-            return kExitOk;
-        case SaveOutcome::Stopped:
-            std::printf("%s\na b o r t e d\n", request.outputPath.c_str());
-            return kExitFailed;
-        default:
-            return kExitFailed;
-    }
+    return SaveExitStatus(SaveCommand(doc, host, request), request.outputPath);
 }
 
 }  // namespace quillon::cli

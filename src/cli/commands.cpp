@@ -99,6 +99,19 @@ void ExplainOpenFailure(const std::string& path, const Host& host) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), host.Tr(reason).c_str());
 }
 
+int SaveExitStatus(SaveOutcome outcome, const std::string& outputPath) {
+    switch (outcome) {
+        case SaveOutcome::Written:
+            std::printf("%s\nr e a d y\n", outputPath.c_str());
+            return kExitOk;
+        case SaveOutcome::Stopped:
+            std::printf("%s\na b o r t e d\n", outputPath.c_str());
+            return kExitFailed;
+        default:
+            return kExitFailed;
+    }
+}
+
 int ScanExitStatus(ScanResult result) {
     switch (result) {
         case ScanResult::Ok: return kExitOk;

@@ -8,6 +8,7 @@
 #include "cli/terminal_host.h"
 #include "core/document.h"
 #include "reader/open_file.h"
+#include "writer/save_command.h"
 
 namespace quillon::cli {
 
@@ -39,6 +40,8 @@ void PrintUsage(const Command& command, const Host& host, std::FILE* stream);
 int UsageError(const Command& command, const Host& host, const std::string& what);
 // Tells on stderr why the file could not be opened.
 void ExplainOpenFailure(const std::string& path, const Host& host);
+// Prints the written file's name and the final status; the exit status of a save.
+int SaveExitStatus(SaveOutcome outcome, const std::string& outputPath);
 // Exit status of a finished container scan.
 int ScanExitStatus(ScanResult result);
 
