@@ -21,6 +21,7 @@
 #include "ui/form_yes_no.h"
 #include "ui/pictures.h"
 #include "ui/structure_model.h"
+#include "ui/track_panel.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
 
@@ -93,6 +94,7 @@ TFormMain::TFormMain(QWidget* parent)
         if (waitUntilParsed_ && text != host_.Tr("p a r s i n g")) StopWait();
     };
     ConnectHandlers();
+    trackEdit = new TrackEditing(*this);
 
     ReadConfig();
     PageControl1->setCurrentWidget(TabSheetRE);

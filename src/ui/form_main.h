@@ -35,6 +35,7 @@ class ClickableImage;
 class StructureModel;
 class TFormME;
 class TFormYesNo;
+class TrackEditing;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -202,6 +203,9 @@ public:
     QPixmap ImageRG, ImagePL, ImageBD, ImageRD;
     QPixmap ImageBRU, ImageGRU, ImageBEN, ImageGEN;
 
+    // Track editing: the track panel, the quick language panel, the grid popups (track_panel.h).
+    TrackEditing* trackEdit = nullptr;
+
     // The wait panel, over everything while a long step runs.
     CaptionPanel* PanelWA;
 
@@ -217,6 +221,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TrackEditing;
+
     // Building the window (form_main.cpp, form_main_tabs.cpp, settings_tab.cpp).
     QWidget* BuildTopRows();
     void BuildContainerTab();

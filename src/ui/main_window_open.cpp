@@ -22,6 +22,7 @@
 #include "ui/form_me.h"
 #include "ui/form_yes_no.h"
 #include "ui/structure_model.h"
+#include "ui/track_panel.h"
 #include "ui/ui_text.h"
 #include "writer/save_command.h"
 
@@ -118,6 +119,8 @@ void TFormMain::BitBtnHDRClick() {
     if (opened) {
         EditOUT->setText(FromCore(makeOutFN(doc_.sourcePath)));
         ImageSATT->hide();
+        trackEdit->PanelTR->hide();
+        trackEdit->PanelLA->hide();
     } else {
         Inform(Tr("файл занят другим приложением"));
     }

@@ -3,6 +3,7 @@
 #include "ui/track_grid.h"
 
 #include <QCheckBox>
+#include <QCursor>
 #include <QFrame>
 #include <QHeaderView>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include "core/display_text.h"
 #include "export/avi_compatible.h"
 #include "ui/form_main.h"
+#include "ui/track_panel.h"
 #include "ui/ui_text.h"
 
 namespace quillon::ui {
@@ -133,8 +135,12 @@ void TFormMain::dfx() {
 
 void TFormMain::TracksMouseDown(int row, int column, Qt::MouseButton button) {
     UncheckOutputSwitches();
-    if (doc_.tatra.empty() || row < 1 || row > static_cast<int>(doc_.tatra.size())) return;
+    trackEdit->BeforeGridPress();
+    if (doc_.tatra.empty()) return;
+    if (row == 0) return trackEdit->GridPress(row, column, button, QCursor::pos());
+    if (row < 1 || row > static_cast<int>(doc_.tatra.size())) return;
     Tracks->setCurrentCell(row, column);
+    trackEdit->GridPress(row, column, button, QCursor::pos());
     if (column == 0 && button == Qt::LeftButton) {
         Track& track = doc_.tatra[row - 1];
         track.selectMark = track.selectMark == "y" ? "" : "y";

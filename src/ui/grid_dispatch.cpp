@@ -1,0 +1,110 @@
+// What a press or a key on the track grid does, by cell and button; track
+// order; the quick default flag; dragging the floating panels.
+#include <QAction>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTableWidget>
+
+#include "edit/quick_edits.h"
+#include "edit/staged_edits.h"
+#include "ui/form_main.h"
+#include "ui/track_panel.h"
+#include "ui/ui_text.h"
+
+namespace quillon::ui {
+
+void TrackEditing::BeforeGridPress() {
+    PanelLA->hide();
+    for (QAction* action : {MIup, MIdown, MIpara}) action->setEnabled(true);
+}
+
+void TrackEditing::GridPress(int row, int column, Qt::MouseButton button, const QPoint& globalPos) {
+    Document& doc = form_.document();
+    if (doc.tatra.empty()) return;
+    if (row == 0) {
+        if (button != Qt::RightButton) return;
+        for (QAction* action : {MIup, MIdown, MIpara}) action->setEnabled(false);
+        PopupTR->popup(globalPos);
+        return;
+    }
+    if (row < 1 || row > static_cast<int>(doc.tatra.size())) return;
+    const bool staged = !form_.ImageSATT->isHidden();
+    if ((column == 1 || column == 2) && button == Qt::RightButton) PopupTR->popup(globalPos);
+    if (column == 3 && button == Qt::RightButton && !staged && TrackLanguageElement(doc, row - 1) >= 0)
+        OpenLanguagePanel(row);
+    if (column == 4 && button == Qt::RightButton) PopupDEF->popup(globalPos);
+    if (column == 4 && button == Qt::LeftButton && !staged) QuickDefaultSwitch(row);
+}
+
+void TrackEditing::QuickDefaultSwitch(int gridRow) {
+    Document& doc = form_.document();
+    if (QuickSetDefault(doc, form_.host(), gridRow - 1) != PatchResult::Written) return;
+    form_.TrackList2Screen();
+    form_.Tracks->setCurrentCell(gridRow, 4);
+    RefreshTreeRows();
+}
+
+void TrackEditing::MIdefClick() {
+    const int track = CurrentTrack();
+    if (track < 0) return;
+    const int column = form_.Tracks->currentColumn();
+    if (QuickDropDefault(form_.document(), form_.host(), track) != PatchResult::Written) return;
+    form_.TrackList2Screen();
+    form_.Tracks->setCurrentCell(track + 1, std::max(column, 0));
+    RefreshTreeRows();
+}
+
+void TrackEditing::MIupClick() {
+    const int track = CurrentTrack();
+    const int column = std::max(form_.Tracks->currentColumn(), 0);
+    if (track < 0 || !MoveTrackUp(form_.document(), track)) return;
+    form_.TrackList2Screen();
+    form_.Tracks->setCurrentCell(track, column);  // grid row of the moved track: track + 1 - 1
+    ShowStaged();
+}
+
+void TrackEditing::MIdownClick() {
+    const int track = CurrentTrack();
+    const int column = std::max(form_.Tracks->currentColumn(), 0);
+    if (track < 0 || !MoveTrackDown(form_.document(), track)) return;
+    form_.TrackList2Screen();
+    form_.Tracks->setCurrentCell(track + 2, column);
+    ShowStaged();
+}
+
+bool TrackEditing::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick && watched == form_.Tracks->viewport()) {
+        // TracksDblClick: the track under the pointer, then the track panel.
+        const QModelIndex cell = form_.Tracks->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (cell.isValid() && cell.row() >= 1) form_.Tracks->setCurrentCell(cell.row(), cell.column());
+        MIparaClick();
+        return true;
+    }
+    if (type == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == form_.Tracks && (key->modifiers() & Qt::ControlModifier)) {
+            if (key->key() == Qt::Key_Up) return MIupClick(), true;
+            if (key->key() == Qt::Key_Down) return MIdownClick(), true;
+        }
+        if (watched == EditLA && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) return ImageLSClick(), true;
+        if (watched == EditTTS || watched == EditTT || watched == EditTD)
+            return EditTTSKeyPress(static_cast<QLineEdit*>(watched), key);
+    }
+    // The title strips move their panels.
+    QWidget* panel = watched == PanelTRTitle ? PanelTR : watched == PanelLATitle ? PanelLA : nullptr;
+    if (panel && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint inParent = panel->parentWidget()->mapFromGlobal(mouse->globalPosition().toPoint());
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) dragOffset_ = inParent - panel->pos();
+        if (type == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) panel->move(inParent - dragOffset_);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,92 @@
+// The quick language panel PanelLA: a new code for one track, written into
+// the open file in place.
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+#include "edit/quick_edits.h"
+#include "ui/clickable_image.h"
+#include "ui/form_main.h"
+#include "ui/structure_model.h"
+#include "ui/track_panel.h"
+#include "ui/ui_text.h"
+#include "ui/widget_factory.h"
+
+namespace quillon::ui {
+
+void TrackEditing::BuildLanguagePanel() {
+    PanelLA = Make<QFrame>(form_.TabSheetRE, "PanelLA");
+    PanelLA->setFrameShape(QFrame::Box);
+    PanelLA->setAutoFillBackground(true);
+    auto* row = new QHBoxLayout(PanelLA);
+    PanelLATitle = Make<QLabel>(PanelLA, "PanelLATitle");
+    PanelLATitle->setAutoFillBackground(true);
+    PanelLATitle->setBackgroundRole(QPalette::Highlight);
+    PanelLATitle->setFixedWidth(8);
+    PanelLATitle->setCursor(Qt::SizeAllCursor);
+    PanelLATitle->installEventFilter(this);
+    LabelLLA = Make<QLabel>(PanelLA, "LabelLLA");
+    EditLA = Make<QLineEdit>(PanelLA, "EditLA");
+    EditLA->setFixedWidth(48);
+    EditLA->installEventFilter(this);
+    LabelLA = Make<QLabel>(PanelLA, "LabelLA");
+    LabelLA->hide();
+    ImageLS = Make<ClickableImage>(PanelLA, "ImageLS");
+    ImageLS->setText(QStringLiteral("✔"));
+    Image2 = Make<ClickableImage>(PanelLA, "Image2");
+    Image2->setText(QStringLiteral("✘"));
+    for (QWidget* widget : std::initializer_list<QWidget*>{PanelLATitle, LabelLLA, EditLA, ImageLS, Image2}) row->addWidget(widget);
+    connect(ImageLS, &ClickableImage::clicked, this, &TrackEditing::ImageLSClick);
+    connect(Image2, &ClickableImage::clicked, this, &TrackEditing::Image2Click);
+    PanelLA->adjustSize();
+    PanelLA->hide();
+}
+
+void TrackEditing::OpenLanguagePanel(int gridRow) {
+    const Track& track = form_.document().tatra[gridRow - 1];
+    EditLA->setMaxLength(std::max<int>(static_cast<int>(track.language.size()), 1));
+    EditLA->setText(FromCore(track.language));
+    LabelLA->setText(QString::number(gridRow));
+    PanelLA->adjustSize();
+    const QTableWidget& grid = *form_.Tracks;
+    const QPoint gridTop = grid.mapTo(form_.TabSheetRE, QPoint(0, 0));
+    const int rowHeight = grid.verticalHeader()->defaultSectionSize() + 1;
+    PanelLA->move(gridTop.x() + grid.width() - PanelLA->width() - 16, rowHeight * (gridRow + 1) + gridTop.y() + 4);
+    PanelLA->show();
+    PanelLA->raise();
+    EditLA->selectAll();
+    EditLA->setFocus();
+}
+
+void TrackEditing::ImageLSClick() {
+    bool isNumber = false;
+    const int gridRow = LabelLA->text().toInt(&isNumber);
+    Document& doc = form_.document();
+    if (isNumber && gridRow >= 1 && gridRow <= static_cast<int>(doc.tatra.size())) {
+        // The core keeps the element's size itself (a shorter code widens the size field).
+        const std::string code = ToCore(EditLA->text());
+        if (QuickSetLanguage(doc, form_.host(), gridRow - 1, code) == PatchResult::Written) {
+            if (QTableWidgetItem* cell = form_.Tracks->item(gridRow, 3)) cell->setText(FromCore(doc.tatra[gridRow - 1].language));
+            form_.Tracks->viewport()->update();
+            RefreshTreeRows();
+        }
+    }
+    PanelLA->hide();
+}
+
+void TrackEditing::Image2Click() { PanelLA->hide(); }
+
+void TrackEditing::RefreshTreeRows() {
+    StructureModel* model = form_.structureModel();
+    if (!model) return;
+    const Document& doc = form_.document();
+    for (size_t row = 0; row < doc.tatra.size(); ++row) {
+        if (const int element = TrackFlagDefaultElement(doc, row); element >= 0) model->RowChanged(element);
+        if (const int element = TrackLanguageElement(doc, row); element >= 0) model->RowChanged(element);
+    }
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,214 @@
+// The track panel PanelTR: opening it on the grid's current track, the accept
+// that stages its values (or blinks the box it refuses), cancel, and the
+// numeric key filter of its time boxes.
+#include "ui/track_panel.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "edit/staged_edits.h"
+#include "ui/clickable_image.h"
+#include "ui/form_main.h"
+#include "ui/ui_text.h"
+#include "ui/widget_factory.h"
+#include "writer/save_command.h"
+
+namespace quillon::ui {
+
+TrackEditing::TrackEditing(TFormMain& form) : QObject(&form), form_(form) {
+    setObjectName(QStringLiteral("TrackEditing"));
+    BuildTrackPanel();
+    BuildLanguagePanel();
+    BuildPopups();
+    form_.Tracks->installEventFilter(this);
+    form_.Tracks->viewport()->installEventFilter(this);
+}
+
+void TrackEditing::BuildTrackPanel() {
+    PanelTR = Make<QFrame>(form_.TabSheetRE, "PanelTR");
+    PanelTR->setFrameShape(QFrame::Box);
+    PanelTR->setAutoFillBackground(true);
+    auto* grid = new QGridLayout(PanelTR);
+    PanelTRTitle = Make<QLabel>(PanelTR, "PanelTRTitle");
+    PanelTRTitle->setAutoFillBackground(true);
+    PanelTRTitle->setBackgroundRole(QPalette::Highlight);
+    PanelTRTitle->setMinimumHeight(12);
+    PanelTRTitle->setCursor(Qt::SizeAllCursor);
+    PanelTRTitle->installEventFilter(this);
+    grid->addWidget(PanelTRTitle, 0, 0, 1, 6);
+
+    LabelNN = Make<QLabel>(PanelTR, "LabelNN");
+    LabelTN = Make<QLabel>(PanelTR, "LabelTN");
+    EditTID = Make<QLineEdit>(PanelTR, "EditTID");
+    EditTID->setReadOnly(true);
+    grid->addWidget(LabelNN, 1, 0);
+    grid->addWidget(LabelTN, 1, 1);
+    grid->addWidget(EditTID, 1, 2, 1, 4);
+
+    LabelTNA = Make<QLabel>(PanelTR, "LabelTNA");
+    EditTNA = Make<QLineEdit>(PanelTR, "EditTNA");
+    EditTNA->setMaxLength(100);
+    Image3 = Make<ClickableImage>(PanelTR, "Image3");
+    Image3->setText(QStringLiteral("×"));
+    grid->addWidget(LabelTNA, 2, 0);
+    grid->addWidget(EditTNA, 2, 1, 1, 4);
+    grid->addWidget(Image3, 2, 5);
+
+    LabelTLA = Make<QLabel>(PanelTR, "LabelTLA");
+    EditTLA = Make<QLineEdit>(PanelTR, "EditTLA");
+    EditTLA->setMaxLength(3);
+    grid->addWidget(LabelTLA, 3, 0);
+    grid->addWidget(EditTLA, 3, 1);
+    const std::pair<QPushButton**, const char*> codes[] = {
+        {&Panel1, "rus"}, {&Panel4, "eng"}, {&Panel5, "jpn"}, {&Panel6, "und"}};
+    const char* names[] = {"Panel1", "Panel4", "Panel5", "Panel6"};
+    for (int k = 0; k < 4; ++k) {
+        QPushButton* button = Make<QPushButton>(PanelTR, names[k]);
+        button->setText(QString::fromLatin1(codes[k].second));
+        button->setFocusPolicy(Qt::NoFocus);
+        const char* code = codes[k].second;
+        connect(button, &QPushButton::clicked, this, [this, code] { CodeButtonClick(code); });
+        *codes[k].first = button;
+        grid->addWidget(button, 3, 2 + k);
+    }
+
+    CheckTDE = Make<QCheckBox>(PanelTR, "CheckTDE");
+    CheckTDE->setText(QStringLiteral("трэк по умолчанию"));
+    grid->addWidget(CheckTDE, 4, 0, 1, 6);
+
+    LabelTTS = Make<QLabel>(PanelTR, "LabelTTS");
+    LabelTTS->setText(QStringLiteral("TrackTimecodeScale:"));
+    EditTTS = Make<QLineEdit>(PanelTR, "EditTTS");
+    EditTTS->setMaxLength(20);
+    LabelTFF = Make<QLabel>(PanelTR, "LabelTFF");
+    EditTT = Make<QLineEdit>(PanelTR, "EditTT");
+    EditTT->setMaxLength(20);
+    LabelTD = Make<QLabel>(PanelTR, "LabelTD");
+    EditTD = Make<QLineEdit>(PanelTR, "EditTD");
+    EditTD->setReadOnly(true);
+    grid->addWidget(LabelTTS, 5, 0, 1, 2);
+    grid->addWidget(EditTTS, 5, 2, 1, 4);
+    grid->addWidget(LabelTFF, 6, 0, 1, 2);
+    grid->addWidget(EditTT, 6, 2, 1, 4);
+    grid->addWidget(LabelTD, 7, 0, 1, 2);
+    grid->addWidget(EditTD, 7, 2, 1, 4);
+    for (QLineEdit* box : {EditTTS, EditTT, EditTD}) box->installEventFilter(this);
+
+    ImageTNSA = Make<ClickableImage>(PanelTR, "ImageTNSA");
+    ImageTNSA->setText(QStringLiteral("✔"));
+    Image4 = Make<ClickableImage>(PanelTR, "Image4");
+    Image4->setText(QStringLiteral("✘"));
+    grid->addWidget(ImageTNSA, 8, 4);
+    grid->addWidget(Image4, 8, 5);
+
+    connect(ImageTNSA, &ClickableImage::clicked, this, &TrackEditing::ImageTNSAClick);
+    connect(Image4, &ClickableImage::clicked, this, &TrackEditing::Image4Click);
+    connect(Image3, &ClickableImage::clicked, this, &TrackEditing::Image3Click);
+    PanelTR->adjustSize();
+    PanelTR->hide();
+}
+
+void TrackEditing::MIparaClick() {
+    Document& doc = form_.document();
+    if (!prepare2export(doc, form_.host()) || doc.tatra.empty()) return;
+    const int track = CurrentTrack();
+    if (track < 0) return;
+    const auto values = OpenTrackPanel(doc, doc.tatra[track].numberText);
+    if (!values) return;
+
+    ImageTNSA->setToolTip(form_.Tr("принять изменения"));
+    Image4->setToolTip(form_.Tr("отмена"));
+    PanelTR->adjustSize();
+    const QSize area = form_.TabSheetRE->size();
+    PanelTR->move(std::max((area.width() - PanelTR->width()) / 2, 0), std::max((area.height() - PanelTR->height()) / 2, 0));
+    PanelTR->show();
+    PanelTR->raise();
+    form_.UncheckOutputSwitches();
+
+    LabelTN->setText(FromCore(values->number));
+    EditTID->setText(FromCore(values->codecID));
+    EditTNA->setText(FromCore(values->name));  // UTF-8 on a Unicode screen
+    EditTLA->setText(FromCore(values->language));
+    EditTTS->setText(FromCore(values->timecodeScale));
+    EditTT->setText(FromCore(values->firstFrame));
+    initialFirstFrame = EditTT->text();
+    EditTD->setText(FromCore(values->duration));
+    const QSignalBlocker quiet(CheckTDE);
+    CheckTDE->setChecked(values->isDefault);
+}
+
+void TrackEditing::ImageTNSAClick() {
+    TrackPanelInput input;
+    input.number = ToCore(LabelTN->text());
+    input.name = ToCore(EditTNA->text());
+    input.language = ToCore(EditTLA->text());
+    input.timecodeScale = ToCore(EditTTS->text());
+    input.firstFrame = ToCore(EditTT->text());
+    input.initialFirstFrame = ToCore(initialFirstFrame);
+    input.isDefault = CheckTDE->isChecked();
+
+    const PanelField refused = AcceptTrackPanel(form_.document(), input);
+    QLineEdit* box = nullptr;
+    switch (refused) {
+        case PanelField::None: break;
+        case PanelField::Language:
+        case PanelField::LanguagePlaceholder: box = EditTLA; break;
+        case PanelField::TimecodeScale: box = EditTTS; break;
+        case PanelField::FirstFrame: box = EditTT; break;
+        case PanelField::NoSuchTrack: return;
+    }
+    if (box) {
+        form_.BlinkControl(box);
+        box->setFocus();
+        if (refused == PanelField::LanguagePlaceholder || refused == PanelField::FirstFrame) box->selectAll();
+        return;
+    }
+    const int current = form_.Tracks->currentRow();
+    form_.TrackList2Screen();
+    if (current > 0) form_.Tracks->setCurrentCell(current, std::max(form_.Tracks->currentColumn(), 0));
+    ShowStaged();
+    PanelTR->hide();
+}
+
+void TrackEditing::Image4Click() { PanelTR->hide(); }
+
+void TrackEditing::Image3Click() {
+    EditTNA->clear();
+    EditTNA->setFocus();
+}
+
+void TrackEditing::CodeButtonClick(const char* code) { EditTLA->setText(QString::fromLatin1(code)); }
+
+bool TrackEditing::EditTTSKeyPress(QLineEdit* box, QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty()) return false;  // arrows, Home, Delete...: no character
+    const QChar key = text.at(0);
+    if (key.unicode() < 32) return false;  // Backspace and other control characters
+    if (key.isDigit() && key.unicode() <= '9') return false;
+    if (key == QLatin1Char('.') || key == QLatin1Char(',')) {
+        // The comma test always looks at EditTTS, whichever box has the focus.
+        if (!EditTTS->text().isEmpty() && !EditTTS->text().contains(QLatin1Char(',')) && !box->isReadOnly())
+            box->insert(QStringLiteral(","));
+        return true;
+    }
+    return true;
+}
+
+void TrackEditing::ShowStaged() {
+    form_.document().saveMode = SaveMode::Build;
+    form_.ImageSATT->show();
+}
+
+int TrackEditing::CurrentTrack() const {
+    const int row = form_.Tracks->currentRow();
+    if (row < 1 || row > static_cast<int>(form_.document().tatra.size())) return -1;
+    return row - 1;
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,116 @@
+// The window side of track editing on the contents tab: the track panel
+// PanelTR (staged edits), the quick language panel PanelLA, the grid's popup
+// menus PopupTR and PopupDEF, and the grid's mouse and key dispatch. The
+// edits themselves are the core's (edit/staged_edits.h, edit/quick_edits.h).
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace quillon::ui {
+
+class ClickableImage;
+class TFormMain;
+
+class TrackEditing : public QObject {
+    Q_OBJECT
+public:
+    explicit TrackEditing(TFormMain& form);
+
+    // ---- track panel (track_panel.cpp)
+    void MIparaClick();
+    void ImageTNSAClick();
+    void Image4Click();
+    void Image3Click();
+    void CodeButtonClick(const char* code);  // Panel1, Panel4, Panel5, Panel6
+    // The numeric key filter of EditTTS, EditTT and EditTD: true when the key
+    // is dropped; a "." is turned into "," in `event` terms by typing "," instead.
+    bool EditTTSKeyPress(QLineEdit* box, QKeyEvent* event);
+
+    // ---- quick language panel (language_panel.cpp)
+    void OpenLanguagePanel(int gridRow);
+    void ImageLSClick();
+    void Image2Click();
+
+    // ---- grid dispatch (grid_dispatch.cpp)
+    // Called by TFormMain::TracksMouseDown for every press.
+    void BeforeGridPress();
+    void GridPress(int row, int column, Qt::MouseButton button, const QPoint& globalPos);
+    void MIupClick();
+    void MIdownClick();
+    void MIdefClick();
+    void QuickDefaultSwitch(int gridRow);
+
+    // Track panel.
+    QFrame* PanelTR;
+    QLabel* PanelTRTitle;
+    QLabel* LabelNN;
+    QLabel* LabelTN;
+    QLineEdit* EditTID;
+    QLabel* LabelTNA;
+    QLineEdit* EditTNA;
+    ClickableImage* Image3;
+    QLabel* LabelTLA;
+    QLineEdit* EditTLA;
+    QPushButton* Panel1;
+    QPushButton* Panel4;
+    QPushButton* Panel5;
+    QPushButton* Panel6;
+    QCheckBox* CheckTDE;
+    QLabel* LabelTTS;
+    QLineEdit* EditTTS;
+    QLabel* LabelTFF;
+    QLineEdit* EditTT;
+    QLabel* LabelTD;
+    QLineEdit* EditTD;
+    ClickableImage* ImageTNSA;
+    ClickableImage* Image4;
+    QString initialFirstFrame;
+
+    // Quick language panel.
+    QFrame* PanelLA;
+    QLabel* PanelLATitle;
+    QLabel* LabelLLA;
+    QLineEdit* EditLA;
+    QLabel* LabelLA;
+    ClickableImage* ImageLS;
+    ClickableImage* Image2;
+
+    // Popup menus of the grid.
+    QMenu* PopupTR;
+    QAction* MIup;
+    QAction* MIdown;
+    QAction* MIpara;
+    QAction* MIimport;
+    QAction* MIaud;
+    QAction* MIsub;
+    QMenu* PopupDEF;
+    QAction* MIdef;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildTrackPanel();
+    void BuildLanguagePanel();
+    void BuildPopups();
+    // The tree captions of the FlagDefault / Language elements of every track follow the file.
+    void RefreshTreeRows();
+    void ShowStaged();
+    int CurrentTrack() const;  // tatra index of the grid's current row, or -1
+
+    TFormMain& form_;
+    QPoint dragOffset_;
+};
+
+}  // namespace quillon::ui

@@ -1,0 +1,398 @@
+// Track editing on the contents tab: what each press on the grid does, the
+// track panel's accept and refusals, its numeric key filter, and the quick
+// edits written into a copy of a sample file.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "edit/quick_edits.h"
+#include "ui/clickable_image.h"
+#include "ui/structure_model.h"
+#include "ui/form_main.h"
+#include "ui/track_panel.h"
+#include "ui_test_support.h"
+
+namespace quillon::ui::test {
+namespace {
+
+class TrackEditingTest : public UiTest {
+protected:
+    // Opens a copy of `source`: quick edits write into the open file.
+    void OpenCopy(const QString& source) {
+        ASSERT_TRUE(dir_.isValid());
+        copy_ = dir_.filePath(QStringLiteral("copy.mkv"));
+        QFile::remove(copy_);
+        ASSERT_TRUE(QFile::copy(source, copy_));
+        QFile::setPermissions(copy_, QFile::ReadOwner | QFile::WriteOwner);
+        OpenOn(copy_, main().TabSheetRE);
+        ASSERT_FALSE(main().document().tatra.empty());
+    }
+    void Reopen() { OpenOn(copy_, main().TabSheetRE); }
+    TrackEditing& edit() { return *main().trackEdit; }
+    QTableWidget& grid() { return *main().Tracks; }
+    QString Cell(int row, int column) { return grid().item(row, column)->text(); }
+    void PressCell(int row, int column, Qt::MouseButton button = Qt::LeftButton) {
+        const QRect cell = grid().visualRect(grid().model()->index(row, column));
+        QTest::mousePress(grid().viewport(), button, Qt::NoModifier, cell.center());
+    }
+    void ClosePopups() {
+        edit().PopupTR->hide();
+        edit().PopupDEF->hide();
+    }
+    std::vector<std::string> DefaultMarks() {
+        std::vector<std::string> marks;
+        for (const Track& track : main().document().tatra) marks.push_back(track.defaultMark);
+        return marks;
+    }
+    const tTrackEntry& Entry(const std::string& number) {
+        for (const tTrackEntry& entry : main().document().mkv.tracks)
+            if (std::to_string(entry.trackNumber.value) == number) return entry;
+        ADD_FAILURE() << "no entry " << number;
+        static const tTrackEntry none;
+        return none;
+    }
+    // Opens the track panel on grid row `row` as the popup entry does.
+    void OpenPanelOn(int row) {
+        PressCell(row, 2);
+        edit().MIparaClick();
+        ASSERT_FALSE(edit().PanelTR->isHidden());
+    }
+
+    QTemporaryDir dir_;
+    QString copy_;
+};
+
+TEST_F(TrackEditingTest, EachPressOnTheGridDoesWhatItsCellSays) {
+    OpenCopy(FfmpegSamplePath());
+    struct Case {
+        int row, column;
+        Qt::MouseButton button;
+        bool staged;  // ImageSATT shown before the press
+        bool popupTR, popupDEF, languagePanel, becomesDefault;
+    };
+    const Case cases[] = {
+        {1, 1, Qt::RightButton, false, true, false, false, false},
+        {1, 2, Qt::RightButton, false, true, false, false, false},
+        {1, 2, Qt::LeftButton, false, false, false, false, false},
+        {2, 3, Qt::RightButton, false, false, false, true, false},
+        {2, 3, Qt::RightButton, true, false, false, false, false},  // no quick edit while staged
+        {2, 3, Qt::LeftButton, false, false, false, false, false},
+        {1, 4, Qt::RightButton, false, false, true, false, false},
+        {1, 4, Qt::RightButton, true, false, true, false, false},  // dropping the flag stays offered
+        {1, 4, Qt::LeftButton, true, false, false, false, false},
+        {1, 4, Qt::LeftButton, false, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.row << "," << c.column << " button " << c.button << " staged " << c.staged);
+        Reopen();  // the file's own flags again
+        ASSERT_EQ(DefaultMarks()[c.row - 1], "");
+        main().ImageSATT->setVisible(c.staged);
+        PressCell(c.row, c.column, c.button);
+        EXPECT_EQ(grid().currentRow(), c.row);
+        EXPECT_EQ(grid().currentColumn(), c.column);
+        EXPECT_EQ(edit().PopupTR->isVisible(), c.popupTR);
+        EXPECT_EQ(edit().PopupDEF->isVisible(), c.popupDEF);
+        EXPECT_EQ(edit().PanelLA->isVisible(), c.languagePanel);
+        EXPECT_EQ(DefaultMarks()[c.row - 1] == "y", c.becomesDefault);
+        if (c.popupTR) {
+            EXPECT_TRUE(edit().MIpara->isEnabled() && edit().MIup->isEnabled() && edit().MIdown->isEnabled());
+        }
+        ClosePopups();
+        // The next press hides the language panel, whatever it hits.
+        PressCell(c.row, 1);
+        EXPECT_FALSE(edit().PanelLA->isVisible());
+        if (!c.becomesDefault) continue;
+        // A second left press on a row already marked changes nothing.
+        PressCell(c.row, 4);
+        EXPECT_EQ(DefaultMarks()[c.row - 1], "y");
+        // The flag is in the file.
+        Reopen();
+        EXPECT_EQ(DefaultMarks()[c.row - 1], "y");
+        // Patch it back for the next case.
+        grid().setCurrentCell(c.row, 4);
+        edit().MIdefClick();
+        EXPECT_EQ(DefaultMarks()[c.row - 1], "");
+    }
+}
+
+TEST_F(TrackEditingTest, RightPressOnTheTitleRowOffersOnlyTheAddEntries) {
+    OpenCopy(SamplePath());
+    PressCell(0, 2, Qt::RightButton);
+    ASSERT_TRUE(edit().PopupTR->isVisible());
+    for (QAction* action : {edit().MIup, edit().MIdown, edit().MIpara}) EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    for (QAction* action : {edit().MIimport, edit().MIaud, edit().MIsub}) EXPECT_TRUE(action->isVisible());
+    ClosePopups();
+    PressCell(1, 1, Qt::RightButton);  // a data row enables them again
+    EXPECT_TRUE(edit().MIup->isEnabled() && edit().MIdown->isEnabled() && edit().MIpara->isEnabled());
+    ClosePopups();
+}
+
+TEST_F(TrackEditingTest, PopupEntriesFollowTheLanguageSwitch) {
+    OpenCopy(SamplePath());
+    main().ImageENClick();
+    EXPECT_EQ(edit().MIpara->text(), "change track parameters");
+    EXPECT_EQ(edit().MIdef->text(), "drop DefaultTrack flag");
+    EXPECT_EQ(edit().CheckTDE->text(), "default track");
+    main().ImageRUClick();
+    EXPECT_EQ(edit().MIup->text(), QStringLiteral("поднять выше"));
+    EXPECT_EQ(edit().MIsub->text(), QStringLiteral("добавить субтитры"));
+}
+
+TEST_F(TrackEditingTest, MovingTracksStagesTheNewOrder) {
+    OpenCopy(SamplePath());
+    const QString first = Cell(1, 1), second = Cell(2, 1), third = Cell(3, 1);
+    PressCell(1, 2);
+    edit().MIupClick();  // already at the top
+    EXPECT_TRUE(main().ImageSATT->isHidden());
+    EXPECT_EQ(Cell(1, 1), first);
+
+    edit().MIdownClick();
+    EXPECT_EQ(Cell(1, 1), second);
+    EXPECT_EQ(Cell(2, 1), first);
+    EXPECT_EQ(grid().currentRow(), 2);  // the current row follows the track
+    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_EQ(main().document().saveMode, SaveMode::Build);
+
+    grid().setFocus();
+    QTest::keyClick(&grid(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(Cell(3, 1), first);
+    EXPECT_EQ(grid().currentRow(), 3);
+    edit().MIdownClick();  // already at the bottom
+    EXPECT_EQ(Cell(3, 1), first);
+    QTest::keyClick(&grid(), Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(Cell(2, 1), first);
+    EXPECT_EQ(Cell(3, 1), third);
+    EXPECT_EQ(grid().currentRow(), 2);
+}
+
+TEST_F(TrackEditingTest, TrackPanelShowsTheTrackAndStagesItsValues) {
+    OpenCopy(SamplePath());
+    OpenPanelOn(2);  // the audio track
+    const std::string number = main().document().tatra[1].numberText;
+    EXPECT_EQ(edit().LabelTN->text(), QString::fromStdString(number));
+    EXPECT_EQ(edit().EditTID->text(), "A_AC3");
+    EXPECT_EQ(edit().EditTNA->text(), QStringLiteral("Звук"));
+    EXPECT_EQ(edit().EditTLA->text(), "rus");
+    EXPECT_FALSE(edit().EditTTS->text().isEmpty());
+    EXPECT_FALSE(edit().CheckTDE->isChecked());
+    EXPECT_TRUE(edit().EditTID->isReadOnly());
+    EXPECT_EQ(edit().EditTNA->maxLength(), 100);
+    EXPECT_EQ(edit().EditTLA->maxLength(), 3);
+
+    // The code buttons and the name eraser.
+    edit().Panel5->click();
+    EXPECT_EQ(edit().EditTLA->text(), "jpn");
+    edit().Panel4->click();
+    EXPECT_EQ(edit().EditTLA->text(), "eng");
+    QTest::mouseClick(edit().Image3, Qt::LeftButton);
+    EXPECT_EQ(edit().EditTNA->text(), "");
+    edit().EditTNA->setText(QStringLiteral("Новый звук"));
+    edit().EditTTS->setText("2,5");
+    edit().CheckTDE->setChecked(true);
+
+    QTest::mouseClick(edit().ImageTNSA, Qt::LeftButton);
+    EXPECT_TRUE(edit().PanelTR->isHidden());
+    EXPECT_FALSE(main().ImageSATT->isHidden());
+    const tTrackEntry& entry = Entry(number);
+    EXPECT_EQ(entry.name.value, "Новый звук");
+    EXPECT_TRUE(entry.name.present);
+    EXPECT_EQ(entry.language.value, "eng");
+    EXPECT_FLOAT_EQ(entry.trackTimecodeScale.value, 2.5f);
+    EXPECT_EQ(entry.flagDefault.value, 1);
+    // The grid is redrawn from the staged values.
+    EXPECT_EQ(Cell(2, 3), "eng");
+    EXPECT_EQ(Cell(2, 4), "Y");
+    EXPECT_EQ(Cell(2, 2), QStringLiteral("A_AC3, Новый звук"));
+
+    // Cancel stores nothing.
+    OpenPanelOn(2);
+    edit().EditTLA->setText("jpn");
+    QTest::mouseClick(edit().Image4, Qt::LeftButton);
+    EXPECT_TRUE(edit().PanelTR->isHidden());
+    EXPECT_EQ(Entry(number).language.value, "eng");
+}
+
+TEST_F(TrackEditingTest, TrackPanelRefusalsBlinkTheBoxAndStoreNothing) {
+    OpenCopy(SamplePath());
+    struct Case {
+        const char* what;
+        QLineEdit* TrackEditing::*box;
+        QString text;
+        bool selected;
+    };
+    const Case cases[] = {
+        {"empty language", &TrackEditing::EditTLA, "  ", false},
+        {"placeholder language", &TrackEditing::EditTLA, "xz", true},
+        {"empty timecode scale", &TrackEditing::EditTTS, "", false},
+        {"timecode scale not a number", &TrackEditing::EditTTS, ",", false},
+        {"first frame -1", &TrackEditing::EditTT, "-1", true},
+        {"first frame not digits", &TrackEditing::EditTT, "12a", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenPanelOn(3);
+        const std::string number = main().document().tatra[2].numberText;
+        edit().EditTNA->setText("changed");  // must not be stored either
+        QLineEdit* box = edit().*c.box;
+        box->setText(c.text);
+        edit().ImageTNSAClick();
+        EXPECT_FALSE(edit().PanelTR->isHidden());
+        EXPECT_TRUE(main().ImageSATT->isHidden());
+        EXPECT_EQ(main().focusWidget(), box);
+        EXPECT_EQ(box->hasSelectedText(), c.selected && !c.text.trimmed().isEmpty());
+        EXPECT_NE(Entry(number).name.value, "changed");
+        EXPECT_EQ(Entry(number).language.value, "rus");
+        EXPECT_EQ(Cell(3, 3), "rus");
+        edit().Image4Click();
+    }
+}
+
+TEST_F(TrackEditingTest, NumericKeyFilterOfTheTimeBoxes) {
+    OpenCopy(SamplePath());
+    OpenPanelOn(2);
+    struct Case {
+        QLineEdit* TrackEditing::*box;
+        QString before;  // the box's text
+        QString tts;     // EditTTS's text, when the box is another one
+        const char* keys;
+        QString after;
+    };
+    const Case cases[] = {
+        {&TrackEditing::EditTTS, "", "", "2.", "2,"},
+        {&TrackEditing::EditTTS, "", "", "2,,5", "2,5"},
+        {&TrackEditing::EditTTS, "", "", ".7", "7"},  // no comma into an empty EditTTS
+        {&TrackEditing::EditTTS, "", "", "1a-b 9", "19"},
+        {&TrackEditing::EditTT, "", "1", "10.5", "10,5"},  // the comma test looks at EditTTS
+        {&TrackEditing::EditTT, "", "1,5", "10.5", "105"},
+        {&TrackEditing::EditTT, "", "", "-1x", "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        QLineEdit* box = edit().*c.box;
+        edit().EditTTS->setText(c.tts);
+        box->setText(c.before);
+        box->setFocus();
+        QTest::keyClicks(box, QString::fromLatin1(c.keys));
+        EXPECT_EQ(box->text(), c.after);
+    }
+    // Backspace passes.
+    edit().EditTT->setText("123");
+    QTest::keyClick(edit().EditTT, Qt::Key_Backspace);
+    EXPECT_EQ(edit().EditTT->text(), "12");
+}
+
+TEST_F(TrackEditingTest, QuickLanguagePanelWritesTheCodeIntoTheFile) {
+    OpenCopy(SamplePath());
+    PressCell(2, 3, Qt::RightButton);
+    ASSERT_TRUE(edit().PanelLA->isVisible());
+    EXPECT_EQ(edit().EditLA->text(), "rus");
+    EXPECT_EQ(edit().EditLA->maxLength(), 3);
+    EXPECT_EQ(edit().LabelLA->text(), "2");
+    EXPECT_EQ(edit().EditLA->selectedText(), "rus");
+
+    // Close stores nothing.
+    QTest::mouseClick(edit().Image2, Qt::LeftButton);
+    EXPECT_FALSE(edit().PanelLA->isVisible());
+    Reopen();
+    EXPECT_EQ(Cell(2, 3), "rus");
+
+    // A shorter code keeps the element's size in the file; Enter writes.
+    const qint64 size = QFileInfo(copy_).size();
+    PressCell(2, 3, Qt::RightButton);
+    edit().EditLA->setText("de");
+    QTest::keyClick(edit().EditLA, Qt::Key_Return);
+    EXPECT_FALSE(edit().PanelLA->isVisible());
+    EXPECT_EQ(Cell(2, 3), "de");
+    EXPECT_EQ(main().document().tatra[1].language, "de");
+    EXPECT_EQ(Cell(3, 3), "rus");
+    EXPECT_EQ(QFileInfo(copy_).size(), size);
+    Reopen();
+    EXPECT_EQ(Cell(2, 3), "de");
+    EXPECT_EQ(Cell(3, 3), "rus");
+
+    // The write button.
+    PressCell(3, 3, Qt::RightButton);
+    edit().EditLA->setText("eng");
+    QTest::mouseClick(edit().ImageLS, Qt::LeftButton);
+    Reopen();
+    EXPECT_EQ(Cell(3, 3), "eng");
+}
+
+TEST_F(TrackEditingTest, QuickDefaultSwitchAndDropOnTheFile) {
+    OpenCopy(FfmpegSamplePath());
+    ASSERT_GE(main().document().tatra.size(), 2u);
+    PressCell(1, 4);
+    PressCell(2, 4);
+    EXPECT_EQ(DefaultMarks()[0], "y");
+    EXPECT_EQ(DefaultMarks()[1], "y");  // another type: both keep theirs
+    Reopen();
+    EXPECT_EQ(DefaultMarks()[0], "y");
+    EXPECT_EQ(DefaultMarks()[1], "y");
+
+    // Dropping through PopupDEF.
+    PressCell(1, 4, Qt::RightButton);
+    ASSERT_TRUE(edit().PopupDEF->isVisible());
+    edit().MIdef->trigger();
+    ClosePopups();
+    EXPECT_EQ(DefaultMarks()[0], "");
+    Reopen();
+    EXPECT_EQ(DefaultMarks()[0], "");
+    EXPECT_EQ(DefaultMarks()[1], "y");
+}
+
+TEST_F(TrackEditingTest, TreeCaptionsFollowTheQuickEdits) {
+    OpenCopy(FfmpegSamplePath());
+    OpenOn(copy_, main().TabSheetCH);  // the structure tree is built on the container tab
+    main().PageControl1->setCurrentWidget(main().TabSheetRE);
+    StructureModel* model = main().structureModel();
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(grid().rowCount(), static_cast<int>(main().document().tatra.size()) + 1);
+    const int flag = TrackFlagDefaultElement(main().document(), 0);
+    ASSERT_GE(flag, 0);
+    const auto caption = [&](int element) { return model->data(model->IndexOfRow(element)).toString(); };
+    ASSERT_TRUE(caption(flag).endsWith('0'));
+
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    PressCell(1, 4);
+    EXPECT_TRUE(caption(flag).endsWith('1'));
+    const auto told = [&](int element) {
+        for (const QList<QVariant>& signal : changed)
+            if (signal.at(0).toModelIndex() == model->IndexOfRow(element)) return true;
+        return false;
+    };
+    EXPECT_TRUE(told(flag));
+
+    const int language = TrackLanguageElement(main().document(), 1);
+    ASSERT_GE(language, 0);
+    changed.clear();
+    PressCell(2, 3, Qt::RightButton);
+    ASSERT_TRUE(edit().PanelLA->isVisible());
+    edit().EditLA->setText("de");
+    edit().ImageLSClick();
+    EXPECT_TRUE(caption(language).endsWith("de")) << caption(language).toStdString();
+    EXPECT_TRUE(told(language));
+}
+
+TEST_F(TrackEditingTest, DoubleClickOpensTheTrackPanelAndOpeningAFileHidesIt) {
+    OpenCopy(SamplePath());
+    const QRect cell = grid().visualRect(grid().model()->index(3, 2));
+    QTest::mouseDClick(grid().viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    ASSERT_FALSE(edit().PanelTR->isHidden());
+    EXPECT_EQ(edit().EditTID->text(), "S_TEXT/UTF8");
+    Reopen();
+    EXPECT_TRUE(edit().PanelTR->isHidden());
+}
+
+}  // namespace
+}  // namespace quillon::ui::test
