@@ -22,7 +22,8 @@ void TrackEditing::BeforeGridPress() {
     for (QAction* action : {MIup, MIdown, MIpara}) action->setEnabled(true);
 }
 
-void TrackEditing::GridPress(int row, int column, Qt::MouseButton button, const QPoint& globalPos) {
+void TrackEditing::GridPress(int row, int column, Qt::MouseButton button) {
+    const QPoint globalPos = pressGlobal_;
     Document& doc = form_.document();
     if (doc.tatra.empty()) return;
     if (row == 0) {
@@ -78,6 +79,8 @@ void TrackEditing::MIdownClick() {
 
 bool TrackEditing::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress && watched == form_.Tracks->viewport())
+        pressGlobal_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();  // TracksMouseDown follows
     if (type == QEvent::MouseButtonDblClick && watched == form_.Tracks->viewport()) {
         // TracksDblClick: the track under the pointer, then the track panel.
         const QModelIndex cell = form_.Tracks->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());

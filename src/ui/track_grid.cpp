@@ -3,7 +3,6 @@
 #include "ui/track_grid.h"
 
 #include <QCheckBox>
-#include <QCursor>
 #include <QFrame>
 #include <QHeaderView>
 #include <QPainter>
@@ -137,10 +136,10 @@ void TFormMain::TracksMouseDown(int row, int column, Qt::MouseButton button) {
     UncheckOutputSwitches();
     trackEdit->BeforeGridPress();
     if (doc_.tatra.empty()) return;
-    if (row == 0) return trackEdit->GridPress(row, column, button, QCursor::pos());
+    if (row == 0) return trackEdit->GridPress(row, column, button);
     if (row < 1 || row > static_cast<int>(doc_.tatra.size())) return;
     Tracks->setCurrentCell(row, column);
-    trackEdit->GridPress(row, column, button, QCursor::pos());
+    trackEdit->GridPress(row, column, button);
     if (column == 0 && button == Qt::LeftButton) {
         Track& track = doc_.tatra[row - 1];
         track.selectMark = track.selectMark == "y" ? "" : "y";

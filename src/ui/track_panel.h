@@ -45,7 +45,7 @@ public:
     // ---- grid dispatch (grid_dispatch.cpp)
     // Called by TFormMain::TracksMouseDown for every press.
     void BeforeGridPress();
-    void GridPress(int row, int column, Qt::MouseButton button, const QPoint& globalPos);
+    void GridPress(int row, int column, Qt::MouseButton button);
     void MIupClick();
     void MIdownClick();
     void MIdefClick();
@@ -111,6 +111,7 @@ private:
 
     TFormMain& form_;
     QPoint dragOffset_;
+    QPoint pressGlobal_;  // where the last press on the grid was, for the popups
 };
 
 }  // namespace quillon::ui

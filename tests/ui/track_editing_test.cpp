@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -223,6 +224,33 @@ TEST_F(TrackEditingTest, TrackPanelShowsTheTrackAndStagesItsValues) {
     EXPECT_EQ(Entry(number).language.value, "eng");
 }
 
+TEST_F(TrackEditingTest, AcceptWithoutNameAndWithALaterStart) {
+    OpenCopy(SamplePath());
+    OpenPanelOn(3);  // the subtitles
+    const std::string number = main().document().tatra[2].numberText;
+    const auto blockTimes = [&](bool ofTrack) {
+        std::vector<int64_t> times;
+        for (const xBlock& block : main().document().mkv.blocks)
+            if ((std::to_string(block.trackNumber) == number) == ofTrack) times.push_back(block.absTime);
+        return times;
+    };
+    const std::vector<int64_t> own = blockTimes(true), others = blockTimes(false);
+    ASSERT_FALSE(own.empty());
+    ASSERT_EQ(edit().EditTT->text(), QString::number(own.front()));
+    edit().EditTNA->clear();
+    edit().EditTT->setText(QString::number(own.front() + 500));
+
+    edit().ImageTNSAClick();
+    ASSERT_TRUE(edit().PanelTR->isHidden());
+    EXPECT_EQ(Entry(number).name.value, "");
+    EXPECT_FALSE(Entry(number).name.present);
+    EXPECT_EQ(Cell(3, 2), "S_TEXT/UTF8");
+    std::vector<int64_t> shifted = own;
+    for (int64_t& time : shifted) time += 500;
+    EXPECT_EQ(blockTimes(true), shifted);
+    EXPECT_EQ(blockTimes(false), others);
+}
+
 TEST_F(TrackEditingTest, TrackPanelRefusalsBlinkTheBoxAndStoreNothing) {
     OpenCopy(SamplePath());
     struct Case {
@@ -382,6 +410,31 @@ TEST_F(TrackEditingTest, TreeCaptionsFollowTheQuickEdits) {
     edit().ImageLSClick();
     EXPECT_TRUE(caption(language).endsWith("de")) << caption(language).toStdString();
     EXPECT_TRUE(told(language));
+}
+
+TEST_F(TrackEditingTest, PanelsAreDraggedByTheirTitleStrips) {
+    OpenCopy(SamplePath());
+    OpenPanelOn(2);
+    PressCell(2, 3, Qt::RightButton);
+    edit().PanelTR->show();  // the press hid only the language panel
+    for (QFrame* panel : {edit().PanelTR, edit().PanelLA}) {
+        QWidget* strip = panel == edit().PanelTR ? static_cast<QWidget*>(edit().PanelTRTitle) : edit().PanelLATitle;
+        ASSERT_TRUE(panel->isVisible());
+        const QPoint before = panel->pos();
+        const QPoint grab(3, 3);
+        const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, at, strip->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(strip, &event);
+        };
+        send(QEvent::MouseButtonPress, grab, Qt::LeftButton);
+        send(QEvent::MouseMove, grab + QPoint(-20, 15), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, grab + QPoint(-20, 15), Qt::NoButton);
+        EXPECT_EQ(panel->pos(), before + QPoint(-20, 15)) << panel->objectName().toStdString();
+        // A move without the button held does not drag.
+        send(QEvent::MouseMove, grab + QPoint(30, 30), Qt::NoButton);
+        EXPECT_EQ(panel->pos(), before + QPoint(-20, 15));
+    }
 }
 
 TEST_F(TrackEditingTest, DoubleClickOpensTheTrackPanelAndOpeningAFileHidesIt) {
