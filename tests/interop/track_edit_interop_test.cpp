@@ -51,7 +51,9 @@ void ExpectOnlyInside(const std::vector<uint8_t>& before, const std::vector<uint
                       std::pair<uint64_t, uint64_t> extent) {
     ASSERT_EQ(before.size(), after.size());
     for (size_t i = 0; i < before.size(); ++i)
-        if (before[i] != after[i]) ASSERT_TRUE(i >= extent.first && i < extent.second) << "byte " << i << " changed";
+        if (before[i] != after[i]) {
+            ASSERT_TRUE(i >= extent.first && i < extent.second) << "byte " << i << " changed";
+        }
 }
 
 struct QuickCase {

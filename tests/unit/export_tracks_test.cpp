@@ -529,7 +529,7 @@ ByteVec AssFile(const std::string& codec, const std::string& header) {
 }
 
 TEST(ExportSrt, AnAssTrackKeepsOnlyItsTextWhateverItsLineEnds) {
-    for (const std::string& codec : {"S_TEXT/ASS", "S_TEXT/SSA"}) {
+    for (const std::string codec : {"S_TEXT/ASS", "S_TEXT/SSA"}) {
         Exported e;
         Export(AssFile(codec, kAssHeaderLf), ExportType::Srt, e);  // LF line ends, as mkvmerge writes them
         ASSERT_EQ(e.outcome, SaveOutcome::Written);

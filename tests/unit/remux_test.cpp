@@ -181,7 +181,9 @@ TEST(Remux, PackingChoices) {
             ASSERT_EQ(references.size(), 2u);
             EXPECT_EQ(references[1]->valueText, "-40");
         }
-        if (c.packing == Packing::SimpleBlock) EXPECT_TRUE(references.empty());
+        if (c.packing == Packing::SimpleBlock) {
+            EXPECT_TRUE(references.empty());
+        }
     }
 }
 
