@@ -199,7 +199,9 @@ TEST_F(OpenFlowTest, BigFileQuestionOnlyAfterTheDialogAndAboveOneGigabyte) {
         }
         // The file is read in either case (here: it is no Matroska file).
         EXPECT_TRUE(LogLines().contains("• отсутствует сигнатура 1A45DFA3"));
-        if (c.size > 1000000000) EXPECT_FALSE(main().bigFileWarningPending);
+        if (c.size > 1000000000) {
+            EXPECT_FALSE(main().bigFileWarningPending);
+        }
         CancelModalAnswer();
     }
 }

@@ -77,8 +77,12 @@ TEST_F(SavePanelTest, ExportOffersTypesByTheCheckedTracks) {
         EXPECT_EQ(Extension(), c.extension);
         EXPECT_EQ(main().PanelSND->isVisible(), c.soundPanel);
         EXPECT_EQ(main().PanelSUB->isVisible(), c.subsPanel);
-        if (c.soundPanel) EXPECT_EQ(ShownButtons(main().PanelSND), c.buttons);
-        if (c.subsPanel) EXPECT_EQ(ShownButtons(main().PanelSUB), c.buttons);
+        if (c.soundPanel) {
+            EXPECT_EQ(ShownButtons(main().PanelSND), c.buttons);
+        }
+        if (c.subsPanel) {
+            EXPECT_EQ(ShownButtons(main().PanelSUB), c.buttons);
+        }
         EXPECT_TRUE(main().EditOUT->isEnabled());
         EXPECT_TRUE(main().ImageSA->isVisible());
         EXPECT_TRUE(main().CheckCU->isEnabled());
