@@ -65,15 +65,7 @@ int RunExport(const std::vector<std::string>& args, TerminalHost& host) {
     if (!chosen) return UsageError(self, host, *typeName);
 
     Document doc;
-    doc.sourcePath = parsed->Operands()[0];
-    const OpenOutcome outcome = CheckContainer(doc, host, true);
-    if (!outcome.opened) {
-        ExplainOpenFailure(doc.sourcePath, host);
-        return kExitUsage;
-    }
-    if (outcome.scan == ScanResult::Stopped) return kExitFailed;
-    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return kExitFailed;
-    FinishContainerCheck(doc, host, true);
+    if (const int status = OpenForSave(doc, host, parsed->Operands()[0]); status != kGoOn) return status;
 
     // Only the chosen track takes part, as when it alone is ticked.
     const Track* track = nullptr;

@@ -106,15 +106,7 @@ int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
     else return UsageError(self, host, clusters);
 
     Document doc;
-    doc.sourcePath = parsed->Operands()[0];
-    const OpenOutcome outcome = CheckContainer(doc, host, true);
-    if (!outcome.opened) {
-        ExplainOpenFailure(doc.sourcePath, host);
-        return kExitUsage;
-    }
-    if (outcome.scan == ScanResult::Stopped) return kExitFailed;
-    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return kExitFailed;
-    FinishContainerCheck(doc, host, true);
+    if (const int status = OpenForSave(doc, host, parsed->Operands()[0]); status != kGoOn) return status;
 
     if (const auto tracks = parsed->Value("--tracks"); tracks && !ChooseTracks(doc, *tracks, bad)) {
         std::fprintf(stderr, "%s %s\n", host.Tr("нет такого трека:").c_str(), bad.c_str());

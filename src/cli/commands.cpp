@@ -99,6 +99,20 @@ void ExplainOpenFailure(const std::string& path, const Host& host) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), host.Tr(reason).c_str());
 }
 
+int OpenForSave(Document& doc, Host& host, const std::string& path) {
+    doc.sourcePath = path;
+    const OpenOutcome outcome = CheckContainer(doc, host, true);
+    if (!outcome.opened) {
+        ExplainOpenFailure(doc.sourcePath, host);
+        return kExitUsage;
+    }
+    if (outcome.scan == ScanResult::Stopped || outcome.scan == ScanResult::NoSignature ||
+        outcome.scan == ScanResult::NoSegment)
+        return kExitFailed;
+    FinishContainerCheck(doc, host, true);
+    return kGoOn;
+}
+
 int SaveExitStatus(SaveOutcome outcome, const std::string& outputPath) {
     switch (outcome) {
         case SaveOutcome::Written:

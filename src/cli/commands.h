@@ -40,6 +40,10 @@ void PrintUsage(const Command& command, const Host& host, std::FILE* stream);
 int UsageError(const Command& command, const Host& host, const std::string& what);
 // Tells on stderr why the file could not be opened.
 void ExplainOpenFailure(const std::string& path, const Host& host);
+// Full container check of `path` for a command that writes a new file:
+// kGoOn when the document is ready, else the exit status to return.
+constexpr int kGoOn = -1;
+int OpenForSave(Document& doc, Host& host, const std::string& path);
 // Prints the written file's name and the final status; the exit status of a save.
 int SaveExitStatus(SaveOutcome outcome, const std::string& outputPath);
 // Exit status of a finished container scan.

@@ -12,8 +12,9 @@ using namespace quillon::cli;
 namespace {
 
 void PrintGeneralUsage(const Host& host, std::FILE* stream) {
-    std::string head = host.Tr("использование: quillon-cli КОМАНДА [аргументы] [--lang rus|eng]\r\nКоманды:");
-    for (size_t at; (at = head.find("\r\n")) != std::string::npos;) head.erase(at, 1);
+    std::string head;
+    for (const char c : host.Tr("использование: quillon-cli КОМАНДА [аргументы] [--lang rus|eng]\r\nКоманды:"))
+        if (c != '\r') head.push_back(c);
     std::fprintf(stream, "%s\n", head.c_str());
     for (const Command& c : Commands()) std::fprintf(stream, "  %-8s %s\n", c.name, host.Tr(c.summary).c_str());
 }

@@ -18,41 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "support/run_command.h"
+
 namespace quillon::export_interop {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Proc {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string q = "'";
-    for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs a shell command with stdin from /dev/null (so never a terminal).
-Proc Exec(const std::string& command) {
-    static int counter = 0;
-    const fs::path errFile =
-        fs::temp_directory_path() / ("quillon-export-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    Proc run;
-    FILE* pipe = ::popen((command + " </dev/null 2>" + Quote(errFile.string())).c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 65536> chunk;
-    size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) run.out.append(chunk.data(), n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile, std::ios::binary);
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    fs::remove(errFile);
-    return run;
-}
+using Proc = test::SeparatedResult;
+std::string Quote(const std::string& text) { return test::Quoted(text); }
+Proc Exec(const std::string& command) { return test::RunSeparated(command); }
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
