@@ -67,21 +67,9 @@ const Command* FindCommand(const std::string& name) {
     return nullptr;
 }
 
-namespace {
-
-// Texts are stored with CR LF line breaks; a terminal wants LF.
-std::string TerminalLines(std::string text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out.push_back(text[i]);
-    return out;
-}
-
-}  // namespace
 
 void PrintUsage(const Command& command, const Host& host, std::FILE* stream) {
-    std::fprintf(stream, "%s\n", TerminalLines(host.Tr(command.usage)).c_str());
+    std::fprintf(stream, "%s\n", TerminalText(host.Tr(command.usage)).c_str());
     std::fprintf(stream, "%s\n", host.Tr("  --lang rus|eng  язык сообщений (по умолчанию rus)").c_str());
 }
 

@@ -12,9 +12,7 @@ using namespace quillon::cli;
 namespace {
 
 void PrintGeneralUsage(const Host& host, std::FILE* stream) {
-    std::string head;
-    for (const char c : host.Tr("использование: quillon-cli КОМАНДА [аргументы] [--lang rus|eng]\r\nКоманды:"))
-        if (c != '\r') head.push_back(c);
+    const std::string head = TerminalText(host.Tr("использование: quillon-cli КОМАНДА [аргументы] [--lang rus|eng]\r\nКоманды:"));
     std::fprintf(stream, "%s\n", head.c_str());
     for (const Command& c : Commands()) std::fprintf(stream, "  %-8s %s\n", c.name, host.Tr(c.summary).c_str());
 }

@@ -60,15 +60,14 @@ void TerminalHost::EraseProgress() {
     progressShown_ = false;
 }
 
-namespace {
-
-// Stored texts break lines with CR LF; a terminal wants LF.
 std::string TerminalText(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out.push_back(text[i]);
     return out;
 }
+
+namespace {
 
 std::string Trimmed(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\r')) s.pop_back();

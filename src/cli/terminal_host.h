@@ -4,10 +4,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "core/host.h"
 
 namespace quillon::cli {
+
+// Stored texts break lines with CR LF; a terminal wants LF.
+std::string TerminalText(const std::string& text);
 
 class TerminalHost : public Host {
 public:
