@@ -26,7 +26,7 @@ void PrintTrackTable(const TrackTable& tracks, const Host& host) {
     std::vector<std::vector<std::string>> rows;
     rows.push_back({"#", host.Tr("тип"), host.Tr("описание"), host.Tr("язык"), "def"});
     for (const Track& t : tracks)
-        rows.push_back({t.numberText, t.typeText, Utf8ToAnsiText(t.description), t.language, t.defaultMark});
+        rows.push_back({t.numberText, t.typeText, DisplayText(t.description), t.language, t.defaultMark});
     std::vector<size_t> widths(5, 0);
     for (const auto& row : rows)
         for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));

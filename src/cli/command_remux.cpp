@@ -5,8 +5,8 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "edit/staged_edits.h"
-#include "writer/put_primitives.h"
-#include "writer/save_command.h"
+#include "core/value_text.h"
+#include "save/save_command.h"
 
 namespace quillon::cli {
 namespace {
@@ -66,7 +66,7 @@ std::string StageEdits(Document& doc, const Arguments& args) {
         if (!StageDefault(doc, a, true)) return a;
     for (const std::string& a : args.Values("--start")) {
         if (!SplitAssignment(a, number, value) || !IsDigits(value) || !OpenTrackPanel(doc, number)) return a;
-        ShiftTrackStart(doc.mkv, number, TextToInt64(value));
+        ShiftTrackStart(doc, number, TextToInt64(value));
     }
     return {};
 }

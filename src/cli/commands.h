@@ -8,7 +8,8 @@
 #include "cli/terminal_host.h"
 #include "core/document.h"
 #include "reader/open_file.h"
-#include "writer/save_command.h"
+#include "save/output_name.h"
+#include "save/save_command.h"
 
 namespace quillon::cli {
 

@@ -37,6 +37,10 @@ struct Document {
     // The twins of a file opened for track import.
     tabrick importLista;
     TrackTable importTatra;
+
+    // The element row of a block of the model.
+    const Tbrick& BlockRow(const xBlock& block) const { return lista[block.row]; }
+    uint64_t BlockTrack(const xBlock& block) const { return BlockRow(block).block.trackNumber; }
 };
 
 }  // namespace quillon

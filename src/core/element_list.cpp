@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/generated/element_ids.h"
+
 namespace quillon {
 
 std::string Tblock::lacingText() const {
@@ -15,6 +17,8 @@ const char* Tbrick::name() const {
 
 const char* Tbrick::idHex() const { return element == kPseudoClusters ? "" : DictionaryRow(element).idHex; }
 
+uint32_t Tbrick::id() const { return element == kPseudoClusters ? 0 : DictionaryId(element); }
+
 char Tbrick::kind() const { return element == kPseudoClusters ? 'e' : DictionaryRow(element).kind; }
 
 uint32_t Tbrick::idLength() const {
@@ -22,9 +26,8 @@ uint32_t Tbrick::idLength() const {
 }
 
 bool Tbrick::isBlock() const {
-    if (element == kPseudoClusters) return false;
-    const uint32_t id = DictionaryId(element);
-    return id == 0xA1 || id == 0xA3 || id == 0xAF;
+    const uint32_t i = id();
+    return i == kBlock || i == kSimpleBlock || i == kEncriptedBlock;
 }
 
 tabrick& tabrick::operator=(const tabrick& other) {

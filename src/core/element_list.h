@@ -33,6 +33,14 @@ struct Tblock {
     uint32_t frameSize(size_t k) const { return lacedSizes.empty() ? soleFrameSize : lacedSizes[k]; }
 };
 
+// What a scan found wrong with an element; a row may carry several.
+enum DamageBits : uint8_t {
+    kPastParent = 1,       // the size field claims more than the parent or the file holds: the row is cut there
+    kBadBlockHeader = 2,   // the block's header or lace sizes do not fit the block
+    kBadValueSize = 4,     // the value's size is not one its type allows: no value text
+    kContentLost = 8,      // a damaged place inside it: its children after that place are not listed
+};
+
 // One row of the element list.
 struct Tbrick {
     // Dictionary row of the element, or kPseudoClusters for the row that the
@@ -48,17 +56,21 @@ struct Tbrick {
     int16_t element = 0;
     uint8_t sizeLen = 0;     // length of the size field, 1..8
     bool unknownSize = false;  // the size field said "unknown"; the sizes above are the real extent
+    uint8_t damage = 0;        // DamageBits; 0 for an intact element
     std::string valueText;
     Tblock block;
 
     const char* name() const;
     const char* idHex() const;
+    uint32_t id() const;        // the element's ID (marker bits included); 0 for the pseudo-row
     char kind() const;
     uint32_t idLength() const;  // bytes of the ID
     uint64_t dataStart() const { return position + idLength() + sizeLen; }
     uint64_t end() const { return position + totalSize; }
     bool isBlock() const;       // Block, SimpleBlock or EncriptedBlock
     bool hasChildren() const { return firstChild != -1; }
+    // The bytes of a block row can be written out as they stand.
+    bool intactBlock() const { return (damage & (kPastParent | kBadBlockHeader)) == 0; }
 };
 
 // The list type. Rows live in fixed-size chunks, so growing never moves or

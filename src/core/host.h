@@ -21,6 +21,8 @@ public:
 
     // Appends one line (Russian key, translated here) to the status log.
     void AddLog(std::string_view rus) { logLine(Tr(rus)); }
+    // The same followed by a detail that needs no translation (offsets, names, counts).
+    void AddLog(std::string_view rus, std::string_view detail) { logLine(Tr(rus) + std::string(detail)); }
     // Sets the status label (Russian key, translated here).
     void SetStatus(std::string_view rus) { statusText(Tr(rus)); }
 

@@ -10,6 +10,10 @@
 
 namespace quillon {
 
+// The widest time a block may have, in ticks: no real file comes near it,
+// and sums of such times stay far from overflowing.
+inline constexpr int64_t kMaxBlockTime = int64_t{1} << 56;
+
 template <typename T>
 struct Present {
     T value{};
@@ -65,45 +69,44 @@ struct tTrackEntry {
     std::vector<uint8_t> otherAudioChildren;
 };
 
+// A run of bytes in a source file, copied to the output when it is written.
+struct ByteRange {
+    uint16_t source = 0;  // 0: the open file
+    uint64_t offset = 0;
+    uint64_t length = 0;
+};
+
 struct tAttachedFile {
     Present<std::string> fileName, fileMimeType;
-    Present<std::vector<uint8_t>> fileData;
-    Present<uint64_t> fileUID;  // all 64 bits
+    Present<ByteRange> fileData;  // read from its source at write time
+    Present<uint64_t> fileUID;    // all 64 bits
     Present<std::string> fileDescription;
 };
 
-// One block of the output: from the source file, or built in memory.
+// One block of the output: a row of a scanned element list (the Block,
+// SimpleBlock or EncriptedBlock element) and the time it is written at.
+// Everything else (track, sizes, lacing, the group's other children) is read
+// from the row and the source when the block is written.
 struct xBlock {
-    uint64_t trackNumber = 0;   // source track number
-    uint32_t trackLen = 0;      // length of the track-number vint in the stored element
-    uint8_t keyFrame = 0;
-    char kind = 's';            // 'b' from a BlockGroup, 's' from a SimpleBlock
-    uint8_t invisible = 0;      // set by the timeline repair: written with the invisible bit
-    int64_t absTime = 0;        // clusterTime + relTime
-    int64_t clusterTime = 0;
-    int32_t relTime = 0;
-    uint64_t position = 0;      // of the stored element's ID byte; 0 for blocks in memory
-    uint64_t totalSize = 0;
-    uint32_t sizeLen = 0;
-    uint64_t dataSize = 0;
-    uint32_t elementIndex = 0;  // BlockGroup or SimpleBlock row of the element list
-    int32_t duration = 0;       // BlockDuration; 0 = none
-    int32_t reference = 0;      // ReferenceBlock; 0 = none
-    std::vector<uint8_t> image;  // the complete element, for blocks not in the source
-    // A BlockGroup's children besides its Block, first ReferenceBlock and
-    // BlockDuration (more references, BlockAdditions, DiscardPadding), raw.
-    std::vector<uint8_t> groupExtras;
-    // The extras hold what a SimpleBlock cannot carry (BlockAdditions,
-    // DiscardPadding): the block stays a BlockGroup whatever the packing.
-    bool needsGroup = false;
+    static constexpr uint8_t kKeyFrame = 1;   // a key frame (a group without ReferenceBlock)
+    static constexpr uint8_t kInGroup = 2;    // the row is the Block of a BlockGroup
+    static constexpr uint8_t kInvisible = 4;  // set by the timeline repair: written with the invisible bit
+    static constexpr uint8_t kNeedsGroup = 8; // the group holds what a SimpleBlock cannot carry
+                                              // (BlockAdditions, DiscardPadding): it stays a group
+    static constexpr uint8_t kBadTime = 16;   // its time is out of range: it cannot be written
 
-    std::string trackText() const { return std::to_string(trackNumber); }
-    // Offset of the flags byte from the element's ID byte.
-    uint64_t flagsOffset() const { return 1 + sizeLen + trackLen + 2; }
+    int64_t absTime = 0;  // cluster time + relative time, in ticks
+    uint32_t row = 0;     // the block's row in the element list of its source
+    uint16_t source = 0;  // 0: the open file (Document::lista)
+    uint8_t flags = 0;
+
+    bool keyFrame() const { return flags & kKeyFrame; }
+    bool fromGroup() const { return flags & kInGroup; }
 };
 
+// A Cluster of the source: its row and its time.
 struct OldCluster {
-    uint32_t ordinal = 0;
+    uint32_t row = 0;
     int64_t timecode = 0;
 };
 
@@ -112,7 +115,7 @@ struct TMKV {
     tinfo info;
     std::vector<tTrackEntry> tracks;
     std::vector<tAttachedFile> attachedFiles;
-    std::vector<uint8_t> chapters;  // data bytes of the source's Chapters
+    std::vector<uint8_t> chapters;  // the data of the source's Chapters, its children re-encoded
     std::vector<xBlock> blocks;
     std::vector<OldCluster> oldClusters;
 };

@@ -33,6 +33,10 @@ public:
     // The same into caller memory.
     bool ReadInto(uint64_t position, size_t count, uint8_t* out);
 
+    // True when the file holds all `count` bytes from `position` on: a
+    // range that is not wholly there must not be handed on as data.
+    bool Holds(uint64_t position, uint64_t count) const { return position <= size_ && count <= size_ - position; }
+
     // Forgets the cached bytes.
     void ResetReadCache();
 

@@ -8,13 +8,10 @@
 
 #include "core/dictionary.h"
 #include "core/ebml.h"
-#include "writer/put_primitives.h"
+#include "core/generated/element_ids.h"
 
 namespace quillon {
 namespace {
-
-constexpr uint32_t kFlagDefault = 0x88;
-constexpr uint32_t kLanguage = 0x22B59C;
 
 class WritableFile {
 public:
@@ -57,7 +54,7 @@ private:
 
 bool IsElement(const Document& doc, int element, uint32_t id) {
     return element >= 0 && static_cast<size_t>(element) < doc.lista.size() &&
-           doc.lista[element].element != Tbrick::kPseudoClusters && DictionaryId(doc.lista[element].element) == id;
+           doc.lista[element].id() == id;
 }
 
 // Reads the element as the scan saw it and checks that the file still holds

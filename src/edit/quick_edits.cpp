@@ -7,18 +7,18 @@
 namespace quillon {
 namespace {
 
-int ChildOfEntry(const Document& doc, size_t row, const char* name) {
+int ChildOfEntry(const Document& doc, size_t row, uint32_t id) {
     if (row >= doc.tatra.size()) return -1;
     const uint32_t entry = doc.tatra[row].entryIndex;
     if (entry == Track::kNotInSource || entry >= doc.lista.size()) return -1;
-    return FindChildElement(doc.lista, name, static_cast<int>(entry));
+    return FindChildElement(doc.lista, id, static_cast<int>(entry));
 }
 
 }  // namespace
 
-int TrackFlagDefaultElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, "FlagDefault"); }
+int TrackFlagDefaultElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, kFlagDefault); }
 
-int TrackLanguageElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, "Language"); }
+int TrackLanguageElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, kLanguage); }
 
 PatchResult QuickSetDefault(Document& doc, Host& host, size_t row) {
     if (row >= doc.tatra.size() || doc.tatra[row].defaultMark == "y") return PatchResult::NotThatElement;

@@ -6,7 +6,8 @@
 
 #include "core/ebml.h"
 #include "edit/track_texts.h"
-#include "writer/put_primitives.h"
+#include "core/generated/element_ids.h"
+#include "core/value_text.h"
 
 namespace quillon {
 namespace {
@@ -69,24 +70,13 @@ void DropBcp47(tTrackEntry& t) {
         if (sizeLength == 0) return;
         const uint64_t end = at + idLength + sizeLength + VintValue(bytes, at + idLength);
         if (end > raw.size()) return;
-        if (id != 0x22B59D) kept.insert(kept.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(end));
+        if (id != kLanguageBCP47) kept.insert(kept.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(end));
         at = static_cast<size_t>(end);
     }
     raw = std::move(kept);
 }
 
 }  // namespace
-
-std::optional<double> ParseDecimal(const std::string& text) {
-    std::string s = Trimmed(text);
-    for (char& c : s)
-        if (c == ',') c = '.';
-    if (s.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
 
 std::optional<TrackPanelValues> OpenTrackPanel(const Document& doc, const std::string& number) {
     const tTrackEntry* t = EntryOf(const_cast<Document&>(doc), number);
@@ -100,8 +90,9 @@ std::optional<TrackPanelValues> OpenTrackPanel(const Document& doc, const std::s
     v.timecodeScale = ShortestText(t->trackTimecodeScale.present ? t->trackTimecodeScale.value : 1.0f);
     const xBlock* first = nullptr;
     const xBlock* last = nullptr;
+    const uint64_t track = TextToUInt64(number);
     for (const xBlock& b : doc.mkv.blocks) {
-        if (b.trackText() != number) continue;
+        if (doc.BlockTrack(b) != track) continue;
         if (!first) first = &b;
         last = &b;
     }
@@ -161,14 +152,17 @@ bool StageTimecodeScale(Document& doc, const std::string& number, double scale) 
     return true;
 }
 
-void ShiftTrackStart(TMKV& mkv, const std::string& number, int64_t time) {
-    std::vector<xBlock>& blocks = mkv.blocks;
+void ShiftTrackStart(Document& doc, const std::string& number, int64_t time) {
+    std::vector<xBlock>& blocks = doc.mkv.blocks;
+    if (time < 0 || time > kMaxBlockTime) return;
+    const uint64_t number64 = TextToUInt64(number);
+    const auto inTrack = [&](const xBlock& b) { return doc.BlockTrack(b) == number64; };
     size_t first = 0;
-    while (first < blocks.size() && blocks[first].trackText() != number) ++first;
+    while (first < blocks.size() && !inTrack(blocks[first])) ++first;
     if (first == blocks.size() || blocks[first].absTime == time) return;
     const int64_t delta = time - blocks[first].absTime;
     std::vector<xBlock> track, others;
-    for (xBlock& b : blocks) (b.trackText() == number ? track : others).push_back(std::move(b));
+    for (xBlock& b : blocks) (inTrack(b) ? track : others).push_back(b);
     for (xBlock& b : track) b.absTime += delta;
     blocks.clear();
     size_t x = 0, a = 0;
@@ -195,7 +189,7 @@ PanelField AcceptTrackPanel(Document& doc, const TrackPanelInput& input) {
     StageTimecodeScale(doc, input.number, *scale);
     StageDefault(doc, input.number, input.isDefault);
     if (input.firstFrame != input.initialFirstFrame)
-        ShiftTrackStart(doc.mkv, input.number, TextToInt64(input.firstFrame));
+        ShiftTrackStart(doc, input.number, TextToInt64(input.firstFrame));
     doc.saveMode = SaveMode::Build;
     return PanelField::None;
 }

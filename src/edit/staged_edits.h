@@ -47,13 +47,10 @@ bool StageDefault(Document& doc, const std::string& number, bool isDefault);
 bool StageTimecodeScale(Document& doc, const std::string& number, double scale);
 // Moves every block of the track so that its first block lands at `time`,
 // then merges the block list by time (other tracks first on equal times).
-void ShiftTrackStart(TMKV& mkv, const std::string& number, int64_t time);
+void ShiftTrackStart(Document& doc, const std::string& number, int64_t time);
 
 // Swaps a track table row with its neighbour; false at the ends.
 bool MoveTrackUp(Document& doc, size_t row);
 bool MoveTrackDown(Document& doc, size_t row);
-
-// "2,5" or "2.5" as a number; nullopt for anything else.
-std::optional<double> ParseDecimal(const std::string& text);
 
 }  // namespace quillon

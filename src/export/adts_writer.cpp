@@ -69,7 +69,7 @@ void PutAdtsFrameLength(AdtsHeader& h, uint32_t frameLength) {
     h[5] = static_cast<uint8_t>(((length & 7) << 5) | (h[5] & 0x1F));
 }
 
-SaveOutcome SaveADTS(Document& doc, Host& host, const SaveRequest& request) {
+SaveOutcome SaveADTS(Document& doc, Host& host, const ExportRequest& request) {
     AdtsWriter writer;
     return RunTrackExport(doc, host, request, TrackKind::Audio, writer);
 }

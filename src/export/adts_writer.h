@@ -8,7 +8,8 @@
 
 #include "core/document.h"
 #include "core/host.h"
-#include "writer/save_command.h"
+#include "core/save_outcome.h"
+#include "export/export_type.h"
 
 namespace quillon {
 
@@ -31,6 +32,6 @@ AdtsHeader AdtsHeaderTemplate(uint8_t profile, uint8_t frequencyIndex, uint8_t c
 // frameLength = payload + 7; its 13 bits go into bytes 3 to 5.
 void PutAdtsFrameLength(AdtsHeader& header, uint32_t frameLength);
 
-SaveOutcome SaveADTS(Document& doc, Host& host, const SaveRequest& request);
+SaveOutcome SaveADTS(Document& doc, Host& host, const ExportRequest& request);
 
 }  // namespace quillon

@@ -38,7 +38,7 @@ std::string AssDialogueLine(std::string_view text, int64_t startMs, int64_t endM
     return line;
 }
 
-SaveOutcome SaveASS(Document& doc, Host& host, const SaveRequest& request) {
+SaveOutcome SaveASS(Document& doc, Host& host, const ExportRequest& request) {
     AssWriter writer;
     return RunTrackExport(doc, host, request, TrackKind::Subtitles, writer);
 }

@@ -7,7 +7,8 @@
 
 #include "core/document.h"
 #include "core/host.h"
-#include "writer/save_command.h"
+#include "core/save_outcome.h"
+#include "export/export_type.h"
 
 namespace quillon {
 
@@ -15,6 +16,6 @@ namespace quillon {
 // ("0" when empty), the two times, then the rest (Style ... Text); no line end.
 std::string AssDialogueLine(std::string_view blockText, int64_t startMs, int64_t endMs);
 
-SaveOutcome SaveASS(Document& doc, Host& host, const SaveRequest& request);
+SaveOutcome SaveASS(Document& doc, Host& host, const ExportRequest& request);
 
 }  // namespace quillon

@@ -15,7 +15,7 @@ public:
 
 }  // namespace
 
-SaveOutcome SaveAudioStream(Document& doc, Host& host, const SaveRequest& request) {
+SaveOutcome SaveAudioStream(Document& doc, Host& host, const ExportRequest& request) {
     AudioStreamWriter writer;
     return RunTrackExport(doc, host, request, TrackKind::Audio, writer);
 }

@@ -3,10 +3,11 @@
 
 #include "core/document.h"
 #include "core/host.h"
-#include "writer/save_command.h"
+#include "core/save_outcome.h"
+#include "export/export_type.h"
 
 namespace quillon {
 
-SaveOutcome SaveAudioStream(Document& doc, Host& host, const SaveRequest& request);
+SaveOutcome SaveAudioStream(Document& doc, Host& host, const ExportRequest& request);
 
 }  // namespace quillon

@@ -25,10 +25,9 @@ struct WalkBlock {
 };
 
 enum class WalkStatus {
-    Block,       // `block` holds the next block of the track
-    End,         // no more blocks
-    ReadFailed,  // a block could not be read whole (cut-off or damaged file): nothing of it was delivered
-    Stopped,     // the Host asked to stop
+    Block,    // `block` holds the next block of the track
+    End,      // no more blocks
+    Stopped,  // the Host asked to stop
 };
 
 class BlockWalk {
@@ -44,9 +43,14 @@ public:
 
     WalkStatus Next(WalkBlock& block);
 
+    // Blocks of the track passed over because the file does not hold them
+    // whole (a cut or damaged file) or their time is lost: nothing of them
+    // was delivered.
+    uint64_t LeftOut() const { return leftOut_; }
+
 private:
     bool Matches(const Tbrick& row) const;
-    int64_t ClusterTimecode(const Tbrick& row);
+    bool ClusterTimecode(const Tbrick& row, int64_t& time);
     int64_t BlockDuration(const Tbrick& row) const;
     bool Read(const Tbrick& row, WalkBlock& block);
 
@@ -58,8 +62,10 @@ private:
     bool anyTrack_ = false;  // false: the number text is not a number
     uint64_t track_ = 0;
     size_t next_ = 0;
+    uint64_t leftOut_ = 0;
     int64_t clusterRow_ = -2;  // the cluster whose timecode is cached
     int64_t clusterTime_ = 0;
+    bool clusterTimeKnown_ = true;
     std::vector<uint8_t> prefix_;
     std::vector<uint8_t> buffer_;
     std::vector<uint8_t> assembled_;

@@ -14,7 +14,7 @@
 namespace quillon {
 namespace {
 
-SaveOutcome NotSupportedYet(Document&, Host& host, const SaveRequest&) {
+SaveOutcome NotSupportedYet(Document&, Host& host, const ExportRequest&) {
     host.Inform("этот вид экспорта пока не поддерживается");
     return SaveOutcome::NothingWritten;
 }
@@ -97,7 +97,7 @@ OfferedTypes ActivateSubsTypes(const Document& doc) {
     if (index < 0) return offered;
     offered.types.push_back(ExportType::Mks);
     const uint32_t entry = doc.tatra[index].entryIndex;
-    const std::string codec = entry < doc.lista.size() ? FindChildValue(doc.lista, "CodecID", static_cast<int>(entry)) : "";
+    const std::string codec = entry < doc.lista.size() ? FindChildValue(doc.lista, kCodecID, static_cast<int>(entry)) : "";
     if (codec == "S_TEXT/UTF8") {
         offered.types.push_back(ExportType::Srt);
     } else if (codec == "S_TEXT/ASS" || codec == "S_TEXT/SSA") {

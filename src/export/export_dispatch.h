@@ -10,8 +10,8 @@
 
 #include "core/document.h"
 #include "core/host.h"
-#include "writer/save_command.h"
-#include "writer/save_options.h"
+#include "core/save_outcome.h"
+#include "export/export_type.h"
 
 namespace quillon {
 
@@ -48,7 +48,7 @@ std::string ChangeOutExt(std::string_view name, std::string_view extension);
 
 // The writer of an export type; nullptr for the types the remux writes
 // (None, Mka, Mks).
-using ExportWriter = SaveOutcome (*)(Document& doc, Host& host, const SaveRequest& request);
+using ExportWriter = SaveOutcome (*)(Document& doc, Host& host, const ExportRequest& request);
 ExportWriter FindExportWriter(ExportType type);
 
 }  // namespace quillon

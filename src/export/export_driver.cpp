@@ -1,9 +1,6 @@
 #include "export/export_driver.h"
 
-#include <filesystem>
-
-#include "core/source_file.h"
-#include "writer/output_file.h"
+#include "core/save_files.h"
 
 namespace quillon {
 namespace {
@@ -30,7 +27,7 @@ SaveOutcome Refuse(Host& host, const char* rus) {
 
 }  // namespace
 
-SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request, TrackKind kind, TrackWriter& writer) {
+SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& request, TrackKind kind, TrackWriter& writer) {
     const std::string number =
         kind == TrackKind::Audio ? GetActiveAudioTrackNumber(doc.tatra) : GetActiveSubsTrackNumber(doc.tatra);
     if (number.empty()) {
@@ -43,23 +40,10 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request
         return Refuse(host, "Кадры дорожки сжаты или зашифрованы: их нельзя выгрузить в этот формат.");
     if (!writer.Prepare(track)) return Refuse(host, writer.failure());
 
-    std::error_code ec;
-    if (!request.overwriteConfirmed && std::filesystem::exists(request.outputPath, ec) &&
-        !host.Ask("Файл с таким именем уже существует.\r\nПерезаписать?"))
-        return SaveOutcome::NothingWritten;
-
-    SourceFile source;
-    if (!source.Open(doc.sourcePath)) {
-        host.Inform("файл занят другим приложением");
-        return SaveOutcome::Failed;
-    }
-    OutputFile file;
-    if (!file.Create(request.outputPath)) {
-        host.Inform("Can't create output file.");
-        return SaveOutcome::Failed;
-    }
-    ExportSink out(file);
-    host.ClearStop();
+    SaveFiles files;
+    if (const auto refused = OpenSaveFiles(doc.sourcePath, request.outputPath, request.overwriteConfirmed, host, files))
+        return *refused;
+    ExportSink out(files.output);
     if (!writer.Begin(out)) return Refuse(host, writer.failure());
 
     host.SetStatus("d e m u x i n g");
@@ -71,7 +55,7 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request
         ~HideProgress() { host.ProgressHide(); }
     } hideProgress{host};
 
-    BlockWalk walk(doc.lista, source, number, &host);
+    BlockWalk walk(doc.lista, files.source, number, &host);
     walk.SetFramePrefix(std::move(prefix));
     WalkBlock block;
     WalkStatus status = WalkStatus::End;
@@ -83,19 +67,17 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request
     }
     if (!ok) return Refuse(host, writer.failure());
     if (status == WalkStatus::Stopped) return SaveOutcome::Stopped;
-    if (status == WalkStatus::ReadFailed)
-        return Refuse(host, "Блок дорожки не читается: файл обрезан или повреждён. Экспорт прерван.");
     // A file with nothing of the track in it would pass for a successful export.
     if (blocks == 0) return Refuse(host, "В дорожке нет ни одного блока: файл не записан.");
     if (!writer.Finish(out)) return Refuse(host, writer.failure());
 
     host.ProgressTo(rows + 1);
     if (const char* text = writer.EndStatus()) host.SetStatus(text);
-    if (!out.Flush() || !file.Commit()) {
-        host.Inform("Can't create output file.");
-        return SaveOutcome::Failed;
-    }
-    return SaveOutcome::Written;
+    if (walk.LeftOut() > 0)
+        host.AddLog("• блоков пропущено (в исходном файле они не целые): ", std::to_string(walk.LeftOut()));
+    if (!out.Flush()) return CommitSaveFiles(files, request.outputPath, host, SaveOutcome::Failed);
+    return CommitSaveFiles(files, request.outputPath, host,
+                           walk.LeftOut() > 0 ? SaveOutcome::WrittenWithWarnings : SaveOutcome::Written);
 }
 
 }  // namespace quillon

@@ -14,7 +14,8 @@
 #include "export/block_walk.h"
 #include "export/export_sink.h"
 #include "export/track_queries.h"
-#include "writer/save_command.h"
+#include "core/save_outcome.h"
+#include "export/export_type.h"
 
 namespace quillon {
 
@@ -69,6 +70,6 @@ private:
 };
 
 // The export of the first checked track of the kind to request.outputPath.
-SaveOutcome RunTrackExport(Document& doc, Host& host, const SaveRequest& request, TrackKind kind, TrackWriter& writer);
+SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& request, TrackKind kind, TrackWriter& writer);
 
 }  // namespace quillon

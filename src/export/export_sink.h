@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "writer/output_file.h"
+#include "core/output_file.h"
 
 namespace quillon {
 

@@ -26,7 +26,7 @@ private:
 
 }  // namespace
 
-SaveOutcome SaveFLAC(Document& doc, Host& host, const SaveRequest& request) {
+SaveOutcome SaveFLAC(Document& doc, Host& host, const ExportRequest& request) {
     FlacWriter writer;
     return RunTrackExport(doc, host, request, TrackKind::Audio, writer);
 }

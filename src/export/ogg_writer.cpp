@@ -104,7 +104,7 @@ private:
 
 }  // namespace
 
-SaveOutcome SaveOGG(Document& doc, Host& host, const SaveRequest& request) {
+SaveOutcome SaveOGG(Document& doc, Host& host, const ExportRequest& request) {
     OggWriter writer;
     return RunTrackExport(doc, host, request, TrackKind::Audio, writer);
 }

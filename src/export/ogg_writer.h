@@ -8,12 +8,13 @@
 
 #include "core/document.h"
 #include "core/host.h"
-#include "writer/save_command.h"
+#include "core/save_outcome.h"
+#include "export/export_type.h"
 
 namespace quillon {
 
 constexpr uint32_t kOggSerial = 1;
 
-SaveOutcome SaveOGG(Document& doc, Host& host, const SaveRequest& request);
+SaveOutcome SaveOGG(Document& doc, Host& host, const ExportRequest& request);
 
 }  // namespace quillon

@@ -46,7 +46,7 @@ private:
     bool fromAss_;
 };
 
-SaveOutcome RunSrt(Document& doc, Host& host, const SaveRequest& request, bool fromAss) {
+SaveOutcome RunSrt(Document& doc, Host& host, const ExportRequest& request, bool fromAss) {
     SrtWriter writer(fromAss);
     return RunTrackExport(doc, host, request, TrackKind::Subtitles, writer);
 }
@@ -82,11 +82,11 @@ std::string_view CutLeadingFields(std::string_view text, int count) {
     return text;
 }
 
-SaveOutcome SaveSRT(Document& doc, Host& host, const SaveRequest& request) { return RunSrt(doc, host, request, false); }
+SaveOutcome SaveSRT(Document& doc, Host& host, const ExportRequest& request) { return RunSrt(doc, host, request, false); }
 
-SaveOutcome ExportASS2SRT(Document& doc, Host& host, const SaveRequest& request) { return RunSrt(doc, host, request, true); }
+SaveOutcome ExportASS2SRT(Document& doc, Host& host, const ExportRequest& request) { return RunSrt(doc, host, request, true); }
 
-SaveOutcome SaveSRTX(Document& doc, Host& host, const SaveRequest& request) {
+SaveOutcome SaveSRTX(Document& doc, Host& host, const ExportRequest& request) {
     const std::string codec = TrackCodecId(doc.lista, GetActiveSubsTrackNumber(doc.tatra));
     if (codec == "S_TEXT/ASS" || codec == "S_TEXT/SSA") return ExportASS2SRT(doc, host, request);
     return SaveSRT(doc, host, request);

@@ -7,7 +7,8 @@
 
 #include "core/document.h"
 #include "core/host.h"
-#include "writer/save_command.h"
+#include "core/save_outcome.h"
+#include "export/export_type.h"
 
 namespace quillon {
 
@@ -22,8 +23,8 @@ std::string_view CutLeadingFields(std::string_view text, int count);
 
 // By the codec of the checked subtitle track: ExportASS2SRT for "S_TEXT/ASS"
 // and "S_TEXT/SSA", SaveSRT for anything else.
-SaveOutcome SaveSRTX(Document& doc, Host& host, const SaveRequest& request);
-SaveOutcome SaveSRT(Document& doc, Host& host, const SaveRequest& request);
-SaveOutcome ExportASS2SRT(Document& doc, Host& host, const SaveRequest& request);
+SaveOutcome SaveSRTX(Document& doc, Host& host, const ExportRequest& request);
+SaveOutcome SaveSRT(Document& doc, Host& host, const ExportRequest& request);
+SaveOutcome ExportASS2SRT(Document& doc, Host& host, const ExportRequest& request);
 
 }  // namespace quillon

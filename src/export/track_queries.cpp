@@ -1,8 +1,8 @@
 #include "export/track_queries.h"
 
-#include "export/format_tags.h"
+#include "core/format_tags.h"
 #include "reader/element_queries.h"
-#include "writer/put_primitives.h"
+#include "core/value_text.h"
 
 namespace quillon {
 namespace {
@@ -29,8 +29,8 @@ int FirstChecked(const TrackTable& tatra, std::string_view type) {
 std::string NumberOf(const TrackTable& tatra, int index) { return index < 0 ? std::string() : tatra[index].numberText; }
 
 int TrackEntryRow(const tabrick& lista, std::string_view numberText) {
-    for (int e = FindFirstByName(lista, "TrackEntry"); e >= 0; e = FindNextByName(lista, "TrackEntry", e))
-        if (FindChildValue(lista, "TrackNumber", e) == numberText) return e;
+    for (int e = FindFirstById(lista, kTrackEntry); e >= 0; e = FindNextById(lista, kTrackEntry, e))
+        if (FindChildValue(lista, kTrackNumber, e) == numberText) return e;
     return -1;
 }
 
@@ -57,7 +57,7 @@ bool isVideoTrack(const TrackTable& tatra, std::string_view numberText) {
 uint16_t GetAudioCodecFormatTag(const Document& doc, std::string_view numberText) {
     for (const Track& t : doc.tatra) {
         if (t.numberText != numberText || t.typeText != "AUDIO" || t.entryIndex >= doc.lista.size()) continue;
-        const int codec = FindChildElement(doc.lista, "CodecID", static_cast<int>(t.entryIndex));
+        const int codec = FindChildElement(doc.lista, kCodecID, static_cast<int>(t.entryIndex));
         if (codec >= 0) return acFormatTag(doc.lista[codec].valueText);
     }
     return 0;
@@ -65,7 +65,7 @@ uint16_t GetAudioCodecFormatTag(const Document& doc, std::string_view numberText
 
 std::string TrackCodecId(const tabrick& lista, std::string_view numberText) {
     const int entry = TrackEntryRow(lista, numberText);
-    return entry < 0 ? std::string() : FindChildValue(lista, "CodecID", entry);
+    return entry < 0 ? std::string() : FindChildValue(lista, kCodecID, entry);
 }
 
 const tTrackEntry* TrackEntryRecord(const TMKV& mkv, std::string_view numberText) {
@@ -77,11 +77,11 @@ const tTrackEntry* TrackEntryRecord(const TMKV& mkv, std::string_view numberText
 
 AudioParams TrackAudioParams(const tabrick& lista, std::string_view numberText) {
     AudioParams params;
-    for (int a = FindFirstByName(lista, "Audio"); a >= 0; a = FindNextByName(lista, "Audio", a)) {
+    for (int a = FindFirstById(lista, kAudio); a >= 0; a = FindNextById(lista, kAudio, a)) {
         const int entry = lista[a].parent;
-        if (entry < 0 || FindChildValue(lista, "TrackNumber", entry) != numberText) continue;
-        params.samplingFrequency = PositiveOr(FindChildValue(lista, "SamplingFrequency", a), kDefaultSamplingFrequency);
-        params.channels = PositiveOr(FindChildValue(lista, "Channels", a), kDefaultChannels);
+        if (entry < 0 || FindChildValue(lista, kTrackNumber, entry) != numberText) continue;
+        params.samplingFrequency = PositiveOr(FindChildValue(lista, kSamplingFrequency, a), kDefaultSamplingFrequency);
+        params.channels = PositiveOr(FindChildValue(lista, kChannels, a), kDefaultChannels);
         break;
     }
     return params;
@@ -90,22 +90,22 @@ AudioParams TrackAudioParams(const tabrick& lista, std::string_view numberText) 
 FrameEncoding TrackFrameEncoding(const tabrick& lista, std::string_view numberText, std::vector<uint8_t>& prefix) {
     prefix.clear();
     const int entry = TrackEntryRow(lista, numberText);
-    const int encodings = entry < 0 ? -1 : FindChildElement(lista, "ContentEncodings", entry);
+    const int encodings = entry < 0 ? -1 : FindChildElement(lista, kContentEncodings, entry);
     if (encodings < 0) return FrameEncoding::Plain;
     bool stripped = false;
-    for (int e = FindChildElement(lista, "ContentEncoding", encodings); e >= 0;) {
-        const std::string scopeText = FindChildValue(lista, "ContentEncodingScope", e);
+    for (int e = FindChildElement(lista, kContentEncoding, encodings); e >= 0;) {
+        const std::string scopeText = FindChildValue(lista, kContentEncodingScope, e);
         const uint64_t scope = scopeText.empty() ? 1 : TextToUInt64(scopeText);
-        const bool encrypted = FindChildValue(lista, "ContentEncodingType", e) == "1" ||
-                               FindChildElement(lista, "ContentEncryption", e) >= 0;
-        const int compression = FindChildElement(lista, "ContentCompression", e);
-        const std::string algo = compression < 0 ? std::string() : FindChildValue(lista, "ContentCompAlgo", compression);
+        const bool encrypted = FindChildValue(lista, kContentEncodingType, e) == "1" ||
+                               FindChildElement(lista, kContentEncryption, e) >= 0;
+        const int compression = FindChildElement(lista, kContentCompression, e);
+        const std::string algo = compression < 0 ? std::string() : FindChildValue(lista, kContentCompAlgo, compression);
         if (encrypted) {
             if (scope & 1) return FrameEncoding::Unsupported;
         } else if (algo == "3") {
             // Header stripping of the frames; of the CodecPrivate it means nothing.
             if (scope & 1) {
-                const std::string hex = FindChildValue(lista, "ContentCompSettings", compression);
+                const std::string hex = FindChildValue(lista, kContentCompSettings, compression);
                 if (stripped || hex.size() % 2 != 0) return FrameEncoding::Unsupported;
                 for (size_t i = 0; i < hex.size(); i += 2) prefix.push_back(HexByte(hex.substr(i, 2)));
                 stripped = true;
@@ -116,7 +116,7 @@ FrameEncoding TrackFrameEncoding(const tabrick& lista, std::string_view numberTe
         // The next ContentEncoding among the siblings.
         int next = -1;
         for (int i = e + 1; i < static_cast<int>(lista.size()) && lista[i].depth >= lista[encodings].depth + 1; ++i)
-            if (lista[i].parent == encodings && std::string_view(lista[i].name()) == "ContentEncoding") {
+            if (lista[i].parent == encodings && lista[i].id() == kContentEncoding) {
                 next = i;
                 break;
             }
@@ -126,7 +126,7 @@ FrameEncoding TrackFrameEncoding(const tabrick& lista, std::string_view numberTe
 }
 
 int64_t FileTimecodeScale(const tabrick& lista) {
-    const int row = FindFirstByName(lista, "TimecodeScale");
+    const int row = FindFirstById(lista, kTimecodeScale);
     if (row < 0 || !IsDigits(lista[row].valueText)) return 1000000;
     const int64_t scale = TextToInt64(lista[row].valueText);
     return scale > 0 ? scale : 1000000;

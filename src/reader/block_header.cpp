@@ -7,87 +7,123 @@
 namespace quillon {
 namespace {
 
-// Frame sizes that would run past the element are clamped: a damaged lace
-// header must not claim bytes the block does not have.
-uint32_t ClampSize(int64_t size, uint64_t room) {
-    if (size < 0) return 0;
-    return static_cast<uint32_t>(std::min<uint64_t>({static_cast<uint64_t>(size), room, UINT32_MAX}));
-}
+// Reads the lace header of a block whose frames start behind `start`.
+class LaceReader {
+public:
+    LaceReader(const uint8_t* bytes, size_t available, uint64_t totalSize)
+        : data_(bytes, available), total_(totalSize), moreExists_(available < totalSize) {}
+
+    // A byte of the element: false (with `need` set) when it is not at hand.
+    bool Byte(size_t at, uint8_t& out) {
+        if (at >= total_) return Fail(false);
+        if (at >= data_.size()) return Fail(true);
+        out = data_[at];
+        return true;
+    }
+    // A vint that must lie wholly inside the element.
+    bool VintAt(size_t at, int& length) {
+        uint8_t first;
+        if (!Byte(at, first)) return false;
+        length = VintLen(data_, at);
+        if (length == 0) return Fail(false);
+        if (at + length > total_) return Fail(false);
+        if (at + length > data_.size()) return Fail(true);
+        return true;
+    }
+    BlockParse Result() const { return needMore_ ? BlockParse::NeedMore : BlockParse::Damaged; }
+    Bytes Data() const { return data_; }
+
+private:
+    bool Fail(bool needMore) {
+        needMore_ = needMore && moreExists_;
+        return false;
+    }
+    Bytes data_;
+    uint64_t total_;
+    bool moreExists_;
+    bool needMore_ = false;
+};
+
+uint32_t Clamp(uint64_t size) { return static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)); }
 
 }  // namespace
 
 BlockParse ParseBlockHeader(const uint8_t* bytes, size_t available, uint64_t totalSize, Tblock& block) {
-    const Bytes data(bytes, available);
-    const bool moreExists = available < totalSize;
     block = Tblock{};
-
-    const size_t t = 1 + static_cast<size_t>(VintLen(data, 1));
-    const Vint track = ReadVint(data, t);
-    const size_t trackLen = track.length == 0 ? 8 : static_cast<size_t>(track.length);
-    block.trackNumber = track.value;
-    block.trackLen = static_cast<uint8_t>(trackLen);
-    const size_t tc = t + trackLen;
-    if (tc + 3 > available && moreExists) return BlockParse::NeedMore;
-    if (tc + 1 < available) block.timecode = static_cast<int16_t>((bytes[tc] << 8) | bytes[tc + 1]);
-    block.flags = tc + 2 < available ? bytes[tc + 2] : 0;
+    LaceReader in(bytes, available, totalSize);
+    int sizeLength = 0, trackLength = 0;
+    if (!in.VintAt(1, sizeLength)) return in.Result();
+    const size_t t = 1 + static_cast<size_t>(sizeLength);
+    if (!in.VintAt(t, trackLength)) return in.Result();
+    block.trackNumber = VintValue(in.Data(), t);
+    block.trackLen = static_cast<uint8_t>(trackLength);
+    const size_t tc = t + static_cast<size_t>(trackLength);
+    uint8_t high, low, flags;
+    if (!in.Byte(tc, high) || !in.Byte(tc + 1, low) || !in.Byte(tc + 2, flags)) return in.Result();
+    block.timecode = static_cast<int16_t>((high << 8) | low);
+    block.flags = flags;
     const size_t p = tc + 3;
 
     if (block.lacing() == 0) {
         block.frameCount = 1;
         block.dataOffset = static_cast<uint32_t>(p);
-        block.soleFrameSize = totalSize > p ? ClampSize(static_cast<int64_t>(totalSize - p), totalSize) : 0;
+        block.soleFrameSize = Clamp(totalSize - p);
         return BlockParse::Ok;
     }
 
-    if (p >= available) {
-        if (moreExists) return BlockParse::NeedMore;
-    }
-    const uint32_t count = (p < available ? bytes[p] : 0) + 1u;
+    uint8_t lastIndex;
+    if (!in.Byte(p, lastIndex)) return in.Result();
+    const uint32_t count = lastIndex + 1u;
     block.frameCount = static_cast<uint16_t>(count);
     block.lacedSizes.assign(count, 0);
-    const uint64_t room = totalSize;
+    block.dataOffset = static_cast<uint32_t>(p + 1);
 
-    if (block.lacing() == 2) {  // fixed-size lacing
-        const uint64_t payload = totalSize > p + 1 ? totalSize - (p + 1) : 0;
-        const uint32_t each = ClampSize(static_cast<int64_t>(payload / count), room);
-        std::fill(block.lacedSizes.begin(), block.lacedSizes.end(), each);
-        block.dataOffset = static_cast<uint32_t>(p + 1);
+    if (block.lacing() == 2) {  // fixed-size lacing: the remainder belongs to no frame
+        const uint64_t payload = totalSize - (p + 1);
+        std::fill(block.lacedSizes.begin(), block.lacedSizes.end(), Clamp(payload / count));
         return BlockParse::Ok;
     }
 
     size_t at = p + 1;
-    int64_t sum = 0;
+    uint64_t sum = 0;
+    bool fits = true;
     if (block.lacing() == 1) {  // Xiph lacing
         for (uint32_t k = 0; k + 1 < count; ++k) {
-            int64_t size = 0;
-            for (;;) {
-                if (at >= available) {
-                    if (moreExists) return BlockParse::NeedMore;
-                    break;  // the header runs past the element: a damaged block
-                }
-                const uint8_t b = bytes[at++];
+            uint64_t size = 0;
+            uint8_t b;
+            do {
+                if (!in.Byte(at++, b)) return in.Result();
                 size += b;
-                if (b < 255) break;
-            }
-            block.lacedSizes[k] = ClampSize(size, room);
-            sum += block.lacedSizes[k];
+            } while (b == 255);
+            block.lacedSizes[k] = Clamp(size);
+            sum += size;
         }
-    } else {  // EBML lacing
+    } else {  // EBML lacing: a size, then differences
         int64_t previous = 0;
         for (uint32_t k = 0; k + 1 < count; ++k) {
-            const int length = VintLen(data, at);
-            const size_t needed = at + (length == 0 ? 8 : length);
-            if (needed > available && moreExists) return BlockParse::NeedMore;
-            const int64_t size = k == 0 ? static_cast<int64_t>(VintValue(data, at)) : previous + SVintValue(data, at);
-            at = needed;
-            previous = size;
-            block.lacedSizes[k] = ClampSize(size, room);
-            sum += block.lacedSizes[k];
+            int length = 0;
+            if (!in.VintAt(at, length)) return in.Result();
+            const int64_t size = k == 0 ? static_cast<int64_t>(VintValue(in.Data(), at)) : previous + SVintValue(in.Data(), at);
+            at += static_cast<size_t>(length);
+            if (size < 0 || size > static_cast<int64_t>(totalSize)) fits = false;
+            previous = std::clamp<int64_t>(size, 0, static_cast<int64_t>(totalSize));
+            block.lacedSizes[k] = Clamp(static_cast<uint64_t>(previous));
+            sum += static_cast<uint64_t>(previous);
         }
     }
-    block.dataOffset = static_cast<uint32_t>(std::min<uint64_t>(at, UINT32_MAX));
-    const int64_t last = static_cast<int64_t>(totalSize) - static_cast<int64_t>(at) - sum;
-    block.lacedSizes[count - 1] = ClampSize(last, room);
+    block.dataOffset = Clamp(at);
+    // The last frame takes what the others leave; there must be something left.
+    if (!fits || at + sum > totalSize) {
+        // Sizes as far as the block's bytes go, so no frame claims bytes it does not have.
+        uint64_t left = totalSize > at ? totalSize - at : 0;
+        for (uint32_t& size : block.lacedSizes) {
+            size = Clamp(std::min<uint64_t>(size, left));
+            left -= size;
+        }
+        block.lacedSizes[count - 1] = 0;
+        return BlockParse::Damaged;
+    }
+    block.lacedSizes[count - 1] = Clamp(totalSize - at - sum);
     return BlockParse::Ok;
 }
 

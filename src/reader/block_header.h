@@ -9,11 +9,14 @@
 
 namespace quillon {
 
-enum class BlockParse { Ok, NeedMore };
+enum class BlockParse {
+    Ok,
+    NeedMore,  // the lace header runs past `available` and more of the element exists
+    Damaged,   // the header or the lace sizes do not fit the element: sizes are clamped to it
+};
 
 // `bytes` holds the first `available` bytes of the block element (ID first);
-// `totalSize` is the element's whole length. Returns NeedMore when the lace
-// header runs past `available` and more of the element exists.
+// `totalSize` is the element's whole length.
 BlockParse ParseBlockHeader(const uint8_t* bytes, size_t available, uint64_t totalSize, Tblock& block);
 
 }  // namespace quillon

@@ -1,28 +1,38 @@
-// Finding elements in a list by name and parent. The lists are in document
+// Finding elements in a list by ID and parent. The lists are in document
 // order (every scanner leaves them so), which keeps a child search inside
-// its parent's subtree.
+// its parent's subtree. IDs are the generated constants (kTrackEntry, ...).
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "core/element_list.h"
+#include "core/generated/element_ids.h"
 
 namespace quillon {
 
-// Index of the first row with that name whose parent is `parent`; -1 if none.
-int FindChildElement(const tabrick& list, std::string_view name, int parent);
-// valueText of that row; empty if none.
-std::string FindChildValue(const tabrick& list, std::string_view name, int parent);
-std::string ChildValueIn(const tabrick& list, std::string_view name, int parent);
-int FindFirstByName(const tabrick& list, std::string_view name);
-// First row with that name after `index`; -1 if none.
-int FindNextByName(const tabrick& list, std::string_view name, int index);
-// For a BlockGroup row with children: its first ReferenceBlock child, looking
-// at the children in order while they belong to the group; -1 otherwise.
+// Index of the first row with that ID whose parent is `parent`; -1 if none.
+int FindChildElement(const tabrick& list, uint32_t id, int parent);
+// The next such row after the child `after`; -1 if none.
+int FindNextChild(const tabrick& list, uint32_t id, int parent, int after);
+// valueText of the first such row; empty if none.
+std::string FindChildValue(const tabrick& list, uint32_t id, int parent);
+int FindFirstById(const tabrick& list, uint32_t id);
+// First row with that ID after `index`; -1 if none.
+int FindNextById(const tabrick& list, uint32_t id, int index);
+// For a BlockGroup row with children: its first ReferenceBlock child; -1 otherwise.
 int FindReferenceBlock(const tabrick& list, int groupRow);
 // "b", "s", "e" for Block, SimpleBlock, EncriptedBlock present, then "-mode";
 // "..." when the list holds no block.
 std::string FindUsedBlockType(const tabrick& list);
+
+// The direct children of a row, in order.
+template <typename F>
+void ForEachChild(const tabrick& list, int parent, F&& visit) {
+    if (parent < 0 || static_cast<size_t>(parent) >= list.size() || !list[parent].hasChildren()) return;
+    const int32_t depth = list[parent].depth;
+    for (size_t i = static_cast<size_t>(parent) + 1; i < list.size() && list[i].depth > depth; ++i)
+        if (list[i].parent == parent) visit(static_cast<int>(i));
+}
 
 }  // namespace quillon

@@ -1,18 +1,8 @@
 #include "reader/node_text.h"
 
-#include <cstring>
-
 #include "core/display_text.h"
 
 namespace quillon {
-
-bool IsUtf8TextId(const char* idHex) {
-    static const char* const kIds[] = {"7384", "3C83AB", "3E83BB", "7BA9", "4D80", "5741", "536E",
-                                       "258688", "3A9697", "467E", "466E", "85", "45A3", "4487"};
-    for (const char* id : kIds)
-        if (std::strcmp(id, idHex) == 0) return true;
-    return false;
-}
 
 std::string NodeText(const Tbrick& row) {
     std::string text = row.name();
@@ -21,7 +11,7 @@ std::string NodeText(const Tbrick& row) {
     text += ']';
     if (!row.valueText.empty()) {
         text += " = ";
-        text += IsUtf8TextId(row.idHex()) ? Utf8ToAnsiText(row.valueText) : row.valueText;
+        text += DisplayText(row.valueText);
     }
     if (row.isBlock()) {
         const Tblock& b = row.block;
@@ -35,6 +25,8 @@ std::string NodeText(const Tbrick& row) {
         }
         text += ')';
     }
+    // Where the scan found the element cut or damaged.
+    if (row.damage) text += "  \u26A0";
     return text;
 }
 

@@ -11,7 +11,4 @@ namespace quillon {
 
 std::string NodeText(const Tbrick& row);
 
-// True for the IDs whose values are UTF-8 text shown through Utf8ToAnsiText.
-bool IsUtf8TextId(const char* idHex);
-
 }  // namespace quillon

@@ -1,7 +1,9 @@
 #include "reader/open_file.h"
 
 #include "core/source_file.h"
+#include "reader/element_queries.h"
 #include "reader/track_table.h"
+#include "reader/video_check.h"
 
 namespace quillon {
 namespace {
@@ -25,26 +27,27 @@ bool OpenSource(SourceFile& source, const Document& doc, Host& host) {
 
 }  // namespace
 
+ScanOutcome ScanDocument(Document& doc, Host& host, SourceFile& source, bool full) {
+    const ScanOutcome scan = ReadStruct(source, host, doc.lista, full);
+    host.ProgressHide();
+    if (scan.result == ScanResult::Stopped) {
+        doc.lista.clear();
+        host.AddLog("• операция прервана");
+    } else if (scan.result == ScanResult::Ok || scan.result == ScanResult::StructureError) {
+        doc.simpleBlockAllowed = CheckVideoTL(doc.lista) != VideoBlocks::ForwardReferences;
+        doc.blockTypeText = FindUsedBlockType(doc.lista);
+    }
+    return scan;
+}
+
 OpenOutcome CheckContainer(Document& doc, Host& host, bool full) {
     ResetDocument(doc);
     OpenOutcome outcome;
     SourceFile source;
     if (!OpenSource(source, doc, host)) return outcome;
     outcome.opened = true;
-
-    const ScanOutcome scan = ReadStruct(source, host, doc.lista, full);
-    outcome.scan = scan.result;
-    host.ProgressHide();
-    if (scan.result == ScanResult::Stopped) {
-        doc.lista.clear();
-        host.AddLog("• операция прервана");
-        return outcome;
-    }
-    if (scan.result == ScanResult::Ok) {
-        doc.simpleBlockAllowed = scan.videoCheck != 1;
-        doc.blockTypeText = scan.blockTypeText;
-    }
-    FillTrackList(doc.lista, doc.tatra);
+    outcome.scan = ScanDocument(doc, host, source, full).result;
+    if (outcome.scan != ScanResult::Stopped) FillTrackList(doc.lista, doc.tatra);
     return outcome;
 }
 
@@ -59,7 +62,7 @@ OpenOutcome ReadHeader(Document& doc, Host& host) {
     SourceFile source;
     if (!OpenSource(source, doc, host)) return outcome;
     outcome.opened = true;
-    outcome.scan = ReadTracks(source, host, doc.lista);
+    outcome.scan = ReadTracks(source, host, doc.lista).result;
     host.ProgressHide();
     if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return outcome;
     FillTrackList(doc.lista, doc.tatra);

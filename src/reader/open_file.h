@@ -5,6 +5,7 @@
 
 #include "core/document.h"
 #include "core/host.h"
+#include "core/source_file.h"
 #include "reader/scanner.h"
 
 namespace quillon {
@@ -15,10 +16,15 @@ struct OpenOutcome {
     ScanResult scan = ScanResult::Ok;
 };
 
+// Container scan of the open `source` into doc.lista. A scan that went to
+// the end (clean or with damaged places) also sets the block-type text and
+// whether the video may be repacked as SimpleBlocks. A stopped scan leaves
+// the list empty and logs "• операция прервана".
+ScanOutcome ScanDocument(Document& doc, Host& host, SourceFile& source, bool full);
+
 // Container scan of doc.sourcePath into doc.lista (full or quick), then the
-// track table. A stopped scan leaves the list empty and logs
-// "• операция прервана". The read state is left at nothing: the front sets
-// it by FinishContainerCheck once it has shown the result.
+// track table. The read state is left at nothing: the front sets it by
+// FinishContainerCheck once it has shown the result.
 OpenOutcome CheckContainer(Document& doc, Host& host, bool full);
 
 // Closing step of a container check that was not stopped: logs

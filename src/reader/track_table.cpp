@@ -1,6 +1,6 @@
 #include "reader/track_table.h"
 
-#include "export/format_tags.h"
+#include "core/format_tags.h"
 #include "reader/element_queries.h"
 
 namespace quillon {
@@ -26,29 +26,29 @@ std::string JoinComma(const std::string& first, const std::string& second) {
 
 void FillTrackList(const tabrick& list, TrackTable& tracks) {
     tracks.clear();
-    for (int e = FindFirstByName(list, "TrackEntry"); e >= 0; e = FindNextByName(list, "TrackEntry", e)) {
+    for (int e = FindFirstById(list, kTrackEntry); e >= 0; e = FindNextById(list, kTrackEntry, e)) {
         Track track;
-        const int numberRow = FindChildElement(list, "TrackNumber", e);
+        const int numberRow = FindChildElement(list, kTrackNumber, e);
         track.numberText = numberRow >= 0 ? list[numberRow].valueText : "?";
 
-        const std::string type = FindChildValue(list, "TrackType", e).substr(0, 2);
+        const std::string type = FindChildValue(list, kTrackType, e).substr(0, 2);
         track.typeText = type == "01" ? "VIDEO" : type == "02" ? "AUDIO" : type == "11" ? "SUBTITLES" : "UNKNOWN";
 
-        const std::string codec = FindChildValue(list, "CodecID", e);
-        const std::string name = FindChildValue(list, "Name", e);
+        const std::string codec = FindChildValue(list, kCodecID, e);
+        const std::string name = FindChildValue(list, kName, e);
         if (track.typeText == "VIDEO") {
             std::string description;
-            const int video = FindChildElement(list, "Video", e);
+            const int video = FindChildElement(list, kVideo, e);
             if (video >= 0)
-                description = FindChildValue(list, "PixelWidth", video) + "x" + FindChildValue(list, "PixelHeight", video);
+                description = FindChildValue(list, kPixelWidth, video) + "x" + FindChildValue(list, kPixelHeight, video);
             track.description = JoinComma(JoinComma(description, codec), name);
         } else if (track.typeText != "UNKNOWN") {
             track.description = JoinComma(codec, name);
             if (track.typeText == "AUDIO") track.formatTag = acFormatTag(codec);
         }
         if (track.typeText != "UNKNOWN") {
-            track.language = FindChildValue(list, "Language", e);
-            if (FindChildValue(list, "FlagDefault", e) == "1") track.defaultMark = "y";
+            track.language = FindChildValue(list, kLanguage, e);
+            if (FindChildValue(list, kFlagDefault, e) == "1") track.defaultMark = "y";
         }
         track.selectMark = "y";
         track.entryIndex = static_cast<uint32_t>(e);

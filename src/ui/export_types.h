@@ -1,7 +1,7 @@
 // The save panel's type buttons as the save request's export types.
 #pragma once
 
-#include "writer/save_options.h"
+#include "export/export_type.h"
 
 class QRadioButton;
 

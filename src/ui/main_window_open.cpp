@@ -24,7 +24,8 @@
 #include "ui/structure_model.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
-#include "writer/save_command.h"
+#include "save/output_name.h"
+#include "save/save_command.h"
 
 namespace quillon::ui {
 namespace {

@@ -12,7 +12,7 @@
 #include "ui/form_main.h"
 #include "ui/structure_model.h"
 #include "ui/ui_text.h"
-#include "writer/save_command.h"
+#include "save/save_command.h"
 
 namespace quillon::ui {
 namespace {

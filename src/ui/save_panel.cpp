@@ -51,13 +51,13 @@ void TFormMain::CheckEXClick() {
     galkiOff();
     if (panel == ExportPanel::None) {
         // Both are read by the remux.
-        if (FindFirstByName(doc_.lista, "Chapters") >= 0) {
+        if (FindFirstById(doc_.lista, kChapters) >= 0) {
             CheckCH->setEnabled(true);
             CheckCH->setChecked(true);
         }
         // Until the attachment tab keeps its own edited list, every attachment
         // of the file is kept.
-        if (FindFirstByName(doc_.lista, "AttachedFile") >= 0) {
+        if (FindFirstById(doc_.lista, kAttachedFile) >= 0) {
             CheckAT->setEnabled(true);
             CheckAT->setChecked(true);
         }

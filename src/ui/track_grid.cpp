@@ -91,7 +91,7 @@ void TFormMain::AddTrackRow(int trackIndex) {
     const Track& track = doc_.tatra[trackIndex];
     Cell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
     Cell(*Tracks, row, 1)->setText(FromCore(track.typeText));
-    Cell(*Tracks, row, 2)->setText(FromCore(Utf8ToAnsiText(track.description)));
+    Cell(*Tracks, row, 2)->setText(FromCore(DisplayText(track.description)));
     Cell(*Tracks, row, 3)->setText(FromCore(track.language));
     Cell(*Tracks, row, 4)->setText(FromCore(track.defaultMark));
 }

@@ -17,7 +17,7 @@
 #include "ui/form_main.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
-#include "writer/save_command.h"
+#include "save/save_command.h"
 
 namespace quillon::ui {
 

@@ -36,8 +36,8 @@ void TFormMain::PopupEBMLPopup() {
     MIsave->setVisible(attachment);
     MIview->setVisible(false);
     if (attachment) {
-        const int attachedFile = std::string_view(doc_.lista[row].name()) == "AttachedFile" ? row : doc_.lista[row].parent;
-        const std::string mime = FindChildValue(doc_.lista, "FileMimeType", attachedFile);
+        const int attachedFile = doc_.lista[row].id() == kAttachedFile ? row : doc_.lista[row].parent;
+        const std::string mime = FindChildValue(doc_.lista, kFileMimeType, attachedFile);
         MIview->setVisible(mime == "text/plain" || mime == "image/jpeg");
     }
     // Saving and viewing attachments come with the attachment work.

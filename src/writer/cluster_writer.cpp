@@ -3,66 +3,89 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "core/generated/element_ids.h"
+#include "core/value_text.h"
+#include "reader/element_queries.h"
 #include "writer/put_primitives.h"
+#include "writer/subtree_copy.h"
 
 namespace quillon {
 namespace {
 
 constexpr unsigned kPollEvery = 64;
+// The time rule's cluster length, in ticks.
+constexpr int64_t kTimeRuleLength = 1000;
 
 class ClusterWriter {
 public:
     ClusterWriter(const Document& doc, const TrackMap& map, const RemuxOptions& options, SourceFile& source,
                   OutputFile& out, uint64_t segmentData)
-        : doc_(doc), map_(map), options_(options), source_(source), out_(out), segmentData_(segmentData) {
+        : doc_(doc), list_(doc.lista), map_(map), options_(options), source_(source), out_(out), segmentData_(segmentData) {
         buffer_.reserve(1 << 20);
         for (const Track& t : doc.tatra) {
             const uint64_t number = TextToUInt64(t.numberText);
             if (!videoByNumber_.count(number)) videoByNumber_[number] = t.typeText == "VIDEO";
         }
+        for (const OldCluster& c : doc.mkv.oldClusters) oldClusterTime_[c.row] = c.timecode;
+        cueTrack_ = getFirstActiveVTN(doc.tatra);
     }
 
-    void Begin() { cueTrack_ = getFirstActiveVTN(doc_.tatra); }
     // Adds the block, ending clusters before it as the rule says.
     void Add(const xBlock& block);
-    void Finish() { WriteCluster(); }
+    void Finish() {
+        if (!buffer_.empty()) WriteCluster();
+    }
     ClusterLoopResult& Result() { return result_; }
 
 private:
-    bool EndsClusterBefore(const xBlock& block);
+    bool EndsClusterBefore(const xBlock& block, const Tbrick& row);
     void StartNextCluster(const xBlock& block);
-    void Append(const xBlock& block, const tnewto& track);
+    void Append(const xBlock& block, const Tbrick& row, const tnewto& track);
+    void AppendGroupChildren(const xBlock& block, const Tbrick& row, int64_t reference);
     void WriteCluster();
+    int64_t SourceClusterTime(const Tbrick& row) const;
     bool IsVideo(uint64_t number) const {
         const auto it = videoByNumber_.find(number);
         return it != videoByNumber_.end() && it->second;
     }
 
     const Document& doc_;
+    const tabrick& list_;
     const TrackMap& map_;
     const RemuxOptions& options_;
     SourceFile& source_;
     OutputFile& out_;
     const uint64_t segmentData_;
     std::unordered_map<uint64_t, bool> videoByNumber_;
+    std::unordered_map<uint32_t, int64_t> oldClusterTime_;   // source cluster row -> its time
+    std::unordered_map<uint64_t, int64_t> lastTimeOfTrack_;  // for the references of repacked SimpleBlocks
 
     ByteList buffer_;
+    ByteList extras_;
     std::vector<CueRow> pendingCues_;
-    int64_t clusterTime_ = 0;   // C
-    int64_t limit_ = 1000;      // L
-    size_t oldCluster_ = 1;     // k
-    uint64_t cueTrack_ = 0;     // V
+    int64_t clusterTime_ = 0;           // C
+    int64_t limit_ = kTimeRuleLength;   // L
+    size_t oldCluster_ = 1;             // k
+    uint64_t cueTrack_ = 0;             // V
     ClusterLoopResult result_;
 };
 
-bool ClusterWriter::EndsClusterBefore(const xBlock& block) {
+// The time of the source cluster a block row stands in.
+int64_t ClusterWriter::SourceClusterTime(const Tbrick& row) const {
+    int32_t at = row.parent;
+    if (at >= 0 && list_[at].id() == kBlockGroup) at = list_[at].parent;
+    const auto it = oldClusterTime_.find(static_cast<uint32_t>(at));
+    return it == oldClusterTime_.end() ? 0 : it->second;
+}
+
+bool ClusterWriter::EndsClusterBefore(const xBlock& block, const Tbrick& row) {
     switch (options_.clusterRule) {
         case ClusterRule::KeyFrame:
-            return IsVideo(block.trackNumber) && block.keyFrame && !buffer_.empty();
+            return IsVideo(row.block.trackNumber) && block.keyFrame() && !buffer_.empty();
         case ClusterRule::OldClusters:
             if (oldCluster_ >= doc_.mkv.oldClusters.size()) return false;
             limit_ = doc_.mkv.oldClusters[oldCluster_].timecode;
-            return block.clusterTime > limit_;
+            return SourceClusterTime(row) > limit_;
         case ClusterRule::Time:
             return block.absTime >= limit_;
     }
@@ -80,19 +103,30 @@ void ClusterWriter::StartNextCluster(const xBlock& block) {
             if (oldCluster_ < doc_.mkv.oldClusters.size()) limit_ = doc_.mkv.oldClusters[oldCluster_].timecode;
             break;
         case ClusterRule::Time:
-            clusterTime_ = limit_;
-            limit_ = clusterTime_ + 1000;
+            // Straight to the interval that holds the block: a gap in the
+            // times makes no run of empty clusters.
+            clusterTime_ = limit_ + (block.absTime - limit_) / kTimeRuleLength * kTimeRuleLength;
+            limit_ = clusterTime_ + kTimeRuleLength;
             break;
     }
 }
 
 void ClusterWriter::Add(const xBlock& block) {
-    while (EndsClusterBefore(block)) {
-        WriteCluster();
+    const Tbrick& row = list_[block.row];
+    const tnewto* track = map_.Find(row.block.trackNumber);
+    const bool written = track && track->active;
+    // A block the source does not hold whole (cut, damaged, or the file
+    // shrank since the scan), or whose time is lost, is never written with
+    // bytes nobody read.
+    if (!row.intactBlock() || (block.flags & xBlock::kBadTime) || !source_.Holds(row.position, row.totalSize)) {
+        if (written) ++result_.leftOut;
+        return;
+    }
+    while (EndsClusterBefore(block, row)) {
+        if (!buffer_.empty()) WriteCluster();
         StartNextCluster(block);
     }
-    const tnewto* track = map_.Find(block.trackNumber);
-    if (!track || !track->active) return;
+    if (!written) return;
 
     // A relative timecode has 16 bits: a block too far from its cluster's
     // time starts a cluster of its own instead of being written wrapped.
@@ -101,70 +135,75 @@ void ClusterWriter::Add(const xBlock& block) {
         if (!buffer_.empty()) WriteCluster();
         clusterTime_ = std::max<int64_t>(block.absTime, 0);
     }
-    Append(block, *track);
-    if (block.trackNumber == cueTrack_ && block.keyFrame)
-        pendingCues_.push_back(CueRow{block.absTime, track->newNumber, out_.Position() - segmentData_});
+    if (row.block.trackNumber == cueTrack_ && block.keyFrame())
+        pendingCues_.push_back(CueRow{std::max<int64_t>(block.absTime, 0), track->newNumber, out_.Position() - segmentData_});
+    Append(block, row, *track);
 }
 
-void ClusterWriter::Append(const xBlock& block, const tnewto& track) {
-    const uint64_t h = block.flagsOffset();
-    if (block.totalSize <= h) return;  // a block without a flags byte has nothing to copy
-    const uint64_t copied = block.totalSize - h;
+// The group's other children as the source holds them (references, duration,
+// additions); for a SimpleBlock that becomes a group, the reference to the
+// track's block before it.
+void ClusterWriter::AppendGroupChildren(const xBlock& block, const Tbrick& row, int64_t reference) {
+    extras_.clear();
+    if (block.fromGroup()) {
+        ForEachChild(list_, row.parent, [&](int child) {
+            if (list_[child].id() != kBlock) AppendSubtree(list_, child, source_, extras_);
+        });
+    } else if (reference != 0) {
+        AppendHeader(extras_, kReferenceBlock, SIntWidth(reference));
+        const size_t at = extras_.size();
+        extras_.resize(at + SIntWidth(reference));
+        PutSInt(extras_, at, reference);
+    }
+}
+
+void ClusterWriter::Append(const xBlock& block, const Tbrick& row, const tnewto& track) {
+    const uint64_t trackNumber = row.block.trackNumber;
+    int64_t reference = 0;
+    if (!block.keyFrame()) {
+        const auto previous = lastTimeOfTrack_.find(trackNumber);
+        if (previous != lastTimeOfTrack_.end()) reference = previous->second - block.absTime;
+    }
+    lastTimeOfTrack_[trackNumber] = block.absTime;
+
+    // The flags byte and the frames are copied; ID, size, track and timecode are new.
+    const uint64_t h = row.idLength() + row.sizeLen + row.block.trackLen + 2;
+    const uint64_t copied = row.totalSize - h;
     const int64_t relative = std::clamp<int64_t>(block.absTime - clusterTime_, -32768, 32767);
     const uint16_t t = static_cast<uint16_t>(static_cast<int16_t>(relative));
     const bool simple = options_.packing != Packing::BlockGroup &&
-                        !(options_.packing == Packing::AsBefore && block.kind == 'b') && track.typeText != "SUBTITLES" &&
-                        !block.needsGroup;
+                        !(options_.packing == Packing::AsBefore && block.fromGroup()) &&
+                        track.typeText != "SUBTITLES" && !(block.flags & xBlock::kNeedsGroup);
     const uint64_t b = copied + 3;  // track byte, timecode, then the flags and frames
 
     if (simple) {
-        AppendHeader(buffer_, 0xA3, b);
+        AppendHeader(buffer_, kSimpleBlock, b);
     } else {
-        uint64_t g = 1 + VintWidth(b) + b;
-        if (block.reference != 0) g += 2 + SIntWidth(block.reference);
-        if (block.duration != 0) g += 2 + UIntWidth(static_cast<uint64_t>(block.duration));
-        g += block.groupExtras.size();
-        AppendHeader(buffer_, 0xA0, g);
-        AppendHeader(buffer_, 0xA1, b);
+        AppendGroupChildren(block, row, reference);
+        AppendHeader(buffer_, kBlockGroup, ElementLength(1, b) + extras_.size());
+        AppendHeader(buffer_, kBlock, b);
     }
     buffer_.push_back(static_cast<uint8_t>(track.newNumber | 0x80));
     buffer_.push_back(static_cast<uint8_t>(t >> 8));
     buffer_.push_back(static_cast<uint8_t>(t & 0xFF));
     const size_t flagsAt = buffer_.size();
     buffer_.resize(flagsAt + copied);
-    if (block.image.empty()) {
-        source_.ReadInto(block.position + h, static_cast<size_t>(copied), buffer_.data() + flagsAt);
-    } else {
-        const size_t available = block.image.size() > h ? block.image.size() - h : 0;
-        std::copy_n(block.image.begin() + static_cast<long>(std::min<uint64_t>(h, block.image.size())),
-                    std::min<size_t>(available, copied), buffer_.begin() + static_cast<long>(flagsAt));
-    }
+    source_.ReadInto(row.position + h, static_cast<size_t>(copied), buffer_.data() + flagsAt);
     uint8_t& flags = buffer_[flagsAt];
     // In a Block (inside a BlockGroup) the high flag bits are reserved and
     // must be 0; only a SimpleBlock carries the key-frame bit.
     flags &= 0x7F;
-    if (simple && block.keyFrame) flags |= 0x80;
-    if (block.invisible) flags |= 0x08;
-
-    if (!simple) {
-        if (block.reference != 0) {
-            buffer_.push_back(0xFB);
-            buffer_.push_back(static_cast<uint8_t>(0x80 | SIntWidth(block.reference)));
-            const size_t at = buffer_.size();
-            buffer_.resize(at + SIntWidth(block.reference));
-            PutSInt(buffer_, at, block.reference);
-        }
-        if (block.duration != 0) AppendUInt(buffer_, 0x9B, static_cast<uint64_t>(block.duration));
-        buffer_.insert(buffer_.end(), block.groupExtras.begin(), block.groupExtras.end());
-    }
+    if (simple && block.keyFrame()) flags |= 0x80;
+    if (block.flags & xBlock::kInvisible) flags |= 0x08;
+    if (!simple) buffer_.insert(buffer_.end(), extras_.begin(), extras_.end());
 }
 
 void ClusterWriter::WriteCluster() {
     const uint64_t c = static_cast<uint64_t>(clusterTime_);
-    result_.clusterSeeks.push_back(TSeek{"1F43B675", out_.Position() - segmentData_});
+    result_.clusterSeeks.push_back(TSeek{kCluster, out_.Position() - segmentData_});
     ByteList header;
-    AppendHeader(header, 0x1F43B675, 1 + VintWidth(UIntWidth(c)) + UIntWidth(c) + buffer_.size());
-    AppendUInt(header, 0xE7, c);
+    AppendHeader(header, kCluster, ElementLength(1, UIntWidth(c)) + buffer_.size());
+    AppendUInt(header, kTimeCode, c);
     out_.Write(header.data(), header.size());
     out_.Write(buffer_.data(), buffer_.size());
     buffer_.clear();
@@ -182,16 +221,9 @@ uint64_t getFirstActiveVTN(const TrackTable& tracks) {
     return 0;
 }
 
-bool isVideoTrack(const TrackTable& tracks, const std::string& numberText) {
-    for (const Track& t : tracks)
-        if (t.numberText == numberText) return t.typeText == "VIDEO";
-    return false;
-}
-
 ClusterLoopResult WriteClusters(const Document& doc, const TrackMap& map, const RemuxOptions& options,
                                 SourceFile& source, OutputFile& out, uint64_t segmentData, Host& host) {
     ClusterWriter writer(doc, map, options, source, out, segmentData);
-    writer.Begin();
     const auto& blocks = doc.mkv.blocks;
     if (blocks.empty()) return writer.Result();
     host.ProgressShow(blocks.size());

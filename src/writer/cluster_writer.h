@@ -1,23 +1,26 @@
-// The clusters of a new file: walks the block list once, decides where each
+// The clusters of a new file: walks the block table once, decides where each
 // cluster starts, repacks every block of a written track with its new number
 // and a timecode relative to its cluster, and collects cue points and the
-// positions of the clusters.
+// positions of the clusters. A block's bytes are read from its source as it
+// is written; a block the source does not hold whole is left out and counted.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "core/document.h"
 #include "core/host.h"
+#include "core/output_file.h"
 #include "core/source_file.h"
 #include "writer/index_builders.h"
-#include "writer/output_file.h"
-#include "writer/save_options.h"
+#include "writer/remux_options.h"
 #include "writer/track_map.h"
 
 namespace quillon {
 
 struct ClusterLoopResult {
     bool stopped = false;
+    uint64_t leftOut = 0;  // blocks of written tracks that could not be written
     std::vector<CueRow> cues;
     std::vector<TSeek> clusterSeeks;
 };
@@ -31,7 +34,5 @@ ClusterLoopResult WriteClusters(const Document& doc, const TrackMap& map, const 
 // The number of the first active video track of the track table, else of the
 // first active track; 0 when none is active.
 uint64_t getFirstActiveVTN(const TrackTable& tracks);
-// True when the first track table row with that number text is a video track.
-bool isVideoTrack(const TrackTable& tracks, const std::string& numberText);
 
 }  // namespace quillon

@@ -1,5 +1,7 @@
 #include "writer/index_builders.h"
 
+#include "core/generated/element_ids.h"
+
 namespace quillon {
 namespace {
 
@@ -18,14 +20,12 @@ ByteList SeekHead(const std::vector<TSeek>& seeks) {
     for (const auto& s : seeks) length += ElementLength(2, SeekEntryLength(s));
     ByteList out;
     out.reserve(ElementLength(4, length));
-    AppendHeader(out, 0x114D9B74, length);
+    AppendHeader(out, kSeekHead, length);
     for (const auto& s : seeks) {
-        AppendHeader(out, 0x4DBB, SeekEntryLength(s));
-        AppendHeader(out, 0x53AB, 4);
-        const size_t at = out.size();
-        out.resize(at + 4);
-        PutHexID(s.idHex, out, at);
-        AppendUInt(out, 0x53AC, s.position);
+        AppendHeader(out, kSeek, SeekEntryLength(s));
+        AppendHeader(out, kSeekID, 4);
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(s.id >> shift));
+        AppendUInt(out, kSeekPosition, s.position);
     }
     return out;
 }
@@ -42,13 +42,13 @@ ByteList cues2buff(const std::vector<CueRow>& cues) {
     const uint64_t length = calcCUESlen(cues);
     ByteList out;
     out.reserve(ElementLength(4, length));
-    AppendHeader(out, 0x1C53BB6B, length);
+    AppendHeader(out, kCues, length);
     for (const auto& cue : cues) {
-        AppendHeader(out, 0xBB, CuePointLength(cue));
-        AppendUInt(out, 0xB3, static_cast<uint64_t>(cue.cueTime));
-        AppendHeader(out, 0xB7, UIntElementLength(cue.cueTrack) + UIntElementLength(cue.cueClusterPos));
-        AppendUInt(out, 0xF7, cue.cueTrack);
-        AppendUInt(out, 0xF1, cue.cueClusterPos);
+        AppendHeader(out, kCuePoint, CuePointLength(cue));
+        AppendUInt(out, kCueTime, static_cast<uint64_t>(cue.cueTime));
+        AppendHeader(out, kCueTrackPositions, UIntElementLength(cue.cueTrack) + UIntElementLength(cue.cueClusterPos));
+        AppendUInt(out, kCueTrack, cue.cueTrack);
+        AppendUInt(out, kCueClusterPosition, cue.cueClusterPos);
     }
     return out;
 }
@@ -58,7 +58,7 @@ ByteList seekhead2buff(const std::vector<TSeek>& seeks) { return SeekHead(seeks)
 ByteList topHeadxVoid2buff(const std::vector<TSeek>& seeks) {
     ByteList out = SeekHead(seeks);
     const uint64_t rest = kFrontReserve - out.size();
-    out.push_back(0xEC);
+    out.push_back(static_cast<uint8_t>(kVoid));
     if (rest <= 128) {
         out.push_back(static_cast<uint8_t>(0x80 | (rest - 2)));
     } else {

@@ -18,7 +18,7 @@ struct CueRow {
 };
 
 struct TSeek {
-    std::string idHex;      // 4-byte ID as hex text, e.g. "1549A966"
+    uint32_t id = 0;        // a 4-byte ID: kInfo, kCluster ...
     uint64_t position = 0;  // relative to the start of the Segment's data
 };
 

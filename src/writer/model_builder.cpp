@@ -1,31 +1,29 @@
 #include "writer/model_builder.h"
 
 #include <cstring>
-#include <unordered_map>
 
-#include "core/dictionary.h"
+#include "core/generated/element_ids.h"
+#include "core/value_text.h"
 #include "reader/element_queries.h"
 #include "writer/put_primitives.h"
+#include "writer/subtree_copy.h"
 
 namespace quillon {
 namespace {
 
-uint32_t RowId(const Tbrick& row) { return row.element == Tbrick::kPseudoClusters ? 0 : DictionaryId(row.element); }
+// The largest header value held in memory (a CodecPrivate): bigger ones are
+// no codec's and are left out, told in the log.
+constexpr uint64_t kMaxHeldValue = 16u << 20;
+constexpr uint32_t kDefaultTimecodeScale = 1000000;
 
-// The direct children of a row, in order.
-template <typename F>
-void ForEachChild(const tabrick& list, int parent, F&& visit) {
-    if (parent < 0 || !list[parent].hasChildren()) return;
-    const int32_t depth = list[parent].depth;
-    for (size_t i = static_cast<size_t>(parent) + 1; i < list.size() && list[i].depth > depth; ++i)
-        if (list[i].parent == parent) visit(static_cast<int>(i));
-}
+// A plain element whose value the scan could read.
+bool Usable(const Tbrick& row) { return (row.damage & (kPastParent | kBadValueSize)) == 0; }
 
 float ReadFloat(SourceFile& source, const Tbrick& row) {
     std::vector<uint8_t> data;
     if (!ReadElementData(source, row, data)) return 0;
     if (data.size() == 4) {
-        uint32_t bits = static_cast<uint32_t>(data[0]) << 24 | data[1] << 16 | data[2] << 8 | data[3];
+        const uint32_t bits = static_cast<uint32_t>(data[0]) << 24 | data[1] << 16 | data[2] << 8 | data[3];
         float f;
         std::memcpy(&f, &bits, 4);
         return f;
@@ -40,34 +38,55 @@ float ReadFloat(SourceFile& source, const Tbrick& row) {
     return 0;
 }
 
+// The data of a binary value, when it is small enough to hold.
+bool ReadHeld(SourceFile& source, const Tbrick& row, Host& host, std::vector<uint8_t>& out) {
+    if (row.dataSize > kMaxHeldValue) {
+        host.AddLog("• слишком большое значение оставлено без копирования: ", row.name());
+        return false;
+    }
+    return ReadElementData(source, row, out);
+}
+
 void FillEbml(const tabrick& list, int row, tebml& e) {
     e = tebml{};
     ForEachChild(list, row, [&](int c) {
         const Tbrick& child = list[c];
+        if (!Usable(child)) return;
         const uint8_t byte = TextToByte(child.valueText);
-        switch (RowId(child)) {
-            case 0x4286: e.ebmlVersion.Set(byte); break;
-            case 0x42F7: e.ebmlReadVersion.Set(byte); break;
-            case 0x42F2: e.ebmlMaxIDLength.Set(byte); break;
-            case 0x42F3: e.ebmlMaxSizeLength.Set(byte); break;
-            case 0x4282: e.docType.Set(child.valueText); break;
-            case 0x4287: e.docTypeVersion.Set(byte); break;
-            case 0x4285: e.docTypeReadVersion.Set(byte); break;
+        switch (child.id()) {
+            case kEBMLVersion: e.ebmlVersion.Set(byte); break;
+            case kEBMLReadVersion: e.ebmlReadVersion.Set(byte); break;
+            case kEBMLMaxIDLength: e.ebmlMaxIDLength.Set(byte); break;
+            case kEBMLMaxSizeLength: e.ebmlMaxSizeLength.Set(byte); break;
+            case kDocType: e.docType.Set(child.valueText); break;
+            case kDocTypeVersion: e.docTypeVersion.Set(byte); break;
+            case kDocTypeReadVersion: e.docTypeReadVersion.Set(byte); break;
             default: break;
         }
     });
+    // A reader needs to know what it reads: what the source left out takes EBML's and Matroska's defaults.
+    if (!e.ebmlVersion.present) e.ebmlVersion.Set(1);
+    if (!e.ebmlReadVersion.present) e.ebmlReadVersion.Set(1);
+    if (!e.ebmlMaxIDLength.present) e.ebmlMaxIDLength.Set(4);
+    if (!e.ebmlMaxSizeLength.present) e.ebmlMaxSizeLength.Set(8);
+    if (!e.docType.present || e.docType.value.empty()) e.docType.Set("matroska");
+    if (!e.docTypeVersion.present) e.docTypeVersion.Set(4);
+    if (!e.docTypeReadVersion.present) e.docTypeReadVersion.Set(2);
 }
 
 void FillInfo(const tabrick& list, int row, SourceFile& source, tinfo& info) {
     info = tinfo{};
     ForEachChild(list, row, [&](int c) {
         const Tbrick& child = list[c];
-        switch (RowId(child)) {
-            case 0x2AD7B1: info.timecodeScale.Set(IsDigits(child.valueText) ? TextToUInt32(child.valueText) : 0); break;
-            case 0x4D80: info.muxingApp.Set(child.valueText); break;
-            case 0x5741: info.writingApp.Set(child.valueText); break;
-            case 0x4489: info.duration.Set(ReadFloat(source, child)); break;
-            case 0x4461: {
+        if (!Usable(child)) return;
+        switch (child.id()) {
+            case kTimecodeScale:
+                if (const uint32_t scale = TextToUInt32(child.valueText); scale > 0) info.timecodeScale.Set(scale);
+                break;
+            case kMuxingApp: info.muxingApp.Set(child.valueText); break;
+            case kWritingApp: info.writingApp.Set(child.valueText); break;
+            case kDuration: info.duration.Set(ReadFloat(source, child)); break;
+            case kDateUTC: {
                 std::vector<uint8_t> data;
                 ReadElementData(source, child, data);
                 int64_t value = 0;
@@ -75,32 +94,26 @@ void FillInfo(const tabrick& list, int row, SourceFile& source, tinfo& info) {
                 info.dateUTC.Set(value);
                 break;
             }
-            case 0x7BA9: info.title.Set(child.valueText); break;
-            case 0x73A4: info.segmentUID.Set(fillSegmentUID(child.valueText)); break;
+            case kTitle: info.title.Set(child.valueText); break;
+            case kSegmentUID:
+                if (child.dataSize == 16) info.segmentUID.Set(fillSegmentUID(child.valueText));
+                break;
             default: break;
         }
     });
 }
 
-void AppendRaw(SourceFile& source, const Tbrick& row, std::vector<uint8_t>& out) {
-    std::vector<uint8_t> bytes;
-    if (ReadElementBytes(source, row, bytes)) out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
-bool IsPadding(uint32_t id) { return id == 0xEC || id == 0xBF; }  // Void, CRC-32
-
 void FillVideo(const tabrick& list, int video, SourceFile& source, tTrackEntry& t) {
     ForEachChild(list, video, [&](int c) {
         const Tbrick& child = list[c];
-        const uint32_t id = RowId(child);
-        switch (id) {
-            case 0xB0: t.pixelWidth.Set(TextToUInt32(child.valueText)); break;
-            case 0xBA: t.pixelHeight.Set(TextToUInt32(child.valueText)); break;
-            case 0x9A: t.flagInterlaced.Set(TextToByte(child.valueText)); break;
-            case 0x54B0: t.displayWidth.Set(TextToUInt32(child.valueText)); break;
-            case 0x54BA: t.displayHeight.Set(TextToUInt32(child.valueText)); break;
-            default:
-                if (!IsPadding(id)) AppendRaw(source, child, t.otherVideoChildren);
+        if (!Usable(child)) return;
+        switch (child.id()) {
+            case kPixelWidth: t.pixelWidth.Set(TextToUInt32(child.valueText)); break;
+            case kPixelHeight: t.pixelHeight.Set(TextToUInt32(child.valueText)); break;
+            case kFlagInterlaced: t.flagInterlaced.Set(TextToByte(child.valueText)); break;
+            case kDisplayWidth: t.displayWidth.Set(TextToUInt32(child.valueText)); break;
+            case kDisplayHeight: t.displayHeight.Set(TextToUInt32(child.valueText)); break;
+            default: AppendSubtree(list, c, source, t.otherVideoChildren);
         }
     });
 }
@@ -108,77 +121,67 @@ void FillVideo(const tabrick& list, int video, SourceFile& source, tTrackEntry& 
 void FillAudio(const tabrick& list, int audio, SourceFile& source, tTrackEntry& t) {
     ForEachChild(list, audio, [&](int c) {
         const Tbrick& child = list[c];
-        const uint32_t id = RowId(child);
-        switch (id) {
-            case 0xB5: t.samplingFrequency.Set(ReadFloat(source, child)); break;
-            case 0x9F: t.channels.Set(TextToUInt32(child.valueText)); break;
-            default:
-                if (!IsPadding(id)) AppendRaw(source, child, t.otherAudioChildren);
+        if (!Usable(child)) return;
+        switch (child.id()) {
+            case kSamplingFrequency: t.samplingFrequency.Set(ReadFloat(source, child)); break;
+            case kChannels: t.channels.Set(TextToUInt32(child.valueText)); break;
+            default: AppendSubtree(list, c, source, t.otherAudioChildren);
         }
     });
 }
 
-tTrackEntry TrackFromEntry(const tabrick& list, int entry, SourceFile& source) {
+tTrackEntry TrackFromEntry(const tabrick& list, int entry, SourceFile& source, Host& host) {
     tTrackEntry t;
     ForEachChild(list, entry, [&](int c) {
         const Tbrick& child = list[c];
-        const uint32_t id = RowId(child);
+        if (!Usable(child)) return;
         const uint8_t byte = TextToByte(child.valueText);
         std::vector<uint8_t> data;
-        switch (id) {
-            case 0xD7: t.trackNumber.Set(TextToUInt64(child.valueText)); break;
-            case 0x73C5: t.trackUID.Set(TextToUInt64(child.valueText)); break;
-            case 0x83:
-                ReadElementData(source, child, data);
-                t.trackType.Set(data.empty() ? 0 : data[0]);
+        switch (child.id()) {
+            case kTrackNumber: t.trackNumber.Set(TextToUInt64(child.valueText)); break;
+            case kTrackUID: t.trackUID.Set(TextToUInt64(child.valueText)); break;
+            case kTrackType: t.trackType.Set(static_cast<uint8_t>(HexByte(child.valueText.substr(0, 2)))); break;
+            case kFlagEnabled: t.flagEnabled.Set(byte); break;
+            case kFlagDefault: t.flagDefault.Set(byte); break;
+            case kFlagForced: t.flagForced.Set(byte); break;
+            case kFlagLacing: t.flagLacing.Set(byte); break;
+            case kMinCache: t.minCache.Set(TextToUInt32(child.valueText)); break;
+            case kTrackTimecodeScale: t.trackTimecodeScale.Set(ReadFloat(source, child)); break;
+            case kMaxBlockAdditionID: t.maxBlockAdditionID.Set(TextToUInt32(child.valueText)); break;
+            case kCodecID: t.codecID.Set(child.valueText); break;
+            case kCodecDecodeAll: t.codecDecodeAll.Set(byte); break;
+            case kCodecPrivate:
+                if (ReadHeld(source, child, host, data)) t.codecPrivate.Set(std::move(data));
                 break;
-            case 0xB9: t.flagEnabled.Set(byte); break;
-            case 0x88: t.flagDefault.Set(byte); break;
-            case 0x55AA: t.flagForced.Set(byte); break;
-            case 0x9C: t.flagLacing.Set(byte); break;
-            case 0x6DE7: t.minCache.Set(TextToUInt32(child.valueText)); break;
-            case 0x23314F: t.trackTimecodeScale.Set(ReadFloat(source, child)); break;
-            case 0x55EE: t.maxBlockAdditionID.Set(TextToUInt32(child.valueText)); break;
-            case 0x86: t.codecID.Set(child.valueText); break;
-            case 0xAA: t.codecDecodeAll.Set(byte); break;
-            case 0x63A2:
-                ReadElementData(source, child, data);
-                t.codecPrivate.Set(std::move(data));
-                break;
-            case 0x23E383: t.defaultDuration.Set(TextToUInt64(child.valueText)); break;
-            case 0x22B59C: t.language.Set(child.valueText); break;
-            case 0x536E: t.name.Set(child.valueText); break;
-            case 0xE0: FillVideo(list, c, source, t); break;
-            case 0xE1: FillAudio(list, c, source, t); break;
-            case 0x6D80:
-                ReadElementData(source, child, data);
+            case kDefaultDuration: t.defaultDuration.Set(TextToUInt64(child.valueText)); break;
+            case kLanguage: t.language.Set(child.valueText); break;
+            case kName: t.name.Set(child.valueText); break;
+            case kVideo: FillVideo(list, c, source, t); break;
+            case kAudio: FillAudio(list, c, source, t); break;
+            case kContentEncodings:
+                AppendChildren(list, c, source, data);
                 t.contentEncodings.Set(std::move(data));
                 break;
-            default:
-                if (!IsPadding(id)) AppendRaw(source, child, t.otherEntryChildren);
+            default: AppendSubtree(list, c, source, t.otherEntryChildren);
         }
     });
     return t;
 }
 
-void FillAttachments(const tabrick& list, SourceFile& source, std::vector<tAttachedFile>& files) {
+void FillAttachments(const tabrick& list, int attachments, std::vector<tAttachedFile>& files) {
     files.clear();
-    const int attachments = FindFirstByName(list, "Attachments");
     ForEachChild(list, attachments, [&](int file) {
-        if (RowId(list[file]) != 0x61A7) return;
+        if (list[file].id() != kAttachedFile) return;
         tAttachedFile a;
         ForEachChild(list, file, [&](int c) {
             const Tbrick& child = list[c];
-            std::vector<uint8_t> data;
-            switch (RowId(child)) {
-                case 0x466E: a.fileName.Set(child.valueText); break;
-                case 0x4660: a.fileMimeType.Set(child.valueText); break;
-                case 0x467E: a.fileDescription.Set(child.valueText); break;
-                case 0x465C:
-                    ReadElementData(source, child, data);
-                    a.fileData.Set(std::move(data));
-                    break;
-                case 0x46AE: a.fileUID.Set(TextToUInt64(child.valueText)); break;
+            if (!Usable(child)) return;
+            switch (child.id()) {
+                case kFileName: a.fileName.Set(child.valueText); break;
+                case kFileMimeType: a.fileMimeType.Set(child.valueText); break;
+                case kFileDescription: a.fileDescription.Set(child.valueText); break;
+                case kFileData: a.fileData.Set(ByteRange{0, child.dataStart(), child.dataSize}); break;
+                case kFileUID: a.fileUID.Set(TextToUInt64(child.valueText)); break;
                 default: break;
             }
         });
@@ -186,138 +189,92 @@ void FillAttachments(const tabrick& list, SourceFile& source, std::vector<tAttac
     });
 }
 
-void FillBlocks(const tabrick& list, SourceFile& source, TMKV& mkv) {
+// A cluster's TimeCode as a time; false when it is missing, damaged or out of range.
+bool ClusterTime(const tabrick& list, int cluster, int64_t& time) {
+    const int row = FindChildElement(list, kTimeCode, cluster);
+    if (row < 0 || !Usable(list[row]) || !IsDigits(list[row].valueText)) return false;
+    time = TextToInt64(list[row].valueText);
+    return time <= kMaxBlockTime;
+}
+
+void AddBlock(const tabrick& list, int blockRow, int64_t clusterTime, bool timeKnown, uint8_t flags, TMKV& mkv) {
+    const Tbrick& b = list[blockRow];
+    xBlock x;
+    x.row = static_cast<uint32_t>(blockRow);
+    x.flags = flags;
+    x.absTime = clusterTime + b.block.timecode;
+    if (!timeKnown) x.flags |= xBlock::kBadTime;
+    if (!(flags & xBlock::kInGroup) && b.block.keyFrame()) x.flags |= xBlock::kKeyFrame;
+    mkv.blocks.push_back(x);
+}
+
+void FillBlocks(const tabrick& list, int segment, TMKV& mkv) {
     mkv.blocks.clear();
     mkv.oldClusters.clear();
-    std::unordered_map<uint64_t, int64_t> lastTimeOfTrack;
     int64_t clusterTime = 0;
-    for (int c = FindFirstByName(list, "Cluster"); c >= 0; c = FindNextByName(list, "Cluster", c)) {
-        const int timeRow = FindChildElement(list, "TimeCode", c);
+    bool timeKnown = true;
+    ForEachChild(list, segment, [&](int c) {
+        if (list[c].id() != kCluster) return;
         // A Cluster without its TimeCode keeps the time of the one before.
-        const int64_t timecode = timeRow >= 0 ? TextToInt64(list[timeRow].valueText) : clusterTime;
-        mkv.oldClusters.push_back(OldCluster{static_cast<uint32_t>(mkv.oldClusters.size()), timecode});
-        clusterTime = timecode;
-
+        int64_t time;
+        if (ClusterTime(list, c, time)) {
+            clusterTime = time;
+            timeKnown = true;
+        } else if (FindChildElement(list, kTimeCode, c) >= 0) {
+            timeKnown = false;
+        }
+        mkv.oldClusters.push_back(OldCluster{static_cast<uint32_t>(c), clusterTime});
         ForEachChild(list, c, [&](int r) {
-            const Tbrick& row = list[r];
-            const uint32_t id = RowId(row);
-            if (id == 0xE7) {
-                clusterTime = TextToInt64(row.valueText);
+            const uint32_t id = list[r].id();
+            if (id == kSimpleBlock) {
+                AddBlock(list, r, clusterTime, timeKnown, 0, mkv);
                 return;
             }
-            if (id != 0xA0 && id != 0xA3) return;
-            const int blockRow = id == 0xA3 ? r : FindNextChild(list, "Block", r, r);
+            if (id != kBlockGroup) return;
+            const int blockRow = FindChildElement(list, kBlock, r);
             if (blockRow < 0) return;
-            const Tbrick& b = list[blockRow];
-            xBlock x;
-            x.kind = id == 0xA3 ? 's' : 'b';
-            x.trackNumber = b.block.trackNumber;
-            x.trackLen = b.block.trackLen;
-            x.relTime = b.block.timecode;
-            x.position = b.position;
-            x.totalSize = b.totalSize;
-            x.sizeLen = b.sizeLen;
-            x.dataSize = b.dataSize;
-            x.clusterTime = clusterTime;
-            x.absTime = clusterTime + x.relTime;
-            x.elementIndex = static_cast<uint32_t>(r);
-            if (id == 0xA0) {
-                const int reference = FindReferenceBlock(list, r);
-                x.reference = reference >= 0 ? static_cast<int32_t>(TextToInt64(list[reference].valueText)) : 0;
-                x.keyFrame = reference >= 0 ? 0 : 1;
-                const int duration = FindBlockDuration(list, r);
-                x.duration = duration >= 0 ? static_cast<int32_t>(TextToInt64(list[duration].valueText)) : 0;
-                ForEachChild(list, r, [&](int g) {
-                    const uint32_t gid = RowId(list[g]);
-                    if (g == blockRow || g == reference || g == duration || IsPadding(gid)) return;
-                    AppendRaw(source, list[g], x.groupExtras);
-                    if (gid != 0xFB) x.needsGroup = true;
-                });
-            } else {
-                x.keyFrame = b.block.keyFrame();
-                if (!x.keyFrame) {
-                    const auto previous = lastTimeOfTrack.find(x.trackNumber);
-                    if (previous != lastTimeOfTrack.end()) x.reference = static_cast<int32_t>(previous->second - x.absTime);
-                }
-            }
-            lastTimeOfTrack[x.trackNumber] = x.absTime;
-            mkv.blocks.push_back(std::move(x));
+            uint8_t flags = xBlock::kInGroup;
+            if (FindReferenceBlock(list, r) < 0) flags |= xBlock::kKeyFrame;
+            ForEachChild(list, r, [&](int g) {
+                const uint32_t gid = list[g].id();
+                if (gid != kBlock && gid != kReferenceBlock && gid != kBlockDuration && !IsPadding(gid))
+                    flags |= xBlock::kNeedsGroup;
+            });
+            AddBlock(list, blockRow, clusterTime, timeKnown, flags, mkv);
         });
-    }
+    });
 }
 
 }  // namespace
 
-bool ReadElementData(SourceFile& source, const Tbrick& row, std::vector<uint8_t>& out) {
-    return source.ReadAt(row.position + (row.totalSize - row.dataSize), static_cast<size_t>(row.dataSize), out);
-}
-
-bool ReadElementBytes(SourceFile& source, const Tbrick& row, std::vector<uint8_t>& out) {
-    return source.ReadAt(row.position, static_cast<size_t>(row.totalSize), out);
-}
-
 std::array<uint8_t, 16> fillSegmentUID(const std::string& hex) {
     std::array<uint8_t, 16> uid{};
-    std::string padded = hex;
+    std::string padded = hex.substr(0, 32);
     if (padded.size() < 32) padded.insert(0, 32 - padded.size(), '0');
     for (size_t k = 0; k < 16; ++k) uid[k] = HexByte(padded.substr(2 * k, 2));
     return uid;
 }
 
-int FindNextChild(const tabrick& list, const char* name, int start, int parent) {
-    for (size_t i = static_cast<size_t>(start) + 1; i < list.size(); ++i) {
-        if (parent >= 0 && list[i].depth <= list[parent].depth) break;  // left the parent's subtree
-        if (list[i].parent == parent && std::strcmp(list[i].name(), name) == 0) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-int FindBlockDuration(const tabrick& list, int groupRow) {
-    if (groupRow < 0 || static_cast<size_t>(groupRow) >= list.size()) return -1;
-    const Tbrick& group = list[groupRow];
-    if (RowId(group) != 0xA0 || !group.hasChildren()) return -1;
-    for (size_t i = static_cast<size_t>(group.firstChild); i < list.size() && list[i].depth > group.depth; ++i)
-        if (list[i].parent == groupRow && RowId(list[i]) == 0x9B) return static_cast<int>(i);
-    return -1;
-}
-
-int64_t findPrevTime(const std::vector<xBlock>& blocks, uint64_t trackNumber, int64_t start) {
-    if (start < 0) return -1;
-    for (int64_t i = std::min<int64_t>(start, static_cast<int64_t>(blocks.size()) - 1); i >= 0; --i)
-        if (blocks[static_cast<size_t>(i)].trackNumber == trackNumber) return blocks[static_cast<size_t>(i)].absTime;
-    return -1;
-}
-
-void lista2matros(Document& doc, SourceFile& source) {
+void lista2matros(Document& doc, SourceFile& source, Host& host) {
     const tabrick& list = doc.lista;
     TMKV& mkv = doc.mkv;
-    const int ebml = FindFirstByName(list, "EBML");
+    const int ebml = FindFirstById(list, kEBML);
     if (ebml < 0) return;
     FillEbml(list, ebml, mkv.ebml);
-    const int info = FindFirstByName(list, "Info");
-    if (info < 0) return;
-    FillInfo(list, info, source, mkv.info);
+    const int segment = FindFirstById(list, kSegment);
+    // A file without Info still has its tracks and blocks: Info takes Matroska's defaults.
+    FillInfo(list, FindChildElement(list, kInfo, segment), source, mkv.info);
+    if (!mkv.info.timecodeScale.present) mkv.info.timecodeScale.Set(kDefaultTimecodeScale);
 
     mkv.tracks.clear();
     for (const Track& track : doc.tatra) {
         if (track.entryIndex == Track::kNotInSource || track.entryIndex >= list.size()) continue;
-        mkv.tracks.push_back(TrackFromEntry(list, static_cast<int>(track.entryIndex), source));
+        mkv.tracks.push_back(TrackFromEntry(list, static_cast<int>(track.entryIndex), source, host));
     }
-    FillAttachments(list, source, mkv.attachedFiles);
+    FillAttachments(list, FindChildElement(list, kAttachments, segment), mkv.attachedFiles);
     mkv.chapters.clear();
-    const int chapters = FindFirstByName(list, "Chapters");
-    if (chapters >= 0) ReadElementData(source, list[chapters], mkv.chapters);
-    FillBlocks(list, source, mkv);
-}
-
-bool lista2matros(Document& doc, Host& host) {
-    SourceFile source;
-    if (!source.Open(doc.sourcePath)) {
-        host.SetStatus("Can't open file, access denied.");
-        return false;
-    }
-    lista2matros(doc, source);
-    return true;
+    AppendChildren(list, FindChildElement(list, kChapters, segment), source, mkv.chapters);
+    FillBlocks(list, segment, mkv);
 }
 
 }  // namespace quillon

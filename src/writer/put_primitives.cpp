@@ -1,7 +1,6 @@
 #include "writer/put_primitives.h"
 
-#include <cstdlib>
-#include <string>
+#include "core/ebml.h"
 
 namespace quillon {
 
@@ -11,15 +10,7 @@ int VintWidth(uint64_t value) {
     return 8;
 }
 
-void PutSizeVint(ByteList& list, size_t offset, uint64_t value) {
-    const int width = VintWidth(value);
-    if (list.size() < offset + width) return;
-    for (int i = width - 1; i >= 0; --i) {
-        list[offset + i] = static_cast<uint8_t>(value & 0xFF);
-        value >>= 8;
-    }
-    list[offset] = static_cast<uint8_t>((list[offset] & (0xFF >> width)) | (0x80 >> (width - 1)));
-}
+void PutSizeVint(ByteList& list, size_t offset, uint64_t value) { PutVint(value, VintWidth(value), list, offset); }
 
 int UIntWidth(uint64_t value) {
     int width = 1;
@@ -41,7 +32,10 @@ int SIntWidth(int64_t value) {
     if (a < 127) return 1;
     if (a < 32767) return 2;
     if (a < 8388607) return 3;
-    return 4;
+    // Wider values take what they need rather than being cut to 4 bytes.
+    for (int n = 4; n < 8; ++n)
+        if (a < (uint64_t{1} << (8 * n - 1))) return n;
+    return 8;
 }
 
 void PutSInt(ByteList& list, size_t offset, int64_t value) {
@@ -64,88 +58,12 @@ int LaceVintWidth(int64_t value) {
 void PutLaceVint(ByteList& list, size_t offset, int64_t value) {
     const int width = LaceVintWidth(value);
     const int64_t bias = (int64_t{1} << (7 * width - 1)) - 1;
-    uint64_t v = static_cast<uint64_t>(value + bias);
-    if (list.size() < offset + width) return;
-    for (int i = width - 1; i >= 0; --i) {
-        list[offset + i] = static_cast<uint8_t>(v & 0xFF);
-        v >>= 8;
-    }
-    list[offset] = static_cast<uint8_t>((list[offset] & (0xFF >> width)) | (0x80 >> (width - 1)));
+    PutVint(static_cast<uint64_t>(value + bias), width, list, offset);
 }
 
 void PutText(std::string_view text, ByteList& list, size_t offset) {
     for (size_t i = 0; i < text.size() && offset + i < list.size(); ++i) list[offset + i] = static_cast<uint8_t>(text[i]);
 }
-
-uint8_t HexByte(std::string_view text) {
-    auto digit = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        return -1;
-    };
-    if (text.empty() || text.size() > 2) return 0;
-    const int high = text.size() == 2 ? digit(text[0]) : 0;
-    const int low = digit(text.back());
-    if (high < 0 || low < 0) return 0;
-    return static_cast<uint8_t>(high * 16 + low);
-}
-
-void PutHexID(std::string_view hex, ByteList& list, size_t offset) {
-    for (size_t i = 0; i + 1 < hex.size() + 1 && 2 * i < hex.size(); ++i)
-        if (offset + i < list.size()) list[offset + i] = HexByte(hex.substr(2 * i, 2));
-}
-
-void PutWord16Padded(ByteList& list, size_t offset, int width, uint16_t value) {
-    if (width < 2 || list.size() < offset + width) return;
-    for (int i = 0; i < width; ++i) list[offset + i] = 0;
-    list[offset + width - 2] = static_cast<uint8_t>(value >> 8);
-    list[offset + width - 1] = static_cast<uint8_t>(value & 0xFF);
-}
-
-void PutByteVint(ByteList& list, size_t offset, int width, uint8_t value) {
-    if (width < 1 || width > 8) return;
-    auto put = [&](size_t at, uint8_t b) {
-        if (at < list.size()) list[at] = b;
-    };
-    if (width == 1) {
-        put(offset, static_cast<uint8_t>(value | 0x80));
-        return;
-    }
-    put(offset, static_cast<uint8_t>(0x80 >> (width - 1)));
-    for (int i = 1; i < width - 1; ++i) put(offset + i, 0);
-    put(offset + width - 1, value);
-}
-
-bool IsDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-uint8_t TextToByte(std::string_view text) {
-    if (!IsDigits(text) || text.size() > 3) return 0;
-    unsigned value = 0;
-    for (char c : text) value = value * 10 + static_cast<unsigned>(c - '0');
-    return value < 256 ? static_cast<uint8_t>(value) : 0;
-}
-
-uint32_t TextToUInt32(std::string_view text) {
-    if (!IsDigits(text) || text.size() > 10) return 0;
-    uint32_t value = 0;
-    for (char c : text) value = value * 10 + static_cast<uint32_t>(c - '0');
-    return value;
-}
-
-int64_t TextToInt64(std::string_view text) {
-    const std::string s(text);
-    char* end = nullptr;
-    const long long value = std::strtoll(s.c_str(), &end, 10);
-    return (end == s.c_str() || *end != '\0') ? 0 : value;
-}
-
-uint64_t TextToUInt64(std::string_view text) { return static_cast<uint64_t>(TextToInt64(text)); }
 
 int IdLength(uint32_t id) {
     if (id > 0xFFFFFF) return 4;

@@ -1,5 +1,7 @@
 #include "writer/section_builders.h"
 
+#include "core/generated/element_ids.h"
+
 #include <cstring>
 #include <random>
 
@@ -29,47 +31,47 @@ ByteList Wrap(uint32_t id, const ByteList& data) {
 
 ByteList EbmlData(const tebml& e) {
     ByteList d;
-    if (e.ebmlVersion.present) AppendUInt(d, 0x4286, e.ebmlVersion.value);
-    if (e.ebmlReadVersion.present) AppendUInt(d, 0x42F7, e.ebmlReadVersion.value);
-    if (e.ebmlMaxIDLength.present) AppendUInt(d, 0x42F2, e.ebmlMaxIDLength.value);
-    if (e.ebmlMaxSizeLength.present) AppendUInt(d, 0x42F3, e.ebmlMaxSizeLength.value);
-    if (e.docType.present) AppendText(d, 0x4282, e.docType.value);
-    if (e.docTypeVersion.present) AppendUInt(d, 0x4287, e.docTypeVersion.value);
-    if (e.docTypeReadVersion.present) AppendUInt(d, 0x4285, e.docTypeReadVersion.value);
+    if (e.ebmlVersion.present) AppendUInt(d, kEBMLVersion, e.ebmlVersion.value);
+    if (e.ebmlReadVersion.present) AppendUInt(d, kEBMLReadVersion, e.ebmlReadVersion.value);
+    if (e.ebmlMaxIDLength.present) AppendUInt(d, kEBMLMaxIDLength, e.ebmlMaxIDLength.value);
+    if (e.ebmlMaxSizeLength.present) AppendUInt(d, kEBMLMaxSizeLength, e.ebmlMaxSizeLength.value);
+    if (e.docType.present) AppendText(d, kDocType, e.docType.value);
+    if (e.docTypeVersion.present) AppendUInt(d, kDocTypeVersion, e.docTypeVersion.value);
+    if (e.docTypeReadVersion.present) AppendUInt(d, kDocTypeReadVersion, e.docTypeReadVersion.value);
     return d;
 }
 
 ByteList InfoData(const tinfo& i) {
     ByteList d;
-    if (i.timecodeScale.present) AppendUInt(d, 0x2AD7B1, i.timecodeScale.value);
-    if (i.muxingApp.present) AppendText(d, 0x4D80, i.muxingApp.value);
-    if (i.writingApp.present) AppendText(d, 0x5741, i.writingApp.value);
-    if (i.duration.present) AppendFloat32(d, 0x4489, i.duration.value);
+    if (i.timecodeScale.present) AppendUInt(d, kTimecodeScale, i.timecodeScale.value);
+    if (i.muxingApp.present) AppendText(d, kMuxingApp, i.muxingApp.value);
+    if (i.writingApp.present) AppendText(d, kWritingApp, i.writingApp.value);
+    if (i.duration.present) AppendFloat32(d, kDuration, i.duration.value);
     if (i.dateUTC.present) {
         uint8_t bytes[8];
         for (int k = 0; k < 8; ++k) bytes[k] = static_cast<uint8_t>(static_cast<uint64_t>(i.dateUTC.value) >> (56 - 8 * k));
-        AppendBytes(d, 0x4461, bytes, 8);
+        AppendBytes(d, kDateUTC, bytes, 8);
     }
-    if (i.title.present) AppendText(d, 0x7BA9, i.title.value);
-    if (i.segmentUID.present) AppendBytes(d, 0x73A4, i.segmentUID.value.data(), 16);
+    if (i.title.present) AppendText(d, kTitle, i.title.value);
+    if (i.segmentUID.present) AppendBytes(d, kSegmentUID, i.segmentUID.value.data(), 16);
     return d;
 }
 
 ByteList VideoData(const tTrackEntry& t) {
     ByteList d;
-    if (t.pixelWidth.present) AppendUInt(d, 0xB0, t.pixelWidth.value);
-    if (t.pixelHeight.present) AppendUInt(d, 0xBA, t.pixelHeight.value);
-    if (t.flagInterlaced.present) AppendByte(d, 0x9A, t.flagInterlaced.value);
-    if (t.displayWidth.present) AppendUInt(d, 0x54B0, t.displayWidth.value);
-    if (t.displayHeight.present) AppendUInt(d, 0x54BA, t.displayHeight.value);
+    if (t.pixelWidth.present) AppendUInt(d, kPixelWidth, t.pixelWidth.value);
+    if (t.pixelHeight.present) AppendUInt(d, kPixelHeight, t.pixelHeight.value);
+    if (t.flagInterlaced.present) AppendByte(d, kFlagInterlaced, t.flagInterlaced.value);
+    if (t.displayWidth.present) AppendUInt(d, kDisplayWidth, t.displayWidth.value);
+    if (t.displayHeight.present) AppendUInt(d, kDisplayHeight, t.displayHeight.value);
     d.insert(d.end(), t.otherVideoChildren.begin(), t.otherVideoChildren.end());
     return d;
 }
 
 ByteList AudioData(const tTrackEntry& t) {
     ByteList d;
-    if (t.samplingFrequency.present) AppendFloat32(d, 0xB5, t.samplingFrequency.value);
-    if (t.channels.present) AppendUInt(d, 0x9F, t.channels.value);
+    if (t.samplingFrequency.present) AppendFloat32(d, kSamplingFrequency, t.samplingFrequency.value);
+    if (t.channels.present) AppendUInt(d, kChannels, t.channels.value);
     d.insert(d.end(), t.otherAudioChildren.begin(), t.otherAudioChildren.end());
     return d;
 }
@@ -85,57 +87,63 @@ uint64_t NonZeroUID(const Present<uint64_t>& uid) {
 
 ByteList EntryData(const tTrackEntry& t, uint8_t newNumber) {
     ByteList d;
-    if (t.trackNumber.present) AppendByte(d, 0xD7, newNumber);
-    AppendUInt(d, 0x73C5, NonZeroUID(t.trackUID));
-    if (t.trackType.present) AppendByte(d, 0x83, t.trackType.value);
-    if (t.flagEnabled.present) AppendByte(d, 0xB9, t.flagEnabled.value);
-    if (t.flagDefault.present) AppendByte(d, 0x88, t.flagDefault.value);
-    if (t.flagForced.present) AppendByte(d, 0x55AA, t.flagForced.value);
-    if (t.flagLacing.present) AppendByte(d, 0x9C, t.flagLacing.value);
-    if (t.minCache.present) AppendUInt(d, 0x6DE7, t.minCache.value);
-    if (t.trackTimecodeScale.present) AppendFloat32(d, 0x23314F, t.trackTimecodeScale.value);
-    if (t.maxBlockAdditionID.present) AppendUInt(d, 0x55EE, t.maxBlockAdditionID.value);
-    if (t.codecID.present) AppendText(d, 0x86, t.codecID.value);
-    if (t.codecDecodeAll.present) AppendByte(d, 0xAA, t.codecDecodeAll.value);
-    if (t.codecPrivate.present) AppendBytes(d, 0x63A2, t.codecPrivate.value.data(), t.codecPrivate.value.size());
-    if (t.defaultDuration.present) AppendUInt(d, 0x23E383, t.defaultDuration.value);
-    if (t.language.present) AppendText(d, 0x22B59C, t.language.value);
-    if (t.name.present) AppendText(d, 0x536E, t.name.value);
+    if (t.trackNumber.present) AppendByte(d, kTrackNumber, newNumber);
+    AppendUInt(d, kTrackUID, NonZeroUID(t.trackUID));
+    if (t.trackType.present) AppendByte(d, kTrackType, t.trackType.value);
+    if (t.flagEnabled.present) AppendByte(d, kFlagEnabled, t.flagEnabled.value);
+    if (t.flagDefault.present) AppendByte(d, kFlagDefault, t.flagDefault.value);
+    if (t.flagForced.present) AppendByte(d, kFlagForced, t.flagForced.value);
+    if (t.flagLacing.present) AppendByte(d, kFlagLacing, t.flagLacing.value);
+    if (t.minCache.present) AppendUInt(d, kMinCache, t.minCache.value);
+    if (t.trackTimecodeScale.present) AppendFloat32(d, kTrackTimecodeScale, t.trackTimecodeScale.value);
+    if (t.maxBlockAdditionID.present) AppendUInt(d, kMaxBlockAdditionID, t.maxBlockAdditionID.value);
+    if (t.codecID.present) AppendText(d, kCodecID, t.codecID.value);
+    if (t.codecDecodeAll.present) AppendByte(d, kCodecDecodeAll, t.codecDecodeAll.value);
+    if (t.codecPrivate.present) AppendBytes(d, kCodecPrivate, t.codecPrivate.value.data(), t.codecPrivate.value.size());
+    if (t.defaultDuration.present) AppendUInt(d, kDefaultDuration, t.defaultDuration.value);
+    if (t.language.present) AppendText(d, kLanguage, t.language.value);
+    if (t.name.present) AppendText(d, kName, t.name.value);
     if (t.trackType.value == 1) {
         const ByteList video = VideoData(t);
-        AppendBytes(d, 0xE0, video.data(), video.size());
+        AppendBytes(d, kVideo, video.data(), video.size());
     }
     if (t.trackType.value == 2) {
         const ByteList audio = AudioData(t);
-        AppendBytes(d, 0xE1, audio.data(), audio.size());
+        AppendBytes(d, kAudio, audio.data(), audio.size());
     }
     if (t.contentEncodings.present)
-        AppendBytes(d, 0x6D80, t.contentEncodings.value.data(), t.contentEncodings.value.size());
+        AppendBytes(d, kContentEncodings, t.contentEncodings.value.data(), t.contentEncodings.value.size());
     d.insert(d.end(), t.otherEntryChildren.begin(), t.otherEntryChildren.end());
     return d;
 }
 
-ByteList FileData(const tAttachedFile& f) {
-    ByteList d;
-    if (f.fileName.present) AppendText(d, 0x466E, f.fileName.value);
-    if (f.fileMimeType.present) AppendText(d, 0x4660, f.fileMimeType.value);
-    if (f.fileData.present) AppendBytes(d, 0x465C, f.fileData.value.data(), f.fileData.value.size());
-    if (f.fileUID.present) AppendUInt(d, 0x46AE, f.fileUID.value);
-    if (f.fileDescription.present) AppendText(d, 0x467E, f.fileDescription.value);
-    return d;
+// An AttachedFile's children up to the FileData's header, and those after its data.
+void FileParts(const tAttachedFile& f, ByteList& head, ByteList& tail) {
+    if (f.fileName.present) AppendText(head, kFileName, f.fileName.value);
+    if (f.fileMimeType.present) AppendText(head, kFileMimeType, f.fileMimeType.value);
+    if (f.fileData.present) AppendHeader(head, kFileData, f.fileData.value.length);
+    if (f.fileUID.present) AppendUInt(tail, kFileUID, f.fileUID.value);
+    if (f.fileDescription.present) AppendText(tail, kFileDescription, f.fileDescription.value);
+}
+
+uint64_t FileDataLength(const tAttachedFile& f) { return f.fileData.present ? f.fileData.value.length : 0; }
+
+bool CopyRange(const ByteRange& range, SourceFile& source, OutputFile& out) {
+    static constexpr size_t kPiece = size_t{1} << 20;
+    std::vector<uint8_t> piece;
+    for (uint64_t done = 0; done < range.length;) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(kPiece, range.length - done));
+        if (!source.ReadAt(range.offset + done, count, piece) || !out.Write(piece.data(), count)) return false;
+        done += count;
+    }
+    return true;
 }
 
 }  // namespace
 
-uint64_t calcEBMLlen(const tebml& ebml) { return EbmlData(ebml).size(); }
-ByteList makeEBMLbuff(const tebml& ebml) { return Wrap(0x1A45DFA3, EbmlData(ebml)); }
+ByteList makeEBMLbuff(const tebml& ebml) { return Wrap(kEBML, EbmlData(ebml)); }
 
-uint64_t calcINFOlen(const tinfo& info) { return InfoData(info).size(); }
-ByteList makeINFObuff(const tinfo& info) { return Wrap(0x1549A966, InfoData(info)); }
-
-uint64_t calcVIlen(const tTrackEntry& track) { return VideoData(track).size(); }
-uint64_t calcAUlen(const tTrackEntry& track) { return AudioData(track).size(); }
-uint64_t calcTElen(const tTrackEntry& track) { return EntryData(track, 1).size(); }
+ByteList makeINFObuff(const tinfo& info) { return Wrap(kInfo, InfoData(info)); }
 
 ByteList makeTRACKSbuff(const std::vector<tTrackEntry>& tracks, const TrackMap& map) {
     ByteList data;
@@ -145,24 +153,35 @@ ByteList makeTRACKSbuff(const std::vector<tTrackEntry>& tracks, const TrackMap& 
         for (const tTrackEntry& t : tracks) {
             if (t.trackNumber.value != row->oldNumber) continue;
             const ByteList entry = EntryData(t, static_cast<uint8_t>(n));
-            AppendBytes(data, 0xAE, entry.data(), entry.size());
+            AppendBytes(data, kTrackEntry, entry.data(), entry.size());
             break;
         }
     }
-    return Wrap(0x1654AE6B, data);
+    return Wrap(kTracks, data);
 }
 
-uint64_t calcAFlen(const tAttachedFile& file) { return FileData(file).size(); }
-
-ByteList makeATTFbuff(const std::vector<tAttachedFile>& files) {
-    ByteList data;
-    for (const auto& f : files) {
-        const ByteList file = FileData(f);
-        AppendBytes(data, 0x61A7, file.data(), file.size());
+bool writeATTF(const std::vector<tAttachedFile>& files, SourceFile& source, OutputFile& out) {
+    uint64_t length = 0;
+    for (const tAttachedFile& f : files) {
+        ByteList head, tail;
+        FileParts(f, head, tail);
+        length += ElementLength(IdLength(kAttachedFile), head.size() + FileDataLength(f) + tail.size());
     }
-    return Wrap(0x1941A469, data);
+    ByteList header;
+    AppendHeader(header, kAttachments, length);
+    if (!out.Write(header.data(), header.size())) return false;
+    for (const tAttachedFile& f : files) {
+        ByteList head, tail;
+        FileParts(f, head, tail);
+        header.clear();
+        AppendHeader(header, kAttachedFile, head.size() + FileDataLength(f) + tail.size());
+        if (!out.Write(header.data(), header.size()) || !out.Write(head.data(), head.size())) return false;
+        if (f.fileData.present && !CopyRange(f.fileData.value, source, out)) return false;
+        if (!out.Write(tail.data(), tail.size())) return false;
+    }
+    return true;
 }
 
-ByteList makeCHAPbuff(const std::vector<uint8_t>& chapters) { return Wrap(0x1043A770, chapters); }
+ByteList makeCHAPbuff(const std::vector<uint8_t>& chapters) { return Wrap(kChapters, chapters); }
 
 }  // namespace quillon

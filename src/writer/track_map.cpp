@@ -1,6 +1,6 @@
 #include "writer/track_map.h"
 
-#include "writer/put_primitives.h"
+#include "core/value_text.h"
 
 namespace quillon {
 

@@ -4,6 +4,8 @@
 // output is compared with its source through mkvinfo, mkvextract, ffprobe and
 // a small EBML walk of this file's own (it shares no code with our reader).
 #include <gtest/gtest.h>
+
+#include "core/generated/element_ids.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,9 +60,6 @@ Proc Quillon(const std::string& args) { return Exec(Quote(QUILLON_CLI) + " " + a
 
 // ---------------------------------------------------------------- EBML walk
 
-constexpr uint32_t kSegment = 0x18538067, kSeekHead = 0x114D9B74, kInfo = 0x1549A966, kTracks = 0x1654AE6B,
-                   kCluster = 0x1F43B675, kCues = 0x1C53BB6B, kAttachments = 0x1941A469, kChapters = 0x1043A770,
-                   kTags = 0x1254C367, kVoid = 0xEC, kCrc = 0xBF;
 
 struct TopElement {
     uint32_t id = 0;
@@ -300,7 +299,7 @@ private:
                         b.references.push_back(SInt(g.dataStart, gend));
                     else if (g.id == 0x9B)
                         b.duration = UInt(g.dataStart, gend);
-                    else if (g.id != kVoid && g.id != kCrc)
+                    else if (g.id != kVoid && g.id != kCRC32)
                         b.extras.insert(b.extras.end(), d_.begin() + static_cast<long>(gpos),
                                         d_.begin() + static_cast<long>(gend));
                 });

@@ -15,7 +15,8 @@
 #include "ui/structure_model.h"
 #include "ui/ui_text.h"
 #include "ui_test_support.h"
-#include "writer/save_command.h"
+#include "save/output_name.h"
+#include "save/save_command.h"
 
 namespace quillon::ui::test {
 namespace {

@@ -231,7 +231,7 @@ TEST_F(TrackEditingTest, AcceptWithoutNameAndWithALaterStart) {
     const auto blockTimes = [&](bool ofTrack) {
         std::vector<int64_t> times;
         for (const xBlock& block : main().document().mkv.blocks)
-            if ((std::to_string(block.trackNumber) == number) == ofTrack) times.push_back(block.absTime);
+            if ((std::to_string(main().document().BlockTrack(block)) == number) == ofTrack) times.push_back(block.absTime);
         return times;
     };
     const std::vector<int64_t> own = blockTimes(true), others = blockTimes(false);

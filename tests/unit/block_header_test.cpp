@@ -67,7 +67,8 @@ TEST(BlockHeader, LongLaceHeaderAsksForMoreBytes) {
 TEST(BlockHeader, DamagedLaceSizesNeverClaimMoreThanTheBlock) {
     // Xiph sizes of 255 + 255 + 10 in a block with only 40 bytes of frames.
     const ByteVec element = SimpleBlock(1, 0, 0x02, Cat({ByteVec{0x01, 0xFF, 0xFF, 0x0A}, Frame(40)}));
-    const Tblock b = Parse(element);
+    Tblock b;
+    EXPECT_EQ(ParseBlockHeader(element.data(), element.size(), element.size(), b), BlockParse::Damaged);
     ASSERT_EQ(b.frameCount, 2);
     EXPECT_LE(b.frameSize(0), element.size());
     EXPECT_EQ(b.frameSize(1), 0u);
@@ -96,7 +97,7 @@ TEST(NodeText, BlocksAndValues) {
     name.element = 86;  // Name: UTF-8 text shown through the display conversion
     name.totalSize = 12;
     name.valueText = "Caf\xC3\xA9";
-    EXPECT_EQ(NodeText(name), "Name [12] = Caf%C3A9");
+    EXPECT_EQ(NodeText(name), "Name [12] = Café");
 
     Tbrick container;
     container.element = 41;  // Cluster

@@ -63,13 +63,13 @@ TEST(ElementQueries, ChildrenByNameStayInsideTheirParent) {
     list[language].valueText = "ger";
     listasort(list);
 
-    EXPECT_EQ(FindChildElement(list, "Language", first), -1);  // not taken from the next entry
-    EXPECT_EQ(FindChildValue(list, "Language", second), "ger");
-    EXPECT_EQ(FindChildValue(list, "TrackNumber", second), "2");
-    EXPECT_EQ(FindFirstByName(list, "TrackEntry"), first);
-    EXPECT_EQ(FindNextByName(list, "TrackEntry", first), second);
-    EXPECT_EQ(FindNextByName(list, "TrackEntry", second), -1);
-    EXPECT_EQ(FindFirstByName(list, "Cues"), -1);
+    EXPECT_EQ(FindChildElement(list, kLanguage, first), -1);  // not taken from the next entry
+    EXPECT_EQ(FindChildValue(list, kLanguage, second), "ger");
+    EXPECT_EQ(FindChildValue(list, kTrackNumber, second), "2");
+    EXPECT_EQ(FindFirstById(list, kTrackEntry), first);
+    EXPECT_EQ(FindNextById(list, kTrackEntry, first), second);
+    EXPECT_EQ(FindNextById(list, kTrackEntry, second), -1);
+    EXPECT_EQ(FindFirstById(list, kCues), -1);
 }
 
 }  // namespace

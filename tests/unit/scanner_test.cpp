@@ -3,17 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include "core/generated/element_ids.h"
+
+#include "reader/element_queries.h"
+#include "reader/video_check.h"
+
 #include "core/dictionary.h"
 #include "support/scan_helpers.h"
 
 namespace quillon::test {
 namespace {
 
-constexpr uint32_t kSeekHead = 0x114D9B74, kInfo = 0x1549A966, kTracks = 0x1654AE6B, kCluster = 0x1F43B675,
-                   kCues = 0x1C53BB6B, kTags = 0x1254C367, kTag = 0x7373, kVoid = 0xEC, kTimecode = 0xE7,
-                   kBlockGroup = 0xA0, kBlock = 0xA1, kReferenceBlock = 0xFB, kBlockDuration = 0x9B,
-                   kCuePoint = 0xBB, kCueTime = 0xB3, kSeek = 0x4DBB, kSeekId = 0x53AB, kVideo = 0xE0,
-                   kPixelHeight = 0xBA, kTimecodeScale = 0x2AD7B1, kTrackEntry = 0xAE;
 // A valid two-byte EBML ID that no dictionary row has.
 constexpr uint32_t kUnknownId = 0x4FAB;
 
@@ -23,11 +23,11 @@ ByteVec Tracks() {
                             TrackEntry(2, 2, "A_AC3")});
 }
 ByteVec Cluster(uint64_t time, const std::vector<ByteVec>& blocks) {
-    std::vector<ByteVec> children = {Uint(kTimecode, time)};
+    std::vector<ByteVec> children = {Uint(kTimeCode, time)};
     children.insert(children.end(), blocks.begin(), blocks.end());
     return MasterOf(kCluster, children);
 }
-ByteVec SeekHead() { return Master(kSeekHead, {Master(kSeek, {Binary(kSeekId, {0x15, 0x49, 0xA9, 0x66}), Uint(0x53AC, 0)})}); }
+ByteVec SeekHead() { return Master(kSeekHead, {Master(kSeek, {Binary(kSeekID, {0x15, 0x49, 0xA9, 0x66}), Uint(0x53AC, 0)})}); }
 ByteVec Cues() { return Master(kCues, {Master(kCuePoint, {Uint(kCueTime, 0)})}); }
 
 ByteVec NormalFile() {
@@ -67,7 +67,7 @@ TEST(ContainerScan, QuickScanListsClustersCuesAndSeekHeadWithoutChildren) {
     EXPECT_EQ(Outline(s.list), expected);
     EXPECT_EQ(s.host.lines, (std::vector<std::string>{"• файл открыт", "• быстрая проверка контейнера",
                                                       "• ошибки контейнера не обнаружены"}));
-    EXPECT_EQ(s.outcome.blockTypeText, "...");
+    EXPECT_EQ(FindUsedBlockType(s.list), "...");
 }
 
 TEST(ContainerScan, FullScanListsEveryBlockWithItsHeader) {
@@ -87,7 +87,7 @@ TEST(ContainerScan, FullScanListsEveryBlockWithItsHeader) {
     EXPECT_EQ(row.block.dataOffset, 6u);  // ID, size, track, timecode(2), flags
     EXPECT_EQ(row.totalSize, 26u);
     EXPECT_EQ(s.list[RowNamed(s.list, "SimpleBlock", first + 1)].block.timecodeText(), "5");
-    EXPECT_EQ(s.outcome.blockTypeText, "s-mode");
+    EXPECT_EQ(FindUsedBlockType(s.list), "s-mode");
     EXPECT_EQ(s.list[RowNamed(s.list, "TrackType")].valueText, "01 (video)");
     EXPECT_EQ(s.list[RowNamed(s.list, "Duration")].valueText, "5023");
     // Positions chain: every row's data starts where its header ends, and
@@ -98,29 +98,30 @@ TEST(ContainerScan, FullScanListsEveryBlockWithItsHeader) {
     EXPECT_EQ(s.list[cues].end(), s.list[1 + RowNamed(s.list, "Segment") - 1].end());
 }
 
-TEST(ContainerScan, UnknownElementEndsTheContainerScanButNotTheHeaderRead) {
+TEST(ContainerScan, UnknownElementLosesOnlyTheRestOfItsParent) {
     const ByteVec file = MatroskaFile({Info(), Master(kTracks, {TrackEntry(1, 2, "A_AC3", {Uint(kUnknownId, 1)}),
                                                                 TrackEntry(2, 17, "S_TEXT/UTF8")}),
                                        Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))})});
     ASSERT_EQ(FindElementById(kUnknownId), -1);
-    for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full}) {
+    // The first entry stops at the unknown element; the second one and the cluster are read whole.
+    const std::vector<std::string> tracks = {".Tracks", "..TrackEntry", "...TrackNumber", "...TrackUID",
+                                             "...TrackType", "...CodecID", "..TrackEntry", "...TrackNumber",
+                                             "...TrackUID", "...TrackType", "...CodecID"};
+    for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full, ScanKind::Header}) {
         Scanned s;
         ScanBytes(file, kind, s);
         EXPECT_EQ(s.outcome.result, ScanResult::StructureError);
-        EXPECT_EQ(s.host.lines.back(), "• ошибка в структуре файла");
+        EXPECT_EQ(s.outcome.damagedPlaces, 1u);
+        EXPECT_TRUE(s.host.HasLine("• ошибка в структуре файла: ? @ 93: неизвестный элемент"));
         EXPECT_FALSE(s.host.HasLine("• ошибки контейнера не обнаружены"));
+        const auto outline = Outline(s.list);
+        const int from = RowNamed(s.list, "Tracks");
+        ASSERT_GE(from, 0);
+        EXPECT_EQ(std::vector<std::string>(outline.begin() + from, outline.begin() + from + tracks.size()), tracks);
+        EXPECT_EQ(outline.back(), kind == ScanKind::Header ? ".clusters ... " : kind == ScanKind::Full ? "..SimpleBlock" : ".Cluster");
+        EXPECT_TRUE(s.list[from + 1].damage & kContentLost);
+        ExpectWellFormed(s.list);
     }
-    Scanned header;
-    ScanBytes(file, ScanKind::Header, header);
-    EXPECT_EQ(header.outcome.result, ScanResult::Ok);
-    EXPECT_TRUE(header.host.lines.empty());
-    // The first entry stops at the unknown element; the second is read whole.
-    const std::vector<std::string> expected = {"Segment", ".Info", "..TimecodeScale", "..Duration", ".Tracks",
-                                               "..TrackEntry", "...TrackNumber", "...TrackUID", "...TrackType",
-                                               "...CodecID", "..TrackEntry", "...TrackNumber", "...TrackUID",
-                                               "...TrackType", "...CodecID", ".clusters ... "};
-    const auto outline = Outline(header.list);
-    EXPECT_EQ(std::vector<std::string>(outline.begin() + 8, outline.end()), expected);
 }
 
 TEST(ContainerScan, NewerMatroskaElementsAreKnown) {
@@ -158,9 +159,9 @@ TEST(ContainerScan, TruncatedFileEndsWithAStructureErrorInsteadOfReadingGarbage)
 }
 
 TEST(ContainerScan, UnknownSizeClustersEndAtTheNextTopLevelElement) {
-    const ByteVec c1 = UnknownSizeMaster(kCluster, {Uint(kTimecode, 0), SimpleBlock(1, 0, 0x80, Frame(30)),
+    const ByteVec c1 = UnknownSizeMaster(kCluster, {Uint(kTimeCode, 0), SimpleBlock(1, 0, 0x80, Frame(30)),
                                                     SimpleBlock(1, 40, 0x00, Frame(12))});
-    const ByteVec c2 = UnknownSizeMaster(kCluster, {Uint(kTimecode, 80), SimpleBlock(1, 0, 0x80, Frame(9))});
+    const ByteVec c2 = UnknownSizeMaster(kCluster, {Uint(kTimeCode, 80), SimpleBlock(1, 0, 0x80, Frame(9))});
     const ByteVec tags = Master(kTags, {Master(kTag, {})});
     const ByteVec segmentData = Cat({Info(), Tracks(), c1, c2, Cues(), tags});
     const ByteVec file = Cat({EbmlHeader(), UnknownSizeMaster(0x18538067, {segmentData})});
@@ -222,23 +223,27 @@ TEST(ContainerScan, BlockGroupsAndForwardReferences) {
         if (reference != 0) children.push_back(Int(kReferenceBlock, reference));
         return MasterOf(kBlockGroup, children);
     };
+    const ByteVec bframe = Master(kBlockGroup, {Element(kBlock, BlockPayload(1, 40, 0x00, Frame(8))),
+                                                Int(kReferenceBlock, -40), Int(kReferenceBlock, 40)});
     struct Case {
         const char* what;
         std::vector<ByteVec> blocks;
-        int videoCheck;
+        VideoBlocks videoCheck;
         const char* blockTypes;
     } cases[] = {
-        {"backward references only", {group(1, 0, 0), group(1, 40, -40), group(2, 0, 0)}, 0, "b-mode"},
-        {"a forward reference", {group(1, 0, 0), group(1, 80, 0), group(1, 40, 40)}, 1, "b-mode"},
-        {"video in SimpleBlocks", {SimpleBlock(1, 0, 0x80, Frame(3)), group(1, 40, 40)}, -1, "bs-mode"},
-        {"no video block", {SimpleBlock(2, 0, 0x80, Frame(3))}, -2, "s-mode"},
+        {"backward references only", {group(1, 0, 0), group(1, 40, -40), group(2, 0, 0)}, VideoBlocks::BackwardReferences, "b-mode"},
+        {"a forward reference", {group(1, 0, 0), group(1, 80, 0), group(1, 40, 40)}, VideoBlocks::ForwardReferences, "b-mode"},
+        // A B-frame refers back and forward: the forward reference is its second ReferenceBlock.
+        {"a forward reference second", {group(1, 0, 0), group(1, 80, -80), bframe}, VideoBlocks::ForwardReferences, "b-mode"},
+        {"video in SimpleBlocks", {SimpleBlock(1, 0, 0x80, Frame(3)), group(1, 40, 40)}, VideoBlocks::NotInGroups, "bs-mode"},
+        {"no video block", {SimpleBlock(2, 0, 0x80, Frame(3))}, VideoBlocks::None, "s-mode"},
     };
     for (const auto& c : cases) {
         Scanned s;
         ScanBytes(MatroskaFile({Info(), Tracks(), Cluster(0, c.blocks)}), ScanKind::Full, s);
         ASSERT_EQ(s.outcome.result, ScanResult::Ok) << c.what;
-        EXPECT_EQ(s.outcome.videoCheck, c.videoCheck) << c.what;
-        EXPECT_EQ(s.outcome.blockTypeText, c.blockTypes) << c.what;
+        EXPECT_EQ(CheckVideoTL(s.list), c.videoCheck) << c.what;
+        EXPECT_EQ(FindUsedBlockType(s.list), c.blockTypes) << c.what;
     }
 }
 

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
+#include "core/generated/element_ids.h"
+#include "support/ebml_builder.h"
+
 #include "writer/index_builders.h"
 #include "writer/model_builder.h"
 #include "writer/section_builders.h"
@@ -16,7 +22,6 @@ TEST(SectionBuilders, EbmlHeaderWritesPresentValuesInOrder) {
     e.docTypeReadVersion.Set(2);
     EXPECT_EQ(makeEBMLbuff(e), (V{0x1A, 0x45, 0xDF, 0xA3, 0x93, 0x42, 0x86, 0x81, 0x01, 0x42, 0x82, 0x88, 'm', 'a', 't',
                                   'r', 'o', 's', 'k', 'a', 0x42, 0x85, 0x81, 0x02}));
-    EXPECT_EQ(calcEBMLlen(e), 19u);
 }
 
 TEST(SectionBuilders, InfoValues) {
@@ -62,7 +67,6 @@ TEST(SectionBuilders, TracksRenumberedWithTheirOwnChildren) {
     expected.insert(expected.end(), first.begin(), first.end());
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(bytes, expected);
-    EXPECT_EQ(calcTElen(tracks[1]), 22u);  // number, UID, type, codec and an empty Audio
 }
 
 TEST(SectionBuilders, TrackWithoutUidGetsANonZeroOne) {
@@ -78,14 +82,24 @@ TEST(SectionBuilders, TrackWithoutUidGetsANonZeroOne) {
     EXPECT_NE(bytes[13], 0x00);  // the UID's first byte
 }
 
-TEST(SectionBuilders, AttachmentsAndChapters) {
-    EXPECT_EQ(makeATTFbuff({}), (V{0x19, 0x41, 0xA4, 0x69, 0x80}));
+TEST(SectionBuilders, AttachmentsAreWrittenWithTheirDataFromTheSource) {
+    // The source holds the file's data at offset 3.
+    const test::TempFile source({0xEE, 0xEE, 0xEE, 1, 2, 0xEE});
+    const test::TempFile target({});
+    SourceFile in;
+    ASSERT_TRUE(in.Open(source.path()));
     tAttachedFile f;
     f.fileName.Set("a");
-    f.fileData.Set({1, 2});
+    f.fileData.Set(ByteRange{0, 3, 2});
     f.fileUID.Set(~0ull);
-    EXPECT_EQ(makeATTFbuff({f}), (V{0x19, 0x41, 0xA4, 0x69, 0x97, 0x61, 0xA7, 0x94, 0x46, 0x6E, 0x81, 'a', 0x46, 0x5C,
-                                    0x82, 1, 2, 0x46, 0xAE, 0x88, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    OutputFile out;
+    ASSERT_TRUE(out.Create(target.path()));
+    ASSERT_TRUE(writeATTF({f}, in, out));
+    ASSERT_TRUE(out.Commit());
+    std::ifstream written(target.path(), std::ios::binary);
+    const V bytes((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, (V{0x19, 0x41, 0xA4, 0x69, 0x97, 0x61, 0xA7, 0x94, 0x46, 0x6E, 0x81, 'a', 0x46, 0x5C, 0x82, 1, 2,
+                        0x46, 0xAE, 0x88, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(makeCHAPbuff({0x45, 0xB9, 0x80}), (V{0x10, 0x43, 0xA7, 0x70, 0x83, 0x45, 0xB9, 0x80}));
 }
 
@@ -95,14 +109,14 @@ TEST(IndexBuilders, CuesAndSeekHeads) {
               (V{0x1C, 0x53, 0xBB, 0x6B, 0x8F, 0xBB, 0x8D, 0xB3, 0x82, 0x03, 0xE8, 0xB7, 0x87, 0xF7, 0x81, 0x01, 0xF1,
                  0x82, 0x01, 0x2C}));
     EXPECT_EQ(calcCUESlen({CueRow{1000, 1, 300}}), 15u);
-    EXPECT_EQ(seekhead2buff({TSeek{"1549A966", 4000}}),
+    EXPECT_EQ(seekhead2buff({TSeek{kInfo, 4000}}),
               (V{0x11, 0x4D, 0x9B, 0x74, 0x8F, 0x4D, 0xBB, 0x8C, 0x53, 0xAB, 0x84, 0x15, 0x49, 0xA9, 0x66, 0x53, 0xAC,
                  0x82, 0x0F, 0xA0}));
 }
 
 TEST(IndexBuilders, FrontSeekHeadAndVoidFillTheReserveExactly) {
     for (size_t entries : {1u, 4u, 6u, 150u, 190u}) {
-        std::vector<TSeek> seeks(entries, TSeek{"1F43B675", 123456});
+        std::vector<TSeek> seeks(entries, TSeek{kCluster, 123456});
         const V head = topHeadxVoid2buff(seeks);
         const size_t seekHead = seekhead2buff(seeks).size();
         ASSERT_EQ(head[seekHead], 0xEC) << entries;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "core/generated/element_ids.h"
+
 #include "core/display_text.h"
 #include "core/source_file.h"
 #include "reader/open_file.h"
@@ -9,8 +11,6 @@
 namespace quillon::test {
 namespace {
 
-constexpr uint32_t kTracks = 0x1654AE6B, kTrackEntry = 0xAE, kVideo = 0xE0, kName = 0x536E, kLanguage = 0x22B59C,
-                   kFlagDefault = 0x88, kCluster = 0x1F43B675;
 
 TrackTable TracksOf(const std::vector<ByteVec>& entries) {
     Scanned s;

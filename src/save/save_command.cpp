@@ -1,11 +1,11 @@
-#include "writer/save_command.h"
+#include "save/save_command.h"
 
 #include <filesystem>
 
 #include "core/source_file.h"
 #include "export/export_dispatch.h"
 #include "reader/element_queries.h"
-#include "reader/scanner.h"
+#include "reader/open_file.h"
 #include "writer/model_builder.h"
 #include "writer/remux.h"
 #include "writer/track_map.h"
@@ -24,8 +24,8 @@ void RelinkTracks(Document& doc) {
     for (Track& track : doc.tatra) {
         if (track.entryIndex == Track::kNotInSource) continue;
         track.entryIndex = Track::kNotInSource;
-        for (int e = FindFirstByName(doc.lista, "TrackEntry"); e >= 0; e = FindNextByName(doc.lista, "TrackEntry", e)) {
-            if (FindChildValue(doc.lista, "TrackNumber", e) == track.numberText) {
+        for (int e = FindFirstById(doc.lista, kTrackEntry); e >= 0; e = FindNextById(doc.lista, kTrackEntry, e)) {
+            if (FindChildValue(doc.lista, kTrackNumber, e) == track.numberText) {
                 track.entryIndex = static_cast<uint32_t>(e);
                 break;
             }
@@ -33,47 +33,29 @@ void RelinkTracks(Document& doc) {
     }
 }
 
-SaveOutcome FromRemux(RemuxResult result) {
-    switch (result) {
-        case RemuxResult::Written: return SaveOutcome::Written;
-        case RemuxResult::Stopped: return SaveOutcome::Stopped;
-        case RemuxResult::Declined:
-        case RemuxResult::TooManyTracks: return SaveOutcome::NothingWritten;
-        default: return SaveOutcome::Failed;
-    }
+bool BuildModel(Document& doc, Host& host, SourceFile& source) {
+    lista2matros(doc, source, host);
+    doc.modelBuilt = true;
+    return true;
 }
 
 }  // namespace
 
 bool prepare2export(Document& doc, Host& host) {
-    if (doc.readState == ReadState::FullTree || doc.readState == ReadState::FullNoTree) {
-        if (!doc.modelBuilt) doc.modelBuilt = lista2matros(doc, host);
-        return doc.modelBuilt;
-    }
     SourceFile source;
     if (!source.Open(doc.sourcePath)) {
         host.AddLog("• ошибка открытия исходного файла");
         return false;
     }
+    if (doc.readState == ReadState::FullTree || doc.readState == ReadState::FullNoTree)
+        return doc.modelBuilt || BuildModel(doc, host, source);
     host.SetStatus("p a r s i n g");
-    const ScanOutcome scan = ReadStruct(source, host, doc.lista, true);
-    bool ready = false;
-    if (scan.result == ScanResult::Stopped) {
-        doc.lista.clear();
-        host.AddLog("• операция прервана");
-    } else {
-        if (scan.result == ScanResult::Ok) {
-            doc.simpleBlockAllowed = scan.videoCheck != 1;
-            doc.blockTypeText = scan.blockTypeText;
-        }
-        doc.readState = ReadState::FullNoTree;
-        RelinkTracks(doc);
-        lista2matros(doc, source);
-        doc.modelBuilt = true;
-        ready = true;
-    }
+    const ScanOutcome scan = ScanDocument(doc, host, source, true);
     host.SetStatus("r e a d y");
-    return ready;
+    if (scan.result != ScanResult::Ok && scan.result != ScanResult::StructureError) return false;
+    doc.readState = ReadState::FullNoTree;
+    RelinkTracks(doc);
+    return BuildModel(doc, host, source);
 }
 
 SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
@@ -90,14 +72,14 @@ SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
 
     if (request.exportOn) {
         // A single-track type goes to its writer; the Matroska types to the remux.
-        if (const ExportWriter write = FindExportWriter(request.exportType)) return write(doc, host, request);
+        if (const ExportWriter write = FindExportWriter(request.exportType)) return write(doc, host, request.ForExport());
     } else if (request.aviConvert) {
         host.Inform("этот вид экспорта пока не поддерживается");
         return SaveOutcome::NothingWritten;
     } else {
         return SaveOutcome::NothingWritten;
     }
-    return FromRemux(DoMKV(doc, host, map, request.outputPath, request.remux, request.overwriteConfirmed));
+    return DoMKV(doc, host, map, request.outputPath, request.remux, request.overwriteConfirmed);
 }
 
 }  // namespace quillon

@@ -1,4 +1,4 @@
-#include "writer/output_file.h"
+#include "core/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

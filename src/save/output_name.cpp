@@ -1,22 +1,12 @@
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <string>
 
-#include "writer/save_command.h"
+#include "save/output_name.h"
 
 namespace quillon {
 namespace {
-
-std::string ProgramDirectory() {
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = '\0';
-    return std::filesystem::path(path).parent_path().string();
-}
 
 bool EndsInCounter(const std::string& base) {
     if (base.size() <= 4) return false;
@@ -38,8 +28,9 @@ std::string NextCounter(const std::string& base) {
 
 std::string makeOutFN(const std::string& inputPath) {
     const std::filesystem::path input(inputPath);
-    std::string directory = input.has_parent_path() ? input.parent_path().string() : ProgramDirectory();
-    if (directory.empty() || directory.back() != '/') directory += '/';
+    // A bare name is beside the input in the working directory, like the input itself.
+    std::string directory = input.has_parent_path() ? input.parent_path().string() : std::string();
+    if (!directory.empty() && directory.back() != '/') directory += '/';
 
     const std::string fileName = input.filename().string();
     const size_t dot = fileName.rfind('.');

@@ -1,4 +1,4 @@
-#include "export/format_tags.h"
+#include "core/format_tags.h"
 
 namespace quillon {
 

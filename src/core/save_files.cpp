@@ -1,0 +1,36 @@
+#include "core/save_files.h"
+
+#include <filesystem>
+
+namespace quillon {
+
+std::optional<SaveOutcome> OpenSaveFiles(const std::string& sourcePath, const std::string& outputPath,
+                                         bool overwriteConfirmed, Host& host, SaveFiles& files) {
+    std::error_code ec;
+    if (!overwriteConfirmed && std::filesystem::exists(outputPath, ec) &&
+        !host.Ask("Файл с таким именем уже существует.\r\nПерезаписать?"))
+        return SaveOutcome::NothingWritten;
+    if (!files.source.Open(sourcePath)) {
+        host.Inform("файл занят другим приложением");
+        return SaveOutcome::Failed;
+    }
+    if (!files.output.Create(outputPath)) {
+        host.Inform("Can't create output file.");
+        return SaveOutcome::Failed;
+    }
+    host.ClearStop();
+    return std::nullopt;
+}
+
+SaveOutcome CommitSaveFiles(SaveFiles& files, const std::string& outputPath, Host& host, SaveOutcome outcome) {
+    const uint64_t bytes = files.output.Position();
+    if (!files.output.Commit()) {
+        host.SetStatus("Can't create output file.");
+        host.Inform("Can't create output file.");
+        return SaveOutcome::Failed;
+    }
+    host.AddLog("• записан файл: ", outputPath + " (" + std::to_string(bytes) + " " + host.Tr("байт") + ")");
+    return outcome;
+}
+
+}  // namespace quillon

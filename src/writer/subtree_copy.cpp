@@ -1,0 +1,38 @@
+#include "writer/subtree_copy.h"
+
+#include "core/generated/element_ids.h"
+#include "reader/element_queries.h"
+#include "writer/put_primitives.h"
+
+namespace quillon {
+
+bool IsPadding(uint32_t id) { return id == kVoid || id == kCRC32; }
+
+bool ReadElementData(SourceFile& source, const Tbrick& row, std::vector<uint8_t>& out) {
+    if (row.dataSize > SIZE_MAX) return false;
+    return source.ReadAt(row.dataStart(), static_cast<size_t>(row.dataSize), out);
+}
+
+void AppendChildren(const tabrick& list, int parent, SourceFile& source, std::vector<uint8_t>& out) {
+    ForEachChild(list, parent, [&](int child) { AppendSubtree(list, child, source, out); });
+}
+
+void AppendSubtree(const tabrick& list, int row, SourceFile& source, std::vector<uint8_t>& out) {
+    const Tbrick& r = list[row];
+    const uint32_t id = r.id();
+    if (id == 0 || IsPadding(id)) return;
+    if (r.kind() == 'c') {
+        ByteList data;
+        AppendChildren(list, row, source, data);
+        AppendHeader(out, id, data.size());
+        out.insert(out.end(), data.begin(), data.end());
+        return;
+    }
+    if (r.damage & (kPastParent | kBadValueSize | kBadBlockHeader)) return;
+    std::vector<uint8_t> data;
+    if (!ReadElementData(source, r, data)) return;
+    AppendHeader(out, id, data.size());
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+}  // namespace quillon
