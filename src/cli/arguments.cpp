@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
+
 namespace quillon::cli {
 
 std::optional<Arguments> Arguments::Parse(const std::vector<std::string>& args, const std::set<std::string>& flags,
@@ -55,7 +57,9 @@ bool ExtractLanguage(std::vector<std::string>& args, Lang& lang) {
         commandAt = i;
         break;
     }
-    const bool commandOwnsLang = commandAt < args.size() && args[commandAt] == "edit";
+    // With --help there is no track to edit: "edit --help --lang eng" asks for English help.
+    const bool asksHelp = std::find(args.begin(), args.end(), "--help") != args.end();
+    const bool commandOwnsLang = commandAt < args.size() && args[commandAt] == "edit" && !asksHelp;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] != "--lang") continue;
         const bool beforeCommand = i < commandAt;

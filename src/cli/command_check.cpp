@@ -6,27 +6,18 @@
 
 namespace quillon::cli {
 
-int RunCheck(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = *FindCommand("check");
-    std::string bad;
-    const auto parsed = Arguments::Parse(args, {"--help", "--quick"}, {}, bad);
-    if (!parsed) return UsageError(self, host, bad);
-    if (parsed->Has("--help")) {
-        PrintUsage(self, host, stdout);
-        return kExitOk;
-    }
-    if (parsed->Operands().size() != 1) return UsageError(self, host, parsed->Operands().empty() ? "" : parsed->Operands()[1]);
-
+int RunCheck(const Command&, const Arguments& args, TerminalHost& host) {
     Document doc;
-    doc.sourcePath = parsed->Operands()[0];
-    const bool full = !parsed->Has("--quick");
+    doc.sourcePath = args.Operands()[0];
+    const bool full = !args.Has("--quick");
     const OpenOutcome outcome = CheckContainer(doc, host, full);
     if (!outcome.opened) {
         ExplainOpenFailure(doc.sourcePath, host);
         return kExitUsage;
     }
     if (outcome.scan != ScanResult::Stopped) FinishContainerCheck(doc, host, full);
-    if (outcome.scan == ScanResult::Ok) std::printf("%s %s\n", host.Tr("типы блоков:").c_str(), doc.blockTypeText.c_str());
+    if (outcome.scan == ScanResult::Ok || outcome.scan == ScanResult::StructureError)
+        std::printf("%s %s\n", host.Tr("типы блоков:").c_str(), doc.blockTypeText.c_str());
     return ScanExitStatus(outcome.scan);
 }
 

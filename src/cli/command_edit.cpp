@@ -20,23 +20,16 @@ int Outcome(PatchResult result, const Host& host, const char* missingElement) {
 
 }  // namespace
 
-int RunEdit(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = *FindCommand("edit");
-    std::string bad;
-    const auto parsed = Arguments::Parse(args, {"--help", "--default", "--no-default"}, {"--track", "--lang"}, bad);
-    if (!parsed) return UsageError(self, host, bad);
-    if (parsed->Has("--help")) {
-        PrintUsage(self, host, stdout);
-        return kExitOk;
-    }
-    const auto track = parsed->Value("--track");
-    const bool setDefault = parsed->Has("--default"), dropDefault = parsed->Has("--no-default");
-    const auto language = parsed->Value("--lang");
-    if (parsed->Operands().size() != 1 || !track || (setDefault && dropDefault) || (!setDefault && !dropDefault && !language))
-        return UsageError(self, host, parsed->Operands().size() > 1 ? parsed->Operands()[1] : "");
+int RunEdit(const Command& self, const Arguments& args, TerminalHost& host) {
+    const auto track = args.Value("--track");
+    const bool setDefault = args.Has("--default"), dropDefault = args.Has("--no-default");
+    const auto language = args.Value("--lang");
+    if (!track) return UsageError(self, host, "--track", "не указан трек");
+    if (setDefault && dropDefault) return UsageError(self, host, "--default --no-default", "нельзя вместе");
+    if (!setDefault && !dropDefault && !language) return UsageError(self, host, "", "не указано, что менять");
 
     Document doc;
-    doc.sourcePath = parsed->Operands()[0];
+    doc.sourcePath = args.Operands()[0];
     TerminalHost quiet(stderr);  // the header read's log goes to stderr
     quiet.setLanguage(host.language());
     const OpenOutcome outcome = ReadHeader(doc, quiet);

@@ -48,24 +48,16 @@ std::string Joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-int RunExport(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = *FindCommand("export");
-    std::string bad;
-    const auto parsed = Arguments::Parse(args, {"--help", "--overwrite"}, {"-o", "--track", "--as"}, bad);
-    if (!parsed) return UsageError(self, host, bad);
-    if (parsed->Has("--help")) {
-        PrintUsage(self, host, stdout);
-        return kExitOk;
-    }
-    const auto trackNumber = parsed->Value("--track");
-    const auto typeName = parsed->Value("--as");
-    if (parsed->Operands().size() != 1 || !trackNumber || !typeName)
-        return UsageError(self, host, parsed->Operands().size() > 1 ? parsed->Operands()[1] : "");
+int RunExport(const Command& self, const Arguments& args, TerminalHost& host) {
+    const auto trackNumber = args.Value("--track");
+    const auto typeName = args.Value("--as");
+    if (!trackNumber) return UsageError(self, host, "--track", "не указан трек");
+    if (!typeName) return UsageError(self, host, "--as", "не указан тип выгрузки");
     const TypeName* chosen = FindTypeName(*typeName);
-    if (!chosen) return UsageError(self, host, *typeName);
+    if (!chosen) return UsageError(self, host, "--as " + *typeName, "неизвестный тип выгрузки");
 
     Document doc;
-    if (const int status = OpenForSave(doc, host, parsed->Operands()[0]); status != kGoOn) return status;
+    if (const int status = OpenForSave(doc, host, args.Operands()[0]); status != kGoOn) return status;
 
     // Only the chosen track takes part, as when it alone is ticked.
     const Track* track = nullptr;
@@ -92,12 +84,12 @@ int RunExport(const std::vector<std::string>& args, TerminalHost& host) {
     request.exportOn = true;
     request.exportType = chosen->type;
     request.assExtension = chosen->type == ExportType::Ass ? chosen->name : "ass";
-    request.overwriteConfirmed = parsed->Has("--overwrite");
-    request.outputPath = parsed->Value("-o").value_or(
+    request.overwriteConfirmed = args.Has("--overwrite");
+    request.outputPath = args.Value("-o").value_or(
         makeOutFN(ChangeOutExt(doc.sourcePath, ExportExtension(chosen->type, request.assExtension))));
     if (!prepare2export(doc, host)) return kExitFailed;
 
-    return SaveExitStatus(SaveCommand(doc, host, request), request.outputPath);
+    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath);
 }
 
 }  // namespace quillon::cli

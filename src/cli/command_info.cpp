@@ -40,19 +40,9 @@ void PrintTrackTable(const TrackTable& tracks, const Host& host) {
 
 }  // namespace
 
-int RunInfo(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = *FindCommand("info");
-    std::string bad;
-    const auto parsed = Arguments::Parse(args, {"--help"}, {}, bad);
-    if (!parsed) return UsageError(self, host, bad);
-    if (parsed->Has("--help")) {
-        PrintUsage(self, host, stdout);
-        return kExitOk;
-    }
-    if (parsed->Operands().size() != 1) return UsageError(self, host, parsed->Operands().empty() ? "" : parsed->Operands()[1]);
-
+int RunInfo(const Command&, const Arguments& args, TerminalHost& host) {
     Document doc;
-    doc.sourcePath = parsed->Operands()[0];
+    doc.sourcePath = args.Operands()[0];
     const OpenOutcome outcome = ReadHeader(doc, host);
     if (!outcome.opened) {
         ExplainOpenFailure(doc.sourcePath, host);
@@ -63,7 +53,7 @@ int RunInfo(const std::vector<std::string>& args, TerminalHost& host) {
     if (doc.tatra.empty()) std::printf("%s\n", host.Tr("треки не найдены").c_str());
     else PrintTrackTable(doc.tatra, host);
     std::printf("%s %s\n", host.Tr("типы блоков:").c_str(), doc.blockTypeText.c_str());
-    return outcome.scan == ScanResult::Stopped ? kExitInterrupted : kExitOk;
+    return outcome.scan == ScanResult::Stopped ? kExitInterrupted : ScanExitStatus(outcome.scan);
 }
 
 }  // namespace quillon::cli

@@ -1,5 +1,6 @@
 // quillon-cli remux IN [-o OUT] [--tracks LIST] [--packing ...] [--clusters ...] ...
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "cli/arguments.h"
@@ -49,66 +50,71 @@ bool SplitAssignment(const std::string& text, std::string& number, std::string& 
     return true;
 }
 
+// An edit the command line could not stage: the argument and why (Russian).
+struct BadEdit {
+    std::string argument;
+    const char* why;
+};
+
 // The staged edits of the command line, applied to the model before the save.
-// Returns the offending argument, or an empty text when all applied.
-std::string StageEdits(Document& doc, const Arguments& args) {
+std::optional<BadEdit> StageEdits(Document& doc, const Arguments& args) {
+    constexpr const char* kNotAssignment = "ожидалось N=ЗНАЧЕНИЕ";
+    constexpr const char* kNoTrack = "нет такого трека";
+    const auto hasTrack = [&](const std::string& number) { return OpenTrackPanel(doc, number).has_value(); };
     std::string number, value;
-    for (const std::string& a : args.Values("--name"))
-        if (!SplitAssignment(a, number, value) || !StageName(doc, number, value)) return a;
-    for (const std::string& a : args.Values("--lang"))
-        if (!SplitAssignment(a, number, value) || value.empty() || !StageLanguage(doc, number, value)) return a;
+    for (const std::string& a : args.Values("--name")) {
+        if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};
+        if (!StageName(doc, number, value)) return BadEdit{a, kNoTrack};
+    }
+    for (const std::string& a : args.Values("--lang")) {
+        if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};
+        if (value.empty()) return BadEdit{a, "пустой код языка"};
+        if (!StageLanguage(doc, number, value)) return BadEdit{a, kNoTrack};
+    }
     for (const std::string& a : args.Values("--timescale")) {
-        if (!SplitAssignment(a, number, value)) return a;
+        if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};
+        if (!hasTrack(number)) return BadEdit{a, kNoTrack};
         const auto scale = ParseDecimal(value);
-        if (!scale || !StageTimecodeScale(doc, number, *scale)) return a;
+        if (!scale || !StageTimecodeScale(doc, number, *scale)) return BadEdit{a, "масштаб должен быть положительным числом"};
     }
     for (const std::string& a : args.Values("--default"))
-        if (!StageDefault(doc, a, true)) return a;
+        if (!StageDefault(doc, a, true)) return BadEdit{a, kNoTrack};
     for (const std::string& a : args.Values("--start")) {
-        if (!SplitAssignment(a, number, value) || !IsDigits(value) || !OpenTrackPanel(doc, number)) return a;
+        if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};
+        if (!hasTrack(number)) return BadEdit{a, kNoTrack};
+        if (!IsDigits(value) || value.size() > 15) return BadEdit{a, "время должно быть целым числом миллисекунд"};
         ShiftTrackStart(doc, number, TextToInt64(value));
     }
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace
 
-int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = *FindCommand("remux");
-    std::string bad;
-    const auto parsed = Arguments::Parse(
-        args, {"--help", "--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite"},
-        {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start"}, bad);
-    if (!parsed) return UsageError(self, host, bad);
-    if (parsed->Has("--help")) {
-        PrintUsage(self, host, stdout);
-        return kExitOk;
-    }
-    if (parsed->Operands().size() != 1) return UsageError(self, host, parsed->Operands().empty() ? "" : parsed->Operands()[1]);
-
+int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     SaveRequest request;
     request.exportOn = true;
-    request.overwriteConfirmed = parsed->Has("--overwrite");
+    request.overwriteConfirmed = args.Has("--overwrite");
     RemuxOptions& options = request.remux;
-    options.writeCues = !parsed->Has("--no-cues");
-    options.writeSeekHeads = !parsed->Has("--no-seekhead");
-    options.chapters = parsed->Has("--chapters");
-    options.attachments = parsed->Has("--attachments");
-    const std::string packing = parsed->Value("--packing").value_or("keep");
+    options.writeCues = !args.Has("--no-cues");
+    options.writeSeekHeads = !args.Has("--no-seekhead");
+    options.chapters = args.Has("--chapters");
+    options.attachments = args.Has("--attachments");
+    const std::string packing = args.Value("--packing").value_or("keep");
     if (packing == "keep") options.packing = Packing::AsBefore;
     else if (packing == "simple") options.packing = Packing::SimpleBlock;
     else if (packing == "group") options.packing = Packing::BlockGroup;
-    else return UsageError(self, host, packing);
-    const std::string clusters = parsed->Value("--clusters").value_or("time");
+    else return UsageError(self, host, "--packing " + packing, "ожидалось keep, simple или group");
+    const std::string clusters = args.Value("--clusters").value_or("time");
     if (clusters == "time") options.clusterRule = ClusterRule::Time;
     else if (clusters == "keyframe") options.clusterRule = ClusterRule::KeyFrame;
     else if (clusters == "source") options.clusterRule = ClusterRule::OldClusters;
-    else return UsageError(self, host, clusters);
+    else return UsageError(self, host, "--clusters " + clusters, "ожидалось time, keyframe или source");
 
     Document doc;
-    if (const int status = OpenForSave(doc, host, parsed->Operands()[0]); status != kGoOn) return status;
+    if (const int status = OpenForSave(doc, host, args.Operands()[0]); status != kGoOn) return status;
 
-    if (const auto tracks = parsed->Value("--tracks"); tracks && !ChooseTracks(doc, *tracks, bad)) {
+    std::string bad;
+    if (const auto tracks = args.Value("--tracks"); tracks && !ChooseTracks(doc, *tracks, bad)) {
         std::fprintf(stderr, "%s %s\n", host.Tr("нет такого трека:").c_str(), bad.c_str());
         return kExitUsage;
     }
@@ -116,11 +122,11 @@ int RunRemux(const std::vector<std::string>& args, TerminalHost& host) {
         std::fprintf(stderr, "%s\n", host.Tr("Видео использует ссылки вперёд: блоки нельзя упаковать в SimpleBlock.").c_str());
         return kExitFailed;
     }
-    request.outputPath = parsed->Value("-o").value_or(makeOutFN(doc.sourcePath));
+    request.outputPath = args.Value("-o").value_or(makeOutFN(doc.sourcePath));
     if (!prepare2export(doc, host)) return kExitFailed;
-    if (const std::string wrong = StageEdits(doc, *parsed); !wrong.empty()) return UsageError(self, host, wrong);
+    if (const auto wrong = StageEdits(doc, args)) return UsageError(self, host, wrong->argument, wrong->why);
 
-    return SaveExitStatus(SaveCommand(doc, host, request), request.outputPath);
+    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath);
 }
 
 }  // namespace quillon::cli

@@ -8,23 +8,13 @@
 
 namespace quillon::cli {
 
-int RunTree(const std::vector<std::string>& args, TerminalHost& host) {
-    const Command& self = *FindCommand("tree");
-    std::string bad;
-    const auto parsed = Arguments::Parse(args, {"--help", "--quick"}, {}, bad);
-    if (!parsed) return UsageError(self, host, bad);
-    if (parsed->Has("--help")) {
-        PrintUsage(self, host, stdout);
-        return kExitOk;
-    }
-    if (parsed->Operands().size() != 1) return UsageError(self, host, parsed->Operands().empty() ? "" : parsed->Operands()[1]);
-
+int RunTree(const Command&, const Arguments& args, TerminalHost& host) {
     // The tree goes to stdout, the log lines to stderr.
     TerminalHost logToStderr(stderr);
     logToStderr.setLanguage(host.language());
     Document doc;
-    doc.sourcePath = parsed->Operands()[0];
-    const bool full = !parsed->Has("--quick");
+    doc.sourcePath = args.Operands()[0];
+    const bool full = !args.Has("--quick");
     const OpenOutcome outcome = CheckContainer(doc, logToStderr, full);
     if (!outcome.opened) {
         ExplainOpenFailure(doc.sourcePath, host);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <set>
 
 namespace quillon::cli {
 
@@ -11,16 +12,24 @@ const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"info", "заголовок файла и список треков",
          "quillon-cli info ФАЙЛ\r\nЧитает заголовок файла (до первого кластера) и выводит треки: номер, тип, описание, "
-         "язык, признак трека по умолчанию.",
+         "язык, признак трека по умолчанию.\r\n"
+         "Код возврата: 0 ошибок нет, 1 ошибка в файле, 2 ошибка вызова или открытия файла.",
+         {},
+         {},
          RunInfo},
         {"check", "проверка контейнера",
          "quillon-cli check ФАЙЛ [--quick]\r\nПроверяет структуру контейнера и выводит строки журнала.\r\n"
          "  --quick  быстрая проверка: без содержимого кластеров, Cues и SeekHead\r\n"
          "Код возврата: 0 ошибок нет, 1 ошибка в файле, 2 ошибка вызова или открытия файла.",
+         {"--quick"},
+         {},
          RunCheck},
         {"tree", "дерево элементов файла",
          "quillon-cli tree ФАЙЛ [--quick]\r\nВыводит по строке на элемент в порядке файла, с отступом табуляцией по "
-         "глубине.\r\n  --quick  быстрая проверка: без содержимого кластеров, Cues и SeekHead",
+         "глубине.\r\n  --quick  быстрая проверка: без содержимого кластеров, Cues и SeekHead\r\n"
+         "Код возврата: 0 ошибок нет, 1 ошибка в файле, 2 ошибка вызова или открытия файла.",
+         {"--quick"},
+         {},
          RunTree},
         {"remux", "новый файл Matroska из выбранных треков",
          "quillon-cli remux ВХОД [-o ВЫХОД] [--tracks СПИСОК] [--packing keep|simple|group] [правки треков]\r\n"
@@ -37,14 +46,20 @@ const std::vector<Command>& Commands() {
          "Правки треков в новом файле (N: номер трека в исходном файле, можно повторять):\r\n"
          "  --name N=ТЕКСТ  название;  --lang N=КОД  язык;  --default N  трек по умолчанию своего типа\r\n"
          "  --timescale N=ЧИСЛО  TrackTimecodeScale;  --start N=МСЕК  время первого кадра трека\r\n"
-         "Код возврата: 0 файл записан, 1 ничего не записано или запись остановлена, 2 ошибка вызова.",
+         "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
+         "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
+         {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite"},
+         {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start"},
          RunRemux},
         {"edit", "правка заголовка трека на месте: флаг по умолчанию, язык",
          "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--lang КОД]\r\n"
          "Меняет сам ФАЙЛ на месте, не переписывая его: размер файла и остальные байты не меняются.\r\n"
          "  --default     сделать трек N треком по умолчанию (у других треков того же типа флаг снимается)\r\n"
          "  --no-default  снять флаг трека по умолчанию\r\n"
-         "  --lang КОД    новый код языка, не длиннее старого (длиннее: remux --lang N=КОД)",
+         "  --lang КОД    новый код языка, не длиннее старого (длиннее: remux --lang N=КОД)\r\n"
+         "Код возврата: 0 файл изменён; 1 изменение не записано; 2 ошибка вызова или открытия файла.",
+         {"--default", "--no-default"},
+         {"--track", "--lang"},
          RunEdit},
         {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, srt, ass/ssa, mka, mks",
          "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"
@@ -55,27 +70,41 @@ const std::vector<Command>& Commands() {
          "               mka, mks: файл Matroska с одним этим треком\r\n"
          "  --overwrite  заменить существующий файл без вопроса\r\n"
          "Тип должен подходить треку: иначе выводится список подходящих.\r\n"
-         "Код возврата: 0 файл записан, 1 ничего не записано или запись остановлена, 2 ошибка вызова.",
+         "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
+         "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
+         {"--overwrite"},
+         {"-o", "--track", "--as"},
          RunExport},
     };
     return commands;
 }
 
-const Command* FindCommand(const std::string& name) {
-    for (const Command& c : Commands())
-        if (name == c.name) return &c;
-    return nullptr;
+int RunCommand(const Command& command, const std::vector<std::string>& args, TerminalHost& host) {
+    std::set<std::string> flags = command.flags;
+    flags.insert("--help");
+    std::string bad;
+    const auto parsed = Arguments::Parse(args, flags, command.valueOptions, bad);
+    if (!parsed) return UsageError(command, host, bad, "неизвестный параметр или параметр без значения");
+    if (parsed->Has("--help")) {
+        PrintUsage(command, host, stdout);
+        return kExitOk;
+    }
+    const auto& operands = parsed->Operands();
+    if (operands.empty()) return UsageError(command, host, "", "не указан файл");
+    if (operands.size() > 1) return UsageError(command, host, operands[1], "лишний аргумент: нужен один файл");
+    return command.run(command, *parsed, host);
 }
-
 
 void PrintUsage(const Command& command, const Host& host, std::FILE* stream) {
     std::fprintf(stream, "%s\n", TerminalText(host.Tr(command.usage)).c_str());
     std::fprintf(stream, "%s\n", host.Tr("  --lang rus|eng  язык сообщений (по умолчанию rus)").c_str());
 }
 
-int UsageError(const Command& command, const Host& host, const std::string& what) {
-    std::fprintf(stderr, "quillon-cli %s: %s %s\n", command.name, host.Tr("неверный аргумент:").c_str(), what.c_str());
-    PrintUsage(command, host, stderr);
+int UsageError(const Command& command, const Host& host, const std::string& what, const char* why) {
+    std::string line = "quillon-cli " + std::string(command.name) + ": " + host.Tr("неверный аргумент:") + " " + what;
+    if (why) line += (what.empty() ? "" : ": ") + host.Tr(why);
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fprintf(stderr, "%s quillon-cli %s --help\n", host.Tr("подробнее:").c_str(), command.name);
     return kExitUsage;
 }
 
@@ -101,11 +130,12 @@ int OpenForSave(Document& doc, Host& host, const std::string& path) {
     return kGoOn;
 }
 
-int SaveExitStatus(SaveOutcome outcome, const std::string& outputPath) {
+int SaveExitStatus(SaveOutcome outcome, const Document& doc, const std::string& outputPath) {
     switch (outcome) {
         case SaveOutcome::Written:
+        case SaveOutcome::WrittenWithWarnings:
             std::printf("%s\nr e a d y\n", outputPath.c_str());
-            return kExitOk;
+            return outcome == SaveOutcome::Written && doc.damagedPlaces == 0 ? kExitOk : kExitFailed;
         case SaveOutcome::Stopped:
             std::printf("%s\na b o r t e d\n", outputPath.c_str());
             return kExitFailed;

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     for (const Command& c : Commands()) {
         if (args[0] != c.name) continue;
         TerminalHost::CatchInterrupt();
-        return c.run(std::vector<std::string>(args.begin() + 1, args.end()), host);
+        return RunCommand(c, std::vector<std::string>(args.begin() + 1, args.end()), host);
     }
     std::fprintf(stderr, "%s %s\n", host.Tr("неизвестная команда:").c_str(), args[0].c_str());
     PrintGeneralUsage(host, stderr);

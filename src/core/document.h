@@ -28,6 +28,7 @@ struct Document {
     tabrick lista;
     TrackTable tatra;
     ReadState readState = ReadState::Nothing;
+    uint64_t damagedPlaces = 0;         // found by the last scan: the file is damaged when above 0
     std::string blockTypeText = "...";  // which block types the file uses
     bool simpleBlockAllowed = true;     // false when the video uses forward references
     SaveMode saveMode = SaveMode::Export;

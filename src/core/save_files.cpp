@@ -33,4 +33,10 @@ SaveOutcome CommitSaveFiles(SaveFiles& files, const std::string& outputPath, Hos
     return outcome;
 }
 
+bool LogLeftOutBlocks(Host& host, uint64_t notWhole, uint64_t badTime) {
+    if (notWhole > 0) host.AddLog("• блоков пропущено (в исходном файле они не целые): ", std::to_string(notWhole));
+    if (badTime > 0) host.AddLog("• блоков пропущено (время блока вне допустимых пределов): ", std::to_string(badTime));
+    return notWhole > 0 || badTime > 0;
+}
+
 }  // namespace quillon

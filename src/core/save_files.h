@@ -29,4 +29,7 @@ std::optional<SaveOutcome> OpenSaveFiles(const std::string& sourcePath, const st
 // written.
 SaveOutcome CommitSaveFiles(SaveFiles& files, const std::string& outputPath, Host& host, SaveOutcome outcome);
 
+// Tells the log how many blocks a save left out and why; true when any.
+bool LogLeftOutBlocks(Host& host, uint64_t notWhole, uint64_t badTime);
+
 }  // namespace quillon

@@ -96,8 +96,12 @@ WalkStatus BlockWalk::Next(WalkBlock& block) {
         int64_t clusterTime = 0;
         // A block the scan found cut or damaged would hand over bytes nobody
         // can vouch for; a block whose time is lost would be written at a wrong one.
-        if (!row.intactBlock() || !ClusterTimecode(row, clusterTime) || !Read(row, block)) {
-            ++leftOut_;
+        if (!row.intactBlock() || !Read(row, block)) {
+            ++leftOutDamaged_;
+            continue;
+        }
+        if (!ClusterTimecode(row, clusterTime)) {
+            ++leftOutBadTime_;
             continue;
         }
         block.row = index;

@@ -44,9 +44,10 @@ public:
     WalkStatus Next(WalkBlock& block);
 
     // Blocks of the track passed over because the file does not hold them
-    // whole (a cut or damaged file) or their time is lost: nothing of them
-    // was delivered.
-    uint64_t LeftOut() const { return leftOut_; }
+    // whole (a cut or damaged file), or their time is out of range: nothing
+    // of them was delivered.
+    uint64_t LeftOutDamaged() const { return leftOutDamaged_; }
+    uint64_t LeftOutBadTime() const { return leftOutBadTime_; }
 
 private:
     bool Matches(const Tbrick& row) const;
@@ -62,7 +63,8 @@ private:
     bool anyTrack_ = false;  // false: the number text is not a number
     uint64_t track_ = 0;
     size_t next_ = 0;
-    uint64_t leftOut_ = 0;
+    uint64_t leftOutDamaged_ = 0;
+    uint64_t leftOutBadTime_ = 0;
     int64_t clusterRow_ = -2;  // the cluster whose timecode is cached
     int64_t clusterTime_ = 0;
     bool clusterTimeKnown_ = true;

@@ -67,17 +67,15 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
     }
     if (!ok) return Refuse(host, writer.failure());
     if (status == WalkStatus::Stopped) return SaveOutcome::Stopped;
+    const bool leftOut = LogLeftOutBlocks(host, walk.LeftOutDamaged(), walk.LeftOutBadTime());
     // A file with nothing of the track in it would pass for a successful export.
     if (blocks == 0) return Refuse(host, "В дорожке нет ни одного блока: файл не записан.");
     if (!writer.Finish(out)) return Refuse(host, writer.failure());
 
     host.ProgressTo(rows + 1);
     if (const char* text = writer.EndStatus()) host.SetStatus(text);
-    if (walk.LeftOut() > 0)
-        host.AddLog("• блоков пропущено (в исходном файле они не целые): ", std::to_string(walk.LeftOut()));
     if (!out.Flush()) return CommitSaveFiles(files, request.outputPath, host, SaveOutcome::Failed);
-    return CommitSaveFiles(files, request.outputPath, host,
-                           walk.LeftOut() > 0 ? SaveOutcome::WrittenWithWarnings : SaveOutcome::Written);
+    return CommitSaveFiles(files, request.outputPath, host, leftOut ? SaveOutcome::WrittenWithWarnings : SaveOutcome::Written);
 }
 
 }  // namespace quillon

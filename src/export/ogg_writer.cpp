@@ -70,8 +70,9 @@ private:
                 samples_ += durations_.Next(packet);
                 granule = base_ + samples_;
             } else {
-                granule = pendingStart_ + (end - pendingStart_) * static_cast<int64_t>(k + 1) /
-                                              static_cast<int64_t>(pendingSizes_.size());
+                granule = pendingStart_ + static_cast<int64_t>(static_cast<__int128>(end - pendingStart_) *
+                                                               static_cast<int64_t>(k + 1) /
+                                                               static_cast<int64_t>(pendingSizes_.size()));
             }
             stream_.AddPacket(packet, granule);
             at += pendingSizes_[k];

@@ -1,5 +1,7 @@
 #include "export/subtitle_events.h"
 
+#include <algorithm>
+
 namespace quillon {
 namespace {
 
@@ -27,8 +29,12 @@ bool Blank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 int64_t TicksToMs(int64_t ticks, int64_t timecodeScale) {
+    // Saturated far below the int64 range: durations and gaps are sums and
+    // differences of these.
+    constexpr __int128 kMaxMs = __int128{1} << 60;
     const __int128 ns = static_cast<__int128>(ticks) * timecodeScale;
-    return static_cast<int64_t>(ns >= 0 ? (ns + 500000) / 1000000 : -((-ns + 500000) / 1000000));
+    const __int128 ms = ns >= 0 ? (ns + 500000) / 1000000 : -((-ns + 500000) / 1000000);
+    return static_cast<int64_t>(std::clamp(ms, -kMaxMs, kMaxMs));
 }
 
 std::string SrtTime(int64_t ms) {

@@ -1,5 +1,7 @@
 #include "export/vorbis_packets.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace quillon {
@@ -49,9 +51,14 @@ bool SplitXiphHeaders(std::span<const uint8_t> cp, std::array<std::vector<uint8_
 }
 
 int64_t GranuleAt(int64_t ticks, int64_t timecodeScale, uint32_t rate) {
-    if (ticks <= 0) return 0;
-    const __int128 samples = (static_cast<__int128>(ticks) * timecodeScale * rate + 500000000) / 1000000000;
-    return samples > INT64_MAX ? INT64_MAX : static_cast<int64_t>(samples);
+    // Saturated far below the int64 range, so the sums and shares taken of
+    // granules later cannot overflow either.
+    constexpr __int128 kMaxGranule = __int128{1} << 62;
+    if (ticks <= 0 || timecodeScale <= 0) return 0;
+    const __int128 ns = static_cast<__int128>(ticks) * timecodeScale;  // below 2^127: both below 2^63
+    if (ns > kMaxGranule * 1000000000 / (rate ? rate : 1)) return static_cast<int64_t>(kMaxGranule);
+    const __int128 samples = (ns * rate + 500000000) / 1000000000;
+    return static_cast<int64_t>(std::min(samples, kMaxGranule));
 }
 
 bool VorbisDurations::Init(std::span<const uint8_t> id, std::span<const uint8_t> setup) {

@@ -12,6 +12,7 @@ void ResetDocument(Document& doc) {
     doc.lista.clear();
     doc.tatra.clear();
     doc.readState = ReadState::Nothing;
+    doc.damagedPlaces = 0;
     doc.blockTypeText = "...";
     doc.simpleBlockAllowed = true;
     doc.mkv = TMKV{};
@@ -29,6 +30,7 @@ bool OpenSource(SourceFile& source, const Document& doc, Host& host) {
 
 ScanOutcome ScanDocument(Document& doc, Host& host, SourceFile& source, bool full) {
     const ScanOutcome scan = ReadStruct(source, host, doc.lista, full);
+    doc.damagedPlaces = scan.damagedPlaces;
     host.ProgressHide();
     if (scan.result == ScanResult::Stopped) {
         doc.lista.clear();
@@ -62,7 +64,9 @@ OpenOutcome ReadHeader(Document& doc, Host& host) {
     SourceFile source;
     if (!OpenSource(source, doc, host)) return outcome;
     outcome.opened = true;
-    outcome.scan = ReadTracks(source, host, doc.lista).result;
+    const ScanOutcome scan = ReadTracks(source, host, doc.lista);
+    outcome.scan = scan.result;
+    doc.damagedPlaces = scan.damagedPlaces;
     host.ProgressHide();
     if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return outcome;
     FillTrackList(doc.lista, doc.tatra);

@@ -27,12 +27,15 @@ constexpr size_t kMaxHeaderBytes = 12;
 constexpr unsigned kPollEvery = 512;
 // Damaged places told one by one; beyond this only their number.
 constexpr uint64_t kMaxDamageLines = 200;
+// The deepest nesting listed: real files stay far below it (chapters and
+// tags nest a few levels); it keeps every walk over the list shallow.
+constexpr size_t kMaxDepth = 64;
 // The resync search reads the file in windows of this size.
 constexpr size_t kSearchWindow = 64 * 1024;
 
 enum class Mode { Quick, Full, Header };
 
-enum class Damage { UnknownId, BadSizeField, PastParent, PastFile, TopLevelInside, BadBlockHeader, BadValueSize };
+enum class Damage { UnknownId, BadSizeField, PastParent, PastFile, TopLevelInside, BadBlockHeader, BadValueSize, TooDeep };
 
 const char* DamageText(Damage damage) {
     switch (damage) {
@@ -43,6 +46,7 @@ const char* DamageText(Damage damage) {
         case Damage::TopLevelInside: return "элемент верхнего уровня внутри другого элемента";
         case Damage::BadBlockHeader: return "заголовок блока не помещается в блок";
         case Damage::BadValueSize: return "размер значения не подходит его типу";
+        case Damage::TooDeep: return "слишком глубокая вложенность";
     }
     return "";
 }
@@ -276,12 +280,21 @@ void Walker::Visit(const Header& h) {
         return;
     }
 
-    const bool descend = master && (mode_ == Mode::Full || (h.id != kSeekHead && h.id != kCluster && h.id != kCues));
+    if (master && stack_.size() >= kMaxDepth && h.unknownSize) {
+        LostPlace(position, Damage::TooDeep, h.row);
+        return;
+    }
+    const bool tooDeep = master && stack_.size() >= kMaxDepth;
+    const bool descend = master && !tooDeep && (mode_ == Mode::Full || (h.id != kSeekHead && h.id != kCluster && h.id != kCues));
     Tbrick& row = AppendRow(h, position, end);
     const int32_t index = static_cast<int32_t>(list_.size() - 1);
     if (cut) {
         row.damage |= kPastParent;
         Report(position, cutDamage, h.row);
+    }
+    if (tooDeep) {
+        row.damage |= kContentLost;
+        Report(position, Damage::TooDeep, h.row);
     }
     if (!master) {
         if (entry.valueType && !cut) DecodeValue(row, entry.valueType);

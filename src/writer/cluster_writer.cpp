@@ -118,8 +118,12 @@ void ClusterWriter::Add(const xBlock& block) {
     // A block the source does not hold whole (cut, damaged, or the file
     // shrank since the scan), or whose time is lost, is never written with
     // bytes nobody read.
-    if (!row.intactBlock() || (block.flags & xBlock::kBadTime) || !source_.Holds(row.position, row.totalSize)) {
-        if (written) ++result_.leftOut;
+    if (!row.intactBlock() || !source_.Holds(row.position, row.totalSize)) {
+        if (written) ++result_.leftOutDamaged;
+        return;
+    }
+    if (block.flags & xBlock::kBadTime) {
+        if (written) ++result_.leftOutBadTime;
         return;
     }
     while (EndsClusterBefore(block, row)) {

@@ -20,7 +20,10 @@ namespace quillon {
 
 struct ClusterLoopResult {
     bool stopped = false;
-    uint64_t leftOut = 0;  // blocks of written tracks that could not be written
+    // Blocks of written tracks that could not be written: not wholly in the
+    // source, or with a time out of range.
+    uint64_t leftOutDamaged = 0;
+    uint64_t leftOutBadTime = 0;
     std::vector<CueRow> cues;
     std::vector<TSeek> clusterSeeks;
 };

@@ -75,11 +75,10 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     PutVint(out.Position() - d, kSegmentSizeLength, size, 0);
     out.WriteAt(segmentStart + 4, size.data(), size.size());
 
-    if (clusters.leftOut > 0)
-        host.AddLog("• блоков пропущено (в исходном файле они не целые): ", std::to_string(clusters.leftOut));
-    const SaveOutcome outcome = clusters.stopped     ? SaveOutcome::Stopped
-                                : clusters.leftOut   ? SaveOutcome::WrittenWithWarnings
-                                                     : SaveOutcome::Written;
+    const bool leftOut = LogLeftOutBlocks(host, clusters.leftOutDamaged, clusters.leftOutBadTime);
+    const SaveOutcome outcome = clusters.stopped ? SaveOutcome::Stopped
+                                : leftOut        ? SaveOutcome::WrittenWithWarnings
+                                                 : SaveOutcome::Written;
     return CommitSaveFiles(files, outputPath, host, outcome);
 }
 
