@@ -1,5 +1,7 @@
 #include "core/output_file.h"
 
+#include "core/file_io.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,16 +35,9 @@ bool OutputFile::Create(const std::string& path) {
 
 bool OutputFile::Write(const void* data, size_t size) {
     if (fd_ < 0 || failed_) return false;
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd_, bytes + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failed_ = true;
-            return false;
-        }
-        done += static_cast<size_t>(n);
+    if (!WriteAll(fd_, data, size)) {
+        failed_ = true;
+        return false;
     }
     position_ += size;
     return true;
@@ -50,16 +45,9 @@ bool OutputFile::Write(const void* data, size_t size) {
 
 bool OutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
     if (fd_ < 0 || failed_) return false;
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failed_ = true;
-            return false;
-        }
-        done += static_cast<size_t>(n);
+    if (!PwriteAll(fd_, data, size, offset)) {
+        failed_ = true;
+        return false;
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "core/source_file.h"
 
+#include "core/file_io.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,17 +47,10 @@ void SourceFile::ResetReadCache() {
 
 bool SourceFile::ReadDirect(uint64_t position, size_t count, uint8_t* out) {
     size_t done = 0;
-    while (done < count) {
-        const uint64_t at = position + done;
-        if (at >= size_) break;
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(count - done, size_ - at));
-        const ssize_t got = ::pread(fd_, out + done, want, static_cast<off_t>(at));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (got == 0) break;  // the file shrank under us
-        done += static_cast<size_t>(got);
+    if (position < size_) {
+        const int64_t got = PreadAll(fd_, out, static_cast<size_t>(std::min<uint64_t>(count, size_ - position)), position);
+        if (got < 0) return false;
+        done = static_cast<size_t>(got);  // fewer: the file shrank under us
     }
     std::memset(out + done, 0, count - done);
     return true;
@@ -66,19 +61,9 @@ bool SourceFile::Fill(uint64_t position) {
     cacheStart_ = position;
     cacheFilled_ = 0;
     if (position >= size_) return true;
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(kCacheSize, size_ - position));
-    size_t done = 0;
-    while (done < want) {
-        const ssize_t got = ::pread(fd_, cache_.data() + done, want - done, static_cast<off_t>(position + done));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            cacheFilled_ = 0;
-            return false;
-        }
-        if (got == 0) break;
-        done += static_cast<size_t>(got);
-    }
-    cacheFilled_ = done;
+    const int64_t got = PreadAll(fd_, cache_.data(), static_cast<size_t>(std::min<uint64_t>(kCacheSize, size_ - position)), position);
+    if (got < 0) return false;
+    cacheFilled_ = static_cast<size_t>(got);
     return true;
 }
 

@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <vector>
 
+#include "core/crc32.h"
 #include "core/dictionary.h"
 #include "core/ebml.h"
+#include "core/file_io.h"
+#include "reader/element_queries.h"
 #include "core/generated/element_ids.h"
 
 namespace quillon {
@@ -22,30 +24,15 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     bool Read(uint64_t at, std::vector<uint8_t>& out, size_t size) {
         out.resize(size);
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::pread(fd_, out.data() + done, size - done, static_cast<off_t>(at + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<size_t>(n);
-        }
-        return true;
+        return PreadAll(fd_, out.data(), size, at) == static_cast<int64_t>(size);
     }
-    bool Write(uint64_t at, const uint8_t* data, size_t size) {
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(at + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<size_t>(n);
-        }
-        return ::fsync(fd_) == 0;
-    }
+    bool Write(uint64_t at, const uint8_t* data, size_t size) { return PwriteAll(fd_, data, size, at); }
     // Closing reports what a delayed write could not do.
     bool Close() {
-        const bool ok = ::close(fd_) == 0;
+        const bool ok = ::fsync(fd_) == 0;
+        const bool closed = ::close(fd_) == 0;
         fd_ = -1;
-        return ok;
+        return ok && closed;
     }
 
 private:
@@ -85,12 +72,32 @@ PatchResult Report(Host& host, PatchResult result) {
     return result;
 }
 
-PatchResult Patch(Document& doc, Host& host, const Tbrick& row, uint64_t offset, const std::vector<uint8_t>& bytes,
+// The CRC-32 elements of the patched element's ancestors (innermost first:
+// an outer CRC covers the inner one's bytes) are recomputed over what the
+// file now holds and written in place, so the file stays valid. Ancestors
+// at the top level are left alone: no muxer puts a CRC-32 in a Segment.
+bool UpdateCrcs(const tabrick& list, int element, WritableFile& file) {
+    std::vector<uint8_t> data;
+    for (int32_t at = list[element].parent; at >= 0 && list[at].parent >= 0; at = list[at].parent) {
+        const int crc = FindChildElement(list, kCRC32, at);
+        if (crc < 0 || list[crc].dataSize != 4 || list[crc].damage) continue;
+        const uint64_t from = list[crc].end(), to = list[at].end();
+        if (to < from || !file.Read(from, data, static_cast<size_t>(to - from))) return false;
+        const uint32_t value = Crc32(data.data(), data.size());
+        const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        if (!file.Write(list[crc].dataStart(), bytes, 4)) return false;
+    }
+    return true;
+}
+
+PatchResult Patch(Document& doc, Host& host, int element, uint64_t offset, const std::vector<uint8_t>& bytes,
                   std::vector<uint8_t>& current) {
+    const Tbrick& row = doc.lista[element];
     WritableFile file(doc.sourcePath);
     if (!file.IsOpen()) return Report(host, PatchResult::OpenFailed);
     if (const PatchResult check = ReadCurrent(file, row, current); check != PatchResult::Written) return Report(host, check);
-    if (!file.Write(row.position + offset, bytes.data(), bytes.size()) || !file.Close())
+    if (!file.Write(row.position + offset, bytes.data(), bytes.size()) || !UpdateCrcs(doc.lista, element, file) ||
+        !file.Close())
         return Report(host, PatchResult::WriteFailed);
     return PatchResult::Written;
 }
@@ -113,7 +120,7 @@ PatchResult TrackSetDef(Document& doc, Host& host, int element, uint8_t value) {
     std::vector<uint8_t> data(static_cast<size_t>(row.dataSize), 0);
     data.back() = value;
     std::vector<uint8_t> current;
-    const PatchResult result = Patch(doc, host, row, row.idLength() + row.sizeLen, data, current);
+    const PatchResult result = Patch(doc, host, element, row.idLength() + row.sizeLen, data, current);
     if (result == PatchResult::Written) row.valueText = std::to_string(value);
     return result;
 }
@@ -134,7 +141,7 @@ PatchResult TrackSetLang(Document& doc, Host& host, int element, const std::stri
     PutVint(code.size(), static_cast<int>(width), bytes, 0);
     std::copy(code.begin(), code.end(), bytes.begin() + static_cast<long>(width));
     std::vector<uint8_t> current;
-    const PatchResult result = Patch(doc, host, row, row.idLength(), bytes, current);
+    const PatchResult result = Patch(doc, host, element, row.idLength(), bytes, current);
     if (result == PatchResult::Written) {
         row.sizeLen = static_cast<uint8_t>(width);
         row.dataSize = code.size();

@@ -14,6 +14,22 @@ int ChildOfEntry(const Document& doc, size_t row, uint32_t id) {
     return FindChildElement(doc.lista, id, static_cast<int>(entry));
 }
 
+// The writer's model, once built, follows every patch of the file, so the
+// next save writes what the file now says.
+tTrackEntry* ModelEntry(Document& doc, size_t row) {
+    if (!doc.modelBuilt || row >= doc.tatra.size()) return nullptr;
+    for (tTrackEntry& t : doc.mkv.tracks)
+        if (t.trackNumber.present && std::to_string(t.trackNumber.value) == doc.tatra[row].numberText) return &t;
+    return nullptr;
+}
+
+// Tells the log what the file now holds, and the model follows.
+void FollowDefault(Document& doc, Host& host, size_t row, uint8_t value) {
+    if (tTrackEntry* t = ModelEntry(doc, row)) t->flagDefault.Set(value);
+    host.AddLog("• изменено в файле: трек ", doc.tatra[row].numberText + ", FlagDefault: " + std::to_string(1 - value) +
+                                                 " \u2192 " + std::to_string(value));
+}
+
 }  // namespace
 
 int TrackFlagDefaultElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, kFlagDefault); }
@@ -40,11 +56,15 @@ PatchResult QuickSetDefault(Document& doc, Host& host, size_t row) {
         if (flag >= 0) {
             const PatchResult result = TrackSetDef(doc, host, flag, 0);
             if (result != PatchResult::Written) return result;
+            FollowDefault(doc, host, other, 0);
         }
         t.defaultMark.clear();
     }
     const PatchResult result = TrackSetDef(doc, host, element, 1);
-    if (result == PatchResult::Written) doc.tatra[row].defaultMark = "y";
+    if (result == PatchResult::Written) {
+        doc.tatra[row].defaultMark = "y";
+        FollowDefault(doc, host, row, 1);
+    }
     return result;
 }
 
@@ -53,15 +73,23 @@ PatchResult QuickDropDefault(Document& doc, Host& host, size_t row) {
     const int element = TrackFlagDefaultElement(doc, row);
     if (element < 0) return PatchResult::NotThatElement;
     const PatchResult result = TrackSetDef(doc, host, element, 0);
-    if (result == PatchResult::Written) doc.tatra[row].defaultMark.clear();
+    if (result == PatchResult::Written) {
+        doc.tatra[row].defaultMark.clear();
+        FollowDefault(doc, host, row, 0);
+    }
     return result;
 }
 
 PatchResult QuickSetLanguage(Document& doc, Host& host, size_t row, const std::string& code) {
     const int element = TrackLanguageElement(doc, row);
     if (element < 0) return PatchResult::NotThatElement;
+    const std::string old = doc.lista[element].valueText;
     const PatchResult result = TrackSetLang(doc, host, element, code);
-    if (result == PatchResult::Written) doc.tatra[row].language = code;
+    if (result == PatchResult::Written) {
+        doc.tatra[row].language = code;
+        host.AddLog("• изменено в файле: трек ", doc.tatra[row].numberText + ", Language: " + old + " \u2192 " + code);
+        if (tTrackEntry* t = ModelEntry(doc, row)) t->language.Set(code);
+    }
     return result;
 }
 

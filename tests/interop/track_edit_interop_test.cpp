@@ -2,12 +2,14 @@
 // files made by mkvmerge and ffmpeg, and a remux after staged edits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "core/generated/element_ids.h"
 #include "edit/quick_edits.h"
 #include "reader/open_file.h"
 #include "support/capture_host.h"
@@ -33,27 +35,61 @@ std::string Copy(const std::string& name, const std::string& as) {
 
 CommandResult Cli(const std::string& args) { return RunCommand(std::string(QUILLON_CLI) + " " + args); }
 
-// The element's extent [position, end) as our header read sees it.
-std::pair<uint64_t, uint64_t> LanguageExtent(const std::string& path, const std::string& track) {
+using Extent = std::pair<uint64_t, uint64_t>;  // [position, end)
+
+// CRC-32 as EBML stores it, bit by bit: nothing shared with the program's own.
+uint32_t SlowCrc32(const uint8_t* data, size_t size) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        c ^= data[i];
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+}
+
+// What a quick edit of a track may change: the element itself and the data
+// of the CRC-32 elements of the masters around it (as our header read sees them).
+struct EditPlaces {
+    Extent element{0, 0};
+    std::vector<Extent> crcs;     // the 4 data bytes of each CRC-32
+    std::vector<Extent> covered;  // what each CRC-32 covers: its parent's data after it
+};
+
+EditPlaces PlacesOf(const std::string& path, const std::string& track, bool language) {
     Document doc;
     doc.sourcePath = path;
     CaptureHost host;
     ReadHeader(doc, host);
-    for (size_t i = 0; i < doc.tatra.size(); ++i)
-        if (doc.tatra[i].numberText == track) {
-            const Tbrick& row = doc.lista[TrackLanguageElement(doc, i)];
-            return {row.position, row.end()};
-        }
-    return {0, 0};
+    EditPlaces places;
+    for (size_t i = 0; i < doc.tatra.size(); ++i) {
+        if (doc.tatra[i].numberText != track) continue;
+        const int element = language ? TrackLanguageElement(doc, i) : TrackFlagDefaultElement(doc, i);
+        const Tbrick& row = doc.lista[element];
+        places.element = {row.position, row.end()};
+        for (int32_t at = row.parent; at >= 0; at = doc.lista[at].parent)
+            for (size_t c = static_cast<size_t>(at) + 1; c < doc.lista.size() && doc.lista[c].depth > doc.lista[at].depth; ++c)
+                if (doc.lista[c].parent == at && doc.lista[c].id() == kCRC32) {
+                    places.crcs.push_back({doc.lista[c].dataStart(), doc.lista[c].end()});
+                    places.covered.push_back({doc.lista[c].end(), doc.lista[at].end()});
+                }
+    }
+    return places;
 }
 
-void ExpectOnlyInside(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
-                      std::pair<uint64_t, uint64_t> extent) {
+void ExpectOnlyInside(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after, const EditPlaces& places) {
     ASSERT_EQ(before.size(), after.size());
-    for (size_t i = 0; i < before.size(); ++i)
-        if (before[i] != after[i]) {
-            ASSERT_TRUE(i >= extent.first && i < extent.second) << "byte " << i << " changed";
-        }
+    const auto inside = [](size_t i, Extent e) { return i >= e.first && i < e.second; };
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (before[i] == after[i] || inside(i, places.element)) continue;
+        ASSERT_TRUE(std::any_of(places.crcs.begin(), places.crcs.end(), [&](Extent e) { return inside(i, e); }))
+            << "byte " << i << " changed";
+    }
+    // Every CRC-32 around the element still holds for what the file now says.
+    for (size_t k = 0; k < places.crcs.size(); ++k) {
+        const uint32_t stored = after[places.crcs[k].first] | after[places.crcs[k].first + 1] << 8 |
+                                after[places.crcs[k].first + 2] << 16 | static_cast<uint32_t>(after[places.crcs[k].first + 3]) << 24;
+        EXPECT_EQ(stored, SlowCrc32(after.data() + places.covered[k].first, places.covered[k].second - places.covered[k].first));
+    }
 }
 
 struct QuickCase {
@@ -68,24 +104,26 @@ TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " track " + c.track + " " + c.code);
         const std::string path = Copy(c.file, std::string("lang-") + c.track + "-" + c.file);
-        const auto extent = LanguageExtent(path, c.track);
+        const EditPlaces places = PlacesOf(path, c.track, true);
         const auto before = ReadAll(path);
         const CommandResult edit = Cli("edit " + Quoted(path) + " --track " + c.track + " --lang " + c.code);
         ASSERT_EQ(edit.exitStatus, 0) << edit.output;
-        ExpectOnlyInside(before, ReadAll(path), extent);
+        ExpectOnlyInside(before, ReadAll(path), places);
         const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
         EXPECT_EQ(info.exitStatus, 0) << info.output;
         EXPECT_NE(info.output.find(std::string("Language: ") + c.code + "\n"), std::string::npos) << info.output;
     }
 
-    // Default flag: ffmpeg wrote FlagDefault 0 on every track.
+    // Default flag: ffmpeg wrote FlagDefault 0 on every track, and a CRC-32 in Tracks.
     const std::string path = Copy("ffmpeg_sample.mkv", "default.mkv");
+    const EditPlaces places = PlacesOf(path, "2", false);
+    ASSERT_FALSE(places.crcs.empty());
     const auto before = ReadAll(path);
     ASSERT_EQ(Cli("edit " + Quoted(path) + " --track 2 --default").exitStatus, 0);
     const auto after = ReadAll(path);
-    ASSERT_EQ(before.size(), after.size());
+    ExpectOnlyInside(before, after, places);
     size_t changed = 0;
-    for (size_t i = 0; i < before.size(); ++i) changed += before[i] != after[i];
+    for (size_t i = places.element.first; i < places.element.second; ++i) changed += before[i] != after[i];
     EXPECT_EQ(changed, 1u);
     const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
     EXPECT_EQ(info.exitStatus, 0);

@@ -1,0 +1,13 @@
+// The CRC-32 of EBML's CRC-32 element (IEEE 802.3, reflected, as zlib's),
+// stored little-endian over the data of its parent that follows it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quillon {
+
+// `previous` continues a CRC over several pieces (0 to start).
+uint32_t Crc32(const uint8_t* data, size_t size, uint32_t previous = 0);
+
+}  // namespace quillon
