@@ -168,14 +168,6 @@ std::string Int16Text(Bytes bytes, size_t offset) {
     return std::to_string(value);
 }
 
-bool GetWordLE(Bytes bytes, size_t offset, uint16_t& value) {
-    if (offset + 2 > bytes.size()) return false;
-    value = static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-    return true;
-}
-
-void ReverseBytes(std::vector<uint8_t>& bytes) { std::reverse(bytes.begin(), bytes.end()); }
-
 void PutVint(uint64_t value, int length, std::vector<uint8_t>& bytes, size_t offset) {
     if (length < 1 || length > 8 || bytes.size() < offset + length) return;
     const uint8_t marker = static_cast<uint8_t>(0x80 >> (length - 1));

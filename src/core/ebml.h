@@ -50,8 +50,6 @@ std::string StrText(Bytes bytes, size_t count);
 std::string HexText(Bytes bytes, size_t offset, size_t count);
 // Big-endian signed 16-bit integer; empty when fewer than 2 bytes remain.
 std::string Int16Text(Bytes bytes, size_t offset);
-bool GetWordLE(Bytes bytes, size_t offset, uint16_t& value);
-void ReverseBytes(std::vector<uint8_t>& bytes);
 
 // Writes `value` as a vint of exactly `length` bytes at `offset`; nothing is
 // written when the bytes are too short.

@@ -61,10 +61,6 @@ void PutLaceVint(ByteList& list, size_t offset, int64_t value) {
     PutVint(static_cast<uint64_t>(value + bias), width, list, offset);
 }
 
-void PutText(std::string_view text, ByteList& list, size_t offset) {
-    for (size_t i = 0; i < text.size() && offset + i < list.size(); ++i) list[offset + i] = static_cast<uint8_t>(text[i]);
-}
-
 int IdLength(uint32_t id) {
     if (id > 0xFFFFFF) return 4;
     if (id > 0xFFFF) return 3;

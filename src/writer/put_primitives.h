@@ -24,7 +24,6 @@ void PutSInt(ByteList& list, size_t offset, int64_t value);
 // Signed vint of EBML lacing, width chosen by the lace bias.
 int LaceVintWidth(int64_t value);
 void PutLaceVint(ByteList& list, size_t offset, int64_t value);
-void PutText(std::string_view text, ByteList& list, size_t offset);
 
 // Bytes of a whole element with a one-to-four-byte ID: ID + size field + data.
 inline uint64_t ElementLength(int idLength, uint64_t dataLength) {

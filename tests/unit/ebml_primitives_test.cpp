@@ -132,16 +132,6 @@ TEST(ValueText, DatesAndStrings) {
     EXPECT_EQ(HexText(V{}, 0, 0), "");
 }
 
-TEST(Primitives, WordAndReverse) {
-    uint16_t w = 0;
-    EXPECT_TRUE(GetWordLE(V{0x34, 0x12}, 0, w));
-    EXPECT_EQ(w, 0x1234);
-    EXPECT_FALSE(GetWordLE(V{0x34}, 0, w));
-    V bytes = {1, 2, 3};
-    ReverseBytes(bytes);
-    EXPECT_EQ(bytes, (V{3, 2, 1}));
-}
-
 TEST(Primitives, PutVintRoundTrips) {
     for (int length = 1; length <= 8; ++length) {
         V bytes(length + 1, 0xEE);

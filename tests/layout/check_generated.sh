@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Fails when the committed generated files differ from what
+# scripts/gen_dictionary.py makes from the schema and the fixed rows now.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+python3 "$root/scripts/gen_dictionary.py" --out "$out" >/dev/null
+diff -u "$root/src/core/generated" "$out"
