@@ -108,7 +108,11 @@ TFormMain::TFormMain(QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
-    // The model reads the document, which goes before the widgets do.
+    // The model reads the document, which goes before the widgets do. The
+    // reset comes first: it drops every expanded node's persistent index in
+    // one pass, where letting go of the model would remove them one by one
+    // from the model's index hash (minutes after expanding a big Segment).
+    treeModel_->Clear();
     TreeEBML->setModel(nullptr);
     delete treeModel_;
 }

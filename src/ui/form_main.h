@@ -242,6 +242,8 @@ private:
     void EnableAviByTracks();
     int RowOfIndex(const QModelIndex& index) const;
     void Reopen(const QString& outputName);
+    // Opens the file EditIN names, as the current tab asks; BitBtnHDRClick empties the log first.
+    void OpenEditIN(bool clearLog);
     bool ReadHeaderAndShow();
     bool AskWithCaptions(const QString& text, const QString& yes, const QString& no);
     void Inform(const QString& text);

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "ui/app_windows.h"
+#include "ui/scripted_open.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     windows.main->show();
 
     const QStringList arguments = QApplication::arguments();
+    if (quillon::ui::StartScriptedOpen(windows, arguments)) return QApplication::exec();
     if (arguments.size() > 1) {
         const QString file = QFileInfo(arguments.at(1)).absoluteFilePath();
         QTimer::singleShot(0, windows.main.get(), [&windows, file] {

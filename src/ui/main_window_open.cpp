@@ -25,7 +25,6 @@
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 #include "save/output_name.h"
-#include "save/save_command.h"
 
 namespace quillon::ui {
 namespace {
@@ -72,12 +71,14 @@ void TFormMain::OpenChosenFile(const QString& path) {
     }
 }
 
-void TFormMain::BitBtnHDRClick() {
+void TFormMain::BitBtnHDRClick() { OpenEditIN(true); }
+
+void TFormMain::OpenEditIN(bool clearLog) {
     if (busy_) return;
     QWidget* page = PageControl1->currentWidget();
     if (page == TabSheetATT || page == TabSheetCDK || page == TabSheetCFG) PageControl1->setCurrentWidget(TabSheetRE);
     host_.Pump(true);
-    host_.ClearLog();
+    if (clearLog) host_.ClearLog();
     UncheckOutputSwitches();
 
     const char* placeholder = "сюда надо положить имя файла";
@@ -150,8 +151,8 @@ bool TFormMain::ReadStructAndShowTree() {
     TrackList2Screen();
     AfterScanControls();
     FinishContainerCheck(doc_, host_, full);
-    // A full scan also fills the writer's model, so a save needs no new pass.
-    if (full) prepare2export(doc_, host_);
+    // The writer's model is built by the first save or track panel that needs
+    // it; after a full check that takes no new pass over the file.
     return true;
 }
 

@@ -75,7 +75,8 @@ void TFormMain::Reopen(const QString& outputName) {
     bool result = CheckEREZ->isChecked();
     if (CheckEASK->isChecked()) result = !AskWithCaptions(Tr("какой файл открыть?"), Tr("исходный"), Tr("результат"));
     if (result) EditIN->setText(outputName);
-    BitBtnHDRClick();
+    // The log keeps the save's lines (where it wrote, how many bytes) above the new reading.
+    OpenEditIN(false);
 }
 
 void TFormMain::PleaseWait() {

@@ -15,6 +15,7 @@
 #include "edit/staged_edits.h"
 #include "ui/clickable_image.h"
 #include "ui/form_main.h"
+#include "ui/structure_model.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
 #include "save/save_command.h"
@@ -116,6 +117,9 @@ void TrackEditing::BuildTrackPanel() {
 
 void TrackEditing::MIparaClick() {
     Document& doc = form_.document();
+    // After a header read the panel's scan refills the list under the tree,
+    // which is built again when the container tab is shown.
+    if (doc.readState != ReadState::FullTree && doc.readState != ReadState::FullNoTree) form_.structureModel()->Clear();
     if (!prepare2export(doc, form_.host()) || doc.tatra.empty()) return;
     const int track = CurrentTrack();
     if (track < 0) return;
