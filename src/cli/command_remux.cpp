@@ -23,8 +23,9 @@ bool ChooseTracks(Document& doc, const std::string& list, std::string& bad) {
         for (size_t i = 0; i < doc.tatra.size(); ++i) {
             if (taken[i] || doc.tatra[i].numberText != item) continue;
             taken[i] = found = true;
-            chosen.push_back(doc.tatra[i]);
-            chosen.back().selectMark = "y";
+            Track track = doc.tatra[i];
+            track.selectMark = "y";
+            chosen.push_back(std::move(track));
             break;
         }
         if (!found) {

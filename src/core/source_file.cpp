@@ -57,11 +57,15 @@ bool SourceFile::ReadDirect(uint64_t position, size_t count, uint8_t* out) {
 }
 
 bool SourceFile::Fill(uint64_t position) {
-    if (cache_.size() != kCacheSize) cache_.resize(kCacheSize);
+    const size_t capacity = static_cast<size_t>(std::min<uint64_t>(kCacheSize, size_));
+    if (cacheCapacity_ < capacity) {
+        cache_.reset(new uint8_t[capacity]);  // no zero-fill: only bytes read are handed out
+        cacheCapacity_ = capacity;
+    }
     cacheStart_ = position;
     cacheFilled_ = 0;
     if (position >= size_) return true;
-    const int64_t got = PreadAll(fd_, cache_.data(), static_cast<size_t>(std::min<uint64_t>(kCacheSize, size_ - position)), position);
+    const int64_t got = PreadAll(fd_, cache_.get(), static_cast<size_t>(std::min<uint64_t>(capacity, size_ - position)), position);
     if (got < 0) return false;
     cacheFilled_ = static_cast<size_t>(got);
     return true;
@@ -81,7 +85,7 @@ bool SourceFile::ReadInto(uint64_t position, size_t count, uint8_t* out) {
     }
     const uint64_t offset = position - cacheStart_;
     const size_t available = offset < cacheFilled_ ? std::min<size_t>(count, cacheFilled_ - offset) : 0;
-    if (available) std::memcpy(out, cache_.data() + offset, available);
+    if (available) std::memcpy(out, cache_.get() + offset, available);
     std::memset(out + available, 0, count - available);
     return true;
 }

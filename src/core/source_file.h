@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,9 @@ private:
     int fd_ = -1;
     uint64_t size_ = 0;
     std::string path_;
-    std::vector<uint8_t> cache_;
+    // Never larger than the file: a small file needs no 2 MB of cache.
+    std::unique_ptr<uint8_t[]> cache_;
+    size_t cacheCapacity_ = 0;
     uint64_t cacheStart_ = 0;
     size_t cacheFilled_ = 0;  // bytes of the file held, starting at cacheStart_
 };

@@ -10,6 +10,20 @@ namespace {
 
 constexpr size_t kStepEvery = 65536;
 
+// An index carries its element row multiplied by an odd constant. Qt hashes
+// a model index as row * 16 + internal id and takes the low bits as the
+// bucket, so plain element rows put the persistent indexes of an expanded
+// branch (the view keeps one per open node) into long runs of colliding
+// buckets: expanding a Segment with half a million rows took seconds.
+// Multiplying by an odd number is undone by its inverse modulo 2^64.
+static_assert(sizeof(quintptr) == 8, "the row tag needs a 64-bit internal id");
+constexpr quintptr kRowSpread = 0x9E3779B97F4A7C15u;
+constexpr quintptr kRowSpreadInverse = 0xF1DE83E19937733Du;
+static_assert(kRowSpread * kRowSpreadInverse == 1);
+
+quintptr RowTag(int32_t row) { return static_cast<quintptr>(row) * kRowSpread; }
+uint64_t TaggedRow(quintptr tag) { return tag * kRowSpreadInverse; }
+
 }  // namespace
 
 StructureModel::StructureModel(const tabrick& lista, QObject* parent) : QAbstractItemModel(parent), lista_(lista) {}
@@ -57,15 +71,15 @@ std::pair<const int32_t*, const int32_t*> StructureModel::Children(int row) cons
 
 int StructureModel::ElementRow(const QModelIndex& index) const {
     if (!index.isValid() || index.model() != this) return -1;
-    const auto row = static_cast<int>(index.internalId());
-    return row < RowCount() ? row : -1;
+    const uint64_t row = TaggedRow(index.internalId());
+    return row < static_cast<uint64_t>(RowCount()) ? static_cast<int>(row) : -1;
 }
 
 QModelIndex StructureModel::IndexOfRow(int row) const {
     if (row < 0 || row >= RowCount()) return {};
     const auto [first, last] = Children(parent_[row]);
     const int32_t* at = std::lower_bound(first, last, row);
-    return createIndex(static_cast<int>(at - first), 0, static_cast<quintptr>(row));
+    return createIndex(static_cast<int>(at - first), 0, RowTag(row));
 }
 
 void StructureModel::RowChanged(int row) {
@@ -78,7 +92,7 @@ QModelIndex StructureModel::index(int row, int column, const QModelIndex& parent
     if (parent.isValid() && ElementRow(parent) < 0) return {};
     const auto [first, last] = Children(parent.isValid() ? ElementRow(parent) : -1);
     if (row >= last - first) return {};
-    return createIndex(row, 0, static_cast<quintptr>(first[row]));
+    return createIndex(row, 0, RowTag(first[row]));
 }
 
 QModelIndex StructureModel::parent(const QModelIndex& child) const {

@@ -5,5 +5,6 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-python3 "$root/scripts/gen_dictionary.py" --out "$out" >/dev/null
-diff -u "$root/src/core/generated" "$out"
+python3 "$root/scripts/gen_dictionary.py" --out "$out/generated" --dict "$out/matroska.dict" >/dev/null
+diff -u "$root/src/core/generated" "$out/generated"
+diff -u "$root/tests/fuzz/matroska.dict" "$out/matroska.dict"

@@ -1,0 +1,43 @@
+// Fuzz target: every export type each track offers, on whatever the full
+// scan can read. No export may crash, hang, or write much more than the
+// source holds.
+#include <cstdint>
+
+#include "export/export_dispatch.h"
+#include "fuzz_support.h"
+#include "reader/open_file.h"
+#include "save/save_command.h"
+
+using namespace quillon;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::InputFile input(data, size);
+    fuzz::QuietHost host;
+    Document doc;
+    doc.sourcePath = input.path();
+    const OpenOutcome opened = CheckContainer(doc, host, true);
+    if (!opened.opened || (opened.scan != ScanResult::Ok && opened.scan != ScanResult::StructureError)) return 0;
+    FinishContainerCheck(doc, host, true);
+
+    for (size_t t = 0; t < doc.tatra.size() && t < 8; ++t) {
+        for (size_t k = 0; k < doc.tatra.size(); ++k) doc.tatra[k].selectMark = k == t ? "y" : "";
+        const OfferedTypes offered = doc.tatra[t].typeText == "AUDIO"       ? ActivateAudioTypes(doc)
+                                     : doc.tatra[t].typeText == "SUBTITLES" ? ActivateSubsTypes(doc)
+                                                                            : OfferedTypes{};
+        for (const ExportType type : offered.types) {
+            SaveRequest request;
+            request.exportOn = true;
+            request.exportType = type;
+            request.assExtension = offered.assCaption;
+            request.overwriteConfirmed = true;
+            request.outputPath = input.Output(ExportExtension(type, offered.assCaption));
+            const SaveOutcome outcome = SaveCommand(doc, host, request);
+            if (outcome != SaveOutcome::Written && outcome != SaveOutcome::WrittenWithWarnings) continue;
+            const uint64_t written = fuzz::FileSize(request.outputPath);
+            if (written > fuzz::OutputLimit(size))
+                fuzz::Finding(ExportCaption(type) + " of a " + std::to_string(size) + "-byte source wrote " +
+                              std::to_string(written) + " bytes");
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,47 @@
+// What the fuzz harnesses share: the input as a file the program can open,
+// a Host that answers every question with yes and says nothing, and the one
+// way a harness reports a finding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/document.h"
+#include "core/host.h"
+
+namespace quillon::fuzz {
+
+// The bytes as a file in a private temporary folder, removed with the object.
+class InputFile {
+public:
+    InputFile(const uint8_t* data, size_t size);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    const std::string& path() const { return path_; }
+    // A fresh name for an output in the same folder.
+    std::string Output(const std::string& extension) const;
+
+private:
+    std::string path_;
+};
+
+class QuietHost : public Host {
+protected:
+    void logLine(const std::string&) override {}
+    bool askUser(const std::string&, const std::string&, const std::string&) override { return true; }
+};
+
+// Prints what went wrong and aborts: the fuzzer keeps the input.
+[[noreturn]] void Finding(const std::string& what);
+
+// Size of a file; 0 when it is not there.
+uint64_t FileSize(const std::string& path);
+
+// The most a save may write for a source of `inputSize` bytes: the fixed
+// front (EBML header, the SeekHead reserve, the sections) and a few bytes
+// per element more than the source had. Anything beyond is bytes nobody read.
+uint64_t OutputLimit(uint64_t inputSize);
+
+}  // namespace quillon::fuzz
