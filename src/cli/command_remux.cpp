@@ -24,7 +24,7 @@ bool ChooseTracks(Document& doc, const std::string& list, std::string& bad) {
             if (taken[i] || doc.tatra[i].numberText != item) continue;
             taken[i] = found = true;
             Track track = doc.tatra[i];
-            track.selectMark = "y";
+            track.selectMark.assign(1, 'y');  // not = "y": GCC 12 warns falsely (-Wrestrict) on the inlined copy
             chosen.push_back(std::move(track));
             break;
         }

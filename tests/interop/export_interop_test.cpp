@@ -1,50 +1,36 @@
 // The single-track exports checked by independent programs on files made by
-// ffmpeg and mkvmerge (tests/interop/make_export_media.sh, made once per build
+// ffmpeg and mkvmerge (tests/interop/make_media.sh, made once per build
 // tree): raw streams against mkvextract, Ogg decoded by ffmpeg, subtitles read
 // back by ffmpeg against ffmpeg's own extraction, and the command line's
 // refusals and overwrite rules.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/run_command.h"
+#include "support/interop_helpers.h"
 
 namespace quillon::export_interop {
 namespace {
 
 namespace fs = std::filesystem;
 
-using Proc = test::SeparatedResult;
-std::string Quote(const std::string& text) { return test::Quoted(text); }
-Proc Exec(const std::string& command) { return test::RunSeparated(command); }
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool Have(const char* tool) { return Exec(std::string("command -v ") + tool + " >/dev/null").status == 0; }
-
-fs::path MediaDir() { return fs::path(QUILLON_MEDIA_DIR) / "export"; }
-fs::path OutDir() { return fs::path(QUILLON_MEDIA_DIR) / "export-out"; }
-
-Proc Quillon(const std::string& args) { return Exec(Quote(QUILLON_CLI) + " " + args); }
+using test::Quillon;
+using test::Quoted;
+using test::ReadText;
+using test::RunSeparated;
+using test::SeparatedResult;
 
 // "export FILE --track N --as TYPE -o OUT --overwrite", with the status told on failure.
-Proc Export(const fs::path& file, int track, const std::string& type, const fs::path& out) {
-    return Quillon("export " + Quote(file.string()) + " --track " + std::to_string(track) + " --as " + type + " -o " +
-                   Quote(out.string()) + " --overwrite");
+SeparatedResult Export(const fs::path& file, int track, const std::string& type, const fs::path& out) {
+    return Quillon("export " + Quoted(file.string()) + " --track " + std::to_string(track) + " --as " + type + " -o " +
+                   Quoted(out.string()) + " --overwrite");
 }
 
 // Stream index of a track: the media put track N at stream N - 1.
@@ -52,37 +38,13 @@ std::string Stream(int track) { return std::to_string(track - 1); }
 
 // ---------------------------------------------------------------- fixture
 
-class ExportInterop : public ::testing::Test {
+class ExportInterop : public test::InteropTest {
 protected:
-    static void SetUpTestSuite() {
-        for (const char* tool : {"ffmpeg", "ffprobe", "mkvmerge", "mkvextract", "flock", "python3"})
-            if (!Have(tool)) missing_ += std::string(missing_.empty() ? "" : ", ") + tool;
-        if (!missing_.empty()) return;
-        fs::create_directories(OutDir());
-        const fs::path script = fs::path(QUILLON_TEST_DATA) / ".." / "interop" / "make_export_media.sh";
-        made_ = Exec("bash " + Quote(script.string()) + " " + Quote(MediaDir().string()));
-    }
-
-    void SetUp() override {
-        if (!missing_.empty()) GTEST_SKIP() << "needs " << missing_;
-        ASSERT_EQ(made_.status, 0) << "make_export_media.sh failed:\n" << made_.out << made_.err;
-    }
-
-    static fs::path Media(const std::string& name) { return MediaDir() / name; }
+    static fs::path Media(const std::string& name) { return test::MediaFile(name); }
 
     // A fresh output path for this test.
-    static fs::path Output(const std::string& name) {
-        const fs::path path = OutDir() / name;
-        fs::remove(path);
-        return path;
-    }
-
-    static std::string missing_;
-    static Proc made_;
+    static fs::path Output(const std::string& name) { return test::FreshOutput("export", name); }
 };
-
-std::string ExportInterop::missing_;
-Proc ExportInterop::made_;
 
 // ------------------------------------------------------------ raw streams
 
@@ -94,18 +56,19 @@ struct RawCase {
 
 TEST_F(ExportInterop, RawStreamsAreWhatMkvextractWrites) {
     const RawCase cases[] = {
-        {"audio.mkv", 1, "ac3"},  {"audio.mkv", 2, "mp3"},  {"audio.mkv", 3, "aac"}, {"audio.mkv", 4, "flac"},
-        {"ffmpeg.mkv", 1, "ac3"}, {"ffmpeg.mkv", 2, "aac"}, {"ffmpeg.mkv", 3, "flac"},
+        {"mkvmerge_audio.mkv", 1, "ac3"},     {"mkvmerge_audio.mkv", 2, "mp3"},    {"mkvmerge_audio.mkv", 3, "aac"},
+        {"mkvmerge_audio.mkv", 4, "flac"},    {"ffmpeg_audio_subs.mkv", 1, "ac3"}, {"ffmpeg_audio_subs.mkv", 2, "aac"},
+        {"ffmpeg_audio_subs.mkv", 3, "flac"},
     };
     for (const RawCase& c : cases) {
         const std::string name = fs::path(c.file).stem().string() + "-" + std::to_string(c.track) + "." + c.type;
         const fs::path ours = Output(name), theirs = Output("mkvextract-" + name);
-        const Proc run = Export(Media(c.file), c.track, c.type, ours);
+        const auto run = Export(Media(c.file), c.track, c.type, ours);
         ASSERT_EQ(run.status, 0) << name << "\n" << run.out << run.err;
-        const Proc extract = Exec("mkvextract " + Quote(Media(c.file).string()) + " tracks " + Stream(c.track) + ":" +
-                                  Quote(theirs.string()));
+        const auto extract = RunSeparated("mkvextract " + Quoted(Media(c.file).string()) + " tracks " +
+                                          Stream(c.track) + ":" + Quoted(theirs.string()));
         ASSERT_EQ(extract.status, 0) << extract.out << extract.err;
-        const std::string a = ReadAll(ours), b = ReadAll(theirs);
+        const std::string a = ReadText(ours), b = ReadText(theirs);
         EXPECT_GT(a.size(), 10000u) << name;
         EXPECT_TRUE(a == b) << name << ": " << a.size() << " bytes against mkvextract's " << b.size();
     }
@@ -119,8 +82,8 @@ struct Packets {
 };
 
 Packets ProbePackets(const fs::path& file, const std::string& stream) {
-    const Proc run = Exec("ffprobe -v error -select_streams " + stream +
-                          " -show_entries packet=pts_time,duration_time -of csv=p=0 " + Quote(file.string()));
+    const auto run = RunSeparated("ffprobe -v error -select_streams " + stream +
+                                  " -show_entries packet=pts_time,duration_time -of csv=p=0 " + Quoted(file.string()));
     Packets p;
     std::stringstream in(run.out);
     for (std::string line; std::getline(in, line);) {
@@ -134,17 +97,18 @@ Packets ProbePackets(const fs::path& file, const std::string& stream) {
 }
 
 std::string ProbeValue(const fs::path& file, const std::string& entry) {
-    const Proc run = Exec("ffprobe -v error -select_streams 0 -show_entries stream=" + entry +
-                          " -of default=nw=1:nk=1 " + Quote(file.string()));
+    const auto run = RunSeparated("ffprobe -v error -select_streams 0 -show_entries stream=" + entry +
+                                  " -of default=nw=1:nk=1 " + Quoted(file.string()));
     return run.out.substr(0, run.out.find('\n'));
 }
 
 TEST_F(ExportInterop, OggIsDecodedWholeByFfmpeg) {
-    const RawCase cases[] = {{"audio.mkv", 5, "ogg"}, {"ffmpeg.mkv", 4, "ogg"}, {"subs.mkv", 1, "ogg"}};
+    const RawCase cases[] = {
+        {"mkvmerge_audio.mkv", 5, "ogg"}, {"ffmpeg_audio_subs.mkv", 4, "ogg"}, {"mkvmerge_subtitles.mkv", 1, "ogg"}};
     for (const RawCase& c : cases) {
         const std::string name = fs::path(c.file).stem().string() + "-" + std::to_string(c.track) + ".ogg";
         const fs::path ours = Output(name);
-        const Proc run = Export(Media(c.file), c.track, "ogg", ours);
+        const auto run = Export(Media(c.file), c.track, "ogg", ours);
         ASSERT_EQ(run.status, 0) << name << "\n" << run.out << run.err;
 
         const Packets source = ProbePackets(Media(c.file), Stream(c.track));
@@ -154,7 +118,8 @@ TEST_F(ExportInterop, OggIsDecodedWholeByFfmpeg) {
         // Every packet decodes without a word from ffmpeg; the decoded sound
         // and the duration ffprobe reads from the granules last as long as the
         // track in the source.
-        const Proc decode = Exec("ffmpeg -nostdin -v error -i " + Quote(ours.string()) + " -f s16le -ac 1 -");
+        const SeparatedResult decode =
+            RunSeparated("ffmpeg -nostdin -v error -i " + Quoted(ours.string()) + " -f s16le -ac 1 -");
         EXPECT_EQ(decode.status, 0) << name;
         EXPECT_EQ(decode.err, "") << name;
         const double rate = std::stod(ProbeValue(ours, "sample_rate"));
@@ -179,17 +144,19 @@ struct SubCase {
 // bytes are checked in SubtitleTextKeepsItsBytes.)
 TEST_F(ExportInterop, SubtitlesReadBackAsFfmpegExtractsThemFromTheSource) {
     const SubCase cases[] = {
-        {"subs.mkv", 2, "srt", "srt"},   {"subs.mkv", 3, "ass", "ass"},   {"subs.mkv", 5, "ssa", "ass"},
-        {"ffmpeg.mkv", 5, "ass", "ass"}, {"ffmpeg.mkv", 6, "srt", "srt"},
+        {"mkvmerge_subtitles.mkv", 2, "srt", "srt"}, {"mkvmerge_subtitles.mkv", 3, "ass", "ass"},
+        {"mkvmerge_subtitles.mkv", 5, "ssa", "ass"}, {"ffmpeg_audio_subs.mkv", 5, "ass", "ass"},
+        {"ffmpeg_audio_subs.mkv", 6, "srt", "srt"},
     };
     for (const SubCase& c : cases) {
         const std::string name = fs::path(c.file).stem().string() + "-" + std::to_string(c.track) + "." + c.type;
         const fs::path ours = Output(name);
-        const Proc run = Export(Media(c.file), c.track, c.type, ours);
+        const auto run = Export(Media(c.file), c.track, c.type, ours);
         ASSERT_EQ(run.status, 0) << name << "\n" << run.out << run.err;
-        const Proc back = Exec("ffmpeg -nostdin -v error -i " + Quote(ours.string()) + " -f " + c.back + " -");
-        const Proc theirs = Exec("ffmpeg -nostdin -v error -i " + Quote(Media(c.file).string()) + " -map 0:" +
-                                 Stream(c.track) + " -f " + c.back + " -");
+        const SeparatedResult back =
+            RunSeparated("ffmpeg -nostdin -v error -i " + Quoted(ours.string()) + " -f " + c.back + " -");
+        const auto theirs = RunSeparated("ffmpeg -nostdin -v error -i " + Quoted(Media(c.file).string()) +
+                                         " -map 0:" + Stream(c.track) + " -f " + c.back + " -");
         ASSERT_EQ(back.status, 0) << name << "\n" << back.err;
         ASSERT_EQ(theirs.status, 0) << name << "\n" << theirs.err;
         EXPECT_EQ(back.err, "") << name;
@@ -222,15 +189,16 @@ std::vector<SrtEvent> SrtEvents(const std::string& srt, bool plain) {
 }
 
 TEST_F(ExportInterop, AssTracksAsSrtKeepTheTimesAndTheDialogueText) {
-    for (const SubCase& c : {SubCase{"subs.mkv", 3, "srt", "srt"}, SubCase{"ffmpeg.mkv", 5, "srt", "srt"},
-                             SubCase{"subs.mkv", 5, "srt", "srt"}}) {
+    for (const SubCase& c :
+         {SubCase{"mkvmerge_subtitles.mkv", 3, "srt", "srt"}, SubCase{"ffmpeg_audio_subs.mkv", 5, "srt", "srt"},
+          SubCase{"mkvmerge_subtitles.mkv", 5, "srt", "srt"}}) {
         const std::string name = fs::path(c.file).stem().string() + "-" + std::to_string(c.track) + "-ass.srt";
         const fs::path ours = Output(name);
-        const Proc run = Export(Media(c.file), c.track, "srt", ours);
+        const auto run = Export(Media(c.file), c.track, "srt", ours);
         ASSERT_EQ(run.status, 0) << name << "\n" << run.out << run.err;
-        const Proc back = Exec("ffmpeg -nostdin -v error -i " + Quote(ours.string()) + " -f srt -");
-        const Proc theirs = Exec("ffmpeg -nostdin -v error -i " + Quote(Media(c.file).string()) + " -map 0:" +
-                                 Stream(c.track) + " -f srt -");
+        const auto back = RunSeparated("ffmpeg -nostdin -v error -i " + Quoted(ours.string()) + " -f srt -");
+        const auto theirs = RunSeparated("ffmpeg -nostdin -v error -i " + Quoted(Media(c.file).string()) +
+                                         " -map 0:" + Stream(c.track) + " -f srt -");
         const std::vector<SrtEvent> a = SrtEvents(back.out, false), b = SrtEvents(theirs.out, true);
         ASSERT_GE(a.size(), 2u) << name << "\n" << back.out;
         EXPECT_TRUE(a == b) << name << ":\n" << back.out << "\n--- ffmpeg:\n" << theirs.out;
@@ -242,9 +210,9 @@ TEST_F(ExportInterop, SubtitleTextKeepsItsBytes) {
     // mkvmerge keeps the texts of an SRT as they are; ours gives the file back.
     for (const auto& [track, original] : {std::pair{2, "cyrillic.srt"}, std::pair{4, "big.srt"}}) {
         const fs::path ours = Output("subs-" + std::to_string(track) + "-bytes.srt");
-        const Proc run = Export(Media("subs.mkv"), track, "srt", ours);
+        const auto run = Export(Media("mkvmerge_subtitles.mkv"), track, "srt", ours);
         ASSERT_EQ(run.status, 0) << run.out << run.err;
-        const std::string a = ReadAll(ours), b = ReadAll(Media(original));
+        const std::string a = ReadText(ours), b = ReadText(Media(original));
         EXPECT_TRUE(a == b) << original << ": " << a.size() << " bytes against " << b.size();
     }
 }
@@ -258,24 +226,27 @@ TEST_F(ExportInterop, ATypeTheTrackDoesNotOfferIsRefusedWithTheOnesItDoes) {
         const char* type;
         const char* offered;
     } cases[] = {
-        {"audio.mkv", 1, "mp3", "mka, ac3"},    {"audio.mkv", 2, "ac3", "mka, mp3"},
-        {"audio.mkv", 5, "flac", "mka, ogg"},   {"audio.mkv", 3, "mks", "mka, aac"},
-        {"subs.mkv", 3, "ssa", "mks, srt, ass"}, {"subs.mkv", 2, "ass", "mks, srt"},
-        {"subs.mkv", 2, "ogg", "mks, srt"},     {"subs.mkv", 5, "ass", "mks, srt, ssa"},
+        {"mkvmerge_audio.mkv", 1, "mp3", "mka, ac3"},          {"mkvmerge_audio.mkv", 2, "ac3", "mka, mp3"},
+        {"mkvmerge_audio.mkv", 5, "flac", "mka, ogg"},         {"mkvmerge_audio.mkv", 3, "mks", "mka, aac"},
+        {"mkvmerge_subtitles.mkv", 3, "ssa", "mks, srt, ass"}, {"mkvmerge_subtitles.mkv", 2, "ass", "mks, srt"},
+        {"mkvmerge_subtitles.mkv", 2, "ogg", "mks, srt"},      {"mkvmerge_subtitles.mkv", 5, "ass", "mks, srt, ssa"},
     };
     for (const auto& c : cases) {
         const fs::path out = Output("refused.out");
-        const Proc run = Quillon("export " + Quote(Media(c.file).string()) + " --track " + std::to_string(c.track) +
-                                 " --as " + c.type + " -o " + Quote(out.string()) + " --lang eng");
+        const SeparatedResult run =
+            Quillon("export " + Quoted(Media(c.file).string()) + " --track " + std::to_string(c.track) + " --as " +
+                    c.type + " -o " + Quoted(out.string()) + " --lang eng");
         EXPECT_EQ(run.status, 2) << c.file << " " << c.track << " " << c.type;
         EXPECT_NE(run.err.find(std::string("the track does not offer this type; it can be exported as: ") + c.offered),
                   std::string::npos)
             << run.err;
         EXPECT_FALSE(fs::exists(out));
     }
-    const Proc unknown = Quillon("export " + Quote(Media("audio.mkv").string()) + " --track 1 --as wav");
+    const SeparatedResult unknown =
+        Quillon("export " + Quoted(Media("mkvmerge_audio.mkv").string()) + " --track 1 --as wav");
     EXPECT_EQ(unknown.status, 2);
-    const Proc noTrack = Quillon("export " + Quote(Media("audio.mkv").string()) + " --track 9 --as ac3");
+    const SeparatedResult noTrack =
+        Quillon("export " + Quoted(Media("mkvmerge_audio.mkv").string()) + " --track 9 --as ac3");
     EXPECT_EQ(noTrack.status, 2);
 }
 
@@ -285,17 +256,18 @@ TEST_F(ExportInterop, MatroskaTypesHoldTheOneTrack) {
         int track;
         const char* type;
         const char* codec;
-    } cases[] = {{"audio.mkv", 3, "mka", "AAC"}, {"subs.mkv", 3, "mks", "SubStationAlpha"}};
+    } cases[] = {{"mkvmerge_audio.mkv", 3, "mka", "AAC"}, {"mkvmerge_subtitles.mkv", 3, "mks", "SubStationAlpha"}};
     for (const auto& c : cases) {
         const fs::path out = Output(std::string("one.") + c.type);
-        const Proc run = Export(Media(c.file), c.track, c.type, out);
+        const auto run = Export(Media(c.file), c.track, c.type, out);
         ASSERT_EQ(run.status, 0) << run.out << run.err;
-        const Proc info = Exec("mkvmerge -J " + Quote(out.string()));
+        const auto info = RunSeparated("mkvmerge -J " + Quoted(out.string()));
         ASSERT_EQ(info.status, 0) << info.out;
         EXPECT_EQ(std::count(info.out.begin(), info.out.end(), '\n') > 0, true);
         const std::regex codec("\"codec\": \"([^\"]*)\"");
         std::vector<std::string> codecs;
-        for (auto it = std::sregex_iterator(info.out.begin(), info.out.end(), codec); it != std::sregex_iterator(); ++it)
+        for (auto it = std::sregex_iterator(info.out.begin(), info.out.end(), codec); it != std::sregex_iterator();
+             ++it)
             codecs.push_back((*it)[1]);
         EXPECT_EQ(codecs, std::vector<std::string>{c.codec}) << info.out;
     }
@@ -303,24 +275,24 @@ TEST_F(ExportInterop, MatroskaTypesHoldTheOneTrack) {
 
 TEST_F(ExportInterop, ExistingOutputIsKeptUnlessOverwriteIsGiven) {
     const fs::path input = Output("film.mkv");
-    fs::copy_file(Media("audio.mkv"), input);
+    fs::copy_file(Media("mkvmerge_audio.mkv"), input);
     // Without -o the name is chosen beside the input, with the type's extension.
     const fs::path chosen = Output("film.001.ac3");
-    const Proc first = Quillon("export " + Quote(input.string()) + " --track 1 --as ac3");
+    const auto first = Quillon("export " + Quoted(input.string()) + " --track 1 --as ac3");
     ASSERT_EQ(first.status, 0) << first.out << first.err;
     EXPECT_NE(first.out.find(chosen.string()), std::string::npos) << first.out;
-    const std::string stream = ReadAll(chosen);
+    const std::string stream = ReadText(chosen);
     EXPECT_GT(stream.size(), 10000u);
 
     const fs::path existing = Output("kept.ac3");
     std::ofstream(existing) << "old";
-    const std::string args = "export " + Quote(input.string()) + " --track 1 --as ac3 -o " + Quote(existing.string());
-    const Proc declined = Quillon(args);  // stdin is no terminal: the question is answered no
+    const std::string args = "export " + Quoted(input.string()) + " --track 1 --as ac3 -o " + Quoted(existing.string());
+    const auto declined = Quillon(args);  // stdin is no terminal: the question is answered no
     EXPECT_EQ(declined.status, 1);
-    EXPECT_EQ(ReadAll(existing), "old");
-    const Proc replaced = Quillon(args + " --overwrite");
+    EXPECT_EQ(ReadText(existing), "old");
+    const auto replaced = Quillon(args + " --overwrite");
     EXPECT_EQ(replaced.status, 0) << replaced.err;
-    EXPECT_TRUE(ReadAll(existing) == stream);
+    EXPECT_TRUE(ReadText(existing) == stream);
     fs::remove(chosen);
 }
 

@@ -1,24 +1,55 @@
 #!/usr/bin/env bash
-# Makes the media of the scan interop tests in the folder given as $1 (a
-# build-tree folder). A file already there is kept; the work runs under a
-# lock, so test processes started side by side wait for one another. Each
-# file is checked with mkvinfo for the feature it stands for. Needs ffmpeg,
-# mkvmerge and mkvinfo.
-#   ffmpeg_h264_aac_srt.mkv  ffmpeg: H.264, AAC, SRT subtitles (SimpleBlocks and, for the
-#                            subtitles, BlockGroups with BlockDuration)
-#   mkvmerge_mp3_ac3.mkv     mkvmerge remux of MP3 and AC-3: laced blocks (Xiph, EBML and
-#                            fixed lacing)
-#   mkvmerge_groups.mkv      mkvmerge --engage no_simpleblocks: H.264 with B-frames and SRT,
-#                            every block in a BlockGroup (ReferenceBlock, BlockDuration)
-#   mkvmerge_attach_chap.mkv mkvmerge: attachments and chapters around an AAC track
-#   ffmpeg_live.mkv          ffmpeg writing Matroska to a pipe: Segment and Clusters of
-#                            unknown size
-#   ffmpeg_vp9_opus.mkv      ffmpeg: VP9 with Colour, Opus with CodecDelay and SeekPreRoll
+# Makes the media of every interop suite in the folder given as $1 (a
+# build-tree folder). The work runs once per build tree, under a lock, so test
+# processes started side by side wait for one another; the stamp it leaves is
+# named after this script's contents, so a changed recipe makes everything
+# anew. Each file is checked with mkvinfo (or ffprobe) for the features it
+# stands for. Needs ffmpeg, ffprobe, mkvmerge, mkvinfo and python3.
+#
+# Every H.264 track is x264's "veryfast" with two B-frames, so blocks come in
+# decoding order with times out of order, as in a real film.
+#
+#   ffmpeg_h264_aac_srt.mkv    ffmpeg: H.264, AAC, SRT (SimpleBlocks; the subtitles in
+#                              BlockGroups with BlockDuration), clusters of 500 ms, CRC-32
+#                              elements                                      scan, damaged
+#   mkvmerge_h264_ac3_srt.mkv  mkvmerge: H.264, AC-3 (laced), SRT ending near the end,
+#                              clusters of 500 ms                            damaged
+#   mkvmerge_h264_aac_srt.mkv  mkvmerge: H.264, AAC (laced), SRT; languages with BCP 47
+#                                                                            remux
+#   mkvmerge_groups.mkv        mkvmerge --engage no_simpleblocks: the same tracks, every
+#                              block in a BlockGroup (ReferenceBlock, BlockDuration), forward
+#                              references from the B-frames                  scan, remux
+#   mkvmerge_mp3_ac3.mkv       mkvmerge, audio only: MP3 (Xiph lacing) and AC-3 (fixed
+#                              lacing); a sample-exact timestamp scale       scan, remux
+#   mkvmerge_vorbis.mkv        mkvmerge: Vorbis (EBML lacing)                remux
+#   mkvmerge_attach_chap.mkv   mkvmerge: two attachments and chapters around an AAC track
+#                                                                            scan
+#   ffmpeg_vp9_opus.mkv        ffmpeg: VP9 with Colour, VP9 with alpha (BlockAdditions),
+#                              Opus with CodecDelay, SeekPreRoll and DiscardPadding on its
+#                              last block                                    scan, remux
+#   ffmpeg_pipe.mkv            ffmpeg writing to a pipe: Segment of unknown size; H.264, MP3
+#                                                                            remux
+#   ffmpeg_live.mkv            as ffmpeg_pipe.mkv, and Clusters of unknown size too
+#                                                                            scan
+#   mkvmerge_audio.mkv         mkvmerge, audio only (a sample-exact timestamp scale): AC-3
+#                              (laced), MP3, AAC, FLAC and Vorbis (laced), tracks 1 to 5
+#                                                                            export
+#   ffmpeg_audio_subs.mkv      ffmpeg: AC-3, AAC, FLAC, Vorbis, ASS and SRT, tracks 1 to 6,
+#                              no lacing                                     export
+#   mkvmerge_subtitles.mkv     mkvmerge: Vorbis, cyrillic.srt, script.ass (LF line ends),
+#                              big.srt (a 2.5 MB line: a block bigger than the read-ahead
+#                              cache) and script.ssa (S_TEXT/SSA), tracks 1 to 5
+#                                                                            export
+#   cyrillic.srt big.srt script.ass script.ssa
+#                              the subtitle files fed to mkvmerge, kept to compare with
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
 exec 9>"$dir/.lock"
 flock 9
+stamp="$dir/.made-$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-16)"
+[ -f "$stamp" ] && exit 0
+find "$dir" -mindepth 1 -maxdepth 1 ! -name .lock -exec rm -rf {} +
 
 work=$(mktemp -d "$dir/work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -26,60 +57,75 @@ ff() { ffmpeg -nostdin -hide_banner -v error -y "$@"; }
 fail() { echo "make_media.sh: $*" >&2; exit 1; }
 # mkvinfo's full listing of $1, in English whatever the locale.
 info() { LC_ALL=C.UTF-8 mkvinfo --ui-language en_US --output-charset UTF-8 --all -P -z "$1"; }
-# Moves $work/$1 into place.
-keep() { mv "$work/$1" "$dir/$1"; }
-want() { [ ! -s "$dir/$1" ]; }
-
-srt() {
-  printf '1\r\n00:00:00,200 --> 00:00:00,900\r\nHello\r\n\r\n2\r\n00:00:01,000 --> 00:00:01,800\r\nWorld\r\n' > "$1"
+has() { grep -q -- "$2" <<<"$1" || fail "$3: no '$2'"; }
+# Fails unless the first video stream of $1 has B-frames.
+bframes() {
+  [[ $(ffprobe -v error -select_streams v:0 -show_entries frame=pict_type -of csv=p=0 "$1") == *B* ]] ||
+    fail "$(basename "$1"): no B-frames"
 }
+x264=(-c:v libx264 -preset veryfast -bf 2 -pix_fmt yuv420p)
+film=(-f lavfi -i testsrc=size=96x64:rate=25)
 
-# (a) ffmpeg: H.264 + AAC + SRT.
+# ---------------------------------------------------------------- sources
+
+two='1\r\n00:00:00,200 --> 00:00:00,900\r\nHello\r\n\r\n2\r\n00:00:01,000 --> 00:00:01,800\r\nWorld\r\n'
+printf "$two" > "$work/subs.srt"
+printf "$two"'\r\n3\r\n00:00:02,300 --> 00:00:02,950\r\nThe end\r\n' > "$work/subs3.srt"
+
+ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=44100 -t 2 \
+  "${x264[@]}" -g 12 -c:a aac -b:a 64k -shortest "$work/h264_aac.mp4"
+bframes "$work/h264_aac.mp4"
+ff "${film[@]}" -t 3 "${x264[@]}" -g 12 "$work/h264.mp4"
+bframes "$work/h264.mp4"
+ff -f lavfi -i sine=frequency=440:sample_rate=44100 -t 2 -c:a libmp3lame -b:a 64k "$work/a.mp3"
+ff -f lavfi -i sine=frequency=660:sample_rate=48000 -t 2 -c:a ac3 -b:a 96k "$work/a.ac3"
+ff -f lavfi -i sine=frequency=660:sample_rate=48000 -t 3 -c:a ac3 -b:a 96k "$work/a3s.ac3"
+ff -f lavfi -i sine=frequency=550:sample_rate=44100 -t 2 -c:a libvorbis -q:a 1 "$work/a.ogg"
+
+# ---------------------------------------------------------------- the films
+
 f=ffmpeg_h264_aac_srt.mkv
-if want $f; then
-  srt "$work/a.srt"
-  ff -f lavfi -i testsrc=size=64x48:rate=25 -f lavfi -i sine=frequency=440:sample_rate=44100 \
-    -i "$work/a.srt" -t 2 -map 0:v -map 1:a -map 2:s \
-    -c:v libx264 -preset ultrafast -g 12 -bf 2 -pix_fmt yuv420p -c:a aac -b:a 48k -c:s srt \
-    "$work/$f"
-  listing=$(info "$work/$f")
-  grep -q 'Codec ID: S_TEXT/UTF8' <<<"$listing" || fail "$f: no SRT track"
-  keep $f
-fi
+ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=44100 -i "$work/subs.srt" -t 3 \
+  -map 0:v -map 1:a -map 2:s "${x264[@]}" -g 12 -c:a aac -b:a 48k -c:s srt -cluster_time_limit 500 \
+  "$work/$f"
+listing=$(info "$work/$f")
+has "$listing" 'Codec ID: S_TEXT/UTF8' $f
+[ "$(grep -c '^|+ Cluster' <<<"$listing")" -ge 4 ] || fail "$f: fewer than four Clusters"
+bframes "$work/$f"
 
-# (b) mkvmerge remux of MP3 and AC-3; both get laced.
-f=mkvmerge_mp3_ac3.mkv
-if want $f; then
-  ff -f lavfi -i sine=frequency=440:sample_rate=44100 -t 2 -c:a libmp3lame -b:a 32k "$work/a.mp3"
-  ff -f lavfi -i sine=frequency=660:sample_rate=48000 -t 2 -c:a ac3 -b:a 96k "$work/a.ac3"
-  mkvmerge -q -o "$work/$f" "$work/a.mp3" "$work/a.ac3"
-  listing=$(info "$work/$f")
-  grep -q 'Simple block: .*, [2-9][0-9]* frame(s)' <<<"$listing" || fail "$f: no laced block"
-  keep $f
-fi
+f=mkvmerge_h264_ac3_srt.mkv
+mkvmerge -q -o "$work/$f" --cluster-length 500ms "$work/h264.mp4" "$work/a3s.ac3" "$work/subs3.srt"
+listing=$(info "$work/$f")
+has "$listing" 'Codec ID: A_AC3' $f
+has "$listing" 'track number 2, [2-9][0-9]* frame(s)' $f
+has "$listing" 'Block group' $f
+[ "$(grep -c '^|+ Cluster' <<<"$listing")" -ge 4 ] || fail "$f: fewer than four Clusters"
 
-# (c) mkvmerge, no SimpleBlocks: H.264 with B-frames and SRT in BlockGroups.
+f=mkvmerge_h264_aac_srt.mkv
+mkvmerge -q -o "$work/$f" --language 0:eng --language 1:fra "$work/h264_aac.mp4" \
+  --language 0:deu "$work/subs.srt"
+has "$(info "$work/$f")" 'Language (IETF BCP 47): fr' $f
+
 f=mkvmerge_groups.mkv
-if want $f; then
-  srt "$work/a.srt"
-  ff -f lavfi -i testsrc=size=64x48:rate=25 -t 2 -c:v libx264 -preset ultrafast -g 12 -bf 2 \
-    -pix_fmt yuv420p "$work/v.mp4"
-  mkvmerge -q -o "$work/$f" --engage no_simpleblocks "$work/v.mp4" "$work/a.srt"
-  listing=$(info "$work/$f")
-  grep -q 'Block group' <<<"$listing" || fail "$f: no BlockGroup"
-  grep -q 'Block duration' <<<"$listing" || fail "$f: no BlockDuration"
-  grep -q 'Reference block' <<<"$listing" || fail "$f: no ReferenceBlock"
-  grep -q 'Simple block' <<<"$listing" && fail "$f: SimpleBlocks present"
-  keep $f
-fi
+mkvmerge -q -o "$work/$f" --engage no_simpleblocks --language 1:spa "$work/h264_aac.mp4" "$work/subs.srt"
+listing=$(info "$work/$f")
+for what in 'Block group' 'Block duration' 'Reference block'; do has "$listing" "$what" $f; done
+grep -q 'Simple block' <<<"$listing" && fail "$f: SimpleBlocks present"
 
-# (d) mkvmerge: two attachments and chapters (edition, two atoms, names in two languages).
+f=mkvmerge_mp3_ac3.mkv
+mkvmerge -q -o "$work/$f" --language 0:fin "$work/a.mp3" --language 0:swe "$work/a.ac3"
+listing=$(info "$work/$f")
+has "$listing" 'Simple block: .*, [2-9][0-9]* frame(s)' $f
+
+f=mkvmerge_vorbis.mkv
+mkvmerge -q -o "$work/$f" "$work/a.ogg"
+has "$(info "$work/$f")" 'Codec ID: A_VORBIS' $f
+
 f=mkvmerge_attach_chap.mkv
-if want $f; then
-  ff -f lavfi -i sine=frequency=330:sample_rate=22050 -t 1 -c:a aac -b:a 32k "$work/a.m4a"
-  printf 'Quillon attachment text\n' > "$work/notes.txt"
-  head -c 700 /dev/zero | tr '\0' 'Q' > "$work/blob.bin"
-  cat > "$work/chapters.xml" <<'EOF'
+ff -f lavfi -i sine=frequency=330:sample_rate=22050 -t 1 -c:a aac -b:a 32k "$work/a.m4a"
+printf 'Quillon attachment text\n' > "$work/notes.txt"
+head -c 700 /dev/zero | tr '\0' 'Q' > "$work/blob.bin"
+cat > "$work/chapters.xml" <<'EOF'
 <?xml version="1.0" encoding="UTF-8"?>
 <Chapters>
   <EditionEntry>
@@ -96,54 +142,127 @@ if want $f; then
   </EditionEntry>
 </Chapters>
 EOF
-  mkvmerge -q -o "$work/$f" --chapters "$work/chapters.xml" \
-    --attachment-mime-type text/plain --attachment-description "Notes" --attach-file "$work/notes.txt" \
-    --attachment-mime-type application/octet-stream --attach-file "$work/blob.bin" "$work/a.m4a"
-  listing=$(info "$work/$f")
-  [ "$(grep -c '^| + Attached at ' <<<"$listing")" -eq 2 ] || fail "$f: not two attachments"
-  [ "$(grep -c 'Chapter atom' <<<"$listing")" -eq 2 ] || fail "$f: not two chapter atoms"
-  keep $f
-fi
+mkvmerge -q -o "$work/$f" --chapters "$work/chapters.xml" \
+  --attachment-mime-type text/plain --attachment-description "Notes" --attach-file "$work/notes.txt" \
+  --attachment-mime-type application/octet-stream --attach-file "$work/blob.bin" "$work/a.m4a"
+listing=$(info "$work/$f")
+[ "$(grep -c '^| + Attached at ' <<<"$listing")" -eq 2 ] || fail "$f: not two attachments"
+[ "$(grep -c 'Chapter atom' <<<"$listing")" -eq 2 ] || fail "$f: not two chapter atoms"
 
-# (e) ffmpeg writing to a pipe: it cannot seek back, so the Segment's size
-# stays unknown. ffmpeg still buffers each Cluster and writes its real size,
-# so the size fields of every Cluster but the second are then overwritten in
-# place with "unknown" of the same width (all value bits set), as a streaming
-# muxer that does not buffer would write them; the second one keeps its size,
-# so an unknown-size Cluster is followed by a known-size one.
-f=ffmpeg_live.mkv
-if want $f; then
-  ff -f lavfi -i testsrc=size=64x48:rate=25 -f lavfi -i sine=frequency=500:sample_rate=44100 -t 1.5 \
-    -c:v libx264 -preset ultrafast -g 10 -bf 0 -pix_fmt yuv420p -c:a libmp3lame -b:a 32k \
-    -cluster_time_limit 400 -f matroska pipe:1 | cat > "$work/$f"
-  clusters=$(info "$work/$f" | sed -n 's/^|+ Cluster at \([0-9]*\) size \([0-9]*\) data size \([0-9]*\)$/\1 \2 \3/p')
-  n=0
-  while read -r pos total data; do
-    n=$((n + 1))
-    [ $n -eq 2 ] && continue
-    width=$((total - data - 4))  # the Cluster ID has 4 bytes
-    # shellcheck disable=SC2059 # the format is the byte escape built here
-    { printf "\\x$(printf %02x $((0xFF >> (width - 1))))"
-      for ((i = 1; i < width; i++)); do printf '\xff'; done
-    } | dd of="$work/$f" bs=1 seek=$((pos + 4)) conv=notrunc status=none
-  done <<<"$clusters"
-  listing=$(info "$work/$f")
-  grep -q 'Segment: size unknown' <<<"$listing" || fail "$f: Segment size is known"
-  [ "$(grep -c '^|+ Cluster at [0-9]* size is unknown$' <<<"$listing")" -ge 2 ] ||
-    fail "$f: fewer than two Clusters of unknown size"
-  keep $f
-fi
-
-# (f) ffmpeg: VP9 with colour metadata and Opus.
 f=ffmpeg_vp9_opus.mkv
-if want $f; then
-  ff -f lavfi -i testsrc=size=64x48:rate=25 -f lavfi -i sine=frequency=330:sample_rate=48000 -t 1.5 \
-    -c:v libvpx-vp9 -pix_fmt yuv420p -deadline realtime -cpu-used 8 -b:v 50k \
-    -color_primaries bt709 -color_trc bt709 -colorspace bt709 -color_range tv \
-    -c:a libopus -b:a 24k -shortest "$work/$f"
-  listing=$(info "$work/$f")
-  for what in 'Color primaries' 'Codec-inherent delay' 'Seek pre-roll' 'Codec ID: V_VP9' 'Codec ID: A_OPUS'; do
-    grep -q "$what" <<<"$listing" || fail "$f: no '$what'"
-  done
-  keep $f
-fi
+ff "${film[@]}" -f lavfi -i sine=frequency=330:sample_rate=48000 -t 1.5 \
+  -map 0:v -map 0:v -map 1:a -c:v libvpx-vp9 -pix_fmt:v:0 yuv420p -pix_fmt:v:1 yuva420p \
+  -deadline realtime -cpu-used 8 -b:v 100k \
+  -color_primaries bt2020 -color_trc smpte2084 -colorspace bt2020nc -color_range tv \
+  -c:a libopus -b:a 32k -shortest "$work/$f"
+listing=$(info "$work/$f")
+for what in 'Color primaries' 'Codec-inherent delay' 'Seek pre-roll' 'Codec ID: V_VP9' 'Codec ID: A_OPUS' \
+  'VideoAlphaMode'; do
+  has "$listing" "$what" $f
+done
+
+f=ffmpeg_pipe.mkv
+ff "${film[@]}" -f lavfi -i sine=frequency=500:sample_rate=44100 -t 1.5 \
+  "${x264[@]}" -g 10 -c:a libmp3lame -b:a 64k -f matroska pipe:1 > "$work/$f"
+has "$(info "$work/$f")" 'Segment: size unknown' $f
+bframes "$work/$f"
+
+# ffmpeg writing to a pipe cannot seek back, so the Segment's size stays
+# unknown. ffmpeg still buffers each Cluster and writes its real size, so the
+# size fields of every Cluster but the second are then overwritten in place
+# with "unknown" of the same width (all value bits set), as a streaming muxer
+# that does not buffer would write them; the second one keeps its size, so an
+# unknown-size Cluster is followed by a known-size one.
+f=ffmpeg_live.mkv
+ff "${film[@]}" -f lavfi -i sine=frequency=500:sample_rate=44100 -t 1.5 \
+  "${x264[@]}" -g 10 -c:a libmp3lame -b:a 32k \
+  -cluster_time_limit 400 -f matroska pipe:1 | cat > "$work/$f"
+clusters=$(info "$work/$f" | sed -n 's/^|+ Cluster at \([0-9]*\) size \([0-9]*\) data size \([0-9]*\)$/\1 \2 \3/p')
+n=0
+while read -r pos total data; do
+  n=$((n + 1))
+  [ $n -eq 2 ] && continue
+  width=$((total - data - 4))  # the Cluster ID has 4 bytes
+  # shellcheck disable=SC2059 # the format is the byte escape built here
+  { printf "\\x$(printf %02x $((0xFF >> (width - 1))))"
+    for ((i = 1; i < width; i++)); do printf '\xff'; done
+  } | dd of="$work/$f" bs=1 seek=$((pos + 4)) conv=notrunc status=none
+done <<<"$clusters"
+listing=$(info "$work/$f")
+has "$listing" 'Segment: size unknown' $f
+[ "$(grep -c '^|+ Cluster at [0-9]* size is unknown$' <<<"$listing")" -ge 2 ] ||
+  fail "$f: fewer than two Clusters of unknown size"
+
+# ------------------------------------------------------- audio and subtitles
+
+ff -f lavfi -i sine=frequency=440:sample_rate=48000 -t 6 -ac 2 -c:a ac3 -b:a 128k "$work/e.ac3"
+ff -f lavfi -i sine=frequency=500:sample_rate=44100 -t 6 -c:a libmp3lame -b:a 96k "$work/e.mp3"
+ff -f lavfi -i sine=frequency=600:sample_rate=44100 -t 6 -ac 2 -c:a aac -b:a 96k "$work/e.m4a"
+ff -f lavfi -i anoisesrc=sample_rate=44100:amplitude=0.3 -t 6 -ac 2 -c:a flac "$work/e.flac"
+ff -f lavfi -i sine=frequency=700:sample_rate=44100 -t 9.5 -ac 2 -c:a libvorbis -q:a 3 "$work/e.ogg"
+
+python3 - "$work" <<'PY'
+import random, sys
+work = sys.argv[1]
+random.seed(1)
+big = ''.join(random.choice('abcdefghijklmnopqrstuvwxyz ') for _ in range(2_500_000))
+def srt(path, events):
+    with open(path, 'w', encoding='utf-8', newline='') as f:
+        for n, (start, end, text) in enumerate(events, 1):
+            f.write(f"{n}\r\n{start} --> {end}\r\n{text}\r\n\r\n")
+srt(f"{work}/cyrillic.srt", [("00:00:00,500", "00:00:02,000", "Привет, мир!"),
+                             ("00:00:02,500", "00:00:04,250", "Вторая строка\r\nи ещё одна"),
+                             ("00:00:05,000", "00:00:05,900", "Hello, <i>world</i>")])
+srt(f"{work}/big.srt", [("00:00:01,000", "00:00:03,000", "small"),
+                        ("00:00:04,000", "00:00:05,000", big),
+                        ("00:00:06,000", "00:00:07,000", "after")])
+with open(f"{work}/script.ass", 'w', encoding='utf-8', newline='\n') as f:
+    f.write("""[Script Info]
+Title: export test
+ScriptType: v4.00+
+PlayResX: 384
+PlayResY: 288
+
+[V4+ Styles]
+Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding
+Style: Default,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,2,0,2,10,10,10,1
+Style: Sign,Arial,16,&H0000FFFF,&H000000FF,&H00000000,&H00000000,1,0,0,0,100,100,0,0,1,2,0,8,10,10,10,1
+
+[Events]
+Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text
+Dialogue: 0,0:00:00.50,0:00:02.00,Default,,0,0,0,,Hello, world
+Dialogue: 1,0:00:02.25,0:00:03.75,Sign,Anna,0,0,0,,Привет, мир
+Dialogue: 0,0:00:04.00,0:00:05.53,Default,,0,0,0,,Third line, with commas, many
+""")
+with open(f"{work}/script.ssa", 'w', encoding='utf-8', newline='\n') as f:
+    f.write("""[Script Info]
+Title: export test
+ScriptType: v4.00
+
+[V4 Styles]
+Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, TertiaryColour, BackColour, Bold, Italic, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, AlphaLevel, Encoding
+Style: Default,Arial,20,16777215,255,0,0,0,0,1,2,0,2,10,10,10,0,1
+
+[Events]
+Format: Marked, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text
+Dialogue: Marked=0,0:00:00.50,0:00:02.00,Default,,0000,0000,0000,,First, with a comma
+Dialogue: Marked=0,0:00:03.00,0:00:04.20,Default,,0000,0000,0000,,Второй
+""")
+PY
+
+mkvmerge -q -o "$work/mkvmerge_audio.mkv" "$work/e.ac3" "$work/e.mp3" "$work/e.m4a" "$work/e.flac" "$work/e.ogg"
+ff -i "$work/e.ac3" -i "$work/e.m4a" -i "$work/e.flac" -i "$work/e.ogg" -i "$work/script.ass" \
+  -i "$work/cyrillic.srt" -map 0 -map 1 -map 2 -map 3 -map 4 -map 5 -c copy "$work/ffmpeg_audio_subs.mkv"
+mkvmerge -q -o "$work/mkvmerge_subtitles.mkv" "$work/e.ogg" "$work/cyrillic.srt" "$work/script.ass" \
+  "$work/big.srt" "$work/script.ssa"
+has "$(info "$work/mkvmerge_subtitles.mkv")" 'Codec ID: S_TEXT/SSA' mkvmerge_subtitles.mkv
+
+# ---------------------------------------------------------------- in place
+
+for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_groups.mkv \
+  mkvmerge_mp3_ac3.mkv mkvmerge_vorbis.mkv mkvmerge_attach_chap.mkv ffmpeg_vp9_opus.mkv ffmpeg_pipe.mkv \
+  ffmpeg_live.mkv mkvmerge_audio.mkv ffmpeg_audio_subs.mkv mkvmerge_subtitles.mkv \
+  cyrillic.srt big.srt script.ass script.ssa; do
+  mv "$work/$f" "$dir/$f"
+done
+touch "$stamp"

@@ -7,14 +7,10 @@
 // quillon-cli check and tree are run over the same files. Then a table of
 // quillon-cli cases: exit statuses, log lines, the tree and the track list.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <ostream>
 #include <regex>
@@ -26,127 +22,19 @@
 #include "reader/open_file.h"
 #include "support/capture_host.h"
 #include "support/ebml_builder.h"
-#include "support/run_command.h"
+#include "support/interop_helpers.h"
+#include "support/mkvinfo_listing.h"
 
 namespace quillon::scan_interop {
 namespace {
 
 namespace fs = std::filesystem;
 using test::CaptureHost;
+using test::HasLine;
+using test::Lines;
 using test::Quoted;
-using test::RunCommand;
 
-fs::path MediaDir() { return fs::path(QUILLON_MEDIA_DIR) / "scan"; }
-fs::path MakeMediaScript() { return fs::path(QUILLON_TEST_DATA) / ".." / "interop" / "make_media.sh"; }
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-struct Split {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs quillon-cli with stdout and stderr apart.
-Split Cli(const std::string& args) {
-    static int counter = 0;
-    const fs::path errFile = fs::temp_directory_path() /
-                             ("quillon-scan-interop-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    const auto run = RunCommand("(" + Quoted(QUILLON_CLI) + " " + args + " 2>" + Quoted(errFile.string()) + ")");
-    Split split{run.exitStatus, run.output, {}};
-    std::ifstream err(errFile, std::ios::binary);
-    split.err.assign(std::istreambuf_iterator<char>(err), {});
-    fs::remove(errFile);
-    return split;
-}
-
-// ---------------------------------------------------------------- mkvinfo
-
-struct Frame {
-    uint64_t position = 0;
-    uint64_t size = 0;
-};
-
-// One element line of `mkvinfo --all -P -z`.
-struct Listed {
-    std::string line;  // as printed, for messages
-    std::string name;  // mkvinfo's caption: the text before ':' (or before " at")
-    int depth = 0;     // the column of the '+'
-    uint64_t position = 0;
-    bool unknownSize = false;
-    uint64_t totalSize = 0;  // known size: as printed; unknown size: up to the next element
-    uint64_t dataSize = 0;   // known size only
-    std::vector<Frame> frames;  // "Frame at" lines under a block
-};
-
-// mkvinfo with positions (-P) and sizes (-z). Every line it prints is either
-// an element ("... at POS size TOTAL data size DATA", or "at POS size is
-// unknown") or a frame of the block above ("Frame at POS size SIZE"). It
-// prints no CRC-32 element, which our list has.
-std::vector<Listed> Mkvinfo(const fs::path& file, std::string& error) {
-    // In the C locale mkvinfo drops the rest of a line at the first non-ASCII
-    // character (a Russian track name), so it is asked for UTF-8.
-    const auto run = RunCommand("(LC_ALL=C.UTF-8 mkvinfo --ui-language en_US --output-charset UTF-8 --all -P -z " +
-                                Quoted(file.string()) + " 2>/dev/null)");
-    std::vector<Listed> out;
-    if (run.exitStatus != 0) {
-        error = "mkvinfo exited with " + std::to_string(run.exitStatus);
-        return out;
-    }
-    static const std::regex kElement(R"(^([| ]*)\+ (.*) at (\d+) (?:size (\d+) data size (\d+)|size is unknown)$)");
-    static const std::regex kFrame(R"(^[| ]*\+ Frame at (\d+) size (\d+)$)");
-    std::smatch m;
-    for (const std::string& line : Lines(run.output)) {
-        if (std::regex_match(line, m, kFrame)) {
-            if (out.empty()) {
-                error = "a frame line before any element: " + line;
-                return {};
-            }
-            out.back().frames.push_back({std::stoull(m[1]), std::stoull(m[2])});
-            continue;
-        }
-        if (!std::regex_match(line, m, kElement)) {
-            error = "a line that is neither element nor frame: " + line;
-            return {};
-        }
-        Listed e;
-        e.line = line;
-        e.depth = static_cast<int>(m[1].length());
-        const std::string caption = m[2];
-        e.name = caption.substr(0, caption.find(':'));
-        e.position = std::stoull(m[3]);
-        e.unknownSize = !m[4].matched;
-        if (!e.unknownSize) {
-            e.totalSize = std::stoull(m[4]);
-            e.dataSize = std::stoull(m[5]);
-        }
-        out.push_back(std::move(e));
-    }
-    // An element of unknown size ends where the next element at its depth or
-    // above starts (for a Cluster: the next Cluster, Cues, Tags ...), the last
-    // one at the end of the file. That extent is what our rows hold.
-    const uint64_t fileSize = fs::file_size(file);
-    for (size_t i = 0; i < out.size(); ++i) {
-        if (!out[i].unknownSize) continue;
-        uint64_t end = fileSize;
-        for (size_t j = i + 1; j < out.size(); ++j)
-            if (out[j].depth <= out[i].depth) {
-                end = out[j].position;
-                break;
-            }
-        out[i].totalSize = end - out[i].position;
-    }
-    return out;
-}
+using Listed = test::ListedElement;
 
 // Our names of the elements common in these files, by mkvinfo's caption. A
 // caption not here is not compared by name.
@@ -212,12 +100,12 @@ bool IsCrc(const Tbrick& row) { return std::string(row.idHex()) == "BF"; }
 
 // ---------------------------------------------------------------- fixture
 
-struct MediaFile {
+struct ScannedFile {
     const char* name;
     bool committed;  // tests/data rather than the made media
 };
 
-const MediaFile kFiles[] = {
+const ScannedFile kFiles[] = {
     {"sample.mkv", true},
     {"ffmpeg_sample.mkv", true},
     {"ffmpeg_h264_aac_srt.mkv", false},
@@ -228,20 +116,17 @@ const MediaFile kFiles[] = {
     {"ffmpeg_vp9_opus.mkv", false},
 };
 
-void PrintTo(const MediaFile& file, std::ostream* out) { *out << file.name; }
+void PrintTo(const ScannedFile& file, std::ostream* out) { *out << file.name; }
 
-class ScanAgainstMkvinfo : public ::testing::TestWithParam<MediaFile> {
+class ScanAgainstMkvinfo : public test::InteropTest, public ::testing::WithParamInterface<ScannedFile> {
 protected:
-    static void SetUpTestSuite() {
-        made_ = RunCommand("bash " + Quoted(MakeMediaScript().string()) + " " + Quoted(MediaDir().string()));
-    }
-
     void SetUp() override {
-        ASSERT_EQ(made_.exitStatus, 0) << "make_media.sh failed:\n" << made_.output;
-        file_ = GetParam().committed ? fs::path(QUILLON_TEST_DATA) / GetParam().name : MediaDir() / GetParam().name;
+        InteropTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        file_ = GetParam().committed ? test::SampleFile(GetParam().name) : test::MediaFile(GetParam().name);
         ASSERT_TRUE(fs::exists(file_)) << file_;
         std::string error;
-        listed_ = Mkvinfo(file_, error);
+        listed_ = test::MkvinfoListing(file_, error);
         ASSERT_TRUE(error.empty()) << error;
         ASSERT_FALSE(listed_.empty());
 
@@ -256,15 +141,12 @@ protected:
         }
     }
 
-    static test::CommandResult made_;
     fs::path file_;
     std::vector<Listed> listed_;
     OurScan scan_;
     std::vector<const Tbrick*> rows_;  // our list without the CRC-32 rows mkvinfo does not print
     std::vector<const Tbrick*> crcs_;
 };
-
-test::CommandResult ScanAgainstMkvinfo::made_;
 
 // Every element mkvinfo lists is in our list, in the same order, at the same
 // depth and position, with the same sizes; nothing else is in our list but
@@ -360,7 +242,7 @@ TEST_P(ScanAgainstMkvinfo, BlockFramesMatchMkvinfo) {
             ourFrames.emplace_back(at, ours.block.frameSize(k));
             at += ours.block.frameSize(k);
         }
-        for (const Frame& f : theirs.frames) theirFrames.emplace_back(f.position, f.size);
+        for (const test::ListedFrame& f : theirs.frames) theirFrames.emplace_back(f.position, f.size);
         ASSERT_EQ(ourFrames, theirFrames);
         EXPECT_EQ(at, ours.end()) << "the frames do not fill the block";
     }
@@ -370,10 +252,10 @@ TEST_P(ScanAgainstMkvinfo, BlockFramesMatchMkvinfo) {
 // quillon-cli check: exit 0, no container errors, and the closing line right
 // before the block-type line.
 TEST_P(ScanAgainstMkvinfo, CheckCommandFindsNoErrors) {
-    const Split run = Cli("check " + Quoted(file_.string()));
+    const auto run = test::Quillon("check " + Quoted(file_.string()));
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     const auto lines = Lines(run.out);
-    EXPECT_TRUE(Contains(lines, "• ошибки контейнера не обнаружены")) << run.out;
+    EXPECT_TRUE(HasLine(run.out, "• ошибки контейнера не обнаружены")) << run.out;
     ASSERT_GE(lines.size(), 2u) << run.out;
     EXPECT_EQ(lines[lines.size() - 1].rfind("типы блоков: ", 0), 0u) << run.out;
     EXPECT_EQ(lines[lines.size() - 2], "• операция завершена") << run.out;
@@ -383,7 +265,7 @@ TEST_P(ScanAgainstMkvinfo, CheckCommandFindsNoErrors) {
 // total size in brackets, in mkvinfo's order once the CRC-32 lines are left
 // out.
 TEST_P(ScanAgainstMkvinfo, TreeCommandMatchesMkvinfo) {
-    const Split run = Cli("tree " + Quoted(file_.string()));
+    const auto run = test::Quillon("tree " + Quoted(file_.string()));
     ASSERT_EQ(run.status, 0) << run.err;
     static const std::regex kTreeLine(R"(^(\t*)(\S+) \[(\d+)\])");
     std::vector<std::string> shown;
@@ -400,7 +282,7 @@ TEST_P(ScanAgainstMkvinfo, TreeCommandMatchesMkvinfo) {
     EXPECT_EQ(n, listed_.size());
 }
 
-std::string FileTestName(const ::testing::TestParamInfo<MediaFile>& info) {
+std::string FileTestName(const ::testing::TestParamInfo<ScannedFile>& info) {
     std::string name = info.param.name;
     name = name.substr(0, name.find('.'));
     for (char& c : name)
@@ -412,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ScanAgainstMkvinfo, ::testing::ValuesIn(kFiles),
 
 // ---------------------------------------------------------------- CLI cases
 
-fs::path Sample() { return fs::path(QUILLON_TEST_DATA) / "sample.mkv"; }
+fs::path Sample() { return test::SampleFile("sample.mkv"); }
 
 struct CliCase {
     const char* what;
@@ -446,18 +328,18 @@ TEST(QuillonCli, ExitStatusesAndLogLines) {
     };
     for (const CliCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const Split run = Cli(c.args);
+        const auto run = test::Quillon(c.args);
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
-        if (c.outLine) { EXPECT_TRUE(Contains(Lines(run.out), c.outLine)) << run.out; }
+        if (c.outLine) { EXPECT_TRUE(HasLine(run.out, c.outLine)) << run.out; }
         if (c.errPart) { EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err; }
         if (c.status != 0) {
-            EXPECT_FALSE(Contains(Lines(run.out), "• ошибки контейнера не обнаружены")) << run.out;
+            EXPECT_FALSE(HasLine(run.out, "• ошибки контейнера не обнаружены")) << run.out;
         }
     }
 }
 
 TEST(QuillonCli, TreeOfSampleStartsWithTheEbmlHeader) {
-    const Split run = Cli("tree " + Quoted(Sample().string()));
+    const auto run = test::Quillon("tree " + Quoted(Sample().string()));
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = Lines(run.out);
     const auto first = std::find(lines.begin(), lines.end(), "EBML [40]");
@@ -487,7 +369,7 @@ std::vector<std::string> Columns(const std::string& line) {
 }
 
 TEST(QuillonCli, InfoListsTheThreeTracksOfSample) {
-    const Split run = Cli("info " + Quoted(Sample().string()));
+    const auto run = test::Quillon("info " + Quoted(Sample().string()));
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     std::vector<std::vector<std::string>> tracks;
     for (const std::string& line : Lines(run.out))

@@ -13,27 +13,19 @@
 #include "edit/quick_edits.h"
 #include "reader/open_file.h"
 #include "support/capture_host.h"
-#include "support/run_command.h"
+#include "support/interop_helpers.h"
 
 namespace quillon::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
+// A copy of a committed sample to edit, in this suite's output folder.
 std::string Copy(const std::string& name, const std::string& as) {
-    const fs::path dir = fs::path(QUILLON_MEDIA_DIR) / "track-edits";
-    fs::create_directories(dir);
-    const fs::path target = dir / as;
-    fs::copy_file(fs::path(QUILLON_TEST_DATA) / name, target, fs::copy_options::overwrite_existing);
+    const fs::path target = FreshOutput("track-edits", as);
+    fs::copy_file(SampleFile(name), target);
     return target.string();
 }
-
-CommandResult Cli(const std::string& args) { return RunCommand(std::string(QUILLON_CLI) + " " + args); }
 
 using Extent = std::pair<uint64_t, uint64_t>;  // [position, end)
 
@@ -105,10 +97,10 @@ TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
         SCOPED_TRACE(std::string(c.file) + " track " + c.track + " " + c.code);
         const std::string path = Copy(c.file, std::string("lang-") + c.track + "-" + c.file);
         const EditPlaces places = PlacesOf(path, c.track, true);
-        const auto before = ReadAll(path);
-        const CommandResult edit = Cli("edit " + Quoted(path) + " --track " + c.track + " --lang " + c.code);
-        ASSERT_EQ(edit.exitStatus, 0) << edit.output;
-        ExpectOnlyInside(before, ReadAll(path), places);
+        const auto before = ReadBytes(path);
+        const SeparatedResult edit = Quillon("edit " + Quoted(path) + " --track " + c.track + " --lang " + c.code);
+        ASSERT_EQ(edit.status, 0) << edit.out << edit.err;
+        ExpectOnlyInside(before, ReadBytes(path), places);
         const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
         EXPECT_EQ(info.exitStatus, 0) << info.output;
         EXPECT_NE(info.output.find(std::string("Language: ") + c.code + "\n"), std::string::npos) << info.output;
@@ -118,9 +110,9 @@ TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
     const std::string path = Copy("ffmpeg_sample.mkv", "default.mkv");
     const EditPlaces places = PlacesOf(path, "2", false);
     ASSERT_FALSE(places.crcs.empty());
-    const auto before = ReadAll(path);
-    ASSERT_EQ(Cli("edit " + Quoted(path) + " --track 2 --default").exitStatus, 0);
-    const auto after = ReadAll(path);
+    const auto before = ReadBytes(path);
+    ASSERT_EQ(Quillon("edit " + Quoted(path) + " --track 2 --default").status, 0);
+    const auto after = ReadBytes(path);
     ExpectOnlyInside(before, after, places);
     size_t changed = 0;
     for (size_t i = places.element.first; i < places.element.second; ++i) changed += before[i] != after[i];
@@ -132,7 +124,7 @@ TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
 
 TEST(QuickEditInterop, RefusalsLeaveTheFileAlone) {
     const std::string path = Copy("sample.mkv", "refusals.mkv");
-    const auto before = ReadAll(path);
+    const auto before = ReadBytes(path);
     const std::pair<std::string, int> refusals[] = {
         {"--track 2 --lang germ", 1},  // longer than "rus"
         {"--track 3 --default", 1},    // mkvmerge wrote no FlagDefault for this track
@@ -140,9 +132,9 @@ TEST(QuickEditInterop, RefusalsLeaveTheFileAlone) {
         {"--track 2", 2},
     };
     for (const auto& [args, status] : refusals) {
-        const CommandResult r = Cli("edit " + Quoted(path) + " " + args);
-        EXPECT_EQ(r.exitStatus, status) << args << "\n" << r.output;
-        EXPECT_EQ(ReadAll(path), before) << args;
+        const SeparatedResult r = Quillon("edit " + Quoted(path) + " " + args);
+        EXPECT_EQ(r.status, status) << args << "\n" << r.out << r.err;
+        EXPECT_EQ(ReadBytes(path), before) << args;
     }
 }
 
@@ -160,10 +152,10 @@ std::vector<long> Timestamps(const std::string& file, int trackId) {
 TEST(StagedEditInterop, RemuxCarriesNamesLanguagesDefaultsOrderAndShift) {
     const std::string source = Copy("sample.mkv", "staged-source.mkv");
     const std::string output = source + ".out.mkv";
-    const CommandResult remux =
-        Cli("remux " + Quoted(source) + " -o " + Quoted(output) +
-            " --overwrite --tracks 3,2,1 --name 2=Dolby --lang 2=ger --lang 3=eng --default 2 --start 2=500");
-    ASSERT_EQ(remux.exitStatus, 0) << remux.output;
+    const SeparatedResult remux =
+        Quillon("remux " + Quoted(source) + " -o " + Quoted(output) +
+                " --overwrite --tracks 3,2,1 --name 2=Dolby --lang 2=ger --lang 3=eng --default 2 --start 2=500");
+    ASSERT_EQ(remux.status, 0) << remux.out << remux.err;
     const CommandResult info = RunCommand("mkvinfo " + Quoted(output));
     ASSERT_EQ(info.exitStatus, 0) << info.output;
     // Track order: subtitles, audio, video, numbered 1, 2, 3.
