@@ -1,0 +1,80 @@
+#include "support/mkvinfo_listing.h"
+
+#include <regex>
+
+#include "support/interop_helpers.h"
+#include "support/run_command.h"
+
+namespace quillon::test {
+
+std::vector<ListedElement> MkvinfoListing(const std::filesystem::path& file, std::string& error) {
+    // In the C locale mkvinfo drops the rest of a line at the first non-ASCII
+    // character (a Russian track name), so it is asked for UTF-8.
+    const SeparatedResult run = RunSeparated(
+        "LC_ALL=C.UTF-8 mkvinfo --ui-language en_US --output-charset UTF-8 --all -P -z " + Quoted(file.string()));
+    std::vector<ListedElement> out;
+    if (run.status != 0) {
+        error = "mkvinfo exited with " + std::to_string(run.status) + ": " + run.out + run.err;
+        return out;
+    }
+    static const std::regex kElement(R"(^([| ]*)\+ (.*) at (\d+) (?:size (\d+) data size (\d+)|size is unknown)$)");
+    static const std::regex kFrame(R"(^[| ]*\+ Frame at (\d+) size (\d+)$)");
+    std::smatch m;
+    for (const std::string& line : Lines(run.out)) {
+        if (std::regex_match(line, m, kFrame)) {
+            if (out.empty()) {
+                error = "a frame line before any element: " + line;
+                return {};
+            }
+            out.back().frames.push_back({std::stoull(m[1]), std::stoull(m[2])});
+            continue;
+        }
+        if (!std::regex_match(line, m, kElement)) {
+            error = "a line that is neither element nor frame: " + line;
+            return {};
+        }
+        ListedElement e;
+        e.line = line;
+        e.depth = static_cast<int>(m[1].length());
+        const std::string caption = m[2];
+        e.name = caption.substr(0, caption.find(':'));
+        e.position = std::stoull(m[3]);
+        e.unknownSize = !m[4].matched;
+        if (!e.unknownSize) {
+            e.totalSize = std::stoull(m[4]);
+            e.dataSize = std::stoull(m[5]);
+        }
+        out.push_back(std::move(e));
+    }
+    // An element of unknown size ends where the next element at its depth or
+    // above starts (for a Cluster: the next Cluster, Cues, Tags ...), the last
+    // one at the end of the file. That extent is what our rows hold.
+    const uint64_t fileSize = std::filesystem::file_size(file);
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (!out[i].unknownSize) continue;
+        uint64_t end = fileSize;
+        for (size_t j = i + 1; j < out.size(); ++j)
+            if (out[j].depth <= out[i].depth) {
+                end = out[j].position;
+                break;
+            }
+        out[i].totalSize = end - out[i].position;
+    }
+    return out;
+}
+
+std::optional<ListedBlock> BlockCaption(const ListedElement& element) {
+    static const std::regex kBlock(
+        R"(^[| ]*\+ (Simple block|Block): (key, )?.*track number (\d+), (\d+) frame\(s\), timestamp ([0-9:.]+))");
+    std::smatch m;
+    if (!std::regex_search(element.line, m, kBlock)) return std::nullopt;
+    ListedBlock block;
+    block.simple = m[1] == "Simple block";
+    block.key = m[2].matched;
+    block.track = std::stoull(m[3]);
+    block.frameCount = std::stoull(m[4]);
+    block.time = m[5];
+    return block;
+}
+
+}  // namespace quillon::test

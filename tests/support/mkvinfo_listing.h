@@ -1,0 +1,49 @@
+// mkvinfo's full listing of a file (`mkvinfo --all -P -z`): every element with
+// its depth, position and sizes, and the frames of each block. mkvinfo shares
+// no code with our reader, so what it lists is an independent account of a file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::test {
+
+struct ListedFrame {
+    uint64_t position = 0;
+    uint64_t size = 0;
+};
+
+// One element line.
+struct ListedElement {
+    std::string line;  // as printed, for messages
+    std::string name;  // mkvinfo's caption: the text before ':' (or before " at")
+    int depth = 0;     // the column of the '+'
+    uint64_t position = 0;
+    bool unknownSize = false;
+    uint64_t totalSize = 0;  // known size: as printed; unknown size: up to the next element
+    uint64_t dataSize = 0;   // known size only
+    std::vector<ListedFrame> frames;  // "Frame at" lines under a block
+
+    uint64_t end() const { return position + totalSize; }
+};
+
+// The listing, in file order. It prints no CRC-32 element. On failure (mkvinfo
+// exits non-zero or prints a line that is neither an element nor a frame:
+// an error or a warning) `error` says why and the listing is empty.
+std::vector<ListedElement> MkvinfoListing(const std::filesystem::path& file, std::string& error);
+
+// What a "Simple block: ..." or "Block: ..." caption says.
+struct ListedBlock {
+    bool simple = false;  // a SimpleBlock rather than a Block in a BlockGroup
+    bool key = false;     // said of SimpleBlocks only
+    uint64_t track = 0;
+    uint64_t frameCount = 0;
+    std::string time;  // "00:00:01.024000000"
+};
+
+std::optional<ListedBlock> BlockCaption(const ListedElement& element);
+
+}  // namespace quillon::test
