@@ -192,6 +192,7 @@ listing=$(info "$work/$f")
 has "$listing" 'Segment: size unknown' $f
 [ "$(grep -c '^|+ Cluster at [0-9]* size is unknown$' <<<"$listing")" -ge 2 ] ||
   fail "$f: fewer than two Clusters of unknown size"
+bframes "$work/$f"
 
 # ------------------------------------------------------- audio and subtitles
 
