@@ -12,7 +12,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "ui/caption_panel.h"
@@ -21,6 +20,7 @@
 #include "ui/form_yes_no.h"
 #include "ui/pictures.h"
 #include "ui/structure_model.h"
+#include "ui/structure_tree_view.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"

@@ -24,7 +24,6 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTableWidget;
-class QTreeView;
 class QWidget;
 class QPainter;
 
@@ -33,6 +32,7 @@ namespace quillon::ui {
 class CaptionPanel;
 class ClickableImage;
 class StructureModel;
+class StructureTreeView;
 class TFormME;
 class TFormYesNo;
 class TrackEditing;
@@ -133,7 +133,7 @@ public:
 
     // Container tab.
     QPlainTextEdit* MemoST;
-    QTreeView* TreeEBML;
+    StructureTreeView* TreeEBML;
     QMenu* PopupEBML;
     QAction* MIdump;
     QAction* MIexpand;

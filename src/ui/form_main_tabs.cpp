@@ -17,6 +17,7 @@
 #include "ui/form_main.h"
 #include "ui/pictures.h"
 #include "ui/structure_model.h"
+#include "ui/structure_tree_view.h"
 #include "ui/track_grid.h"
 #include "ui/widget_factory.h"
 
@@ -27,9 +28,7 @@ void TFormMain::BuildContainerTab() {
     MemoST = Make<QPlainTextEdit>(splitter, "MemoST");
     MemoST->setReadOnly(true);
     MemoST->setLineWrapMode(QPlainTextEdit::NoWrap);
-    TreeEBML = Make<QTreeView>(splitter, "TreeEBML");
-    TreeEBML->setHeaderHidden(true);
-    TreeEBML->setUniformRowHeights(true);  // keeps a million-row tree fast
+    TreeEBML = Make<StructureTreeView>(splitter, "TreeEBML");
     TreeEBML->setContextMenuPolicy(Qt::CustomContextMenu);
     TreeEBML->setEditTriggers(QAbstractItemView::NoEditTriggers);
     splitter->addWidget(MemoST);

@@ -7,11 +7,12 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeView>
 
 #include "ui/structure_model.h"
+#include "ui/structure_tree_view.h"
 
 namespace quillon::ui {
 namespace {
@@ -63,6 +64,8 @@ bool StartScriptedOpen(AppWindows& windows, const QStringList& arguments) {
             main->MIexpandClick();
             Settle();
             Report("expand", clock.elapsed());
+            const QScrollBar* bar = main->TreeEBML->verticalScrollBar();
+            std::printf("tree lines %d\n", bar->maximum() + bar->pageStep());
         }
         if (again) Report("open again", OpenFull(*main, file));
         QElapsedTimer clock;

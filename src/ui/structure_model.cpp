@@ -113,6 +113,12 @@ int StructureModel::columnCount(const QModelIndex& parent) const {
 
 bool StructureModel::hasChildren(const QModelIndex& parent) const { return rowCount(parent) > 0; }
 
+Qt::ItemFlags StructureModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    if (ElementRow(index) >= 0 && !hasChildren(index)) flags |= Qt::ItemNeverHasChildren;
+    return flags;
+}
+
 QVariant StructureModel::data(const QModelIndex& index, int role) const {
     const int row = ElementRow(index);
     // The list may be refilled under a stale view; such rows show nothing.

@@ -39,6 +39,9 @@ public:
     int ParentRow(int row) const { return row >= 0 && row < RowCount() ? parent_[row] : -1; }
     // Tells the view that a row's value text changed.
     void RowChanged(int row);
+    // How many persistent indexes the views hold on this model (the tree
+    // keeps one per expanded node).
+    int PersistentIndexCount() const { return static_cast<int>(persistentIndexList().size()); }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -46,6 +49,9 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
+    // Leaves say they never have children: the view then keeps no persistent
+    // index for them when it lays out an expanded branch.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     int RowCount() const { return static_cast<int>(parent_.size()); }

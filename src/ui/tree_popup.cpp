@@ -2,24 +2,17 @@
 // block of a track.
 #include <QAction>
 #include <QLineEdit>
-#include <QTreeView>
 
 #include "reader/element_queries.h"
 #include "ui/form_main.h"
 #include "ui/structure_model.h"
+#include "ui/structure_tree_view.h"
 #include "ui/ui_text.h"
 
 namespace quillon::ui {
 namespace {
 
 constexpr int kFindLevels = 11;
-
-void CollapseBranch(QTreeView& tree, const QAbstractItemModel& model, const QModelIndex& node) {
-    // Only open nodes can have open descendants, so the walk stays small.
-    if (!tree.isExpanded(node)) return;
-    for (int k = 0; k < model.rowCount(node); ++k) CollapseBranch(tree, model, model.index(k, 0, node));
-    tree.collapse(node);
-}
 
 bool IsAttachmentRow(const Tbrick& row) {
     const std::string_view name = row.name();
@@ -48,12 +41,12 @@ void TFormMain::PopupEBMLPopup() {
 
 void TFormMain::MIexpandClick() {
     const QModelIndex node = TreeEBML->currentIndex();
-    if (node.isValid()) TreeEBML->expandRecursively(node);
+    TreeEBML->ExpandBranch(node);
 }
 
 void TFormMain::MIcollapseClick() {
     const QModelIndex node = TreeEBML->currentIndex();
-    if (node.isValid()) CollapseBranch(*TreeEBML, *treeModel_, node);
+    TreeEBML->CollapseBranch(node);
 }
 
 void TFormMain::MIfbClick() {

@@ -13,6 +13,7 @@
 #include <QTreeView>
 
 #include "ui/structure_model.h"
+#include "ui/structure_tree_view.h"
 #include "ui/ui_text.h"
 #include "ui_test_support.h"
 #include "save/output_name.h"
