@@ -1,13 +1,15 @@
-// What a press or a key on the track grid does, by cell and button; track
-// order; the quick default flag; dragging the floating panels.
+// What a press or a key on the track grid does, by cell and button; the
+// cells' tips; track order; the quick default flag; dragging the floating panels.
 #include <QAction>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTableWidget>
+#include <QToolTip>
 
 #include "edit/quick_edits.h"
 #include "edit/staged_edits.h"
@@ -81,6 +83,16 @@ bool TrackEditing::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress && watched == form_.Tracks->viewport())
         pressGlobal_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();  // TracksMouseDown follows
+    if (type == QEvent::ToolTip && watched == form_.Tracks->viewport()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex cell = form_.Tracks->indexAt(help->pos());
+        const QString tip = cell.isValid() ? CellTip(cell.row(), cell.column()) : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, form_.Tracks->viewport(), form_.Tracks->visualRect(cell));
+        return true;
+    }
     if (type == QEvent::MouseButtonDblClick && watched == form_.Tracks->viewport()) {
         // TracksDblClick: the track under the pointer, then the track panel.
         const QModelIndex cell = form_.Tracks->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());

@@ -50,6 +50,8 @@ public:
     void MIdownClick();
     void MIdefClick();
     void QuickDefaultSwitch(int gridRow);
+    // The tip of a grid cell, empty for cells without one (grid_tips.cpp).
+    QString CellTip(int row, int column) const;
 
     // Track panel.
     QFrame* PanelTR;

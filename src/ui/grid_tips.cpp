@@ -1,0 +1,38 @@
+// The tips of the grid's language and default cells: what a click there does
+// to the open file, or that the change waits for the track panel and the
+// next saved file. Built when the pointer rests, so they follow the
+// interface language and the staged state without being refreshed.
+#include <QLabel>
+#include <QStringList>
+#include <QTableWidget>
+
+#include "edit/quick_edits.h"
+#include "ui/form_main.h"
+#include "ui/track_panel.h"
+#include "ui/ui_text.h"
+
+namespace quillon::ui {
+
+QString TrackEditing::CellTip(int row, int column) const {
+    const Document& doc = form_.document();
+    if (row < 1 || row > static_cast<int>(doc.tatra.size())) return {};
+    const size_t track = static_cast<size_t>(row - 1);
+    // The same conditions as GridPress: quick edits are off while track edits are staged.
+    const bool staged = !form_.ImageSATT->isHidden();
+    QStringList lines;
+    if (column == 3) {
+        const bool quick = !staged && TrackLanguageElement(doc, track) >= 0;
+        lines << form_.Tr(quick ? "правый щелчок: новый код языка, сразу в этом файле"
+                                : "язык меняется в панели трека (двойной щелчок) и попадёт в новый файл");
+    }
+    if (column == 4) {
+        const bool inFile = TrackFlagDefaultElement(doc, track) >= 0;
+        const bool marked = doc.tatra[track].defaultMark == "y";
+        if (!staged && inFile && !marked) lines << form_.Tr("щелчок: сделать трек основным своего типа, сразу в этом файле");
+        if (inFile && marked) lines << form_.Tr("правый щелчок: снять флаг, сразу в этом файле");
+        if (staged || !inFile) lines << form_.Tr("флаг меняется в панели трека (двойной щелчок) и попадёт в новый файл");
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace quillon::ui
