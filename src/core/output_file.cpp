@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -48,6 +49,28 @@ bool OutputFile::WriteAt(uint64_t offset, const void* data, size_t size) {
     if (!PwriteAll(fd_, data, size, offset)) {
         failed_ = true;
         return false;
+    }
+    return true;
+}
+
+bool OutputFile::WriteVector(const iovec* pieces, size_t count) {
+    if (fd_ < 0 || failed_) return false;
+    std::vector<iovec> left(pieces, pieces + count);
+    size_t first = 0;
+    while (first < left.size()) {
+        const ssize_t n = ::writev(fd_, left.data() + first, static_cast<int>(left.size() - first));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {  // EFAULT too: a mapped source that shrank
+            failed_ = true;
+            return false;
+        }
+        position_ += static_cast<uint64_t>(n);
+        size_t done = static_cast<size_t>(n);
+        while (first < left.size() && done >= left[first].iov_len) done -= left[first++].iov_len;
+        if (first < left.size()) {
+            left[first].iov_base = static_cast<uint8_t*>(left[first].iov_base) + done;
+            left[first].iov_len -= done;
+        }
     }
     return true;
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include <sys/uio.h>
+
 namespace quillon {
 
 class OutputFile {
@@ -19,6 +21,8 @@ public:
     bool Create(const std::string& path);
     bool Write(const void* data, size_t size);
     bool WriteAt(uint64_t offset, const void* data, size_t size);
+    // Writes the pieces in order at the end, as Write would each.
+    bool WriteVector(const iovec* pieces, size_t count);
     uint64_t Position() const { return position_; }
     bool Failed() const { return failed_; }
     // Renames the finished file to its target; false when anything failed.

@@ -23,6 +23,8 @@ public:
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     uint64_t Size() const { return size_; }
+    // The open file, for mapping it (GatherWriter); -1 when closed.
+    int Descriptor() const { return fd_; }
     const std::string& Path() const { return path_; }
 
     // Reads `count` bytes at `position` into `out` (resized to exactly

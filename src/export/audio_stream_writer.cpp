@@ -7,8 +7,11 @@ namespace {
 
 class AudioStreamWriter : public TrackWriter {
 public:
+    bool WantsBytes() const override { return false; }
     bool Block(const WalkBlock& block, ExportSink& out) override {
-        out.Put(block.data);
+        // Frames with a stripped header put back arrive as bytes; the others are copied where they stand.
+        if (block.data.empty()) out.PutRange(block.framesAt, block.frameBytes);
+        else out.Put(block.data);
         return true;
     }
 };

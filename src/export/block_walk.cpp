@@ -56,18 +56,22 @@ bool BlockWalk::Read(const Tbrick& row, WalkBlock& block) {
     const uint64_t length = row.totalSize - header.dataOffset;
     // The file may have shrunk since it was scanned: bytes past its end are nobody's.
     if (!source_.Holds(row.position, row.totalSize)) return false;
-    if (!source_.ReadAt(row.position + header.dataOffset, static_cast<size_t>(length), buffer_)) return false;
 
     sizes_.assign(header.frameCount, 0);
     for (size_t k = 0; k < header.frameCount; ++k) sizes_[k] = header.frameSize(k);
     if (header.frameCount == 1 && header.lacedSizes.empty()) sizes_[0] = static_cast<uint32_t>(length);
+    // Bytes that no frame size accounts for (fixed lacing's remainder) belong to no frame.
+    uint64_t used = 0;
+    for (uint32_t s : sizes_) used += s;
+    block.framesAt = row.position + header.dataOffset;
+    block.frameBytes = std::min(used, length);
+    block.frameSizes = std::span<const uint32_t>(sizes_.data(), sizes_.size());
+    block.data = {};
+    if (!bytesWanted_ && prefix_.empty()) return true;
 
+    if (!source_.ReadAt(block.framesAt, static_cast<size_t>(length), buffer_)) return false;
     if (prefix_.empty()) {
-        block.data = std::span<const uint8_t>(buffer_.data(), buffer_.size());
-        // Bytes that no frame size accounts for (fixed lacing's remainder) belong to no frame.
-        uint64_t used = 0;
-        for (uint32_t s : sizes_) used += s;
-        if (used < length) block.data = block.data.first(static_cast<size_t>(used));
+        block.data = std::span<const uint8_t>(buffer_.data(), static_cast<size_t>(block.frameBytes));
     } else {
         assembled_.clear();
         size_t at = 0;
@@ -78,8 +82,8 @@ bool BlockWalk::Read(const Tbrick& row, WalkBlock& block) {
             size += static_cast<uint32_t>(prefix_.size());
         }
         block.data = std::span<const uint8_t>(assembled_.data(), assembled_.size());
+        block.frameSizes = std::span<const uint32_t>(sizes_.data(), sizes_.size());
     }
-    block.frameSizes = std::span<const uint32_t>(sizes_.data(), sizes_.size());
     return true;
 }
 

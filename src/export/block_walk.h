@@ -20,8 +20,10 @@ struct WalkBlock {
     size_t row = 0;                        // the block's row in the element list
     int64_t timecode = 0;                  // cluster timecode + block timecode, in ticks
     int64_t duration = -1;                 // the group's BlockDuration in ticks; -1 when none
-    std::span<const uint8_t> data;         // the frames back to back
-    std::span<const uint32_t> frameSizes;  // each frame's size, in order; they add up to data.size()
+    std::span<const uint8_t> data;         // the frames back to back (empty when the bytes were not asked for)
+    std::span<const uint32_t> frameSizes;  // each frame's size, in order; they add up to frameBytes
+    uint64_t framesAt = 0;                 // where the first frame starts in the source
+    uint64_t frameBytes = 0;               // the frames' bytes in the source, back to back
 };
 
 enum class WalkStatus {
@@ -40,6 +42,10 @@ public:
     // Bytes that header-stripping compression took off the front of every
     // frame: each frame is handed over with them put back.
     void SetFramePrefix(std::vector<uint8_t> prefix) { prefix_ = std::move(prefix); }
+    // Without the bytes the walk hands over where the frames are
+    // (framesAt, frameBytes) and reads nothing of them; a frame prefix
+    // always needs them.
+    void SetBytesWanted(bool wanted) { bytesWanted_ = wanted; }
 
     WalkStatus Next(WalkBlock& block);
 
@@ -69,6 +75,7 @@ private:
     int64_t clusterTime_ = 0;
     bool clusterTimeKnown_ = true;
     std::vector<uint8_t> prefix_;
+    bool bytesWanted_ = true;
     std::vector<uint8_t> buffer_;
     std::vector<uint8_t> assembled_;
     std::vector<uint32_t> sizes_;

@@ -43,7 +43,7 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
     SaveFiles files;
     if (const auto refused = OpenSaveFiles(doc.sourcePath, request.outputPath, request.overwriteConfirmed, host, files))
         return *refused;
-    ExportSink out(files.output);
+    ExportSink out(files.output, files.source);
     if (!writer.Begin(out)) return Refuse(host, writer.failure());
 
     host.SetStatus("d e m u x i n g");
@@ -57,6 +57,7 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
 
     BlockWalk walk(doc.lista, files.source, number, &host);
     walk.SetFramePrefix(std::move(prefix));
+    walk.SetBytesWanted(writer.WantsBytes());
     WalkBlock block;
     WalkStatus status = WalkStatus::End;
     bool ok = true;

@@ -53,6 +53,9 @@ public:
         (void)out;
         return true;
     }
+    // False for a writer that copies the frames as they are: the walk then
+    // reads nothing of them, and the writer passes their place on (PutRange).
+    virtual bool WantsBytes() const { return true; }
     // The status text shown once the blocks are written (nullptr: none).
     virtual const char* EndStatus() const { return "s a v i n g"; }
 

@@ -1,34 +1,33 @@
-// The output of a single-track export: bytes gathered in memory and written
-// to the OutputFile in large pieces.
+// The output of a single-track export: our own bytes and runs of the source,
+// gathered and written in large pieces (the runs straight from the source's
+// pages, never through our memory).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <vector>
 
-#include "core/output_file.h"
+#include "core/gather_writer.h"
 
 namespace quillon {
 
 class ExportSink {
 public:
-    static constexpr size_t kChunk = size_t{4} << 20;
-
-    explicit ExportSink(OutputFile& file) : file_(file) { buffer_.reserve(kChunk); }
+    ExportSink(OutputFile& file, SourceFile& source) : gather_(file, source) {}
     ExportSink(const ExportSink&) = delete;
     ExportSink& operator=(const ExportSink&) = delete;
 
-    void Put(const void* data, size_t size);
+    void Put(const void* data, size_t size) { gather_.Put(data, size); }
     void Put(std::span<const uint8_t> bytes) { Put(bytes.data(), bytes.size()); }
     void Put(std::string_view text) { Put(text.data(), text.size()); }
+    // Bytes of the source, copied when written.
+    void PutRange(uint64_t offset, uint64_t length) { gather_.PutRange(offset, length); }
     // Writes what is gathered; false when any write failed.
-    bool Flush();
+    bool Flush() { return gather_.Flush(); }
 
 private:
-    OutputFile& file_;
-    std::vector<uint8_t> buffer_;
+    GatherWriter gather_;
 };
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "core/gather_writer.h"
 #include "core/generated/element_ids.h"
 #include "core/value_text.h"
 #include "reader/element_queries.h"
@@ -20,8 +21,8 @@ class ClusterWriter {
 public:
     ClusterWriter(const Document& doc, const TrackMap& map, const RemuxOptions& options, SourceFile& source,
                   OutputFile& out, uint64_t segmentData)
-        : doc_(doc), list_(doc.lista), map_(map), options_(options), source_(source), out_(out), segmentData_(segmentData) {
-        buffer_.reserve(1 << 20);
+        : doc_(doc), list_(doc.lista), map_(map), options_(options), source_(source), gather_(out, source),
+          segmentData_(segmentData) {
         for (const Track& t : doc.tatra) {
             const uint64_t number = TextToUInt64(t.numberText);
             if (!videoByNumber_.count(number)) videoByNumber_[number] = t.typeText == "VIDEO";
@@ -32,8 +33,10 @@ public:
 
     // Adds the block, ending clusters before it as the rule says.
     void Add(const xBlock& block);
-    void Finish() {
-        if (!buffer_.empty()) WriteCluster();
+    // Writes the last cluster (unless stopped: it is dropped with its cues) and all that is gathered.
+    bool Finish(bool stopped) {
+        if (!stopped && !planned_.empty()) WriteCluster();
+        return gather_.Flush();
     }
     ClusterLoopResult& Result() { return result_; }
 
@@ -54,13 +57,23 @@ private:
     const TrackMap& map_;
     const RemuxOptions& options_;
     SourceFile& source_;
-    OutputFile& out_;
+    GatherWriter gather_;
     const uint64_t segmentData_;
     std::unordered_map<uint64_t, bool> videoByNumber_;
     std::unordered_map<uint32_t, int64_t> oldClusterTime_;   // source cluster row -> its time
     std::unordered_map<uint64_t, int64_t> lastTimeOfTrack_;  // for the references of repacked SimpleBlocks
 
-    ByteList buffer_;
+    // The cluster being filled: each block's new header bytes and group
+    // children (in heads_) around the run of its frames in the source.
+    struct Planned {
+        uint64_t framesAt;   // the source bytes after the flags byte
+        uint64_t frameBytes;
+        uint32_t headAt, headLength;
+        uint32_t extrasAt, extrasLength;
+    };
+    std::vector<Planned> planned_;
+    ByteList heads_;
+    uint64_t clusterBytes_ = 0;  // the blocks' bytes in the new cluster
     ByteList extras_;
     std::vector<CueRow> pendingCues_;
     int64_t clusterTime_ = 0;           // C
@@ -81,7 +94,7 @@ int64_t ClusterWriter::SourceClusterTime(const Tbrick& row) const {
 bool ClusterWriter::EndsClusterBefore(const xBlock& block, const Tbrick& row) {
     switch (options_.clusterRule) {
         case ClusterRule::KeyFrame:
-            return IsVideo(row.block.trackNumber) && block.keyFrame() && !buffer_.empty();
+            return IsVideo(row.block.trackNumber) && block.keyFrame() && !planned_.empty();
         case ClusterRule::OldClusters:
             if (oldCluster_ >= doc_.mkv.oldClusters.size()) return false;
             limit_ = doc_.mkv.oldClusters[oldCluster_].timecode;
@@ -127,7 +140,7 @@ void ClusterWriter::Add(const xBlock& block) {
         return;
     }
     while (EndsClusterBefore(block, row)) {
-        if (!buffer_.empty()) WriteCluster();
+        if (!planned_.empty()) WriteCluster();
         StartNextCluster(block);
     }
     if (!written) return;
@@ -136,11 +149,11 @@ void ClusterWriter::Add(const xBlock& block) {
     // time starts a cluster of its own instead of being written wrapped.
     const int64_t relative = block.absTime - clusterTime_;
     if (relative < -32768 || relative > 32767) {
-        if (!buffer_.empty()) WriteCluster();
+        if (!planned_.empty()) WriteCluster();
         clusterTime_ = std::max<int64_t>(block.absTime, 0);
     }
     if (row.block.trackNumber == cueTrack_ && block.keyFrame())
-        pendingCues_.push_back(CueRow{std::max<int64_t>(block.absTime, 0), track->newNumber, out_.Position() - segmentData_});
+        pendingCues_.push_back(CueRow{std::max<int64_t>(block.absTime, 0), track->newNumber, 0});  // placed with its cluster
     Append(block, row, *track);
 }
 
@@ -170,9 +183,9 @@ void ClusterWriter::Append(const xBlock& block, const Tbrick& row, const tnewto&
     }
     lastTimeOfTrack_[trackNumber] = block.absTime;
 
-    // The flags byte and the frames are copied; ID, size, track and timecode are new.
+    // The frames are copied from the source; ID, size, track, timecode and flags are new.
     const uint64_t h = row.idLength() + row.sizeLen + row.block.trackLen + 2;
-    const uint64_t copied = row.totalSize - h;
+    const uint64_t copied = row.totalSize - h;  // the flags byte and the frames
     const int64_t relative = std::clamp<int64_t>(block.absTime - clusterTime_, -32768, 32767);
     const uint16_t t = static_cast<uint16_t>(static_cast<int16_t>(relative));
     const bool simple = options_.packing != Packing::BlockGroup &&
@@ -180,37 +193,49 @@ void ClusterWriter::Append(const xBlock& block, const Tbrick& row, const tnewto&
                         track.typeText != "SUBTITLES" && !(block.flags & xBlock::kNeedsGroup);
     const uint64_t b = copied + 3;  // track byte, timecode, then the flags and frames
 
+    Planned p{row.position + h + 1, copied - 1, static_cast<uint32_t>(heads_.size()), 0, 0, 0};
     if (simple) {
-        AppendHeader(buffer_, kSimpleBlock, b);
+        AppendHeader(heads_, kSimpleBlock, b);
     } else {
         AppendGroupChildren(block, row, reference);
-        AppendHeader(buffer_, kBlockGroup, ElementLength(1, b) + extras_.size());
-        AppendHeader(buffer_, kBlock, b);
+        AppendHeader(heads_, kBlockGroup, ElementLength(1, b) + extras_.size());
+        AppendHeader(heads_, kBlock, b);
     }
-    buffer_.push_back(static_cast<uint8_t>(track.newNumber | 0x80));
-    buffer_.push_back(static_cast<uint8_t>(t >> 8));
-    buffer_.push_back(static_cast<uint8_t>(t & 0xFF));
-    const size_t flagsAt = buffer_.size();
-    buffer_.resize(flagsAt + copied);
-    source_.ReadInto(row.position + h, static_cast<size_t>(copied), buffer_.data() + flagsAt);
-    uint8_t& flags = buffer_[flagsAt];
     // In a Block (inside a BlockGroup) the high flag bits are reserved and
     // must be 0; only a SimpleBlock carries the key-frame bit.
-    flags &= 0x7F;
+    uint8_t flags = row.block.flags & 0x7F;
     if (simple && block.keyFrame()) flags |= 0x80;
     if (block.flags & xBlock::kInvisible) flags |= 0x08;
-    if (!simple) buffer_.insert(buffer_.end(), extras_.begin(), extras_.end());
+    const uint8_t fields[4] = {static_cast<uint8_t>(track.newNumber | 0x80), static_cast<uint8_t>(t >> 8),
+                               static_cast<uint8_t>(t & 0xFF), flags};
+    heads_.insert(heads_.end(), fields, fields + 4);
+    p.headLength = static_cast<uint32_t>(heads_.size() - p.headAt);
+    if (!simple) {
+        p.extrasAt = static_cast<uint32_t>(heads_.size());
+        p.extrasLength = static_cast<uint32_t>(extras_.size());
+        heads_.insert(heads_.end(), extras_.begin(), extras_.end());
+    }
+    clusterBytes_ += p.headLength + p.frameBytes + p.extrasLength;
+    planned_.push_back(p);
 }
 
 void ClusterWriter::WriteCluster() {
     const uint64_t c = static_cast<uint64_t>(clusterTime_);
-    result_.clusterSeeks.push_back(TSeek{kCluster, out_.Position() - segmentData_});
+    const uint64_t at = gather_.Position() - segmentData_;
+    result_.clusterSeeks.push_back(TSeek{kCluster, at});
     ByteList header;
-    AppendHeader(header, kCluster, ElementLength(1, UIntWidth(c)) + buffer_.size());
+    AppendHeader(header, kCluster, ElementLength(1, UIntWidth(c)) + clusterBytes_);
     AppendUInt(header, kTimeCode, c);
-    out_.Write(header.data(), header.size());
-    out_.Write(buffer_.data(), buffer_.size());
-    buffer_.clear();
+    gather_.Put(header.data(), header.size());
+    for (const Planned& p : planned_) {
+        gather_.Put(heads_.data() + p.headAt, p.headLength);
+        gather_.PutRange(p.framesAt, p.frameBytes);
+        gather_.Put(heads_.data() + p.extrasAt, p.extrasLength);
+    }
+    planned_.clear();
+    heads_.clear();
+    clusterBytes_ = 0;
+    for (CueRow& cue : pendingCues_) cue.cueClusterPos = at;
     result_.cues.insert(result_.cues.end(), pendingCues_.begin(), pendingCues_.end());
     pendingCues_.clear();
 }
@@ -242,7 +267,7 @@ ClusterLoopResult WriteClusters(const Document& doc, const TrackMap& map, const 
             }
         }
     }
-    if (!writer.Result().stopped) writer.Finish();
+    writer.Finish(writer.Result().stopped);
     host.ProgressHide();
     return std::move(writer.Result());
 }

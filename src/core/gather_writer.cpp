@@ -1,0 +1,107 @@
+#include "core/gather_writer.h"
+
+#include <sys/mman.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace quillon {
+namespace {
+
+uint64_t PageSize() {
+    static const uint64_t size = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+    return size;
+}
+
+}  // namespace
+
+void GatherWriter::Put(const void* data, size_t size) {
+    if (size == 0) return;
+    const uint64_t at = arena_.size();
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    arena_.insert(arena_.end(), bytes, bytes + size);
+    if (!pieces_.empty() && !pieces_.back().fromSource && pieces_.back().offset + pieces_.back().length == at)
+        pieces_.back().length += size;
+    else
+        pieces_.push_back(Piece{at, size, false});
+    pending_ += size;
+    if (pending_ >= kFlushAt) Flush();
+}
+
+void GatherWriter::PutRange(uint64_t offset, uint64_t length) {
+    // No run is longer than a window: a huge frame is mapped a piece at a time.
+    while (length > kWindow / 2) {
+        PutRange(offset, kWindow / 2);
+        offset += kWindow / 2;
+        length -= kWindow / 2;
+    }
+    if (length == 0) return;
+    if (!pieces_.empty() && pieces_.back().fromSource && pieces_.back().offset + pieces_.back().length == offset)
+        pieces_.back().length += length;
+    else
+        pieces_.push_back(Piece{offset, length, true});
+    pending_ += length;
+    if (pending_ >= kFlushAt) Flush();
+}
+
+// Writes pieces [first, last), whose source runs all lie in [start, end).
+bool GatherWriter::WriteWindow(size_t first, size_t last, uint64_t start, uint64_t end) {
+    const uint8_t* window = nullptr;
+    void* mapped = MAP_FAILED;
+    if (end > start) {
+        mapped = ::mmap(nullptr, end - start, PROT_READ, MAP_SHARED, source_.Descriptor(), static_cast<off_t>(start));
+        if (mapped != MAP_FAILED) {
+            ::madvise(mapped, end - start, MADV_SEQUENTIAL);
+            window = static_cast<const uint8_t*>(mapped);
+        } else {
+            // No mapping (a file system without it): the runs are read into memory instead.
+            staging_.resize(end - start);
+            if (!source_.ReadAt(start, end - start, staging_)) return false;
+            window = staging_.data();
+        }
+    }
+    std::vector<iovec> vectors;
+    vectors.reserve(last - first);
+    for (size_t k = first; k < last; ++k) {
+        const Piece& p = pieces_[k];
+        const uint8_t* base = p.fromSource ? window + (p.offset - start) : arena_.data() + p.offset;
+        vectors.push_back(iovec{const_cast<uint8_t*>(base), static_cast<size_t>(p.length)});
+    }
+    bool ok = true;
+    for (size_t at = 0; ok && at < vectors.size(); at += IOV_MAX)
+        ok = out_.WriteVector(vectors.data() + at, std::min<size_t>(IOV_MAX, vectors.size() - at));
+    if (mapped != MAP_FAILED) ::munmap(mapped, end - start);
+    return ok;
+}
+
+bool GatherWriter::Flush() {
+    size_t first = 0;
+    while (!failed_ && first < pieces_.size()) {
+        // The window: from the first source run on, as many pieces as fit.
+        uint64_t start = 0, end = 0;
+        size_t last = first;
+        for (; last < pieces_.size(); ++last) {
+            const Piece& p = pieces_[last];
+            if (!p.fromSource) continue;
+            const uint64_t pieceStart = p.offset / PageSize() * PageSize();
+            if (end == start) {
+                start = pieceStart;
+                end = p.offset + p.length;
+                continue;
+            }
+            if (p.offset < start || p.offset + p.length - start > kWindow) break;
+            end = std::max(end, p.offset + p.length);
+        }
+        if (!WriteWindow(first, last, start, end)) failed_ = true;
+        first = last;
+    }
+    pieces_.clear();
+    arena_.clear();
+    pending_ = 0;
+    return !failed_ && !out_.Failed();
+}
+
+}  // namespace quillon
