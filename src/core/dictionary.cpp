@@ -97,4 +97,6 @@ bool IsTopLevelId(uint32_t id) {
     }
 }
 
+bool IsPaddingId(uint32_t id) { return id == 0xEC || id == 0xBF; }
+
 }  // namespace quillon

@@ -40,4 +40,7 @@ int FindDictionaryRowByName(std::string_view name);
 // an element of unknown size ends where one of these begins.
 bool IsTopLevelId(uint32_t id);
 
+// Void and CRC-32: padding and checksums, never part of what an element says.
+bool IsPaddingId(uint32_t id);
+
 }  // namespace quillon

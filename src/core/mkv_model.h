@@ -116,8 +116,9 @@ struct TMKV {
     std::vector<tTrackEntry> tracks;
     std::vector<tAttachedFile> attachedFiles;
     std::vector<uint8_t> chapters;  // the data of the source's Chapters, its children re-encoded
-    std::vector<xBlock> blocks;
+    std::vector<xBlock> blocks;           // built when first needed (EnsureBlockTable)
     std::vector<OldCluster> oldClusters;
+    bool blocksBuilt = false;
 };
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 
 #include "core/ebml.h"
 #include "edit/track_texts.h"
+#include "reader/block_table.h"
 #include "core/generated/element_ids.h"
 #include "core/value_text.h"
 
@@ -78,8 +79,8 @@ void DropBcp47(tTrackEntry& t) {
 
 }  // namespace
 
-std::optional<TrackPanelValues> OpenTrackPanel(const Document& doc, const std::string& number) {
-    const tTrackEntry* t = EntryOf(const_cast<Document&>(doc), number);
+std::optional<TrackPanelValues> OpenTrackPanel(Document& doc, const std::string& number) {
+    const tTrackEntry* t = EntryOf(doc, number);
     if (!t) return std::nullopt;
     TrackPanelValues v;
     v.number = number;
@@ -90,6 +91,7 @@ std::optional<TrackPanelValues> OpenTrackPanel(const Document& doc, const std::s
     v.timecodeScale = ShortestText(t->trackTimecodeScale.present ? t->trackTimecodeScale.value : 1.0f);
     const xBlock* first = nullptr;
     const xBlock* last = nullptr;
+    EnsureBlockTable(doc);
     const uint64_t track = TextToUInt64(number);
     for (const xBlock& b : doc.mkv.blocks) {
         if (doc.BlockTrack(b) != track) continue;
@@ -155,6 +157,7 @@ bool StageTimecodeScale(Document& doc, const std::string& number, double scale) 
 void ShiftTrackStart(Document& doc, const std::string& number, int64_t time) {
     std::vector<xBlock>& blocks = doc.mkv.blocks;
     if (time < 0 || time > kMaxBlockTime) return;
+    EnsureBlockTable(doc);
     const uint64_t number64 = TextToUInt64(number);
     const auto inTrack = [&](const xBlock& b) { return doc.BlockTrack(b) == number64; };
     size_t first = 0;

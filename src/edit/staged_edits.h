@@ -21,7 +21,7 @@ struct TrackPanelValues {
     bool isDefault = false;
 };
 // nullopt when the model has no entry with that number.
-std::optional<TrackPanelValues> OpenTrackPanel(const Document& doc, const std::string& number);
+std::optional<TrackPanelValues> OpenTrackPanel(Document& doc, const std::string& number);
 
 struct TrackPanelInput {
     std::string number;

@@ -189,62 +189,6 @@ void FillAttachments(const tabrick& list, int attachments, std::vector<tAttached
     });
 }
 
-// A cluster's TimeCode as a time; false when it is missing, damaged or out of range.
-bool ClusterTime(const tabrick& list, int cluster, int64_t& time) {
-    const int row = FindChildElement(list, kTimeCode, cluster);
-    if (row < 0 || !Usable(list[row]) || !IsDigits(list[row].valueText)) return false;
-    time = TextToInt64(list[row].valueText);
-    return time <= kMaxBlockTime;
-}
-
-void AddBlock(const tabrick& list, int blockRow, int64_t clusterTime, bool timeKnown, uint8_t flags, TMKV& mkv) {
-    const Tbrick& b = list[blockRow];
-    xBlock x;
-    x.row = static_cast<uint32_t>(blockRow);
-    x.flags = flags;
-    x.absTime = clusterTime + b.block.timecode;
-    if (!timeKnown) x.flags |= xBlock::kBadTime;
-    if (!(flags & xBlock::kInGroup) && b.block.keyFrame()) x.flags |= xBlock::kKeyFrame;
-    mkv.blocks.push_back(x);
-}
-
-void FillBlocks(const tabrick& list, int segment, TMKV& mkv) {
-    mkv.blocks.clear();
-    mkv.oldClusters.clear();
-    int64_t clusterTime = 0;
-    bool timeKnown = true;
-    ForEachChild(list, segment, [&](int c) {
-        if (list[c].id() != kCluster) return;
-        // A Cluster without its TimeCode keeps the time of the one before.
-        int64_t time;
-        if (ClusterTime(list, c, time)) {
-            clusterTime = time;
-            timeKnown = true;
-        } else if (FindChildElement(list, kTimeCode, c) >= 0) {
-            timeKnown = false;
-        }
-        mkv.oldClusters.push_back(OldCluster{static_cast<uint32_t>(c), clusterTime});
-        ForEachChild(list, c, [&](int r) {
-            const uint32_t id = list[r].id();
-            if (id == kSimpleBlock) {
-                AddBlock(list, r, clusterTime, timeKnown, 0, mkv);
-                return;
-            }
-            if (id != kBlockGroup) return;
-            const int blockRow = FindChildElement(list, kBlock, r);
-            if (blockRow < 0) return;
-            uint8_t flags = xBlock::kInGroup;
-            if (FindReferenceBlock(list, r) < 0) flags |= xBlock::kKeyFrame;
-            ForEachChild(list, r, [&](int g) {
-                const uint32_t gid = list[g].id();
-                if (gid != kBlock && gid != kReferenceBlock && gid != kBlockDuration && !IsPadding(gid))
-                    flags |= xBlock::kNeedsGroup;
-            });
-            AddBlock(list, blockRow, clusterTime, timeKnown, flags, mkv);
-        });
-    });
-}
-
 }  // namespace
 
 std::array<uint8_t, 16> fillSegmentUID(const std::string& hex) {
@@ -274,7 +218,6 @@ void lista2matros(Document& doc, SourceFile& source, Host& host) {
     FillAttachments(list, FindChildElement(list, kAttachments, segment), mkv.attachedFiles);
     mkv.chapters.clear();
     AppendChildren(list, FindChildElement(list, kChapters, segment), source, mkv.chapters);
-    FillBlocks(list, segment, mkv);
 }
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
 #include "core/save_files.h"
+#include "reader/block_table.h"
 #include "writer/cluster_writer.h"
 #include "writer/index_builders.h"
 #include "writer/section_builders.h"
@@ -34,6 +35,7 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
         host.Inform("Можно записать не больше 126 дорожек.");
         return SaveOutcome::NothingWritten;
     }
+    EnsureBlockTable(doc);
     SaveFiles files;
     if (const auto refused = OpenSaveFiles(doc.sourcePath, outputPath, overwriteConfirmed, host, files)) return *refused;
     OutputFile& out = files.output;

@@ -1,12 +1,11 @@
 #include "writer/subtree_copy.h"
 
+#include "core/dictionary.h"
 #include "core/generated/element_ids.h"
 #include "reader/element_queries.h"
 #include "writer/put_primitives.h"
 
 namespace quillon {
-
-bool IsPadding(uint32_t id) { return id == kVoid || id == kCRC32; }
 
 bool ReadElementData(SourceFile& source, const Tbrick& row, std::vector<uint8_t>& out) {
     if (row.dataSize > SIZE_MAX) return false;
@@ -20,7 +19,7 @@ void AppendChildren(const tabrick& list, int parent, SourceFile& source, std::ve
 void AppendSubtree(const tabrick& list, int row, SourceFile& source, std::vector<uint8_t>& out) {
     const Tbrick& r = list[row];
     const uint32_t id = r.id();
-    if (id == 0 || IsPadding(id)) return;
+    if (id == 0 || IsPaddingId(id)) return;
     if (r.kind() == 'c') {
         ByteList data;
         AppendChildren(list, row, source, data);

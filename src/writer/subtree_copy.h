@@ -22,7 +22,4 @@ void AppendChildren(const tabrick& list, int parent, SourceFile& source, std::ve
 // The data bytes of a plain element row.
 bool ReadElementData(SourceFile& source, const Tbrick& row, std::vector<uint8_t>& out);
 
-// Void and CRC-32: never copied.
-bool IsPadding(uint32_t id);
-
 }  // namespace quillon

@@ -164,7 +164,7 @@ struct Staged {
         ReadHeader(doc, host);
         EXPECT_TRUE(prepare2export(doc, host));
     }
-    TrackPanelInput Input(const std::string& number) const {
+    TrackPanelInput Input(const std::string& number) {
         const auto values = OpenTrackPanel(doc, number);
         TrackPanelInput in;
         in.number = number;
