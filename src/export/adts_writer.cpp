@@ -17,6 +17,7 @@ public:
                                      AdtsChannelConfig(track.audio.channels));
         return true;
     }
+    bool WantsBytes() const override { return false; }
     bool Block(const WalkBlock& block, ExportSink& out) override {
         size_t at = 0;
         for (uint32_t size : block.frameSizes) {
@@ -24,7 +25,7 @@ public:
                 return Fail("Кадр AAC длиннее 8184 байт не помещается в заголовок ADTS. Экспорт прерван.");
             PutAdtsFrameLength(header_, size + 7);
             out.Put(header_.data(), header_.size());
-            out.Put(block.data.subspan(at, size));
+            PutFrameBytes(out, block, at, size);
             at += size;
         }
         return true;

@@ -9,9 +9,7 @@ class AudioStreamWriter : public TrackWriter {
 public:
     bool WantsBytes() const override { return false; }
     bool Block(const WalkBlock& block, ExportSink& out) override {
-        // Frames with a stripped header put back arrive as bytes; the others are copied where they stand.
-        if (block.data.empty()) out.PutRange(block.framesAt, block.frameBytes);
-        else out.Put(block.data);
+        PutFrameBytes(out, block, 0, block.data.empty() ? block.frameBytes : block.data.size());
         return true;
     }
 };

@@ -72,6 +72,13 @@ private:
     const char* failure_ = nullptr;
 };
 
+// Frame bytes [at, at + size) of a block (offsets as in its frameSizes): the
+// bytes when the walk read them, else the run of the source they stand in.
+inline void PutFrameBytes(ExportSink& out, const WalkBlock& block, uint64_t at, uint64_t size) {
+    if (!block.data.empty()) out.Put(block.data.subspan(static_cast<size_t>(at), static_cast<size_t>(size)));
+    else out.PutRange(block.framesAt + at, size);
+}
+
 // The export of the first checked track of the kind to request.outputPath.
 SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& request, TrackKind kind, TrackWriter& writer);
 

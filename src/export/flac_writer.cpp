@@ -15,8 +15,9 @@ public:
         out.Put(header_);
         return true;
     }
+    bool WantsBytes() const override { return false; }
     bool Block(const WalkBlock& block, ExportSink& out) override {
-        out.Put(block.data);
+        PutFrameBytes(out, block, 0, block.data.empty() ? block.frameBytes : block.data.size());
         return true;
     }
 
