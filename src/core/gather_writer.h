@@ -18,7 +18,7 @@ class GatherWriter {
 public:
     // Bytes gathered before they are written out, and the most of the source mapped at once.
     static constexpr uint64_t kFlushAt = uint64_t{4} << 20;
-    static constexpr uint64_t kWindow = uint64_t{4} << 20;
+    static constexpr uint64_t kWindow = uint64_t{2} << 20;
 
     GatherWriter(OutputFile& out, SourceFile& source) : out_(out), source_(source) {}
     GatherWriter(const GatherWriter&) = delete;
