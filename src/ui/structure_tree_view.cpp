@@ -19,16 +19,18 @@ StructureTreeView::StructureTreeView(QWidget* parent) : QTreeView(parent) {
     fitTimer_.setInterval(0);
     connect(&fitTimer_, &QTimer::timeout, this, &StructureTreeView::FitColumn);
     connect(this, &QTreeView::expanded, this, &StructureTreeView::FitColumnLater);
-    connect(this, &QTreeView::collapsed, this, &StructureTreeView::FitColumnLater);
+    // Closing a branch may take the long rows away: measure afresh.
+    connect(this, &QTreeView::collapsed, this, [this] {
+        widest_ = 0;
+        FitColumnLater();
+    });
 }
 
 void StructureTreeView::setModel(QAbstractItemModel* newModel) {
-    if (QAbstractItemModel* old = model()) disconnect(old, nullptr, this, nullptr);
+    disconnect(rowTextChanged_);
     QTreeView::setModel(newModel);
-    if (!newModel) return;
-    // A row's text can grow (a quick edit), and a rebuilt tree starts narrow.
-    connect(newModel, &QAbstractItemModel::dataChanged, this, &StructureTreeView::FitColumnLater);
-    connect(newModel, &QAbstractItemModel::modelReset, this, &StructureTreeView::FitColumnLater);
+    // A row's text can grow (a quick edit); a reset comes through reset().
+    if (newModel) rowTextChanged_ = connect(newModel, &QAbstractItemModel::dataChanged, this, &StructureTreeView::FitColumnLater);
 }
 
 void StructureTreeView::reset() {

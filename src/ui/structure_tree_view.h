@@ -35,7 +35,8 @@ private:
     void FitColumnLater() { fitTimer_.start(); }
 
     QTimer fitTimer_;
-    int widest_ = 0;  // the widest row shown since the last reset
+    QMetaObject::Connection rowTextChanged_;
+    int widest_ = 0;  // the widest row shown since the last reset or collapse
 };
 
 }  // namespace quillon::ui
