@@ -89,7 +89,7 @@ int RunExport(const Command& self, const Arguments& args, TerminalHost& host) {
         makeOutFN(ChangeOutExt(doc.sourcePath, ExportExtension(chosen->type, request.assExtension))));
     if (!prepare2export(doc, host)) return kExitFailed;
 
-    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath);
+    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);
 }
 
 }  // namespace quillon::cli

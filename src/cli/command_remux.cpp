@@ -127,7 +127,7 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     if (!prepare2export(doc, host)) return kExitFailed;
     if (const auto wrong = StageEdits(doc, args)) return UsageError(self, host, wrong->argument, wrong->why);
 
-    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath);
+    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);
 }
 
 }  // namespace quillon::cli

@@ -130,12 +130,15 @@ int OpenForSave(Document& doc, Host& host, const std::string& path) {
     return kGoOn;
 }
 
-int SaveExitStatus(SaveOutcome outcome, const Document& doc, const std::string& outputPath) {
+int SaveExitStatus(SaveOutcome outcome, const Document& doc, const std::string& outputPath, const Host& host) {
     switch (outcome) {
         case SaveOutcome::Written:
-        case SaveOutcome::WrittenWithWarnings:
+        case SaveOutcome::WrittenWithWarnings: {
             std::printf("%s\nr e a d y\n", outputPath.c_str());
-            return outcome == SaveOutcome::Written && doc.damagedPlaces == 0 ? kExitOk : kExitFailed;
+            if (outcome == SaveOutcome::Written && doc.damagedPlaces == 0) return kExitOk;
+            std::printf("%s\n", host.Tr("• завершено с предупреждениями (строки журнала выше)").c_str());
+            return kExitFailed;
+        }
         case SaveOutcome::Stopped:
             std::printf("%s\na b o r t e d\n", outputPath.c_str());
             return kExitFailed;

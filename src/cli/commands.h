@@ -59,7 +59,7 @@ int OpenForSave(Document& doc, Host& host, const std::string& path);
 // Prints the written file's name and the final status; the exit status of a
 // save: 0 written from an intact source, 1 written with warnings (blocks left
 // out, or the source has damaged places), not written or stopped.
-int SaveExitStatus(SaveOutcome outcome, const Document& doc, const std::string& outputPath);
+int SaveExitStatus(SaveOutcome outcome, const Document& doc, const std::string& outputPath, const Host& host);
 // Exit status of a finished scan: 0 clean, 1 damaged places or no Matroska file.
 int ScanExitStatus(ScanResult result);
 

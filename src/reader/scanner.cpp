@@ -30,6 +30,9 @@ constexpr uint64_t kMaxDamageLines = 200;
 // The deepest nesting listed: real files stay far below it (chapters and
 // tags nest a few levels); it keeps every walk over the list shallow.
 constexpr size_t kMaxDepth = 64;
+// The size the header read gives its "clusters ... " row: it stands for
+// every cluster, so it has no extent of its own.
+constexpr uint64_t kPseudoClustersSize = 123;
 // The resync search reads the file in windows of this size.
 constexpr size_t kSearchWindow = 64 * 1024;
 
@@ -204,7 +207,7 @@ void Walker::AppendPseudoClusters() {
     row.parent = frame.row;
     row.depth = static_cast<int32_t>(stack_.size());
     row.position = frame.pos;
-    row.totalSize = 123;
+    row.totalSize = kPseudoClustersSize;
     if (list_[frame.row].firstChild == -1) list_[frame.row].firstChild = index;
     frame.end = frame.pos;  // nothing behind the first Cluster is read
 }
