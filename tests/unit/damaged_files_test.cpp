@@ -20,13 +20,8 @@ ByteVec ReadWhole(const std::string& path) {
 }
 
 void ExpectSoundList(const tabrick& list) {
-    for (size_t i = 0; i < list.size(); ++i) {
-        const Tbrick& row = list[i];
-        if (row.parent < 0) continue;
-        ASSERT_LT(static_cast<size_t>(row.parent), i);
-        ASSERT_EQ(row.depth, list[row.parent].depth + 1);
-        NodeText(row);  // every row can be shown
-    }
+    ExpectWellFormed(list);
+    for (size_t i = 0; i < list.size(); ++i) NodeText(list[i]);  // every row can be shown
 }
 
 void ScanEveryWay(const ByteVec& bytes) {
