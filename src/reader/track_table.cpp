@@ -27,6 +27,7 @@ std::string JoinComma(const std::string& first, const std::string& second) {
 void FillTrackList(const tabrick& list, TrackTable& tracks) {
     tracks.clear();
     for (int e = FindFirstById(list, kTrackEntry); e >= 0; e = FindNextById(list, kTrackEntry, e)) {
+        if (list[e].parent < 0 || list[list[e].parent].id() != kTracks) continue;  // a TrackEntry out of place is no track
         Track track;
         const int numberRow = FindChildElement(list, kTrackNumber, e);
         track.numberText = numberRow >= 0 ? list[numberRow].valueText : "?";
@@ -47,7 +48,11 @@ void FillTrackList(const tabrick& list, TrackTable& tracks) {
             if (track.typeText == "AUDIO") track.formatTag = acFormatTag(codec);
         }
         if (track.typeText != "UNKNOWN") {
+            // mkvmerge leaves Language out for English and writes LanguageBCP47;
+            // without either, Matroska's default holds.
             track.language = FindChildValue(list, kLanguage, e);
+            if (track.language.empty()) track.language = FindChildValue(list, kLanguageBCP47, e);
+            if (track.language.empty()) track.language = "eng";
             if (FindChildValue(list, kFlagDefault, e) == "1") track.defaultMark = "y";
         }
         track.selectMark = "y";

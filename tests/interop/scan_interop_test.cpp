@@ -375,7 +375,7 @@ TEST(QuillonCli, InfoListsTheThreeTracksOfSample) {
     for (const std::string& line : Lines(run.out))
         if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0]))) tracks.push_back(Columns(line));
     const std::vector<std::vector<std::string>> expected = {
-        {"1", "VIDEO", "160x120, V_MPEG4/ISO/AVC, Test picture"},
+        {"1", "VIDEO", "160x120, V_MPEG4/ISO/AVC, Test picture", "en"},  // mkvmerge wrote only LanguageBCP47
         {"2", "AUDIO", "A_AC3, Звук", "rus"},
         {"3", "SUBTITLES", "S_TEXT/UTF8, Русские субтитры", "rus"},
     };

@@ -28,6 +28,7 @@ TEST(TrackTable, RowsFromTrackEntries) {
         TrackEntry(4, 17, "S_TEXT/UTF8", {Str(kLanguage, "eng")}),
         TrackEntry(5, 3, "V_COMPLEX", {Str(kName, "hidden"), Str(kLanguage, "fre"), Uint(kFlagDefault, 1)}),
         Master(kTrackEntry, {Uint(0x83, 2), Str(0x86, "A_MPEG/L3")}),  // no TrackNumber
+        TrackEntry(7, 17, "S_TEXT/ASS", {Str(kLanguageBCP47, "pt-BR")}),  // as mkvmerge writes a language without ISO 639-2 code
     });
     struct Row {
         const char* number;
@@ -37,12 +38,13 @@ TEST(TrackTable, RowsFromTrackEntries) {
         const char* defaultMark;
         uint16_t formatTag;
     } expected[] = {
-        {"1", "VIDEO", "x480, V_MS/VFW/FOURCC", "", "", 0},
+        {"1", "VIDEO", "x480, V_MS/VFW/FOURCC", "eng", "", 0},  // no Language: Matroska's default
         {"2", "AUDIO", "A_AC3, Звук", "rus", "y", 0x2000},
-        {"3", "AUDIO", "A_AAC/MPEG4/LC", "", "", 0},  // only the exact "A_AAC" is AAC
+        {"3", "AUDIO", "A_AAC/MPEG4/LC", "eng", "", 0},  // only the exact "A_AAC" is AAC
         {"4", "SUBTITLES", "S_TEXT/UTF8", "eng", "", 0},
         {"5", "UNKNOWN", "", "", "", 0},  // complex tracks are listed with nothing else
-        {"?", "AUDIO", "A_MPEG/L3", "", "", 0x0055},
+        {"?", "AUDIO", "A_MPEG/L3", "eng", "", 0x0055},
+        {"7", "SUBTITLES", "S_TEXT/ASS", "pt-BR", "", 0},
     };
     ASSERT_EQ(tracks.size(), std::size(expected));
     for (size_t i = 0; i < tracks.size(); ++i) {
