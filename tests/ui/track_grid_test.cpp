@@ -47,7 +47,7 @@ TEST_F(TrackGridTest, ShowsTitleRowAndOneRowPerTrack) {
     const QStringList title = {"", QStringLiteral("тип"), QStringLiteral("описание"), QStringLiteral("язык"), "def"};
     for (int column = 1; column < 5; ++column) EXPECT_EQ(Cell(0, column), title[column]);
     const QStringList rows[] = {
-        {"y", "VIDEO", "160x120, V_MPEG4/ISO/AVC, Test picture", "", ""},
+        {"y", "VIDEO", "160x120, V_MPEG4/ISO/AVC, Test picture", "en", ""},  // mkvmerge wrote only LanguageBCP47
         {"y", "AUDIO", QStringLiteral("A_AC3, Звук"), "rus", ""},
         {"y", "SUBTITLES", QStringLiteral("S_TEXT/UTF8, Русские субтитры"), "rus", ""},
     };
