@@ -14,7 +14,7 @@ constexpr Telement kRows[] = {
 
 constexpr int kRowCount = static_cast<int>(sizeof(kRows) / sizeof(kRows[0]));
 
-uint32_t ParseHexId(const char* text) {
+constexpr uint32_t ParseHexId(const char* text) {
     uint32_t id = 0;
     for (const char* p = text; *p; ++p) {
         const char c = *p;
@@ -24,18 +24,22 @@ uint32_t ParseHexId(const char* text) {
     return id;
 }
 
+// Every row's ID as a number, worked out when the program is compiled.
+constexpr std::array<uint32_t, kRowCount> MakeIds() {
+    std::array<uint32_t, kRowCount> ids{};
+    for (int row = 0; row < kRowCount; ++row) ids[row] = ParseHexId(kRows[row].idHex);
+    return ids;
+}
+constexpr std::array<uint32_t, kRowCount> kIdByRow = MakeIds();
+
 // An EBML ID's first byte fixes its length and every row's ID agrees with its
 // marker, so a lookup by number gives exactly the first row with that ID.
 struct IdIndex {
     std::unordered_map<uint32_t, int> rowById;
-    std::array<uint32_t, kRowCount> idByRow{};
 
     IdIndex() {
         rowById.reserve(kRowCount * 2);
-        for (int row = 0; row < kRowCount; ++row) {
-            idByRow[row] = ParseHexId(kRows[row].idHex);
-            rowById.emplace(idByRow[row], row);  // keeps the first row of an ID
-        }
+        for (int row = 0; row < kRowCount; ++row) rowById.emplace(kIdByRow[row], row);  // keeps the first row of an ID
     }
 };
 
@@ -50,7 +54,7 @@ int DictionarySize() { return kRowCount; }
 
 const Telement& DictionaryRow(int row) { return kRows[row]; }
 
-uint32_t DictionaryId(int row) { return Index().idByRow[row]; }
+uint32_t DictionaryId(int row) { return kIdByRow[static_cast<size_t>(row)]; }
 
 int FindElementById(uint32_t id) {
     const auto& map = Index().rowById;

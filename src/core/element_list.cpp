@@ -22,7 +22,8 @@ uint32_t Tbrick::id() const { return element == kPseudoClusters ? 0 : Dictionary
 char Tbrick::kind() const { return element == kPseudoClusters ? 'e' : DictionaryRow(element).kind; }
 
 uint32_t Tbrick::idLength() const {
-    return element == kPseudoClusters ? 0 : static_cast<uint32_t>(std::strlen(idHex()) / 2);
+    const uint32_t i = id();
+    return i == 0 ? 0 : i > 0xFFFFFF ? 4 : i > 0xFFFF ? 3 : i > 0xFF ? 2 : 1;
 }
 
 bool Tbrick::isBlock() const {
@@ -42,11 +43,11 @@ void tabrick::clear() {
     size_ = 0;
 }
 
+// Rows past the count are always fresh (new chunks are, truncate resets what
+// it drops), so appending hands one out as it is.
 Tbrick& tabrick::push_back() {
     if ((size_ >> kChunkBits) == chunks_.size()) chunks_.push_back(std::make_unique<Tbrick[]>(kChunkRows));
-    Tbrick& row = (*this)[size_++];
-    row = Tbrick{};
-    return row;
+    return (*this)[size_++];
 }
 
 void tabrick::pop_back() {
