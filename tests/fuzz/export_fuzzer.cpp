@@ -14,10 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::InputFile input(data, size);
     fuzz::QuietHost host;
     Document doc;
-    doc.sourcePath = input.path();
-    const OpenOutcome opened = CheckContainer(doc, host, true);
-    if (!opened.opened || (opened.scan != ScanResult::Ok && opened.scan != ScanResult::StructureError)) return 0;
-    FinishContainerCheck(doc, host, true);
+    if (!fuzz::OpenForSave(input, doc, host)) return 0;
 
     for (size_t t = 0; t < doc.tatra.size() && t < 8; ++t) {
         for (size_t k = 0; k < doc.tatra.size(); ++k) doc.tatra[k].selectMark = k == t ? "y" : "";

@@ -1,5 +1,7 @@
 #include "fuzz_support.h"
 
+#include "reader/open_file.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -34,6 +36,14 @@ InputFile::~InputFile() {
 std::string InputFile::Output(const std::string& extension) const {
     static unsigned counter = 0;
     return Folder() + "/out" + std::to_string(++counter) + extension;
+}
+
+bool OpenForSave(const InputFile& input, Document& doc, Host& host) {
+    doc.sourcePath = input.path();
+    const OpenOutcome opened = CheckContainer(doc, host, true);
+    if (!opened.opened || (opened.scan != ScanResult::Ok && opened.scan != ScanResult::StructureError)) return false;
+    FinishContainerCheck(doc, host, true);
+    return true;
 }
 
 void Finding(const std::string& what) {

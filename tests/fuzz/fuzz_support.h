@@ -33,6 +33,10 @@ protected:
     bool askUser(const std::string&, const std::string&, const std::string&) override { return true; }
 };
 
+// The full scan of the input into `doc`, as a save starts; false when it
+// found no Matroska file to save from.
+bool OpenForSave(const InputFile& input, Document& doc, Host& host);
+
 // Prints what went wrong and aborts: the fuzzer keeps the input.
 [[noreturn]] void Finding(const std::string& what);
 

@@ -39,10 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::InputFile input(data, size);
     fuzz::QuietHost host;
     Document doc;
-    doc.sourcePath = input.path();
-    const OpenOutcome opened = CheckContainer(doc, host, true);
-    if (!opened.opened || (opened.scan != ScanResult::Ok && opened.scan != ScanResult::StructureError)) return 0;
-    FinishContainerCheck(doc, host, true);
+    if (!fuzz::OpenForSave(input, doc, host)) return 0;
     const TrackMap map = TrackMap::FromTracks(doc.tatra);
     if (map.ActiveCount() == 0 || map.ActiveCount() > kMaxActiveTracks) return 0;
 

@@ -46,6 +46,29 @@ std::map<uint64_t, std::string> FramesPerTrack(const tabrick& list) {
     return frames;
 }
 
+// A remux of `file` through the save command, as the front runs it.
+struct Remuxed {
+    ScanResult scan = ScanResult::Ok;
+    SaveOutcome outcome = SaveOutcome::Failed;
+    ByteVec bytes;
+    CaptureHost host;
+};
+
+void RemuxBytes(const ByteVec& file, Remuxed& r) {
+    TempFile in(file);
+    Document doc;
+    doc.sourcePath = in.path();
+    r.scan = CheckContainer(doc, r.host, true).scan;
+    FinishContainerCheck(doc, r.host, true);
+    SaveRequest request;
+    request.exportOn = true;
+    request.outputPath = in.path() + ".out.mkv";
+    r.outcome = SaveCommand(doc, r.host, request);
+    std::ifstream written(request.outputPath, std::ios::binary);
+    r.bytes.assign(std::istreambuf_iterator<char>(written), {});
+    std::remove(request.outputPath.c_str());
+}
+
 struct Case {
     const char* what;  // why the file is damaged
     ByteVec file;
@@ -125,22 +148,12 @@ TEST(DamagedStructure, EveryScanListsWhatIsIntactOnceAndLogsTheDamage) {
 TEST(DamagedStructure, RemuxWritesEveryIntactBlockOnce) {
     for (const Case& c : Cases()) {
         SCOPED_TRACE(c.what);
-        TempFile in(c.file);
-        Document doc;
-        doc.sourcePath = in.path();
-        CaptureHost host;
-        ASSERT_EQ(CheckContainer(doc, host, true).scan, ScanResult::StructureError);
-        FinishContainerCheck(doc, host, true);
-        SaveRequest request;
-        request.exportOn = true;
-        request.outputPath = in.path() + ".out.mkv";
-        const SaveOutcome outcome = SaveCommand(doc, host, request);
-        ASSERT_TRUE(outcome == SaveOutcome::Written || outcome == SaveOutcome::WrittenWithWarnings);
-        std::ifstream file(request.outputPath, std::ios::binary);
-        const ByteVec written((std::istreambuf_iterator<char>(file)), {});
-        std::remove(request.outputPath.c_str());
+        Remuxed r;
+        RemuxBytes(c.file, r);
+        ASSERT_EQ(r.scan, ScanResult::StructureError);
+        ASSERT_TRUE(r.outcome == SaveOutcome::Written || r.outcome == SaveOutcome::WrittenWithWarnings);
         Scanned out;
-        ScanBytes(written, ScanKind::Full, out);
+        ScanBytes(r.bytes, ScanKind::Full, out);
         ASSERT_EQ(out.outcome.result, ScanResult::Ok);
         // Track numbers stay (1 and 2 in table order); relative times are the cluster rule's.
         std::map<uint64_t, size_t> blocks, expected;
@@ -155,20 +168,13 @@ TEST(DamagedStructure, ACutBlockIsLeftOutOfTheRemuxAndTold) {
     // The file ends 3 bytes into the last block's frame.
     ByteVec file = MatroskaFile({Info(), Master(kTracks, {Audio(1)}), ClusterAt(0, {Frame1(1, 0, 0xA1), Frame1(1, 32, 0xA2)})});
     file.resize(file.size() - 3);
-    TempFile in(file);
-    Document doc;
-    doc.sourcePath = in.path();
-    CaptureHost host;
-    ASSERT_EQ(CheckContainer(doc, host, true).scan, ScanResult::StructureError);
-    EXPECT_TRUE(host.HasLine("• размер файла меньше размера, указанного в сегменте"));
-    SaveRequest request;
-    request.exportOn = true;
-    request.outputPath = in.path() + ".out.mkv";
-    EXPECT_EQ(SaveCommand(doc, host, request), SaveOutcome::WrittenWithWarnings);
-    EXPECT_TRUE(host.HasLine("• блоков пропущено (в исходном файле они не целые): 1"));
-    std::ifstream written(request.outputPath, std::ios::binary);
-    const ByteVec bytes((std::istreambuf_iterator<char>(written)), {});
-    std::remove(request.outputPath.c_str());
+    Remuxed r;
+    RemuxBytes(file, r);
+    ASSERT_EQ(r.scan, ScanResult::StructureError);
+    EXPECT_TRUE(r.host.HasLine("• размер файла меньше размера, указанного в сегменте"));
+    EXPECT_EQ(r.outcome, SaveOutcome::WrittenWithWarnings);
+    EXPECT_TRUE(r.host.HasLine("• блоков пропущено (в исходном файле они не целые): 1"));
+    const ByteVec& bytes = r.bytes;
     // The intact frame is there once; nothing of the cut one, and no zeros for its missing bytes.
     const ByteVec kept = Frame(6, 0xA1), cut(3, 0xA2);
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), kept.begin(), kept.end()), bytes.end());
@@ -176,22 +182,12 @@ TEST(DamagedStructure, ACutBlockIsLeftOutOfTheRemuxAndTold) {
 }
 
 TEST(DamagedStructure, AFileWithoutInfoKeepsItsBlocks) {
-    Scanned dummy;
-    const ByteVec file = MatroskaFile({Master(kTracks, {Audio(1)}), ClusterAt(0, {Frame1(1, 0, 0xA1), Frame1(1, 32, 0xA2)})});
-    TempFile in(file);
-    Document doc;
-    doc.sourcePath = in.path();
-    CaptureHost host;
-    ASSERT_EQ(CheckContainer(doc, host, true).scan, ScanResult::Ok);
-    SaveRequest request;
-    request.exportOn = true;
-    request.outputPath = in.path() + ".out.mkv";
-    ASSERT_EQ(SaveCommand(doc, host, request), SaveOutcome::Written);
-    std::ifstream written(request.outputPath, std::ios::binary);
-    const ByteVec bytes((std::istreambuf_iterator<char>(written)), {});
-    std::remove(request.outputPath.c_str());
+    Remuxed r;
+    RemuxBytes(MatroskaFile({Master(kTracks, {Audio(1)}), ClusterAt(0, {Frame1(1, 0, 0xA1), Frame1(1, 32, 0xA2)})}), r);
+    ASSERT_EQ(r.scan, ScanResult::Ok);
+    ASSERT_EQ(r.outcome, SaveOutcome::Written);
     Scanned out;
-    ScanBytes(bytes, ScanKind::Full, out);
+    ScanBytes(r.bytes, ScanKind::Full, out);
     ASSERT_EQ(out.outcome.result, ScanResult::Ok);
     EXPECT_EQ(FindChildValue(out.list, kTimecodeScale, FindFirstById(out.list, kInfo)), "1000000");
     EXPECT_EQ(FindChildValue(out.list, kDocType, 0), "matroska");
