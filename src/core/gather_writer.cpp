@@ -52,7 +52,7 @@ bool GatherWriter::WriteWindow(size_t first, size_t last, uint64_t start, uint64
     const uint8_t* window = nullptr;
     void* mapped = MAP_FAILED;
     if (end > start) {
-        mapped = ::mmap(nullptr, end - start, PROT_READ, MAP_SHARED, source_.Descriptor(), static_cast<off_t>(start));
+        mapped = ::mmap(nullptr, end - start, PROT_READ, MAP_SHARED | MAP_POPULATE, source_.Descriptor(), static_cast<off_t>(start));
         if (mapped != MAP_FAILED) {
             ::madvise(mapped, end - start, MADV_SEQUENTIAL);
             window = static_cast<const uint8_t*>(mapped);
