@@ -77,7 +77,42 @@ bool GatherWriter::WriteWindow(size_t first, size_t last, uint64_t start, uint64
     return ok;
 }
 
+// Dense runs (a remux copies nearly every byte of the source) are read
+// through the source's read-ahead and written as one piece: the kernel is
+// fastest with few large writes. Sparse runs (one track of many) are written
+// from mapped windows, so the bytes between them are never read at all.
 bool GatherWriter::Flush() {
+    uint64_t sourceBytes = 0, spanStart = UINT64_MAX, spanEnd = 0;
+    for (const Piece& p : pieces_) {
+        if (!p.fromSource) continue;
+        sourceBytes += p.length;
+        spanStart = std::min(spanStart, p.offset);
+        spanEnd = std::max(spanEnd, p.offset + p.length);
+    }
+    const bool dense = sourceBytes == 0 || sourceBytes * 2 >= spanEnd - spanStart;
+    if (dense) {
+        if (!failed_ && !Assemble()) failed_ = true;
+    } else {
+        if (!failed_ && !WriteMapped()) failed_ = true;
+    }
+    pieces_.clear();
+    arena_.clear();
+    pending_ = 0;
+    return !failed_ && !out_.Failed();
+}
+
+bool GatherWriter::Assemble() {
+    assembly_.resize(pending_);
+    uint8_t* at = assembly_.data();
+    for (const Piece& p : pieces_) {
+        if (!p.fromSource) std::memcpy(at, arena_.data() + p.offset, p.length);
+        else if (!source_.ReadInto(p.offset, static_cast<size_t>(p.length), at)) return false;
+        at += p.length;
+    }
+    return out_.Write(assembly_.data(), assembly_.size());
+}
+
+bool GatherWriter::WriteMapped() {
     size_t first = 0;
     while (!failed_ && first < pieces_.size()) {
         // The window: from the first source run on, as many pieces as fit.
@@ -95,13 +130,10 @@ bool GatherWriter::Flush() {
             if (p.offset < start || p.offset + p.length - start > kWindow) break;
             end = std::max(end, p.offset + p.length);
         }
-        if (!WriteWindow(first, last, start, end)) failed_ = true;
+        if (!WriteWindow(first, last, start, end)) return false;
         first = last;
     }
-    pieces_.clear();
-    arena_.clear();
-    pending_ = 0;
-    return !failed_ && !out_.Failed();
+    return true;
 }
 
 }  // namespace quillon

@@ -1,8 +1,11 @@
-// Output assembled from small pieces of our own and long runs of a source
-// file. The runs are never copied through our memory: a window of the source
-// at a time is mapped read-only and the pieces are handed to writev, so their
-// bytes go from the source's page cache straight to the output's. Only the
-// window is ever mapped, so the memory of a save stays that of its model.
+// Output assembled from small pieces of our own and runs of a source file,
+// written in large pieces. Where the runs are most of the source (a remux),
+// they are read through the source's read-ahead and written with our pieces
+// as one block; where they are few and far between (one track's frames),
+// only they are copied: a window of the source at a time is mapped read-only
+// and the pieces are handed to writev, so the bytes between are never read.
+// What is held at a time is one flush's worth, so the memory of a save stays
+// that of its model.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +20,7 @@ namespace quillon {
 class GatherWriter {
 public:
     // Bytes gathered before they are written out, and the most of the source mapped at once.
-    static constexpr uint64_t kFlushAt = uint64_t{4} << 20;
+    static constexpr uint64_t kFlushAt = uint64_t{256} << 10;
     static constexpr uint64_t kWindow = uint64_t{2} << 20;
 
     GatherWriter(OutputFile& out, SourceFile& source) : out_(out), source_(source) {}
@@ -40,13 +43,16 @@ private:
         bool fromSource;
     };
 
+    bool Assemble();
+    bool WriteMapped();
     bool WriteWindow(size_t first, size_t last, uint64_t start, uint64_t end);
 
     OutputFile& out_;
     SourceFile& source_;
     std::vector<uint8_t> arena_;
     std::vector<Piece> pieces_;
-    std::vector<uint8_t> staging_;  // when the source cannot be mapped
+    std::vector<uint8_t> staging_;   // when the source cannot be mapped
+    std::vector<uint8_t> assembly_;  // one flush of dense runs
     uint64_t pending_ = 0;
     bool failed_ = false;
 };

@@ -74,7 +74,7 @@ bool SourceFile::Fill(uint64_t position) {
 bool SourceFile::ReadInto(uint64_t position, size_t count, uint8_t* out) {
     if (fd_ < 0) return false;
     if (count == 0) return true;
-    if (count > kCacheSize || !readAhead_) return ReadDirect(position, count, out);
+    if (count > kCacheSize) return ReadDirect(position, count, out);
     const bool inside = position >= cacheStart_ && position - cacheStart_ + count <= cacheFilled_;
     if (!inside) {
         // A range that starts in the cache but runs past the end of the file

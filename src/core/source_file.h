@@ -40,10 +40,6 @@ public:
     // range that is not wholly there must not be handed on as data.
     bool Holds(uint64_t position, uint64_t count) const { return position <= size_ && count <= size_ - position; }
 
-    // Off: every read goes straight to the file and no cache is kept (for a
-    // writer whose big runs bypass this class and whose other reads are few).
-    void SetReadAhead(bool on) { readAhead_ = on; }
-
     // Forgets the cached bytes.
     void ResetReadCache();
 
@@ -59,7 +55,6 @@ private:
     size_t cacheCapacity_ = 0;
     uint64_t cacheStart_ = 0;
     size_t cacheFilled_ = 0;  // bytes of the file held, starting at cacheStart_
-    bool readAhead_ = true;
 };
 
 }  // namespace quillon

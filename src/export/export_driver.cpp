@@ -43,7 +43,6 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
     SaveFiles files;
     if (const auto refused = OpenSaveFiles(doc.sourcePath, request.outputPath, request.overwriteConfirmed, host, files))
         return *refused;
-    files.source.SetReadAhead(writer.WantsBytes());
     ExportSink out(files.output, files.source);
     if (!writer.Begin(out)) return Refuse(host, writer.failure());
 

@@ -39,7 +39,6 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     SaveFiles files;
     if (const auto refused = OpenSaveFiles(doc.sourcePath, outputPath, overwriteConfirmed, host, files)) return *refused;
     OutputFile& out = files.output;
-    files.source.SetReadAhead(false);  // frames go out from mapped windows; other reads are a few small ones
     host.SetStatus("m a t r o s k i n g ...");
 
     const TMKV& mkv = doc.mkv;
