@@ -138,8 +138,9 @@ TEST(DamagedStructure, EveryScanListsWhatIsIntactOnceAndLogsTheDamage) {
             bool logged = false;
             for (const std::string& line : s.host.lines) logged |= line.rfind("• ошибка в структуре файла: ", 0) == 0;
             // The quick scan and the header read do not look inside clusters.
-            if (kind == ScanKind::Full) EXPECT_TRUE(logged);
-
+            if (kind == ScanKind::Full) {
+                EXPECT_TRUE(logged);
+            }
         }
     }
 }
