@@ -25,12 +25,6 @@ constexpr size_t kDispatchedButtons = 9;  // the rows before RadioMKA
 
 }  // namespace
 
-QRadioButton* TypeButton(const TFormMain& form, ExportType type) {
-    for (const ButtonRow& row : kButtons)
-        if (row.type == type) return form.*row.button;
-    return nullptr;
-}
-
 ExportType ExportTypeOf(const TFormMain& form, const QRadioButton* button) {
     for (const ButtonRow& row : kButtons)
         if (form.*row.button == button) return row.type;

@@ -9,8 +9,6 @@ namespace quillon::ui {
 
 class TFormMain;
 
-// The type button of an export type (nullptr for ExportType::None), and back.
-QRadioButton* TypeButton(const TFormMain& form, ExportType type);
 ExportType ExportTypeOf(const TFormMain& form, const QRadioButton* button);
 
 // True for the types the save command can write today; only those buttons
