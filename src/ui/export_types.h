@@ -9,6 +9,7 @@ namespace quillon::ui {
 
 class TFormMain;
 
+// The export type of a type button (ExportType::None for another widget).
 ExportType ExportTypeOf(const TFormMain& form, const QRadioButton* button);
 
 // True for the types the save command can write today; only those buttons
