@@ -147,6 +147,10 @@ std::string DateText(Bytes bytes, size_t count) {
 
 std::string StrText(Bytes bytes, size_t count) {
     count = std::min(count, bytes.size());
+    if (count == 0) return {};
+    // EBML strings may be padded with zero bytes after the text.
+    const void* zero = std::memchr(bytes.data(), 0, count);
+    if (zero) count = static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes.data());
     return std::string(reinterpret_cast<const char*>(bytes.data()), count);
 }
 

@@ -46,6 +46,7 @@ std::string FloatText(Bytes bytes, size_t count);
 // Nanoseconds since 2001-01-01 00:00:00 as "YYYY-MM-DD[ HH:MM:SS]"; empty
 // unless there are 8 bytes.
 std::string DateText(Bytes bytes, size_t count);
+// The text up to the first zero byte (EBML pads strings with zeros).
 std::string StrText(Bytes bytes, size_t count);
 std::string HexText(Bytes bytes, size_t offset, size_t count);
 // Big-endian signed 16-bit integer; empty when fewer than 2 bytes remain.

@@ -127,6 +127,7 @@ TEST(ValueText, DatesAndStrings) {
 
     EXPECT_EQ(StrText(V{'a', 'b'}, 2), "ab");
     EXPECT_EQ(StrText(V{}, 0), "");
+    EXPECT_EQ(StrText(V{'e', 'n', 'g', 0, 0}, 5), "eng");  // padded with zeros after the text
     EXPECT_EQ(HexText(V{0x0A, 0xBC, 0x01}, 0, 3), "0ABC01");
     EXPECT_EQ(HexText(V{0x0A, 0xBC, 0x01}, 1, 5), "BC01");
     EXPECT_EQ(HexText(V{}, 0, 0), "");
