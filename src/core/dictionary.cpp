@@ -14,6 +14,15 @@ constexpr Telement kRows[] = {
 
 constexpr int kRowCount = static_cast<int>(sizeof(kRows) / sizeof(kRows[0]));
 
+struct ParentRow {
+    uint32_t parent;
+    bool nests;
+};
+constexpr ParentRow kParents[] = {
+#include "core/generated/dictionary_parents.inc"
+};
+static_assert(sizeof(kParents) / sizeof(kParents[0]) == kRowCount, "one parent row per dictionary row");
+
 constexpr uint32_t ParseHexId(const char* text) {
     uint32_t id = 0;
     for (const char* p = text; *p; ++p) {
@@ -53,6 +62,10 @@ const IdIndex& Index() {
 int DictionarySize() { return kRowCount; }
 
 const Telement& DictionaryRow(int row) { return kRows[row]; }
+
+uint32_t DictionaryParentId(int row) { return kParents[static_cast<size_t>(row)].parent; }
+
+bool DictionaryNests(int row) { return kParents[static_cast<size_t>(row)].nests; }
 
 uint32_t DictionaryId(int row) { return kIdByRow[static_cast<size_t>(row)]; }
 

@@ -36,6 +36,12 @@ uint32_t DictionaryId(int row);
 // First row with that name, or -1.
 int FindDictionaryRowByName(std::string_view name);
 
+// The ID of the element a row's element must stand in, from the schema; 0
+// where it may stand anywhere (EBML's Void and CRC-32, rows the schema does
+// not know). ChapterAtom and SimpleTag may also stand in one like themselves.
+uint32_t DictionaryParentId(int row);
+bool DictionaryNests(int row);
+
 // True for the IDs that can only stand directly in a Segment (or at the top):
 // an element of unknown size ends where one of these begins.
 bool IsTopLevelId(uint32_t id);

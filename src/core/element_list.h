@@ -39,6 +39,7 @@ enum DamageBits : uint8_t {
     kBadBlockHeader = 2,   // the block's header or lace sizes do not fit the block
     kBadValueSize = 4,     // the value's size is not one its type allows: no value text
     kContentLost = 8,      // a damaged place inside it: its children after that place are not listed
+    kOutOfPlace = 16,      // it stands where the schema puts no such element: listed, never used
 };
 
 // One row of the element list.
@@ -70,7 +71,7 @@ struct Tbrick {
     bool isBlock() const;       // Block, SimpleBlock or EncriptedBlock
     bool hasChildren() const { return firstChild != -1; }
     // The bytes of a block row can be written out as they stand.
-    bool intactBlock() const { return (damage & (kPastParent | kBadBlockHeader)) == 0; }
+    bool intactBlock() const { return (damage & (kPastParent | kBadBlockHeader | kOutOfPlace)) == 0; }
 };
 
 // The list type. Rows live in fixed-size chunks, so growing never moves or

@@ -38,7 +38,7 @@ constexpr size_t kSearchWindow = 64 * 1024;
 
 enum class Mode { Quick, Full, Header };
 
-enum class Damage { UnknownId, BadSizeField, PastParent, PastFile, TopLevelInside, BadBlockHeader, BadValueSize, TooDeep };
+enum class Damage { UnknownId, BadSizeField, PastParent, PastFile, TopLevelInside, OutOfPlace, BadBlockHeader, BadValueSize, TooDeep };
 
 const char* DamageText(Damage damage) {
     switch (damage) {
@@ -47,6 +47,7 @@ const char* DamageText(Damage damage) {
         case Damage::PastParent: return "элемент выходит за конец родителя";
         case Damage::PastFile: return "элемент выходит за конец файла";
         case Damage::TopLevelInside: return "элемент верхнего уровня внутри другого элемента";
+        case Damage::OutOfPlace: return "элемент не на своём месте";
         case Damage::BadBlockHeader: return "заголовок блока не помещается в блок";
         case Damage::BadValueSize: return "размер значения не подходит его типу";
         case Damage::TooDeep: return "слишком глубокая вложенность";
@@ -110,7 +111,8 @@ private:
     void Step();
     bool ReadHeader(uint64_t position, uint64_t end, Header& h, Damage& damage);
     bool AllowedHere(const Header& h) const;
-    void Visit(const Header& h);
+    bool InPlace(const Header& h) const;
+    void Visit(const Header& h, bool inPlace);
     Tbrick& AppendRow(const Header& h, uint64_t position, uint64_t end);
     void AppendPseudoClusters();
     void DecodeValue(Tbrick& row, char valueType);
@@ -159,6 +161,16 @@ bool Walker::ReadHeader(uint64_t position, uint64_t end, Header& h, Damage& dama
         return false;
     }
     return true;
+}
+
+// Where the schema puts the element: a SimpleBlock in a TrackEntry is damage,
+// not a block.
+bool Walker::InPlace(const Header& h) const {
+    const uint32_t parent = DictionaryParentId(h.row);
+    const int32_t frameRow = stack_.back().row;
+    if (parent == 0 || frameRow < 0) return true;
+    const uint32_t frameId = list_[frameRow].id();
+    return frameId == parent || (DictionaryNests(h.row) && frameId == h.id);
 }
 
 // Top-level elements stand only in the Segment; the EBML header and the
@@ -256,7 +268,7 @@ void Walker::ParseBlock(Tbrick& row) {
     }
 }
 
-void Walker::Visit(const Header& h) {
+void Walker::Visit(const Header& h, bool inPlace) {
     Frame& frame = stack_.back();
     const uint64_t position = frame.pos;
     const uint64_t dataStart = position + h.length();
@@ -271,8 +283,14 @@ void Walker::Visit(const Header& h) {
     const uint64_t end = cut ? frame.end : declaredEnd;
     const Damage cutDamage = declaredEnd > fileSize_ ? Damage::PastFile : Damage::PastParent;
 
+    if (!inPlace && h.unknownSize) {  // no telling where it ends
+        LostPlace(position, Damage::OutOfPlace, h.row);
+        return;
+    }
+
     if (!frame.listed) {  // only finding where an element of unknown size ends
         if (cut) Report(position, cutDamage, h.row);
+        if (!inPlace) Report(position, Damage::OutOfPlace, h.row);
         if (h.unknownSize) {
             frame.pos = dataStart;
             stack_.push_back(Frame{-1, dataStart, end, true, false});
@@ -288,12 +306,21 @@ void Walker::Visit(const Header& h) {
         return;
     }
     const bool tooDeep = master && stack_.size() >= kMaxDepth;
-    const bool descend = master && !tooDeep && (mode_ == Mode::Full || (h.id != kSeekHead && h.id != kCluster && h.id != kCues));
+    const bool descend = master && inPlace && !tooDeep &&
+                         (mode_ == Mode::Full || (h.id != kSeekHead && h.id != kCluster && h.id != kCues));
     Tbrick& row = AppendRow(h, position, end);
     const int32_t index = static_cast<int32_t>(list_.size() - 1);
     if (cut) {
         row.damage |= kPastParent;
         Report(position, cutDamage, h.row);
+    }
+    if (!inPlace) {
+        // Listed so the tree shows it, and left alone: its bytes belong to no one.
+        row.damage |= kOutOfPlace;
+        Report(position, Damage::OutOfPlace, h.row);
+        frame.pos = end;
+        Poll(end);
+        return;
     }
     if (tooDeep) {
         row.damage |= kContentLost;
@@ -426,7 +453,7 @@ void Walker::Step() {
         AppendPseudoClusters();
         return;
     }
-    Visit(h);
+    Visit(h, InPlace(h));
 }
 
 void Walker::WalkTop(const Header& h, uint64_t position, bool isSegment) {

@@ -17,7 +17,7 @@ constexpr uint64_t kMaxHeldValue = 16u << 20;
 constexpr uint32_t kDefaultTimecodeScale = 1000000;
 
 // A plain element whose value the scan could read.
-bool Usable(const Tbrick& row) { return (row.damage & (kPastParent | kBadValueSize)) == 0; }
+bool Usable(const Tbrick& row) { return (row.damage & (kPastParent | kBadValueSize | kOutOfPlace)) == 0; }
 
 float ReadFloat(SourceFile& source, const Tbrick& row) {
     std::vector<uint8_t> data;

@@ -19,7 +19,7 @@ void AppendChildren(const tabrick& list, int parent, SourceFile& source, std::ve
 void AppendSubtree(const tabrick& list, int row, SourceFile& source, std::vector<uint8_t>& out) {
     const Tbrick& r = list[row];
     const uint32_t id = r.id();
-    if (id == 0 || IsPaddingId(id)) return;
+    if (id == 0 || IsPaddingId(id) || (r.damage & kOutOfPlace)) return;
     if (r.kind() == 'c') {
         ByteList data;
         AppendChildren(list, row, source, data);
