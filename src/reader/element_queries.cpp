@@ -2,6 +2,20 @@
 
 namespace quillon {
 
+size_t SkipSubtree(const tabrick& list, size_t row) {
+    const size_t count = list.size();
+    if (row + 1 >= count || list[row + 1].depth <= list[row].depth) return row + 1;  // no children
+    // The first row past the subtree starts at or after its end.
+    const uint64_t end = list[row].end();
+    size_t low = row + 1, high = count;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (list[middle].position < end && list[middle].depth > list[row].depth) low = middle + 1;
+        else high = middle;
+    }
+    return low;
+}
+
 int FindNextChild(const tabrick& list, uint32_t id, int parent, int after) {
     const int count = static_cast<int>(list.size());
     if (parent < 0 || parent >= count) {
@@ -10,8 +24,10 @@ int FindNextChild(const tabrick& list, uint32_t id, int parent, int after) {
         return -1;
     }
     const int32_t parentDepth = list[parent].depth;
-    for (int i = after < parent ? parent + 1 : after + 1; i < count && list[i].depth > parentDepth; ++i)
-        if (list[i].parent == parent && list[i].id() == id) return i;
+    size_t i = static_cast<size_t>(after < parent ? parent + 1 : after);
+    if (after >= parent) i = SkipSubtree(list, i);
+    for (; i < list.size() && list[i].depth > parentDepth; i = SkipSubtree(list, i))
+        if (list[i].id() == id) return static_cast<int>(i);
     return -1;
 }
 

@@ -26,13 +26,18 @@ int FindReferenceBlock(const tabrick& list, int groupRow);
 // "..." when the list holds no block.
 std::string FindUsedBlockType(const tabrick& list);
 
+// The row after `row` and all its subtree: its next sibling, or the next row
+// higher up. Rows in document order lie at increasing offsets, so a subtree
+// is jumped over by a binary search, not walked.
+size_t SkipSubtree(const tabrick& list, size_t row);
+
 // The direct children of a row, in order.
 template <typename F>
 void ForEachChild(const tabrick& list, int parent, F&& visit) {
     if (parent < 0 || static_cast<size_t>(parent) >= list.size() || !list[parent].hasChildren()) return;
     const int32_t depth = list[parent].depth;
-    for (size_t i = static_cast<size_t>(parent) + 1; i < list.size() && list[i].depth > depth; ++i)
-        if (list[i].parent == parent) visit(static_cast<int>(i));
+    for (size_t i = static_cast<size_t>(parent) + 1; i < list.size() && list[i].depth > depth; i = SkipSubtree(list, i))
+        visit(static_cast<int>(i));
 }
 
 }  // namespace quillon
