@@ -61,7 +61,7 @@ struct BadEdit {
 std::optional<BadEdit> StageEdits(Document& doc, const Arguments& args) {
     constexpr const char* kNotAssignment = "ожидалось N=ЗНАЧЕНИЕ";
     constexpr const char* kNoTrack = "нет такого трека";
-    const auto hasTrack = [&](const std::string& number) { return OpenTrackPanel(doc, number).has_value(); };
+    const auto hasTrack = [&](const std::string& number) { return ModelTrack(doc.mkv, number) != nullptr; };
     std::string number, value;
     for (const std::string& a : args.Values("--name")) {
         if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};

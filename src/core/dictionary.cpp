@@ -1,5 +1,7 @@
 #include "core/dictionary.h"
 
+#include "core/generated/element_ids.h"
+
 #include <array>
 #include <string_view>
 #include <unordered_map>
@@ -114,6 +116,6 @@ bool IsTopLevelId(uint32_t id) {
     }
 }
 
-bool IsPaddingId(uint32_t id) { return id == 0xEC || id == 0xBF; }
+bool IsPaddingId(uint32_t id) { return id == kVoid || id == kCRC32; }
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/ebml.h"
 #include "core/generated/element_ids.h"
 
 namespace quillon {
@@ -22,8 +23,7 @@ uint32_t Tbrick::id() const { return element == kPseudoClusters ? 0 : Dictionary
 char Tbrick::kind() const { return element == kPseudoClusters ? 'e' : DictionaryRow(element).kind; }
 
 uint32_t Tbrick::idLength() const {
-    const uint32_t i = id();
-    return i == 0 ? 0 : i > 0xFFFFFF ? 4 : i > 0xFFFF ? 3 : i > 0xFF ? 2 : 1;
+    return element == kPseudoClusters ? 0 : IdLength(id());
 }
 
 bool Tbrick::isBlock() const {

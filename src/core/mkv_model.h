@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
@@ -120,5 +121,15 @@ struct TMKV {
     std::vector<OldCluster> oldClusters;
     bool blocksBuilt = false;
 };
+
+// The model's track whose TrackNumber, in decimal, is `numberText`; nullptr if none.
+inline const tTrackEntry* ModelTrack(const TMKV& mkv, std::string_view numberText) {
+    for (const tTrackEntry& t : mkv.tracks)
+        if (t.trackNumber.present && std::to_string(t.trackNumber.value) == numberText) return &t;
+    return nullptr;
+}
+inline tTrackEntry* ModelTrack(TMKV& mkv, std::string_view numberText) {
+    return const_cast<tTrackEntry*>(ModelTrack(static_cast<const TMKV&>(mkv), numberText));
+}
 
 }  // namespace quillon

@@ -17,10 +17,7 @@ int ChildOfEntry(const Document& doc, size_t row, uint32_t id) {
 // The writer's model, once built, follows every patch of the file, so the
 // next save writes what the file now says.
 tTrackEntry* ModelEntry(Document& doc, size_t row) {
-    if (!doc.modelBuilt || row >= doc.tatra.size()) return nullptr;
-    for (tTrackEntry& t : doc.mkv.tracks)
-        if (t.trackNumber.present && std::to_string(t.trackNumber.value) == doc.tatra[row].numberText) return &t;
-    return nullptr;
+    return doc.modelBuilt && row < doc.tatra.size() ? ModelTrack(doc.mkv, doc.tatra[row].numberText) : nullptr;
 }
 
 // Tells the log what the file now holds, and the model follows.

@@ -13,11 +13,7 @@
 namespace quillon {
 namespace {
 
-tTrackEntry* EntryOf(Document& doc, const std::string& number) {
-    for (tTrackEntry& t : doc.mkv.tracks)
-        if (t.trackNumber.present && std::to_string(t.trackNumber.value) == number) return &t;
-    return nullptr;
-}
+tTrackEntry* EntryOf(Document& doc, const std::string& number) { return ModelTrack(doc.mkv, number); }
 
 Track* RowOf(Document& doc, const std::string& number) {
     for (Track& t : doc.tatra)

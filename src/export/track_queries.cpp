@@ -2,6 +2,7 @@
 
 #include "core/format_tags.h"
 #include "reader/element_queries.h"
+#include "reader/track_table.h"
 #include "core/value_text.h"
 
 namespace quillon {
@@ -27,12 +28,6 @@ int FirstChecked(const TrackTable& tatra, std::string_view type) {
 }
 
 std::string NumberOf(const TrackTable& tatra, int index) { return index < 0 ? std::string() : tatra[index].numberText; }
-
-int TrackEntryRow(const tabrick& lista, std::string_view numberText) {
-    for (int e = FindFirstById(lista, kTrackEntry); e >= 0; e = FindNextById(lista, kTrackEntry, e))
-        if (FindChildValue(lista, kTrackNumber, e) == numberText) return e;
-    return -1;
-}
 
 uint32_t PositiveOr(const std::string& text, uint32_t fallback) {
     const uint32_t value = TextToUInt32(text);
@@ -69,21 +64,17 @@ std::string TrackCodecId(const tabrick& lista, std::string_view numberText) {
 }
 
 const tTrackEntry* TrackEntryRecord(const TMKV& mkv, std::string_view numberText) {
-    if (mkv.tracks.empty()) return nullptr;
-    for (const tTrackEntry& t : mkv.tracks)
-        if (t.trackNumber.present && std::to_string(t.trackNumber.value) == numberText) return &t;
-    return &mkv.tracks.front();
+    if (const tTrackEntry* t = ModelTrack(mkv, numberText)) return t;
+    return mkv.tracks.empty() ? nullptr : &mkv.tracks.front();
 }
 
 AudioParams TrackAudioParams(const tabrick& lista, std::string_view numberText) {
     AudioParams params;
-    for (int a = FindFirstById(lista, kAudio); a >= 0; a = FindNextById(lista, kAudio, a)) {
-        const int entry = lista[a].parent;
-        if (entry < 0 || FindChildValue(lista, kTrackNumber, entry) != numberText) continue;
-        params.samplingFrequency = PositiveOr(FindChildValue(lista, kSamplingFrequency, a), kDefaultSamplingFrequency);
-        params.channels = PositiveOr(FindChildValue(lista, kChannels, a), kDefaultChannels);
-        break;
-    }
+    const int entry = TrackEntryRow(lista, numberText);
+    const int audio = entry < 0 ? -1 : FindChildElement(lista, kAudio, entry);
+    if (audio < 0) return params;
+    params.samplingFrequency = PositiveOr(FindChildValue(lista, kSamplingFrequency, audio), kDefaultSamplingFrequency);
+    params.channels = PositiveOr(FindChildValue(lista, kChannels, audio), kDefaultChannels);
     return params;
 }
 
@@ -93,7 +84,8 @@ FrameEncoding TrackFrameEncoding(const tabrick& lista, std::string_view numberTe
     const int encodings = entry < 0 ? -1 : FindChildElement(lista, kContentEncodings, entry);
     if (encodings < 0) return FrameEncoding::Plain;
     bool stripped = false;
-    for (int e = FindChildElement(lista, kContentEncoding, encodings); e >= 0;) {
+    for (int e = FindChildElement(lista, kContentEncoding, encodings); e >= 0;
+         e = FindNextChild(lista, kContentEncoding, encodings, e)) {
         const std::string scopeText = FindChildValue(lista, kContentEncodingScope, e);
         const uint64_t scope = scopeText.empty() ? 1 : TextToUInt64(scopeText);
         const bool encrypted = FindChildValue(lista, kContentEncodingType, e) == "1" ||
@@ -113,14 +105,6 @@ FrameEncoding TrackFrameEncoding(const tabrick& lista, std::string_view numberTe
         } else if (scope & 3) {
             return FrameEncoding::Unsupported;  // zlib (the default), bzlib or LZO on the frames or the CodecPrivate
         }
-        // The next ContentEncoding among the siblings.
-        int next = -1;
-        for (int i = e + 1; i < static_cast<int>(lista.size()) && lista[i].depth >= lista[encodings].depth + 1; ++i)
-            if (lista[i].parent == encodings && lista[i].id() == kContentEncoding) {
-                next = i;
-                break;
-            }
-        e = next;
     }
     return stripped && !prefix.empty() ? FrameEncoding::HeaderStripped : FrameEncoding::Plain;
 }

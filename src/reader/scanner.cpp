@@ -147,7 +147,7 @@ bool Walker::ReadHeader(uint64_t position, uint64_t end, Header& h, Damage& dama
         return false;
     }
     h.id = DictionaryId(h.row);
-    h.idLength = static_cast<uint32_t>(std::strlen(DictionaryRow(h.row).idHex) / 2);
+    h.idLength = IdLength(h.id);
     const Bytes view(bytes, sizeof bytes);
     h.sizeLength = static_cast<uint32_t>(VintLen(view, h.idLength));
     if (h.sizeLength == 0) {

@@ -24,10 +24,23 @@ std::string JoinComma(const std::string& first, const std::string& second) {
     return first + ", " + second;
 }
 
+namespace {
+
+// A TrackEntry out of place is no track.
+bool InTracks(const tabrick& list, int entry) { return list[entry].parent >= 0 && list[list[entry].parent].id() == kTracks; }
+
+}  // namespace
+
+int TrackEntryRow(const tabrick& list, std::string_view numberText) {
+    for (int e = FindFirstById(list, kTrackEntry); e >= 0; e = FindNextById(list, kTrackEntry, e))
+        if (InTracks(list, e) && FindChildValue(list, kTrackNumber, e) == numberText) return e;
+    return -1;
+}
+
 void FillTrackList(const tabrick& list, TrackTable& tracks) {
     tracks.clear();
     for (int e = FindFirstById(list, kTrackEntry); e >= 0; e = FindNextById(list, kTrackEntry, e)) {
-        if (list[e].parent < 0 || list[list[e].parent].id() != kTracks) continue;  // a TrackEntry out of place is no track
+        if (!InTracks(list, e)) continue;
         Track track;
         const int numberRow = FindChildElement(list, kTrackNumber, e);
         track.numberText = numberRow >= 0 ? list[numberRow].valueText : "?";

@@ -6,6 +6,7 @@
 #include "export/export_dispatch.h"
 #include "reader/element_queries.h"
 #include "reader/open_file.h"
+#include "reader/track_table.h"
 #include "writer/model_builder.h"
 #include "writer/remux.h"
 #include "writer/track_map.h"
@@ -23,13 +24,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 void RelinkTracks(Document& doc) {
     for (Track& track : doc.tatra) {
         if (track.entryIndex == Track::kNotInSource) continue;
-        track.entryIndex = Track::kNotInSource;
-        for (int e = FindFirstById(doc.lista, kTrackEntry); e >= 0; e = FindNextById(doc.lista, kTrackEntry, e)) {
-            if (FindChildValue(doc.lista, kTrackNumber, e) == track.numberText) {
-                track.entryIndex = static_cast<uint32_t>(e);
-                break;
-            }
-        }
+        const int entry = TrackEntryRow(doc.lista, track.numberText);
+        track.entryIndex = entry < 0 ? Track::kNotInSource : static_cast<uint32_t>(entry);
     }
 }
 

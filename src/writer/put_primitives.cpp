@@ -61,15 +61,8 @@ void PutLaceVint(ByteList& list, size_t offset, int64_t value) {
     PutVint(static_cast<uint64_t>(value + bias), width, list, offset);
 }
 
-int IdLength(uint32_t id) {
-    if (id > 0xFFFFFF) return 4;
-    if (id > 0xFFFF) return 3;
-    if (id > 0xFF) return 2;
-    return 1;
-}
-
 void AppendHeader(ByteList& out, uint32_t id, uint64_t dataLength) {
-    const int idLength = IdLength(id);
+    const uint32_t idLength = IdLength(id);
     for (int i = idLength - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(id >> (8 * i)));
     const size_t at = out.size();
     out.resize(at + VintWidth(dataLength));

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ebml.h"
+
 namespace quillon {
 
 using ByteList = std::vector<uint8_t>;
@@ -34,6 +36,5 @@ inline uint64_t ElementLength(int idLength, uint64_t dataLength) {
 void AppendHeader(ByteList& out, uint32_t id, uint64_t dataLength);
 void AppendUInt(ByteList& out, uint32_t id, uint64_t value);
 void AppendBytes(ByteList& out, uint32_t id, const uint8_t* data, size_t length);
-int IdLength(uint32_t id);
 
 }  // namespace quillon
