@@ -7,7 +7,7 @@
 #include "reader/element_queries.h"
 #include "reader/open_file.h"
 #include "reader/track_table.h"
-#include "writer/model_builder.h"
+#include "reader/model_builder.h"
 #include "writer/remux.h"
 #include "writer/track_map.h"
 

@@ -7,8 +7,8 @@
 #include "core/generated/element_ids.h"
 #include "core/value_text.h"
 #include "reader/element_queries.h"
-#include "writer/put_primitives.h"
-#include "writer/subtree_copy.h"
+#include "core/put_primitives.h"
+#include "reader/subtree_copy.h"
 
 namespace quillon {
 namespace {

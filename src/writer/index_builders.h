@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "writer/put_primitives.h"
+#include "core/put_primitives.h"
 
 namespace quillon {
 

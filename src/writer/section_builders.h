@@ -10,7 +10,7 @@
 #include "core/mkv_model.h"
 #include "core/output_file.h"
 #include "core/source_file.h"
-#include "writer/put_primitives.h"
+#include "core/put_primitives.h"
 #include "writer/track_map.h"
 
 namespace quillon {

@@ -19,6 +19,10 @@ namespace quillon {
 // without an EBML row.
 void lista2matros(Document& doc, SourceFile& source, Host& host);
 
+// The model's record of the TrackEntry at `entry` of `list`, its values read
+// from `source`; children the record has no field for kept as raw bytes.
+tTrackEntry TrackFromEntry(const tabrick& list, int entry, SourceFile& source, Host& host);
+
 // 16 bytes from hex text, left-padded with zeros to 32 digits.
 std::array<uint8_t, 16> fillSegmentUID(const std::string& hex);
 

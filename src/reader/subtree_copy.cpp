@@ -1,9 +1,9 @@
-#include "writer/subtree_copy.h"
+#include "reader/subtree_copy.h"
 
 #include "core/dictionary.h"
 #include "core/generated/element_ids.h"
 #include "reader/element_queries.h"
-#include "writer/put_primitives.h"
+#include "core/put_primitives.h"
 
 namespace quillon {
 

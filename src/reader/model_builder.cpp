@@ -1,12 +1,12 @@
-#include "writer/model_builder.h"
+#include "reader/model_builder.h"
 
 #include <cstring>
 
 #include "core/generated/element_ids.h"
 #include "core/value_text.h"
 #include "reader/element_queries.h"
-#include "writer/put_primitives.h"
-#include "writer/subtree_copy.h"
+#include "core/put_primitives.h"
+#include "reader/subtree_copy.h"
 
 namespace quillon {
 namespace {
@@ -130,6 +130,29 @@ void FillAudio(const tabrick& list, int audio, SourceFile& source, tTrackEntry& 
     });
 }
 
+void FillAttachments(const tabrick& list, int attachments, std::vector<tAttachedFile>& files) {
+    files.clear();
+    ForEachChild(list, attachments, [&](int file) {
+        if (list[file].id() != kAttachedFile) return;
+        tAttachedFile a;
+        ForEachChild(list, file, [&](int c) {
+            const Tbrick& child = list[c];
+            if (!Usable(child)) return;
+            switch (child.id()) {
+                case kFileName: a.fileName.Set(child.valueText); break;
+                case kFileMimeType: a.fileMimeType.Set(child.valueText); break;
+                case kFileDescription: a.fileDescription.Set(child.valueText); break;
+                case kFileData: a.fileData.Set(ByteRange{0, child.dataStart(), child.dataSize}); break;
+                case kFileUID: a.fileUID.Set(TextToUInt64(child.valueText)); break;
+                default: break;
+            }
+        });
+        files.push_back(std::move(a));
+    });
+}
+
+}  // namespace
+
 tTrackEntry TrackFromEntry(const tabrick& list, int entry, SourceFile& source, Host& host) {
     tTrackEntry t;
     ForEachChild(list, entry, [&](int c) {
@@ -167,29 +190,6 @@ tTrackEntry TrackFromEntry(const tabrick& list, int entry, SourceFile& source, H
     });
     return t;
 }
-
-void FillAttachments(const tabrick& list, int attachments, std::vector<tAttachedFile>& files) {
-    files.clear();
-    ForEachChild(list, attachments, [&](int file) {
-        if (list[file].id() != kAttachedFile) return;
-        tAttachedFile a;
-        ForEachChild(list, file, [&](int c) {
-            const Tbrick& child = list[c];
-            if (!Usable(child)) return;
-            switch (child.id()) {
-                case kFileName: a.fileName.Set(child.valueText); break;
-                case kFileMimeType: a.fileMimeType.Set(child.valueText); break;
-                case kFileDescription: a.fileDescription.Set(child.valueText); break;
-                case kFileData: a.fileData.Set(ByteRange{0, child.dataStart(), child.dataSize}); break;
-                case kFileUID: a.fileUID.Set(TextToUInt64(child.valueText)); break;
-                default: break;
-            }
-        });
-        files.push_back(std::move(a));
-    });
-}
-
-}  // namespace
 
 std::array<uint8_t, 16> fillSegmentUID(const std::string& hex) {
     std::array<uint8_t, 16> uid{};

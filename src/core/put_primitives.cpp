@@ -1,4 +1,4 @@
-#include "writer/put_primitives.h"
+#include "core/put_primitives.h"
 
 #include "core/ebml.h"
 
