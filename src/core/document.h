@@ -3,7 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "core/added_source.h"
 #include "core/element_list.h"
 #include "core/mkv_model.h"
 #include "core/track.h"
@@ -35,13 +37,20 @@ struct Document {
     TMKV mkv;                 // the writer's model, built by lista2matros after a full scan
     bool modelBuilt = false;
 
-    // The twins of a file opened for track import.
+    // The twins of a file opened for track import, until its tracks are taken.
     tabrick importLista;
     TrackTable importTatra;
+    // The files and built blocks of added tracks (xBlock::source k is entry k − 1).
+    std::vector<AddedSource> addedSources;
 
-    // The element row of a block of the model.
-    const Tbrick& BlockRow(const xBlock& block) const { return lista[block.row]; }
-    uint64_t BlockTrack(const xBlock& block) const { return BlockRow(block).block.trackNumber; }
+    // The track number a block of the model belongs to, in the document's numbering.
+    uint64_t BlockTrack(const xBlock& block) const {
+        if (block.source == 0) return lista[block.row].block.trackNumber;
+        const AddedSource& s = addedSources[block.source - 1];
+        if (s.builtTrack != 0) return s.builtTrack;
+        const ImportedTrack* t = s.Imported(s.lista[block.row].block.trackNumber);
+        return t ? t->newNumber : 0;
+    }
 };
 
 }  // namespace quillon

@@ -23,43 +23,43 @@ void GatherWriter::Put(const void* data, size_t size) {
     const uint64_t at = arena_.size();
     const auto* bytes = static_cast<const uint8_t*>(data);
     arena_.insert(arena_.end(), bytes, bytes + size);
-    if (!pieces_.empty() && !pieces_.back().fromSource && pieces_.back().offset + pieces_.back().length == at)
+    if (!pieces_.empty() && !pieces_.back().fromSource() && pieces_.back().offset + pieces_.back().length == at)
         pieces_.back().length += size;
     else
-        pieces_.push_back(Piece{at, size, false});
+        pieces_.push_back(Piece{at, size, nullptr});
     pending_ += size;
     if (pending_ >= kFlushAt) Flush();
 }
 
-void GatherWriter::PutRange(uint64_t offset, uint64_t length) {
+void GatherWriter::PutRange(SourceFile& from, uint64_t offset, uint64_t length) {
     // No run is longer than a window: a huge frame is mapped a piece at a time.
     while (length > kWindow / 2) {
-        PutRange(offset, kWindow / 2);
+        PutRange(from, offset, kWindow / 2);
         offset += kWindow / 2;
         length -= kWindow / 2;
     }
     if (length == 0) return;
-    if (!pieces_.empty() && pieces_.back().fromSource && pieces_.back().offset + pieces_.back().length == offset)
+    if (!pieces_.empty() && pieces_.back().source == &from && pieces_.back().offset + pieces_.back().length == offset)
         pieces_.back().length += length;
     else
-        pieces_.push_back(Piece{offset, length, true});
+        pieces_.push_back(Piece{offset, length, &from});
     pending_ += length;
     if (pending_ >= kFlushAt) Flush();
 }
 
 // Writes pieces [first, last), whose source runs all lie in [start, end).
-bool GatherWriter::WriteWindow(size_t first, size_t last, uint64_t start, uint64_t end) {
+bool GatherWriter::WriteWindow(SourceFile& source, size_t first, size_t last, uint64_t start, uint64_t end) {
     const uint8_t* window = nullptr;
     void* mapped = MAP_FAILED;
     if (end > start) {
-        mapped = ::mmap(nullptr, end - start, PROT_READ, MAP_SHARED | MAP_POPULATE, source_.Descriptor(), static_cast<off_t>(start));
+        mapped = ::mmap(nullptr, end - start, PROT_READ, MAP_SHARED | MAP_POPULATE, source.Descriptor(), static_cast<off_t>(start));
         if (mapped != MAP_FAILED) {
             ::madvise(mapped, end - start, MADV_SEQUENTIAL);
             window = static_cast<const uint8_t*>(mapped);
         } else {
             // No mapping (a file system without it): the runs are read into memory instead.
             staging_.resize(end - start);
-            if (!source_.ReadAt(start, end - start, staging_)) return false;
+            if (!source.ReadAt(start, end - start, staging_)) return false;
             window = staging_.data();
         }
     }
@@ -67,7 +67,7 @@ bool GatherWriter::WriteWindow(size_t first, size_t last, uint64_t start, uint64
     vectors.reserve(last - first);
     for (size_t k = first; k < last; ++k) {
         const Piece& p = pieces_[k];
-        const uint8_t* base = p.fromSource ? window + (p.offset - start) : arena_.data() + p.offset;
+        const uint8_t* base = p.fromSource() ? window + (p.offset - start) : arena_.data() + p.offset;
         vectors.push_back(iovec{const_cast<uint8_t*>(base), static_cast<size_t>(p.length)});
     }
     bool ok = true;
@@ -83,17 +83,23 @@ bool GatherWriter::WriteWindow(size_t first, size_t last, uint64_t start, uint64
 // from mapped windows, so the bytes between them are never read at all.
 bool GatherWriter::Flush() {
     uint64_t sourceBytes = 0, spanStart = UINT64_MAX, spanEnd = 0;
+    SourceFile* only = nullptr;  // the one source of the runs; nullptr when they come from several
+    bool first = true;
     for (const Piece& p : pieces_) {
-        if (!p.fromSource) continue;
+        if (!p.fromSource()) continue;
+        only = first || only == p.source ? p.source : nullptr;
+        first = false;
         sourceBytes += p.length;
         spanStart = std::min(spanStart, p.offset);
         spanEnd = std::max(spanEnd, p.offset + p.length);
     }
-    const bool dense = sourceBytes == 0 || sourceBytes * 2 >= spanEnd - spanStart;
+    // Runs of several files (tracks added from other files) are read through
+    // each file's read-ahead; spans across files mean nothing.
+    const bool dense = sourceBytes == 0 || !only || sourceBytes * 2 >= spanEnd - spanStart;
     if (dense) {
         if (!failed_ && !Assemble()) failed_ = true;
     } else {
-        if (!failed_ && !WriteMapped()) failed_ = true;
+        if (!failed_ && !WriteMapped(*only)) failed_ = true;
     }
     pieces_.clear();
     arena_.clear();
@@ -105,14 +111,14 @@ bool GatherWriter::Assemble() {
     assembly_.resize(pending_);
     uint8_t* at = assembly_.data();
     for (const Piece& p : pieces_) {
-        if (!p.fromSource) std::memcpy(at, arena_.data() + p.offset, p.length);
-        else if (!source_.ReadInto(p.offset, static_cast<size_t>(p.length), at)) return false;
+        if (!p.fromSource()) std::memcpy(at, arena_.data() + p.offset, p.length);
+        else if (!p.source->ReadInto(p.offset, static_cast<size_t>(p.length), at)) return false;
         at += p.length;
     }
     return out_.Write(assembly_.data(), assembly_.size());
 }
 
-bool GatherWriter::WriteMapped() {
+bool GatherWriter::WriteMapped(SourceFile& source) {
     size_t first = 0;
     while (!failed_ && first < pieces_.size()) {
         // The window: from the first source run on, as many pieces as fit.
@@ -120,7 +126,7 @@ bool GatherWriter::WriteMapped() {
         size_t last = first;
         for (; last < pieces_.size(); ++last) {
             const Piece& p = pieces_[last];
-            if (!p.fromSource) continue;
+            if (!p.fromSource()) continue;
             const uint64_t pieceStart = p.offset / PageSize() * PageSize();
             if (end == start) {
                 start = pieceStart;
@@ -130,7 +136,7 @@ bool GatherWriter::WriteMapped() {
             if (p.offset < start || p.offset + p.length - start > kWindow) break;
             end = std::max(end, p.offset + p.length);
         }
-        if (!WriteWindow(first, last, start, end)) return false;
+        if (!WriteWindow(source, first, last, start, end)) return false;
         first = last;
     }
     return true;

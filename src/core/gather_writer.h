@@ -30,7 +30,9 @@ public:
     // Our own bytes (copied).
     void Put(const void* data, size_t size);
     // Bytes of the source; the caller has made sure the source holds them.
-    void PutRange(uint64_t offset, uint64_t length);
+    void PutRange(uint64_t offset, uint64_t length) { PutRange(source_, offset, length); }
+    // Bytes of another source (a file a track is added from).
+    void PutRange(SourceFile& from, uint64_t offset, uint64_t length);
     // Where the next byte lands in the output.
     uint64_t Position() const { return out_.Position() + pending_; }
     // Writes everything gathered; false when the source or the output failed.
@@ -38,14 +40,15 @@ public:
 
 private:
     struct Piece {
-        uint64_t offset;   // into arena_, or into the source
+        uint64_t offset;     // into arena_, or into the source
         uint64_t length;
-        bool fromSource;
+        SourceFile* source;  // nullptr: our own bytes
+        bool fromSource() const { return source != nullptr; }
     };
 
     bool Assemble();
-    bool WriteMapped();
-    bool WriteWindow(size_t first, size_t last, uint64_t start, uint64_t end);
+    bool WriteMapped(SourceFile& source);
+    bool WriteWindow(SourceFile& source, size_t first, size_t last, uint64_t start, uint64_t end);
 
     OutputFile& out_;
     SourceFile& source_;

@@ -16,15 +16,16 @@ bool ClusterTime(const tabrick& list, int cluster, int64_t& time) {
     return time <= kMaxBlockTime;
 }
 
-void AddBlock(const tabrick& list, int blockRow, int64_t clusterTime, bool timeKnown, uint8_t flags, TMKV& mkv) {
-    const Tbrick& b = list[blockRow];
-    xBlock x;
-    x.row = static_cast<uint32_t>(blockRow);
-    x.flags = flags;
-    x.absTime = clusterTime + b.block.timecode;
-    if (!timeKnown) x.flags |= xBlock::kBadTime;
-    if (!(flags & xBlock::kInGroup) && b.block.keyFrame()) x.flags |= xBlock::kKeyFrame;
-    mkv.blocks.push_back(x);
+// The flags a BlockGroup gives its Block.
+uint8_t GroupFlags(const tabrick& list, int group) {
+    uint8_t flags = xBlock::kInGroup;
+    if (FindReferenceBlock(list, group) < 0) flags |= xBlock::kKeyFrame;
+    ForEachChild(list, group, [&](int g) {
+        const uint32_t gid = list[g].id();
+        if (gid != kBlock && gid != kReferenceBlock && gid != kBlockDuration && !IsPaddingId(gid))
+            flags |= xBlock::kNeedsGroup;
+    });
+    return flags;
 }
 
 // Blocks the Segment's Clusters hold, counted first so the table is allocated once.
@@ -39,6 +40,38 @@ size_t CountBlocks(const tabrick& list, int segment) {
 
 }  // namespace
 
+void WalkSegmentBlocks(const tabrick& list, const std::function<void(int, int64_t)>& onCluster,
+                       const std::function<void(const BlockVisit&)>& onBlock) {
+    const int segment = FindFirstById(list, kSegment);
+    BlockVisit visit;
+    ForEachChild(list, segment, [&](int c) {
+        if (list[c].id() != kCluster) return;
+        // A Cluster without its TimeCode keeps the time of the one before.
+        int64_t time;
+        if (ClusterTime(list, c, time)) {
+            visit.clusterTime = time;
+            visit.timeKnown = true;
+        } else if (FindChildElement(list, kTimeCode, c) >= 0) {
+            visit.timeKnown = false;
+        }
+        if (onCluster) onCluster(c, visit.clusterTime);
+        ForEachChild(list, c, [&](int r) {
+            const uint32_t id = list[r].id();
+            if (id == kSimpleBlock) {
+                visit.row = r;
+                visit.flags = list[r].block.keyFrame() ? xBlock::kKeyFrame : 0;
+                onBlock(visit);
+                return;
+            }
+            if (id != kBlockGroup) return;
+            visit.row = FindChildElement(list, kBlock, r);
+            if (visit.row < 0) return;
+            visit.flags = GroupFlags(list, r);
+            onBlock(visit);
+        });
+    });
+}
+
 void EnsureBlockTable(Document& doc) {
     TMKV& mkv = doc.mkv;
     if (mkv.blocksBuilt) return;
@@ -46,40 +79,24 @@ void EnsureBlockTable(Document& doc) {
     mkv.blocks.clear();
     mkv.oldClusters.clear();
     mkv.blocksBuilt = true;
-    const int segment = FindFirstById(list, kSegment);
-    mkv.blocks.reserve(CountBlocks(list, segment));
-    int64_t clusterTime = 0;
-    bool timeKnown = true;
-    ForEachChild(list, segment, [&](int c) {
-        if (list[c].id() != kCluster) return;
-        // A Cluster without its TimeCode keeps the time of the one before.
-        int64_t time;
-        if (ClusterTime(list, c, time)) {
-            clusterTime = time;
-            timeKnown = true;
-        } else if (FindChildElement(list, kTimeCode, c) >= 0) {
-            timeKnown = false;
-        }
-        mkv.oldClusters.push_back(OldCluster{static_cast<uint32_t>(c), clusterTime});
-        ForEachChild(list, c, [&](int r) {
-            const uint32_t id = list[r].id();
-            if (id == kSimpleBlock) {
-                AddBlock(list, r, clusterTime, timeKnown, 0, mkv);
-                return;
-            }
-            if (id != kBlockGroup) return;
-            const int blockRow = FindChildElement(list, kBlock, r);
-            if (blockRow < 0) return;
-            uint8_t flags = xBlock::kInGroup;
-            if (FindReferenceBlock(list, r) < 0) flags |= xBlock::kKeyFrame;
-            ForEachChild(list, r, [&](int g) {
-                const uint32_t gid = list[g].id();
-                if (gid != kBlock && gid != kReferenceBlock && gid != kBlockDuration && !IsPaddingId(gid))
-                    flags |= xBlock::kNeedsGroup;
-            });
-            AddBlock(list, blockRow, clusterTime, timeKnown, flags, mkv);
+    mkv.blocks.reserve(CountBlocks(list, FindFirstById(list, kSegment)));
+    WalkSegmentBlocks(
+        list, [&](int cluster, int64_t time) { mkv.oldClusters.push_back(OldCluster{static_cast<uint32_t>(cluster), time}); },
+        [&](const BlockVisit& v) {
+            xBlock x;
+            x.row = static_cast<uint32_t>(v.row);
+            x.flags = v.flags;
+            x.absTime = v.clusterTime + list[v.row].block.timecode;
+            if (!v.timeKnown) x.flags |= xBlock::kBadTime;
+            mkv.blocks.push_back(x);
         });
-    });
+}
+
+int64_t ClusterTimecode(const tabrick& list, int row) {
+    int at = row;
+    while (at >= 0 && list[at].id() != kCluster) at = list[at].parent;
+    int64_t time = 0;
+    return at >= 0 && ClusterTime(list, at, time) ? time : 0;
 }
 
 }  // namespace quillon

@@ -18,6 +18,9 @@ void ResetDocument(Document& doc) {
     doc.mkv = TMKV{};
     doc.modelBuilt = false;
     doc.saveMode = SaveMode::Export;
+    doc.importLista.clear();
+    doc.importTatra.clear();
+    doc.addedSources.clear();
 }
 
 bool OpenSource(SourceFile& source, const Document& doc, Host& host) {

@@ -55,7 +55,9 @@ bool prepare2export(Document& doc, Host& host) {
 }
 
 SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
-    if (SameFile(doc.sourcePath, request.outputPath)) {
+    bool readFrom = SameFile(doc.sourcePath, request.outputPath);
+    for (const AddedSource& added : doc.addedSources) readFrom = readFrom || SameFile(added.path, request.outputPath);
+    if (readFrom) {
         host.AskWithCaptions("Нельзя сохранить с тем же именем.\r\nИз этого файла сейчас будем читать.", "понятно", " ясно ");
         return SaveOutcome::NothingWritten;
     }

@@ -8,7 +8,7 @@
 #include "core/value_text.h"
 #include "reader/element_queries.h"
 #include "core/put_primitives.h"
-#include "reader/subtree_copy.h"
+#include "writer/block_sources.h"
 
 namespace quillon {
 namespace {
@@ -20,14 +20,13 @@ constexpr int64_t kTimeRuleLength = 1000;
 class ClusterWriter {
 public:
     ClusterWriter(const Document& doc, const TrackMap& map, const RemuxOptions& options, SourceFile& source,
-                  OutputFile& out, uint64_t segmentData)
-        : doc_(doc), list_(doc.lista), map_(map), options_(options), source_(source), gather_(out, source),
+                  const AddedFiles& added, OutputFile& out, uint64_t segmentData)
+        : doc_(doc), map_(map), options_(options), sources_(doc, source, added), gather_(out, source),
           segmentData_(segmentData) {
         for (const Track& t : doc.tatra) {
             const uint64_t number = TextToUInt64(t.numberText);
             if (!videoByNumber_.count(number)) videoByNumber_[number] = t.typeText == "VIDEO";
         }
-        for (const OldCluster& c : doc.mkv.oldClusters) oldClusterTime_[c.row] = c.timecode;
         cueTrack_ = getFirstActiveVTN(doc.tatra);
     }
 
@@ -41,32 +40,30 @@ public:
     ClusterLoopResult& Result() { return result_; }
 
 private:
-    bool EndsClusterBefore(const xBlock& block, const Tbrick& row);
+    bool EndsClusterBefore(const xBlock& block, const BlockParts& parts);
     void StartNextCluster(const xBlock& block);
-    void Append(const xBlock& block, const Tbrick& row, const tnewto& track);
-    void AppendGroupChildren(const xBlock& block, const Tbrick& row, int64_t reference);
+    void Append(const xBlock& block, const BlockParts& parts, const tnewto& track);
+    void AppendGroupChildren(const xBlock& block, int64_t reference);
     void WriteCluster();
-    int64_t SourceClusterTime(const Tbrick& row) const;
     bool IsVideo(uint64_t number) const {
         const auto it = videoByNumber_.find(number);
         return it != videoByNumber_.end() && it->second;
     }
 
     const Document& doc_;
-    const tabrick& list_;
     const TrackMap& map_;
     const RemuxOptions& options_;
-    SourceFile& source_;
+    BlockSources sources_;
     GatherWriter gather_;
     const uint64_t segmentData_;
     std::unordered_map<uint64_t, bool> videoByNumber_;
-    std::unordered_map<uint32_t, int64_t> oldClusterTime_;   // source cluster row -> its time
     std::unordered_map<uint64_t, int64_t> lastTimeOfTrack_;  // for the references of repacked SimpleBlocks
 
     // The cluster being filled: each block's new header bytes and group
-    // children (in heads_) around the run of its frames in the source.
+    // children (in heads_) around the run of its frames in its source.
     struct Planned {
-        uint64_t framesAt;   // the source bytes after the flags byte
+        SourceFile* file;
+        uint64_t framesAt;   // the source bytes after the flags byte (and our bytes)
         uint64_t frameBytes;
         uint32_t headAt, headLength;
         uint32_t extrasAt, extrasLength;
@@ -83,22 +80,14 @@ private:
     ClusterLoopResult result_;
 };
 
-// The time of the source cluster a block row stands in.
-int64_t ClusterWriter::SourceClusterTime(const Tbrick& row) const {
-    int32_t at = row.parent;
-    if (at >= 0 && list_[at].id() == kBlockGroup) at = list_[at].parent;
-    const auto it = oldClusterTime_.find(static_cast<uint32_t>(at));
-    return it == oldClusterTime_.end() ? 0 : it->second;
-}
-
-bool ClusterWriter::EndsClusterBefore(const xBlock& block, const Tbrick& row) {
+bool ClusterWriter::EndsClusterBefore(const xBlock& block, const BlockParts& parts) {
     switch (options_.clusterRule) {
         case ClusterRule::KeyFrame:
-            return IsVideo(row.block.trackNumber) && block.keyFrame() && !planned_.empty();
+            return IsVideo(parts.track) && block.keyFrame() && !planned_.empty();
         case ClusterRule::OldClusters:
             if (oldCluster_ >= doc_.mkv.oldClusters.size()) return false;
             limit_ = doc_.mkv.oldClusters[oldCluster_].timecode;
-            return SourceClusterTime(row) > limit_;
+            return parts.sourceClusterTime > limit_;
         case ClusterRule::Time:
             return block.absTime >= limit_;
     }
@@ -125,13 +114,13 @@ void ClusterWriter::StartNextCluster(const xBlock& block) {
 }
 
 void ClusterWriter::Add(const xBlock& block) {
-    const Tbrick& row = list_[block.row];
-    const tnewto* track = map_.Find(row.block.trackNumber);
+    const BlockParts parts = sources_.Parts(block);
+    const tnewto* track = map_.Find(parts.track);
     const bool written = track && track->active;
     // A block the source does not hold whole (cut, damaged, or the file
     // shrank since the scan), or whose time is lost, is never written with
     // bytes nobody read.
-    if (!row.intactBlock() || !source_.Holds(row.position, row.totalSize)) {
+    if (!parts.whole) {
         if (written) ++result_.leftOutDamaged;
         return;
     }
@@ -139,7 +128,7 @@ void ClusterWriter::Add(const xBlock& block) {
         if (written) ++result_.leftOutBadTime;
         return;
     }
-    while (EndsClusterBefore(block, row)) {
+    while (EndsClusterBefore(block, parts)) {
         if (!planned_.empty()) WriteCluster();
         StartNextCluster(block);
     }
@@ -152,20 +141,17 @@ void ClusterWriter::Add(const xBlock& block) {
         if (!planned_.empty()) WriteCluster();
         clusterTime_ = std::max<int64_t>(block.absTime, 0);
     }
-    if (row.block.trackNumber == cueTrack_ && block.keyFrame())
+    if (parts.track == cueTrack_ && block.keyFrame())
         pendingCues_.push_back(CueRow{std::max<int64_t>(block.absTime, 0), track->newNumber, 0});  // placed with its cluster
-    Append(block, row, *track);
+    Append(block, parts, *track);
 }
 
 // The group's other children as the source holds them (references, duration,
 // additions); for a SimpleBlock that becomes a group, the reference to the
 // track's block before it.
-void ClusterWriter::AppendGroupChildren(const xBlock& block, const Tbrick& row, int64_t reference) {
-    extras_.clear();
+void ClusterWriter::AppendGroupChildren(const xBlock& block, int64_t reference) {
     if (block.fromGroup()) {
-        ForEachChild(list_, row.parent, [&](int child) {
-            if (list_[child].id() != kBlock) AppendSubtree(list_, child, source_, extras_);
-        });
+        sources_.AppendGroupChildren(block, extras_);
     } else if (reference != 0) {
         AppendHeader(extras_, kReferenceBlock, SIntWidth(reference));
         const size_t at = extras_.size();
@@ -174,8 +160,8 @@ void ClusterWriter::AppendGroupChildren(const xBlock& block, const Tbrick& row, 
     }
 }
 
-void ClusterWriter::Append(const xBlock& block, const Tbrick& row, const tnewto& track) {
-    const uint64_t trackNumber = row.block.trackNumber;
+void ClusterWriter::Append(const xBlock& block, const BlockParts& parts, const tnewto& track) {
+    const uint64_t trackNumber = parts.track;
     int64_t reference = 0;
     if (!block.keyFrame()) {
         const auto previous = lastTimeOfTrack_.find(trackNumber);
@@ -184,37 +170,36 @@ void ClusterWriter::Append(const xBlock& block, const Tbrick& row, const tnewto&
     lastTimeOfTrack_[trackNumber] = block.absTime;
 
     // The frames are copied from the source; ID, size, track, timecode and flags are new.
-    const uint64_t h = row.idLength() + row.sizeLen + row.block.trackLen + 2;
-    const uint64_t copied = row.totalSize - h;  // the flags byte and the frames
     const int64_t relative = std::clamp<int64_t>(block.absTime - clusterTime_, -32768, 32767);
     const uint16_t t = static_cast<uint16_t>(static_cast<int16_t>(relative));
     const bool simple = options_.packing != Packing::BlockGroup &&
                         !(options_.packing == Packing::AsBefore && block.fromGroup()) &&
                         track.typeText != "SUBTITLES" && !(block.flags & xBlock::kNeedsGroup);
-    const uint64_t b = copied + 3;  // track byte, timecode, then the flags and frames
+    const uint64_t b = parts.BlockDataLength();
 
-    Planned p{row.position + h + 1, copied - 1, static_cast<uint32_t>(heads_.size()), 0, 0, 0};
+    // After the frames: the zeros for what a file cut short, then the group's other children.
+    extras_.assign(parts.zeroTail, 0);
+    Planned p{parts.file, parts.runAt, parts.runLength, static_cast<uint32_t>(heads_.size()), 0, 0, 0};
     if (simple) {
         AppendHeader(heads_, kSimpleBlock, b);
     } else {
-        AppendGroupChildren(block, row, reference);
-        AppendHeader(heads_, kBlockGroup, ElementLength(1, b) + extras_.size());
+        AppendGroupChildren(block, reference);
+        AppendHeader(heads_, kBlockGroup, ElementLength(1, b) + extras_.size() - parts.zeroTail);
         AppendHeader(heads_, kBlock, b);
     }
     // In a Block (inside a BlockGroup) the high flag bits are reserved and
     // must be 0; only a SimpleBlock carries the key-frame bit.
-    uint8_t flags = row.block.flags & 0x7F;
+    uint8_t flags = parts.flags & 0x7F;
     if (simple && block.keyFrame()) flags |= 0x80;
     if (block.flags & xBlock::kInvisible) flags |= 0x08;
     const uint8_t fields[4] = {static_cast<uint8_t>(track.newNumber | 0x80), static_cast<uint8_t>(t >> 8),
                                static_cast<uint8_t>(t & 0xFF), flags};
     heads_.insert(heads_.end(), fields, fields + 4);
+    heads_.insert(heads_.end(), parts.ours, parts.ours + parts.oursLength);
     p.headLength = static_cast<uint32_t>(heads_.size() - p.headAt);
-    if (!simple) {
-        p.extrasAt = static_cast<uint32_t>(heads_.size());
-        p.extrasLength = static_cast<uint32_t>(extras_.size());
-        heads_.insert(heads_.end(), extras_.begin(), extras_.end());
-    }
+    p.extrasAt = static_cast<uint32_t>(heads_.size());
+    p.extrasLength = static_cast<uint32_t>(extras_.size());
+    heads_.insert(heads_.end(), extras_.begin(), extras_.end());
     clusterBytes_ += p.headLength + p.frameBytes + p.extrasLength;
     planned_.push_back(p);
 }
@@ -229,7 +214,7 @@ void ClusterWriter::WriteCluster() {
     gather_.Put(header.data(), header.size());
     for (const Planned& p : planned_) {
         gather_.Put(heads_.data() + p.headAt, p.headLength);
-        gather_.PutRange(p.framesAt, p.frameBytes);
+        if (p.frameBytes > 0) gather_.PutRange(*p.file, p.framesAt, p.frameBytes);
         gather_.Put(heads_.data() + p.extrasAt, p.extrasLength);
     }
     planned_.clear();
@@ -251,8 +236,9 @@ uint64_t getFirstActiveVTN(const TrackTable& tracks) {
 }
 
 ClusterLoopResult WriteClusters(const Document& doc, const TrackMap& map, const RemuxOptions& options,
-                                SourceFile& source, OutputFile& out, uint64_t segmentData, Host& host) {
-    ClusterWriter writer(doc, map, options, source, out, segmentData);
+                                SourceFile& source, const AddedFiles& added, OutputFile& out, uint64_t segmentData,
+                                Host& host) {
+    ClusterWriter writer(doc, map, options, source, added, out, segmentData);
     const auto& blocks = doc.mkv.blocks;
     if (blocks.empty()) return writer.Result();
     host.ProgressShow(blocks.size());

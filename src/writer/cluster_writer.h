@@ -12,6 +12,7 @@
 #include "core/host.h"
 #include "core/output_file.h"
 #include "core/source_file.h"
+#include "writer/block_sources.h"
 #include "writer/index_builders.h"
 #include "writer/remux_options.h"
 #include "writer/track_map.h"
@@ -31,8 +32,10 @@ struct ClusterLoopResult {
 // Writes the clusters at the output's current end. `segmentData` is the file
 // offset where the Segment's data starts; every recorded position is
 // relative to it. On a stop the cluster being filled is dropped with its cues.
+// The blocks of added tracks are read from `added`.
 ClusterLoopResult WriteClusters(const Document& doc, const TrackMap& map, const RemuxOptions& options,
-                                SourceFile& source, OutputFile& out, uint64_t segmentData, Host& host);
+                                SourceFile& source, const AddedFiles& added, OutputFile& out, uint64_t segmentData,
+                                Host& host);
 
 // The number of the first active video track of the track table, else of the
 // first active track; 0 when none is active.

@@ -36,6 +36,8 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
         return SaveOutcome::NothingWritten;
     }
     EnsureBlockTable(doc);
+    AddedFiles added;
+    if (!added.Open(doc, host)) return SaveOutcome::Failed;
     SaveFiles files;
     if (const auto refused = OpenSaveFiles(doc.sourcePath, outputPath, overwriteConfirmed, host, files)) return *refused;
     OutputFile& out = files.output;
@@ -65,7 +67,7 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     }
     if (options.chapters && !mkv.chapters.empty()) WriteSection(out, makeCHAPbuff(mkv.chapters), kChapters, d, topSeeks);
 
-    const ClusterLoopResult clusters = WriteClusters(doc, map, options, files.source, out, d, host);
+    const ClusterLoopResult clusters = WriteClusters(doc, map, options, files.source, added, out, d, host);
 
     if (options.writeCues) WriteSection(out, cues2buff(clusters.cues), kCues, d, topSeeks);
     if (options.writeSeekHeads) {

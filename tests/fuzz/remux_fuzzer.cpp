@@ -26,7 +26,7 @@ std::map<uint64_t, uint64_t> BlocksPerTrack(const tabrick& list) {
 std::map<uint64_t, uint64_t> ExpectedBlocks(const Document& doc, const TrackMap& map) {
     std::map<uint64_t, uint64_t> count;
     for (const xBlock& b : doc.mkv.blocks) {
-        const Tbrick& row = doc.BlockRow(b);
+        const Tbrick& row = doc.lista[b.row];
         const tnewto* track = map.Find(row.block.trackNumber);
         if (track && track->active && row.intactBlock() && !(b.flags & xBlock::kBadTime)) ++count[track->newNumber];
     }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "writer/put_primitives.h"
+#include "core/put_primitives.h"
 
 namespace quillon {
 namespace {

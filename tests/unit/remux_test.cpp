@@ -11,7 +11,7 @@
 #include "reader/open_file.h"
 #include "support/scan_helpers.h"
 #include "core/value_text.h"
-#include "writer/put_primitives.h"
+#include "core/put_primitives.h"
 #include "save/save_command.h"
 
 namespace quillon::test {

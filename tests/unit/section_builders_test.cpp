@@ -7,7 +7,7 @@
 #include "support/ebml_builder.h"
 
 #include "writer/index_builders.h"
-#include "writer/model_builder.h"
+#include "reader/model_builder.h"
 #include "writer/section_builders.h"
 
 namespace quillon {
