@@ -44,6 +44,13 @@ std::vector<std::string> Arguments::Values(const std::string& option) const {
     return all;
 }
 
+std::vector<std::pair<std::string, std::string>> Arguments::ValuesInOrder(const std::set<std::string>& options) const {
+    std::vector<std::pair<std::string, std::string>> all;
+    for (const auto& entry : values_)
+        if (options.count(entry.first)) all.push_back(entry);
+    return all;
+}
+
 bool ExtractLanguage(std::vector<std::string>& args, Lang& lang) {
     // Before the command name "--lang" is always the interface language.
     // After it, only "--lang rus|eng" is, and not for "edit", whose "--lang"

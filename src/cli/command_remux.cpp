@@ -1,11 +1,15 @@
 // quillon-cli remux IN [-o OUT] [--tracks LIST] [--packing ...] [--clusters ...] ...
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "edit/mp3_addition.h"
 #include "edit/staged_edits.h"
+#include "edit/subtitle_addition.h"
+#include "edit/track_import.h"
 #include "core/value_text.h"
 #include "save/save_command.h"
 
@@ -89,6 +93,56 @@ std::optional<BadEdit> StageEdits(Document& doc, const Arguments& args) {
     return std::nullopt;
 }
 
+// "OTHER.mkv:2,3" into the file and the tracks to take (none listed: all).
+// The list is the text after the last ":" when it is numbers and commas, so
+// a path with a ":" of its own still works.
+void SplitImport(const std::string& text, std::string& path, std::vector<std::string>& numbers) {
+    path = text;
+    numbers.clear();
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon + 1 == text.size()) return;
+    const std::string list = text.substr(colon + 1);
+    if (list.find_first_not_of("0123456789,") != std::string::npos) return;
+    path = text.substr(0, colon);
+    std::stringstream in(list);
+    for (std::string item; std::getline(in, item, ',');)
+        if (!item.empty()) numbers.push_back(item);
+}
+
+// Ticks the listed rows of the other file's track table; the first number it does not have, or empty.
+std::string TickListed(TrackTable& tracks, const std::vector<std::string>& numbers) {
+    if (numbers.empty()) return {};
+    for (Track& t : tracks) t.selectMark.clear();
+    for (const std::string& n : numbers) {
+        const auto row = std::find_if(tracks.begin(), tracks.end(), [&](const Track& t) { return t.numberText == n; });
+        if (row == tracks.end()) return n;
+        row->selectMark.assign(1, 'y');
+    }
+    return {};
+}
+
+// The tracks the command line adds, in its order; the exit status of a failure, or kGoOn.
+int AddTracks(const Command& self, Document& doc, const Arguments& args, TerminalHost& host) {
+    for (const auto& [option, value] : args.ValuesInOrder({"--import", "--add-subtitles", "--add-audio"})) {
+        bool added = false;
+        if (option == "--import") {
+            std::string path;
+            std::vector<std::string> numbers;
+            SplitImport(value, path, numbers);
+            if (!ScanImportFile(doc, path, host)) return kExitFailed;
+            if (const std::string missing = TickListed(doc.importTatra, numbers); !missing.empty())
+                return UsageError(self, host, option + " " + value, "нет такого трека");
+            added = MergeTracks(doc, path, host) > 0;
+        } else if (option == "--add-subtitles") {
+            added = AddSubtitleFile(doc, value, host);
+        } else {
+            added = AddMp3File(doc, value, host);
+        }
+        if (!added) return kExitFailed;
+    }
+    return kGoOn;
+}
+
 }  // namespace
 
 int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
@@ -125,6 +179,7 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     }
     request.outputPath = args.Value("-o").value_or(makeOutFN(doc.sourcePath));
     if (!prepare2export(doc, host)) return kExitFailed;
+    if (const int status = AddTracks(self, doc, args, host); status != kGoOn) return status;
     if (const auto wrong = StageEdits(doc, args)) return UsageError(self, host, wrong->argument, wrong->why);
 
     return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);

@@ -46,10 +46,14 @@ const std::vector<Command>& Commands() {
          "Правки треков в новом файле (N: номер трека в исходном файле, можно повторять):\r\n"
          "  --name N=ТЕКСТ  название;  --lang N=КОД  язык;  --default N  трек по умолчанию своего типа\r\n"
          "  --timescale N=ЧИСЛО  TrackTimecodeScale;  --start N=МСЕК  время первого кадра трека\r\n"
+         "Новые треки (номера после имеющихся, в порядке опций; к ним применимы правки треков):\r\n"
+         "  --import ФАЙЛ.mkv[:N,M]  треки другого файла Matroska (без списка все)\r\n"
+         "  --add-subtitles ФАЙЛ     субтитры .srt, .ass или .ssa;  --add-audio ФАЙЛ.mp3  звук MP3\r\n"
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
          {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite"},
-         {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start"},
+         {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start",
+          "--import", "--add-subtitles", "--add-audio"},
          RunRemux},
         {"edit", "правка заголовка трека на месте: флаг по умолчанию, язык",
          "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--lang КОД]\r\n"

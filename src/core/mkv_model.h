@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,13 @@ namespace quillon {
 // The widest time a block may have, in ticks: no real file comes near it,
 // and sums of such times stay far from overflowing.
 inline constexpr int64_t kMaxBlockTime = int64_t{1} << 56;
+
+// The language an added track has until the user gives it one; it is never
+// written into a file (a track still holding it is written "und").
+inline constexpr std::string_view kPlaceholderLanguage = "xz";
+
+// A new file's track numbers are written as one-byte vints.
+inline constexpr size_t kMaxActiveTracks = 126;
 
 template <typename T>
 struct Present {

@@ -101,7 +101,7 @@ ByteList EntryData(const tTrackEntry& t, uint8_t newNumber) {
     if (t.codecDecodeAll.present) AppendByte(d, kCodecDecodeAll, t.codecDecodeAll.value);
     if (t.codecPrivate.present) AppendBytes(d, kCodecPrivate, t.codecPrivate.value.data(), t.codecPrivate.value.size());
     if (t.defaultDuration.present) AppendUInt(d, kDefaultDuration, t.defaultDuration.value);
-    if (t.language.present) AppendText(d, kLanguage, t.language.value);
+    if (t.language.present) AppendText(d, kLanguage, t.language.value == kPlaceholderLanguage ? "und" : t.language.value);
     if (t.name.present) AppendText(d, kName, t.name.value);
     if (t.trackType.value == 1) {
         const ByteList video = VideoData(t);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/mkv_model.h"
 #include "core/track.h"
 
 namespace quillon {
@@ -17,8 +18,6 @@ struct tnewto {
     std::string typeText;   // "VIDEO", "AUDIO", "SUBTITLES", ...
 };
 
-// New track numbers are written as one-byte vints.
-inline constexpr size_t kMaxActiveTracks = 126;
 
 class TrackMap {
 public:

@@ -1,0 +1,111 @@
+#include "edit/subtitle_addition.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "edit/subtitle_parse.h"
+#include "edit/track_adding.h"
+
+namespace quillon {
+namespace {
+
+constexpr uint64_t kMinSubtitleFile = 32;
+// No subtitle file comes near this; a larger one is not read into memory.
+constexpr uint64_t kMaxSubtitleFile = uint64_t{256} << 20;
+
+bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, Host& host) {
+    std::error_code ec;
+    const uint64_t size = std::filesystem::file_size(path, ec);
+    std::ifstream in(path, std::ios::binary);
+    if (ec || !in || size > kMaxSubtitleFile) {
+        TellAddFailure(host, "Can't open subtitles.");
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+        TellAddFailure(host, "Can't open subtitles.");
+        return false;
+    }
+    if (bytes.size() < kMinSubtitleFile) {
+        host.Inform("слишком маленький файл, чтобы быть субтитрами...");
+        return false;
+    }
+    return true;
+}
+
+tTrackEntry SubtitleEntry(const Document& doc, const std::string& codecID, const std::string& name) {
+    tTrackEntry t;
+    resetTrack(t);
+    t.trackNumber.Set(NewTrackNumber(doc.mkv));
+    t.trackUID.Set(NewUID(doc.mkv));
+    t.trackType.Set(17);
+    t.flagEnabled.Set(1);
+    t.flagDefault.Set(0);
+    t.flagForced.Set(0);
+    t.flagLacing.Set(0);
+    t.minCache.Set(0);
+    t.trackTimecodeScale.Set(1.0f);
+    t.maxBlockAdditionID.Set(0);
+    t.codecID.Set(codecID);
+    t.codecDecodeAll.Set(1);
+    t.language.Set(std::string(kPlaceholderLanguage));
+    t.name.Set(name);
+    return t;
+}
+
+// The track of the parsed events: one Block each, its text after the flags byte.
+bool AddScript(Document& doc, const std::string& path, const SubtitleScript& script, const std::string& codecID,
+               Host& host) {
+    if (!script.error.empty()) {
+        TellAddFailure(host, script.error);
+        return false;
+    }
+    if (!RoomForTracks(doc, 1, host)) return false;
+    const uint64_t scale = DocumentTimecodeScale(doc.mkv);
+    const std::string name = FileNameOf(path);
+    tTrackEntry track = SubtitleEntry(doc, codecID, name);
+    if (!script.codecPrivate.empty()) track.codecPrivate.Set(script.codecPrivate);
+
+    AddedSource source;
+    source.builtTrack = track.trackNumber.value;
+    std::vector<int64_t> times;
+    times.reserve(script.events.size());
+    for (const Tsrt& e : script.events) {
+        BuiltBlock b;
+        b.headAt = static_cast<uint32_t>(source.bytes.size());
+        b.headLength = static_cast<uint32_t>(e.text.size());
+        b.duration = static_cast<int64_t>(static_cast<__int128>(std::max<int64_t>(e.duration, 0)) * 1000000 / scale);
+        source.bytes.insert(source.bytes.end(), e.text.begin(), e.text.end());
+        source.built.push_back(b);
+        times.push_back(static_cast<int64_t>(static_cast<__int128>(e.start) * 1000000 / scale));
+    }
+    // Every event is a whole picture of its own: a key frame.
+    AddBuiltTrack(doc, std::move(track), name, std::move(source), times, xBlock::kInGroup | xBlock::kKeyFrame);
+    return true;
+}
+
+}  // namespace
+
+bool AddSRT2TrackList(Document& doc, const std::string& path, Host& host) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWhole(path, bytes, host)) return false;
+    return AddScript(doc, path, ParseSrt(std::move(bytes)), "S_TEXT/UTF8", host);
+}
+
+bool AddASS2TrackList(Document& doc, const std::string& path, const std::string& kind, Host& host) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWhole(path, bytes, host)) return false;
+    return AddScript(doc, path, ParseAss(std::move(bytes)), "S_TEXT/" + kind, host);
+}
+
+bool AddSubtitleFile(Document& doc, const std::string& path, Host& host) {
+    const std::string ext = LowerExtension(path);
+    if (ext == ".srt") return AddSRT2TrackList(doc, path, host);
+    if (ext == ".ass") return AddASS2TrackList(doc, path, "ASS", host);
+    if (ext == ".ssa") return AddASS2TrackList(doc, path, "SSA", host);
+    host.Inform("субтитры должны быть в формате SRT или SSA/ASS");
+    return false;
+}
+
+}  // namespace quillon

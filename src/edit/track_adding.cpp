@@ -1,0 +1,119 @@
+#include "edit/track_adding.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <random>
+
+#include "reader/block_table.h"
+#include "reader/track_table.h"
+
+namespace quillon {
+namespace {
+
+bool UidInUse(const TMKV& mkv, uint64_t uid) {
+    return std::any_of(mkv.tracks.begin(), mkv.tracks.end(),
+                       [&](const tTrackEntry& t) { return t.trackUID.present && t.trackUID.value == uid; });
+}
+
+}  // namespace
+
+uint64_t NewTrackNumber(const TMKV& mkv) {
+    uint64_t largest = 0;
+    for (const tTrackEntry& t : mkv.tracks) largest = std::max(largest, t.trackNumber.value);
+    return largest + 1;
+}
+
+uint64_t NewUID(const TMKV& mkv) {
+    static std::mt19937_64 random{std::random_device{}()};
+    uint64_t uid = 0;
+    while (uid == 0 || UidInUse(mkv, uid)) uid = random();
+    return uid;
+}
+
+uint64_t KeptOrNewUID(const TMKV& mkv, uint64_t uid) { return uid != 0 && !UidInUse(mkv, uid) ? uid : NewUID(mkv); }
+
+void resetTrack(tTrackEntry& track) { track = tTrackEntry{}; }
+
+bool RoomForTracks(const Document& doc, size_t count, Host& host) {
+    uint64_t largest = 0;
+    for (const tTrackEntry& t : doc.mkv.tracks) largest = std::max(largest, t.trackNumber.value);
+    const bool numbers = largest <= std::numeric_limits<uint64_t>::max() - count;
+    const bool sources = doc.addedSources.size() < std::numeric_limits<uint16_t>::max();
+    if (doc.tatra.size() + count <= kMaxActiveTracks && numbers && sources) return true;
+    host.Inform("Дорожек станет больше 126, а в новом файле их может быть не больше 126.");
+    return false;
+}
+
+uint16_t AddSource(Document& doc, AddedSource source) {
+    doc.addedSources.push_back(std::move(source));
+    return static_cast<uint16_t>(doc.addedSources.size());
+}
+
+void InsertBlockByTime(std::vector<xBlock>& blocks, const xBlock& block) {
+    const auto later = std::find_if(blocks.begin(), blocks.end(), [&](const xBlock& b) { return b.absTime > block.absTime; });
+    blocks.insert(later, block);
+}
+
+void MergeBlocks(std::vector<xBlock>& blocks, std::vector<xBlock> added) {
+    if (added.empty()) return;
+    std::vector<xBlock> merged;
+    merged.reserve(blocks.size() + added.size());
+    size_t a = 0, s = 0;
+    while (a < blocks.size() || s < added.size()) {
+        const bool takeAdded = a == blocks.size() || (s < added.size() && added[s].absTime < blocks[a].absTime);
+        merged.push_back(takeAdded ? added[s++] : blocks[a++]);
+    }
+    blocks = std::move(merged);
+}
+
+Track AddedTrackRow(const tTrackEntry& track, const std::string& description) {
+    Track row;
+    row.numberText = std::to_string(track.trackNumber.value);
+    row.selectMark = "y";
+    row.typeText = TrackTypeName(track.trackType.value);
+    row.description = description;
+    row.codecText = track.codecID.value;
+    row.language = track.language.value;
+    row.defaultMark = track.flagDefault.value ? "y" : "";
+    return row;
+}
+
+void AddBuiltTrack(Document& doc, tTrackEntry track, const std::string& description, AddedSource source,
+                   const std::vector<int64_t>& times, uint8_t flags) {
+    EnsureBlockTable(doc);
+    const uint16_t number = AddSource(doc, std::move(source));
+    std::vector<xBlock> blocks(times.size());
+    for (size_t i = 0; i < times.size(); ++i) {
+        blocks[i].row = static_cast<uint32_t>(i);
+        blocks[i].source = number;
+        blocks[i].absTime = times[i];
+        blocks[i].flags = flags;
+        if (times[i] > kMaxBlockTime || times[i] < -kMaxBlockTime) blocks[i].flags |= xBlock::kBadTime;
+    }
+    // Each block goes in by its time, as one merge: after every block of an equal or smaller time.
+    std::stable_sort(blocks.begin(), blocks.end(), [](const xBlock& a, const xBlock& b) { return a.absTime < b.absTime; });
+    MergeBlocks(doc.mkv.blocks, std::move(blocks));
+    doc.tatra.push_back(AddedTrackRow(track, description));
+    doc.mkv.tracks.push_back(std::move(track));
+    doc.saveMode = SaveMode::Build;
+}
+
+uint64_t DocumentTimecodeScale(const TMKV& mkv) {
+    return mkv.info.timecodeScale.present && mkv.info.timecodeScale.value > 0 ? mkv.info.timecodeScale.value : 1000000;
+}
+
+void TellAddFailure(Host& host, std::string_view text) {
+    host.SetStatus(text);
+    host.AddLog("• ", text);
+}
+
+std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::string LowerExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+}  // namespace quillon
