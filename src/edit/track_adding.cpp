@@ -55,16 +55,21 @@ void InsertBlockByTime(std::vector<xBlock>& blocks, const xBlock& block) {
     blocks.insert(later, block);
 }
 
-void MergeBlocks(std::vector<xBlock>& blocks, std::vector<xBlock> added) {
-    if (added.empty()) return;
-    std::vector<xBlock> merged;
-    merged.reserve(blocks.size() + added.size());
-    size_t a = 0, s = 0;
-    while (a < blocks.size() || s < added.size()) {
-        const bool takeAdded = a == blocks.size() || (s < added.size() && added[s].absTime < blocks[a].absTime);
-        merged.push_back(takeAdded ? added[s++] : blocks[a++]);
-    }
-    blocks = std::move(merged);
+void MergeBlocks(std::vector<xBlock>& blocks, const std::vector<xBlock>& added) {
+    const size_t firstAdded = blocks.size();
+    blocks.reserve(firstAdded + added.size());
+    blocks.insert(blocks.end(), added.begin(), added.end());
+    MergeAppended(blocks, firstAdded);
+}
+
+void MergeAppended(std::vector<xBlock>& blocks, size_t firstAdded) {
+    // Forward from the front: the next place written never passes the next
+    // added block still to be read, so only the blocks before need a copy.
+    const std::vector<xBlock> before(blocks.begin(), blocks.begin() + static_cast<long>(firstAdded));
+    size_t b = 0, a = firstAdded, to = 0;
+    while (b < before.size() && a < blocks.size())
+        blocks[to++] = blocks[a].absTime < before[b].absTime ? blocks[a++] : before[b++];
+    while (b < before.size()) blocks[to++] = before[b++];
 }
 
 Track AddedTrackRow(const tTrackEntry& track, const std::string& description) {
@@ -93,7 +98,7 @@ void AddBuiltTrack(Document& doc, tTrackEntry track, const std::string& descript
     }
     // Each block goes in by its time, as one merge: after every block of an equal or smaller time.
     std::stable_sort(blocks.begin(), blocks.end(), [](const xBlock& a, const xBlock& b) { return a.absTime < b.absTime; });
-    MergeBlocks(doc.mkv.blocks, std::move(blocks));
+    MergeBlocks(doc.mkv.blocks, blocks);
     doc.tatra.push_back(AddedTrackRow(track, description));
     doc.mkv.tracks.push_back(std::move(track));
     doc.saveMode = SaveMode::Build;

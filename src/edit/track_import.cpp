@@ -61,9 +61,12 @@ bool TakeTrack(Document& doc, const Track& chosen, SourceFile& source, Host& hos
     return true;
 }
 
-// The blocks of the taken tracks, in the other file's order, timed in the document's ticks.
-std::vector<xBlock> TakeBlocks(const tabrick& list, const AddedSource& added, uint16_t source, Host& host) {
-    std::vector<xBlock> blocks;
+// Appends the blocks of the taken tracks to `blocks`, in the other file's
+// order, timed in the document's ticks. Counted first, so the list grows once.
+void TakeBlocks(const tabrick& list, const AddedSource& added, uint16_t source, Host& host, std::vector<xBlock>& blocks) {
+    size_t count = 0;
+    WalkSegmentBlocks(list, {}, [&](const BlockVisit& v) { count += added.Imported(list[v.row].block.trackNumber) != nullptr; });
+    blocks.reserve(blocks.size() + count);
     bool stopped = false;
     size_t seen = 0;
     host.ProgressShow(list.size());
@@ -84,7 +87,6 @@ std::vector<xBlock> TakeBlocks(const tabrick& list, const AddedSource& added, ui
         blocks.push_back(x);
     });
     host.ProgressHide();
-    return blocks;
 }
 
 }  // namespace
@@ -130,12 +132,13 @@ size_t MergeTracks(Document& doc, const std::string& path, Host& host) {
     if (added.tracks.empty()) return 0;
 
     const uint16_t number = static_cast<uint16_t>(doc.addedSources.size() + 1);
-    std::vector<xBlock> blocks = TakeBlocks(doc.importLista, added, number, host);
+    const size_t firstAdded = doc.mkv.blocks.size();
+    TakeBlocks(doc.importLista, added, number, host, doc.mkv.blocks);
+    MergeAppended(doc.mkv.blocks, firstAdded);
     added.lista = std::move(doc.importLista);
     doc.importLista.clear();
     const size_t count = added.tracks.size();
     AddSource(doc, std::move(added));
-    MergeBlocks(doc.mkv.blocks, std::move(blocks));
     doc.saveMode = SaveMode::Build;
     return count;
 }

@@ -103,7 +103,7 @@ void BlockSources::AppendGroupChildren(const xBlock& block, ByteList& out) const
     const bool convert = track && !track->SameTicks();
     // Relative times (a reference, a duration) are converted as the
     // difference of two converted times, so they land on converted blocks.
-    const int64_t at = ClusterTimecode(list, block.row) + row.block.timecode;
+    const int64_t at = convert ? ClusterTimecode(list, block.row) + row.block.timecode : 0;
     ForEachChild(list, row.parent, [&](int child) {
         const Tbrick& c = list[child];
         if (c.id() == kBlock) return;
