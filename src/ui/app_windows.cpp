@@ -1,13 +1,17 @@
 #include "ui/app_windows.h"
 
+#include "ui/track_panel.h"
+
 namespace quillon::ui {
 
 AppWindows CreateAppWindows() {
     AppWindows windows;
     windows.main = std::make_unique<TFormMain>();
     windows.yesNo = std::make_unique<TFormYesNo>();
+    windows.mtl = std::make_unique<TFormMTL>(windows.yesNo.get());
     windows.me = std::make_unique<TFormME>();
     windows.main->SetMessageWindows(windows.yesNo.get(), windows.me.get());
+    windows.main->trackEdit->SetImportWindow(windows.mtl.get());
     return windows;
 }
 

@@ -1,12 +1,13 @@
 // The program's windows, made once at start in their fixed order: the main
-// window, the confirmation window, the information window (the dump, viewer,
-// import and timeline windows join this list with their own work).
+// window, the confirmation window, the import window, the information window
+// (the dump, viewer and timeline windows join this list with their own work).
 #pragma once
 
 #include <memory>
 
 #include "ui/form_main.h"
 #include "ui/form_me.h"
+#include "ui/form_mtl.h"
 #include "ui/form_yes_no.h"
 
 namespace quillon::ui {
@@ -14,6 +15,7 @@ namespace quillon::ui {
 struct AppWindows {
     std::unique_ptr<TFormMain> main;
     std::unique_ptr<TFormYesNo> yesNo;
+    std::unique_ptr<TFormMTL> mtl;
     std::unique_ptr<TFormME> me;
 };
 

@@ -95,7 +95,9 @@ void TFormMain::BuildContainerTab() {
 
 void TFormMain::BuildContentsTab() {
     Tracks = Make<QTableWidget>(TabSheetRE, "Tracks");
-    SetUpTrackGrid(*Tracks, *this);
+    SetUpTrackGrid(*Tracks, [this](QPainter& painter, int column, int row, const QRect& rect, bool selected) {
+        TracksDrawCell(painter, column, row, rect, selected);
+    });
     PanelSE = Make<QFrame>(Tracks->viewport(), "PanelSE");
     PanelSE->setAutoFillBackground(true);
     ImageTX = Make<ClickableImage>(PanelSE, "ImageTX");

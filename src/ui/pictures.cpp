@@ -31,8 +31,10 @@ QPixmap Lamps(int lit) {
     });
 }
 
-QPixmap Tick(QColor colour) {
-    return Drawn(12, 12, [colour](QPainter& p) {
+// A tick drawn on a 12-pixel square, scaled to `size`.
+QPixmap Tick(QColor colour, int size = 12) {
+    return Drawn(size, size, [colour, size](QPainter& p) {
+        p.scale(size / 12.0, size / 12.0);
         p.setPen(QPen(colour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         QPainterPath path;
         path.moveTo(1.5, 6.5);
@@ -200,6 +202,8 @@ QPixmap SelectAll() {
         p.drawPath(path);
     });
 }
+
+QPixmap ConfirmMark() { return Tick(QColor(20, 140, 40), 22); }
 
 QPixmap Logo() {
     return Drawn(96, 96, [](QPainter& p) {

@@ -33,7 +33,8 @@ QPixmap SaveDisk();      // ImageSA
 QPixmap NewFileMark();   // ImageSATT
 QPixmap Magnifier();     // Image8
 QPixmap CrossMark();     // closes a floating panel
-QPixmap SelectAll();     // ImageTX
+QPixmap SelectAll();     // ImageTX, and ImageSE of the import window
+QPixmap ConfirmMark();   // Image2 of the import window
 QPixmap Logo();          // the settings tab's logo
 
 }  // namespace quillon::ui::pictures

@@ -1,5 +1,5 @@
-// The track grid: filling it from the track table, drawing its cells, fitting
-// the description column, and the check column's mouse toggle.
+// Track grids: filling one from a track table, drawing its cells, fitting the
+// description column; and the main grid's check column and select-all.
 #include "ui/track_grid.h"
 
 #include <QCheckBox>
@@ -50,15 +50,16 @@ void ClearRow(QTableWidget& grid, int row) {
 
 }  // namespace
 
-TrackCellDelegate::TrackCellDelegate(TFormMain& form, QObject* parent) : QStyledItemDelegate(parent), form_(form) {}
+TrackCellDelegate::TrackCellDelegate(TrackCellPainter draw, QObject* parent)
+    : QStyledItemDelegate(parent), draw_(std::move(draw)) {}
 
 void TrackCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     painter->save();
-    form_.TracksDrawCell(*painter, index.column(), index.row(), option.rect, option.state & QStyle::State_Selected);
+    draw_(*painter, index.column(), index.row(), option.rect, option.state & QStyle::State_Selected);
     painter->restore();
 }
 
-void SetUpTrackGrid(QTableWidget& grid, TFormMain& form) {
+void SetUpTrackGrid(QTableWidget& grid, TrackCellPainter draw) {
     grid.setColumnCount(5);
     grid.setRowCount(2);
     grid.horizontalHeader()->hide();
@@ -69,66 +70,87 @@ void SetUpTrackGrid(QTableWidget& grid, TFormMain& form) {
     grid.setSelectionBehavior(QAbstractItemView::SelectItems);
     grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid.setItemDelegate(new TrackCellDelegate(form, &grid));
+    grid.setItemDelegate(new TrackCellDelegate(std::move(draw), &grid));
     for (int row = 0; row < 2; ++row) ClearRow(grid, row);
 }
 
-void TFormMain::TrackList2Screen() {
-    Tracks->setRowCount(2);
-    ClearRow(*Tracks, 1);
-    for (size_t i = 0; i < doc_.tatra.size(); ++i) AddTrackRow(static_cast<int>(i));
-    Tracks->viewport()->update();
-    dfx();
+void FillTrackGrid(QTableWidget& grid, const TrackTable& tracks) {
+    grid.setRowCount(2);
+    ClearRow(grid, 1);
+    for (const Track& track : tracks) AddTrackGridRow(grid, track);
+    grid.viewport()->update();
 }
 
-void TFormMain::AddTrackRow(int trackIndex) {
+void AddTrackGridRow(QTableWidget& grid, const Track& track) {
     int row = 1;
-    if (!(Tracks->rowCount() <= 2 && Cell(*Tracks, 1, 1)->text().isEmpty())) {
-        row = Tracks->rowCount();
-        Tracks->setRowCount(row + 1);
-        ClearRow(*Tracks, row);
+    if (!(grid.rowCount() <= 2 && Cell(grid, 1, 1)->text().isEmpty())) {
+        row = grid.rowCount();
+        grid.setRowCount(row + 1);
+        ClearRow(grid, row);
     }
-    const Track& track = doc_.tatra[trackIndex];
-    Cell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
-    Cell(*Tracks, row, 1)->setText(FromCore(track.typeText));
-    Cell(*Tracks, row, 2)->setText(FromCore(DisplayText(track.description)));
-    Cell(*Tracks, row, 3)->setText(FromCore(track.language));
-    Cell(*Tracks, row, 4)->setText(FromCore(track.defaultMark));
+    Cell(grid, row, 0)->setText(FromCore(track.selectMark));
+    Cell(grid, row, 1)->setText(FromCore(track.typeText));
+    Cell(grid, row, 2)->setText(FromCore(DisplayText(track.description)));
+    Cell(grid, row, 3)->setText(FromCore(track.language));
+    Cell(grid, row, 4)->setText(FromCore(track.defaultMark));
 }
 
-void TFormMain::TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected) {
-    const QTableWidgetItem* item = Tracks->item(row, column);
+void ShowSelectMarks(QTableWidget& grid, const TrackTable& tracks) {
+    for (size_t i = 0; i < tracks.size() && static_cast<int>(i) + 1 < grid.rowCount(); ++i)
+        Cell(grid, static_cast<int>(i) + 1, 0)->setText(FromCore(tracks[i].selectMark));
+    grid.viewport()->update();
+}
+
+void FitDescriptionColumn(QTableWidget& grid) {
+    const int others = grid.columnWidth(0) + grid.columnWidth(1) + grid.columnWidth(3) + grid.columnWidth(4);
+    grid.setColumnWidth(2, std::max(grid.viewport()->width() - others - 5, 60));
+}
+
+void DrawTrackCell(QPainter& painter, const QTableWidget& grid, const TrackTable& tracks, const TrackGlyphs& glyphs,
+                   int column, int row, const QRect& rect, bool selected) {
+    const QTableWidgetItem* item = grid.item(row, column);
     const QString text = item ? item->text() : QString();
     const QRect textRect = rect.adjusted(0, 2, 0, 0);
     const int left = Qt::AlignLeft | Qt::AlignTop, centred = Qt::AlignHCenter | Qt::AlignTop;
     painter.setPen(Qt::black);
 
     if (row == 0) {
-        painter.fillRect(rect, palette().color(QPalette::Button));
+        painter.fillRect(rect, grid.palette().color(QPalette::Button));
         const bool centre = column == 1 || column == 3 || column == 4;
         painter.drawText(centre ? textRect : textRect.adjusted(8, 0, 0, 0), centre ? centred : left, text);
         return;
     }
 
-    const QTableWidgetItem* typeItem = Tracks->item(row, 1);
+    const QTableWidgetItem* typeItem = grid.item(row, 1);
     QColor background = FromColorRef(RowColorRef(typeItem ? typeItem->text() : QString()));
     if (selected) background = Darkened(background);
     painter.fillRect(rect, background);
     if (column == 1 || column == 3) painter.drawText(textRect, centred, text);
     if (column == 2) painter.drawText(textRect.adjusted(8, 0, -2, 0), left, text);
 
-    if (doc_.tatra.empty() || row - 1 >= static_cast<int>(doc_.tatra.size())) return;
-    const Track& track = doc_.tatra[row - 1];
+    if (tracks.empty() || row - 1 >= static_cast<int>(tracks.size())) return;
+    const Track& track = tracks[row - 1];
     if (column == 0 && track.selectMark == "y")
-        painter.drawPixmap(rect.left() + 3, rect.top() + 2, track.entryIndex == Track::kNotInSource ? ImagePL : ImageRG);
-    if (column == 4 && track.defaultMark == "y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, ImageBD);
-    if (column == 4 && track.defaultMark == "Y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, ImageRD);
+        painter.drawPixmap(rect.left() + 3, rect.top() + 2,
+                           track.entryIndex == Track::kNotInSource ? glyphs.tickedAdded : glyphs.ticked);
+    if (column == 4 && track.defaultMark == "y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, glyphs.isDefault);
+    if (column == 4 && track.defaultMark == "Y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, glyphs.madeDefault);
+}
+
+void TFormMain::TrackList2Screen() {
+    FillTrackGrid(*Tracks, doc_.tatra);
+    dfx();
+}
+
+void TFormMain::AddTrackRow(int trackIndex) { AddTrackGridRow(*Tracks, doc_.tatra[trackIndex]); }
+
+void TFormMain::TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected) {
+    DrawTrackCell(painter, *Tracks, doc_.tatra, {ImageRG, ImagePL, ImageBD, ImageRD}, column, row, rect, selected);
 }
 
 void TFormMain::dfx() {
     // The other grids (codecs, tags, attachments) join here when their tabs get contents.
-    const int others = Tracks->columnWidth(0) + Tracks->columnWidth(1) + Tracks->columnWidth(3) + Tracks->columnWidth(4);
-    Tracks->setColumnWidth(2, std::max(Tracks->viewport()->width() - others - 5, 60));
+    FitDescriptionColumn(*Tracks);
     PanelSE->setGeometry(Tracks->visualRect(Tracks->model()->index(0, 0)));
 }
 
@@ -153,8 +175,7 @@ void TFormMain::PanelSEClick() {
     const bool anySelected =
         std::any_of(doc_.tatra.begin(), doc_.tatra.end(), [](const Track& track) { return track.selectMark == "y"; });
     for (Track& track : doc_.tatra) track.selectMark = anySelected ? "" : "y";
-    for (size_t i = 0; i < doc_.tatra.size(); ++i) Cell(*Tracks, static_cast<int>(i) + 1, 0)->setText(FromCore(doc_.tatra[i].selectMark));
-    Tracks->viewport()->update();
+    ShowSelectMarks(*Tracks, doc_.tatra);
     UncheckOutputSwitches();
     EnableAviByTracks();
 }

@@ -1,12 +1,15 @@
 // The window side of track editing on the contents tab: the track panel
 // PanelTR (staged edits), the quick language panel PanelLA, the grid's popup
-// menus PopupTR and PopupDEF, and the grid's mouse and key dispatch. The
-// edits themselves are the core's (edit/staged_edits.h, edit/quick_edits.h).
+// menus PopupTR and PopupDEF with the commands that add tracks, and the
+// grid's mouse and key dispatch. The edits themselves are the core's
+// (edit/staged_edits.h, edit/quick_edits.h, edit/track_import.h,
+// edit/subtitle_addition.h, edit/mp3_addition.h).
 #pragma once
 
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QCheckBox;
@@ -21,6 +24,7 @@ namespace quillon::ui {
 
 class ClickableImage;
 class TFormMain;
+class TFormMTL;
 
 class TrackEditing : public QObject {
     Q_OBJECT
@@ -52,6 +56,20 @@ public:
     void QuickDefaultSwitch(int gridRow);
     // The tip of a grid cell, empty for cells without one (grid_tips.cpp).
     QString CellTip(int row, int column) const;
+
+    // ---- adding tracks (track_adding_commands.cpp)
+    // The window where the tracks of a file to import from are ticked.
+    void SetImportWindow(TFormMTL* window) { importWindow_ = window; }
+    // Each command asks for its file, then runs its ...With part, which
+    // takes the file's path (what a test calls).
+    void MIimportClick();
+    void MIimportClickWith(const QString& path);
+    void MIaudClick();
+    void MIaudClickWith(const QString& path);
+    void MIsubClick();
+    void MIsubClickWith(const QString& path);
+    // The add commands' open dialog remembers its folder here for the run.
+    QString addDialogDir;
 
     // Track panel.
     QFrame* PanelTR;
@@ -110,10 +128,15 @@ private:
     void RefreshTreeRows();
     void ShowStaged();
     int CurrentTrack() const;  // tatra index of the grid's current row, or -1
+    // The add commands' open dialog; an empty text when the user cancels.
+    QString ChooseFileToAdd(const QStringList& filters);
+    // The full scan and the model the add commands work on; false to stop.
+    bool PrepareToAdd();
 
     TFormMain& form_;
     QPoint dragOffset_;
     QPoint pressGlobal_;  // where the last press on the grid was, for the popups
+    TFormMTL* importWindow_ = nullptr;
 };
 
 }  // namespace quillon::ui

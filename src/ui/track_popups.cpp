@@ -1,5 +1,5 @@
-// The grid's popup menus: PopupTR (track order, the track panel and the
-// later import and add entries) and PopupDEF (drop the default flag).
+// The grid's popup menus: PopupTR (track order, the track panel, track
+// import and the add entries) and PopupDEF (drop the default flag).
 #include <QAction>
 #include <QMenu>
 
@@ -29,10 +29,12 @@ void TrackEditing::BuildPopups() {
     MIimport = Item(PopupTR, "MIimport", "импортировать трек");
     MIaud = Item(PopupTR, "MIaud", "добавить звуковую дорожку (mp3 only)");
     MIsub = Item(PopupTR, "MIsub", "добавить субтитры");
-    for (QAction* later : {MIimport, MIaud, MIsub}) later->setEnabled(false);
     connect(MIup, &QAction::triggered, this, &TrackEditing::MIupClick);
     connect(MIdown, &QAction::triggered, this, &TrackEditing::MIdownClick);
     connect(MIpara, &QAction::triggered, this, &TrackEditing::MIparaClick);
+    connect(MIimport, &QAction::triggered, this, &TrackEditing::MIimportClick);
+    connect(MIaud, &QAction::triggered, this, &TrackEditing::MIaudClick);
+    connect(MIsub, &QAction::triggered, this, &TrackEditing::MIsubClick);
 
     PopupDEF = new QMenu(&form_);
     PopupDEF->setObjectName(QStringLiteral("PopupDEF"));
