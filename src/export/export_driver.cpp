@@ -34,6 +34,10 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
         host.AskWithCaptions(MissingTrackText(kind), " ясно ", "понятно");
         return SaveOutcome::NothingWritten;
     }
+    // An added track's blocks live in other files until a new file is saved.
+    for (const Track& t : doc.tatra)
+        if (t.numberText == number && t.entryIndex == Track::kNotInSource)
+            return Refuse(host, "Добавленная дорожка ещё не в файле: сначала сохраните новый файл.");
     const ExportTrack track = DescribeTrack(doc, number);
     std::vector<uint8_t> prefix;
     if (TrackFrameEncoding(doc.lista, number, prefix) == FrameEncoding::Unsupported)
