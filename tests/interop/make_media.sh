@@ -7,7 +7,8 @@
 # stands for. Needs ffmpeg, ffprobe, mkvmerge, mkvinfo and python3.
 #
 # Every H.264 track is x264's "veryfast" with two B-frames, so blocks come in
-# decoding order with times out of order, as in a real film.
+# decoding order with times out of order, as in a real film; the films made
+# to import from (below) have x264's default preset (three B-frames, B-pyramid).
 #
 #   ffmpeg_h264_aac_srt.mkv    ffmpeg: H.264, AAC, SRT (SimpleBlocks; the subtitles in
 #                              BlockGroups with BlockDuration), clusters of 500 ms, CRC-32
@@ -42,6 +43,26 @@
 #                                                                            export
 #   cyrillic.srt big.srt script.ass script.ssa
 #                              the subtitle files fed to mkvmerge, kept to compare with
+#
+# Tracks to add (track adding):
+#   ffmpeg_import.mkv          ffmpeg: H.264, AC-3; SimpleBlocks only, tracks 1, 2
+#   mkvmerge_import.mkv        mkvmerge: H.264, MP3 (laced), tracks 1, 2
+#   mkvmerge_groups_500us.mkv  mkvmerge --engage no_simpleblocks --timestamp-scale 500000:
+#                              the same H.264 and MP3 and an SRT, every block in a BlockGroup
+#                              (ReferenceBlock, BlockDuration), ticks of half a millisecond,
+#                              tracks 1 to 3
+#   lf.srt bom.srt utf16.srt cp1251.srt
+#                              cyrillic.srt with LF line ends; with a UTF-8 BOM; in UTF-16LE
+#                              with a BOM; in cp1251 (CR LF, no BOM)
+#   mpeg1_cbr.mp3              MPEG-1 Layer III, 44.1 kHz stereo, CBR, no tags
+#   mpeg1_vbr_id3.mp3          MPEG-1 Layer III, 44.1 kHz stereo, VBR (-q:a 4), ID3v2.3 and ID3v1
+#   mpeg2_22k_id3.mp3          MPEG-2 Layer III, 22.05 kHz, CBR, ID3v2.4 and ID3v1
+#   mpeg2_24k_vbr.mp3          MPEG-2 Layer III, 24 kHz, VBR, no tags
+#   mpeg25_8k.mp3              MPEG-2.5 Layer III, 8 kHz, CBR, no tags
+#                              (the five above without a Xing/Info frame: -write_xing 0)
+#   mpeg1_xing.mp3             MPEG-1 Layer III, VBR, as ffmpeg writes it by default: ID3v2.4,
+#                              then a Xing frame (encoder delay and padding for gapless play)
+#   layer2.mp3                 MPEG-1 Layer II, 48 kHz (ffmpeg's mp2 encoder), no tags
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
@@ -258,12 +279,107 @@ mkvmerge -q -o "$work/mkvmerge_subtitles.mkv" "$work/e.ogg" "$work/cyrillic.srt"
   "$work/big.srt" "$work/script.ssa"
 has "$(info "$work/mkvmerge_subtitles.mkv")" 'Codec ID: S_TEXT/SSA' mkvmerge_subtitles.mkv
 
+# ------------------------------------------------------------- tracks to add
+
+x264default=(-c:v libx264 -pix_fmt yuv420p -g 12)
+f=ffmpeg_import.mkv
+ff "${film[@]}" -f lavfi -i sine=frequency=300:sample_rate=48000 -t 2 -map 0:v -map 1:a "${x264default[@]}" \
+  -c:a ac3 -b:a 64k "$work/$f"
+listing=$(info "$work/$f")
+has "$listing" 'Codec ID: A_AC3' $f
+grep -q 'Block group' <<<"$listing" && fail "$f: BlockGroups present"
+bframes "$work/$f"
+
+ff "${film[@]}" -t 2 "${x264default[@]}" "$work/h264_default.mp4"
+f=mkvmerge_import.mkv
+mkvmerge -q -o "$work/$f" "$work/h264_default.mp4" "$work/a.mp3"
+has "$(info "$work/$f")" 'track number 2, [2-9][0-9]* frame(s)' $f
+bframes "$work/$f"
+
+f=mkvmerge_groups_500us.mkv
+mkvmerge -q -o "$work/$f" --engage no_simpleblocks --timestamp-scale 500000 "$work/h264_default.mp4" \
+  "$work/a.mp3" "$work/subs3.srt"
+listing=$(info "$work/$f")
+for what in '^| + Timestamp scale: 500000 ' 'Block duration' 'Reference block' 'Codec ID: S_TEXT/UTF8'; do
+  has "$listing" "$what" $f
+done
+grep -q 'Simple block' <<<"$listing" && fail "$f: SimpleBlocks present"
+bframes "$work/$f"
+
+python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+text = open(f"{work}/cyrillic.srt", encoding='utf-8', newline='').read()
+for name, data in [("lf.srt", text.replace('\r\n', '\n').encode('utf-8')),
+                   ("bom.srt", '\ufeff'.encode('utf-8') + text.encode('utf-8')),
+                   ("utf16.srt", '\ufeff'.encode('utf-16-le') + text.encode('utf-16-le')),
+                   ("cp1251.srt", text.encode('cp1251'))]:
+    with open(f"{work}/{name}", 'wb') as f:
+        f.write(data)
+try:
+    text.encode('cp1251').decode('utf-8')
+    sys.exit("cp1251.srt: valid UTF-8")
+except UnicodeDecodeError:
+    pass
+PY
+# ffmpeg reads each as the three events of cyrillic.srt (cp1251.srt when told its character set).
+events=$(ffmpeg -nostdin -v error -i "$work/cyrillic.srt" -f srt -)
+[ "$(grep -c -- ' --> ' <<<"$events")" -eq 3 ] || fail "cyrillic.srt: not three events"
+for f in lf.srt bom.srt utf16.srt cp1251.srt; do
+  charset=()
+  [ $f = cp1251.srt ] && charset=(-sub_charenc CP1251)
+  [ "$(ffmpeg -nostdin -v error "${charset[@]}" -i "$work/$f" -f srt -)" = "$events" ] ||
+    fail "$f: not the events of cyrillic.srt"
+done
+grep -q $'\r' "$work/lf.srt" && fail "lf.srt: a CR"
+
+tone=(-f lavfi -i sine=frequency=440:sample_rate=44100 -t 2 -ac 2)
+noise44=(-f lavfi -i anoisesrc=sample_rate=44100:amplitude=0.2 -t 2 -ac 2)
+lame=(-c:a libmp3lame -write_xing 0)
+ff "${tone[@]}" "${lame[@]}" -b:a 96k -id3v2_version 0 "$work/mpeg1_cbr.mp3"
+ff "${noise44[@]}" "${lame[@]}" -q:a 4 -id3v2_version 3 -write_id3v1 1 -metadata title=Quillon \
+  "$work/mpeg1_vbr_id3.mp3"
+ff -f lavfi -i sine=frequency=330:sample_rate=22050 -t 2 "${lame[@]}" -b:a 32k -write_id3v1 1 \
+  -metadata title=Quillon "$work/mpeg2_22k_id3.mp3"
+ff -f lavfi -i anoisesrc=sample_rate=24000:amplitude=0.2 -t 2 "${lame[@]}" -q:a 4 -id3v2_version 0 \
+  "$work/mpeg2_24k_vbr.mp3"
+ff -f lavfi -i sine=frequency=300:sample_rate=8000 -t 2 "${lame[@]}" -b:a 16k -id3v2_version 0 "$work/mpeg25_8k.mp3"
+ff "${noise44[@]}" -c:a libmp3lame -q:a 4 "$work/mpeg1_xing.mp3"
+ff -f lavfi -i sine=frequency=500:sample_rate=48000 -t 2 -c:a mp2 -b:a 128k -f mp2 "$work/layer2.mp3"
+# mp3 FILE FACTS fails unless ffprobe's codec and sample rate, then the file's
+# ID3v2 tag, ID3v1 tag, Xing/Info frame and VBR (more than three frame sizes)
+# are FACTS, e.g. "mp3,44100 ID3v2 - - VBR".
+mp3() {
+  local f="$work/$1" got probe
+  probe=$(ffprobe -v error -show_entries stream=codec_name,sample_rate:packet=size -of csv "$f")
+  got=$(sed -n 's/^stream,//p' <<<"$probe")
+  if [ "$(head -c 3 "$f")" = ID3 ]; then got+=" ID3v2"; else got+=" -"; fi
+  if [ "$(tail -c 128 "$f" | head -c 3)" = TAG ]; then got+=" ID3v1"; else got+=" -"; fi
+  if head -c 4000 "$f" | grep -qaE 'Xing|Info'; then got+=" Xing"; else got+=" -"; fi
+  if [ "$(grep ^packet, <<<"$probe" | cut -d, -f2 | sort -u | wc -l)" -gt 3 ]; then
+    got+=" VBR"
+  else
+    got+=" -"
+  fi
+  [ "$got" = "$2" ] || fail "$1: $got, not $2"
+}
+mp3 mpeg1_cbr.mp3 'mp3,44100 - - - -'
+mp3 mpeg1_vbr_id3.mp3 'mp3,44100 ID3v2 ID3v1 - VBR'
+mp3 mpeg2_22k_id3.mp3 'mp3,22050 ID3v2 ID3v1 - -'
+mp3 mpeg2_24k_vbr.mp3 'mp3,24000 - - - VBR'
+mp3 mpeg25_8k.mp3 'mp3,8000 - - - -'
+mp3 mpeg1_xing.mp3 'mp3,44100 ID3v2 - Xing VBR'
+mp3 layer2.mp3 'mp2,48000 - - - -'
+[ "$(head -c 4 "$work/mpeg1_vbr_id3.mp3" | od -An -tu1 -j3)" -eq 3 ] || fail "mpeg1_vbr_id3.mp3: not ID3v2.3"
+
 # ---------------------------------------------------------------- in place
 
 for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_groups.mkv \
   mkvmerge_mp3_ac3.mkv mkvmerge_vorbis.mkv mkvmerge_attach_chap.mkv ffmpeg_vp9_opus.mkv ffmpeg_pipe.mkv \
   ffmpeg_live.mkv mkvmerge_audio.mkv ffmpeg_audio_subs.mkv mkvmerge_subtitles.mkv \
-  cyrillic.srt big.srt script.ass script.ssa; do
+  cyrillic.srt big.srt script.ass script.ssa ffmpeg_import.mkv mkvmerge_import.mkv mkvmerge_groups_500us.mkv \
+  lf.srt bom.srt utf16.srt cp1251.srt mpeg1_cbr.mp3 mpeg1_vbr_id3.mp3 mpeg2_22k_id3.mp3 mpeg2_24k_vbr.mp3 \
+  mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3; do
   mv "$work/$f" "$dir/$f"
 done
 touch "$stamp"

@@ -79,4 +79,61 @@ bool HasLine(const std::string& text, const std::string& line) {
 
 bool HasText(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+namespace {
+
+int64_t TimeValue(const std::string& text) { return text == "N/A" ? kNoTime : std::stoll(text); }
+
+}  // namespace
+
+ProbedFile FfprobePackets(const fs::path& file) {
+    ProbedFile probed;
+    probed.run = RunSeparated(
+        "ffprobe -v error -show_data_hash CRC32 -show_entries "
+        "stream=index,time_base:packet=stream_index,pts,dts,duration,size,flags,data_hash -of default " +
+        Quoted(file.string()));
+    ProbedPacket packet;
+    int index = -1;
+    std::string timeBase;
+    for (const std::string& line : Lines(probed.run.out)) {
+        const size_t equals = line.find('=');
+        const std::string key = line.substr(0, equals);
+        const std::string value = equals == std::string::npos ? "" : line.substr(equals + 1);
+        if (line == "[PACKET]" || line == "[STREAM]") {
+            packet = ProbedPacket{};
+            index = -1;
+        } else if (line == "[/PACKET]") {
+            probed.streams[index].packets.push_back(packet);
+        } else if (line == "[/STREAM]") {
+            const size_t slash = timeBase.find('/');
+            probed.streams[index].timeBaseNum = std::stoll(timeBase.substr(0, slash));
+            probed.streams[index].timeBaseDen = std::stoll(timeBase.substr(slash + 1));
+        } else if (key == "stream_index" || key == "index") {
+            index = std::stoi(value);
+        } else if (key == "time_base") {
+            timeBase = value;
+        } else if (key == "pts") {
+            packet.pts = TimeValue(value);
+        } else if (key == "dts") {
+            packet.dts = TimeValue(value);
+        } else if (key == "duration") {
+            packet.duration = TimeValue(value);
+        } else if (key == "size") {
+            packet.size = std::stoull(value);
+        } else if (key == "flags") {
+            packet.flags = value;
+        } else if (key == "data_hash") {
+            packet.hash = value;
+        }
+    }
+    return probed;
+}
+
+std::vector<uint8_t> MkvextractTrack(const fs::path& file, int trackId, const fs::path& out) {
+    fs::remove(out);
+    const SeparatedResult run = RunSeparated("mkvextract " + Quoted(file.string()) + " tracks " +
+                                             std::to_string(trackId) + ":" + Quoted(out.string()));
+    if (run.status != 0) return {};
+    return ReadBytes(out);
+}
+
 }  // namespace quillon::test

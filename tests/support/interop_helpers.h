@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -53,5 +54,39 @@ bool HasLine(const std::string& text, const std::string& line);
 
 // Whether `part` occurs anywhere in `text`.
 bool HasText(const std::string& text, const std::string& part);
+
+// ffprobe's packets of a file, stream by stream in demux order (a laced
+// block gives one packet per frame). Times are in the stream's time base,
+// kNoTime where ffprobe prints N/A.
+constexpr int64_t kNoTime = INT64_MIN;
+
+struct ProbedPacket {
+    int64_t pts = kNoTime;
+    int64_t dts = kNoTime;
+    int64_t duration = kNoTime;
+    uint64_t size = 0;
+    std::string flags;  // "K__", ...
+    std::string hash;   // CRC-32 of the data
+    bool operator==(const ProbedPacket&) const = default;
+};
+
+struct ProbedStream {
+    int64_t timeBaseNum = 0;  // ffprobe's time_base, num/den
+    int64_t timeBaseDen = 1;
+    std::vector<ProbedPacket> packets;
+};
+
+struct ProbedFile {
+    SeparatedResult run;
+    std::map<int, ProbedStream> streams;  // by stream index
+};
+
+ProbedFile FfprobePackets(const std::filesystem::path& file);
+
+// mkvextract's output for one track (by mkvextract's track ID, which is
+// ffprobe's stream index) written to `out` and read back: a raw stream, as
+// mkvextract writes it for the codec. Empty when mkvextract fails.
+std::vector<uint8_t> MkvextractTrack(const std::filesystem::path& file, int trackId,
+                                     const std::filesystem::path& out);
 
 }  // namespace quillon::test

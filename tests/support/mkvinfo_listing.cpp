@@ -1,5 +1,6 @@
 #include "support/mkvinfo_listing.h"
 
+#include <cstdio>
 #include <regex>
 
 #include "support/interop_helpers.h"
@@ -75,6 +76,38 @@ std::optional<ListedBlock> BlockCaption(const ListedElement& element) {
     block.frameCount = std::stoull(m[4]);
     block.time = m[5];
     return block;
+}
+
+std::string ListedValue(const ListedElement& element) {
+    const size_t start = element.line.find("+ " + element.name + ": ");
+    const size_t end = element.line.rfind(" at ");
+    if (start == std::string::npos || end == std::string::npos) return {};
+    const size_t from = start + element.name.size() + 4;
+    return from < end ? element.line.substr(from, end - from) : std::string();
+}
+
+std::string ListedTrack::Value(const std::string& name) const {
+    const auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+}
+
+std::vector<ListedTrack> ListedTracks(const std::vector<ListedElement>& listing) {
+    std::vector<ListedTrack> tracks;
+    for (size_t i = 0; i < listing.size(); ++i) {
+        if (listing[i].name != "Track") continue;
+        ListedTrack track;
+        for (size_t k = i + 1; k < listing.size() && listing[k].depth > listing[i].depth; ++k)
+            track.values.emplace(listing[k].name, ListedValue(listing[k]));
+        unsigned long long number = 0;
+        int id = -1;
+        if (std::sscanf(track.Value("Track number").c_str(), "%llu (track ID for mkvmerge & mkvextract: %d)", &number,
+                        &id) == 2) {
+            track.number = number;
+            track.trackId = id;
+        }
+        tracks.push_back(std::move(track));
+    }
+    return tracks;
 }
 
 }  // namespace quillon::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,5 +46,23 @@ struct ListedBlock {
 };
 
 std::optional<ListedBlock> BlockCaption(const ListedElement& element);
+
+// What an element line says after its name: "Codec ID: A_AC3 at ..." gives
+// "A_AC3"; empty for a line with no value (a master).
+std::string ListedValue(const ListedElement& element);
+
+// A TrackEntry of the listing: its number, mkvmerge's and mkvextract's track
+// ID, and the values of the elements inside it by name ("Codec ID",
+// "Language", "Name", "Sampling frequency", ...; the first of each name).
+struct ListedTrack {
+    uint64_t number = 0;
+    int trackId = -1;
+    std::map<std::string, std::string> values;
+
+    // The value of that name; empty if the entry has no such element.
+    std::string Value(const std::string& name) const;
+};
+
+std::vector<ListedTrack> ListedTracks(const std::vector<ListedElement>& listing);
 
 }  // namespace quillon::test
