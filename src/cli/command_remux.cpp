@@ -109,15 +109,21 @@ void SplitImport(const std::string& text, std::string& path, std::vector<std::st
         if (!item.empty()) numbers.push_back(item);
 }
 
-// Ticks the listed rows of the other file's track table; the first number it does not have, or empty.
+// Ticks the listed rows of the other file's track table and puts them first,
+// in the list's order, as --tracks orders the kept tracks; the first number
+// it does not have, or empty.
 std::string TickListed(TrackTable& tracks, const std::vector<std::string>& numbers) {
     if (numbers.empty()) return {};
-    for (Track& t : tracks) t.selectMark.clear();
+    TrackTable listed;
     for (const std::string& n : numbers) {
         const auto row = std::find_if(tracks.begin(), tracks.end(), [&](const Track& t) { return t.numberText == n; });
         if (row == tracks.end()) return n;
-        row->selectMark.assign(1, 'y');
+        listed.push_back(*row);
+        tracks.erase(row);
     }
+    for (Track& t : tracks) t.selectMark.clear();
+    listed.insert(listed.end(), tracks.begin(), tracks.end());
+    tracks = std::move(listed);
     return {};
 }
 

@@ -125,9 +125,10 @@ bool StageDefault(Document& doc, const std::string& number, bool isDefault) {
     Track* row = RowOf(doc, number);
     if (!t || !row) return false;
     if (isDefault) {
-        // The other entries of the type lose the flag but keep their presence.
+        // The other entries of the type lose the flag. An absent FlagDefault
+        // reads as 1, so they get the element with 0 written out.
         for (tTrackEntry& other : doc.mkv.tracks)
-            if (other.trackType.value == t->trackType.value) other.flagDefault.value = 0;
+            if (other.trackType.value == t->trackType.value) other.flagDefault.Set(0);
         for (Track& other : doc.tatra)
             if (other.typeText == row->typeText) other.defaultMark.clear();
         t->flagDefault.Set(1);

@@ -261,6 +261,16 @@ TEST(StagedEdits, AcceptStagesNameLanguageScaleAndDefault) {
     EXPECT_EQ(s.doc.tatra[0].description, "640x480, V_TEST");
 }
 
+TEST(StagedEdits, ANewDefaultWritesFlagZeroIntoTheOthersOfItsType) {
+    // Track 3 has no FlagDefault, which reads as 1: it must get a 0 written, or two tracks stay default.
+    Staged s;
+    ASSERT_TRUE(StageDefault(s.doc, "2", true));
+    EXPECT_TRUE(s.Entry(3).flagDefault.present);
+    EXPECT_EQ(s.Entry(3).flagDefault.value, 0);
+    EXPECT_EQ(s.Entry(2).flagDefault.value, 1);
+    EXPECT_FALSE(s.Entry(1).flagDefault.present);
+}
+
 TEST(StagedEdits, ShiftTrackStartMovesOneTrackAndMergesByTime) {
     Staged s;
     TrackPanelInput in = s.Input("2");
