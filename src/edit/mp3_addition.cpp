@@ -31,23 +31,8 @@ bool IsInfoFrame(SourceFile& file, const mp3block& frame) {
 tTrackEntry Mp3Entry(const Document& doc, const mp3block& first, const std::string& name) {
     static const char* const kCodecByLayer[] = {"", "A_MPEG/L3", "A_MPEG/L2", "A_MPEG/L1"};
     const uint32_t rate = Mp3SampleRate(first);
-    tTrackEntry t;
-    resetTrack(t);
-    t.trackNumber.Set(NewTrackNumber(doc.mkv));
-    t.trackUID.Set(NewUID(doc.mkv));
-    t.trackType.Set(2);
-    t.flagEnabled.Set(1);
-    t.flagDefault.Set(0);
-    t.flagForced.Set(0);
-    t.flagLacing.Set(1);
-    t.minCache.Set(0);
-    t.trackTimecodeScale.Set(1.0f);
-    t.maxBlockAdditionID.Set(0);
-    t.codecID.Set(kCodecByLayer[first.layer & 3]);
-    t.codecDecodeAll.Set(1);
+    tTrackEntry t = NewBuiltEntry(doc.mkv, 2, kCodecByLayer[first.layer & 3], true, name);
     t.defaultDuration.Set(uint64_t{Mp3SamplesPerFrame(first)} * 1000000000 / rate);
-    t.language.Set(std::string(kPlaceholderLanguage));
-    t.name.Set(name);
     t.samplingFrequency.Set(static_cast<float>(rate));
     t.channels.Set(first.channelMode == 3 ? 1 : 2);
     return t;

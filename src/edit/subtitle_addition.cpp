@@ -34,26 +34,6 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, Host& host)
     return true;
 }
 
-tTrackEntry SubtitleEntry(const Document& doc, const std::string& codecID, const std::string& name) {
-    tTrackEntry t;
-    resetTrack(t);
-    t.trackNumber.Set(NewTrackNumber(doc.mkv));
-    t.trackUID.Set(NewUID(doc.mkv));
-    t.trackType.Set(17);
-    t.flagEnabled.Set(1);
-    t.flagDefault.Set(0);
-    t.flagForced.Set(0);
-    t.flagLacing.Set(0);
-    t.minCache.Set(0);
-    t.trackTimecodeScale.Set(1.0f);
-    t.maxBlockAdditionID.Set(0);
-    t.codecID.Set(codecID);
-    t.codecDecodeAll.Set(1);
-    t.language.Set(std::string(kPlaceholderLanguage));
-    t.name.Set(name);
-    return t;
-}
-
 // The track of the parsed events: one Block each, its text after the flags byte.
 bool AddScript(Document& doc, const std::string& path, const SubtitleScript& script, const std::string& codecID,
                Host& host) {
@@ -64,7 +44,7 @@ bool AddScript(Document& doc, const std::string& path, const SubtitleScript& scr
     if (!RoomForTracks(doc, 1, host)) return false;
     const uint64_t scale = DocumentTimecodeScale(doc.mkv);
     const std::string name = FileNameOf(path);
-    tTrackEntry track = SubtitleEntry(doc, codecID, name);
+    tTrackEntry track = NewBuiltEntry(doc.mkv, 17, codecID, false, name);
     if (!script.codecPrivate.empty()) track.codecPrivate.Set(script.codecPrivate);
 
     AddedSource source;

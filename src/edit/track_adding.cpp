@@ -35,6 +35,27 @@ uint64_t KeptOrNewUID(const TMKV& mkv, uint64_t uid) { return uid != 0 && !UidIn
 
 void resetTrack(tTrackEntry& track) { track = tTrackEntry{}; }
 
+tTrackEntry NewBuiltEntry(const TMKV& mkv, uint8_t trackType, const std::string& codecID, bool lacing,
+                          const std::string& name) {
+    tTrackEntry t;
+    resetTrack(t);
+    t.trackNumber.Set(NewTrackNumber(mkv));
+    t.trackUID.Set(NewUID(mkv));
+    t.trackType.Set(trackType);
+    t.flagEnabled.Set(1);
+    t.flagDefault.Set(0);
+    t.flagForced.Set(0);
+    t.flagLacing.Set(lacing ? 1 : 0);
+    t.minCache.Set(0);
+    t.trackTimecodeScale.Set(1.0f);
+    t.maxBlockAdditionID.Set(0);
+    t.codecID.Set(codecID);
+    t.codecDecodeAll.Set(1);
+    t.language.Set(std::string(kPlaceholderLanguage));
+    t.name.Set(name);
+    return t;
+}
+
 bool RoomForTracks(const Document& doc, size_t count, Host& host) {
     uint64_t largest = 0;
     for (const tTrackEntry& t : doc.mkv.tracks) largest = std::max(largest, t.trackNumber.value);

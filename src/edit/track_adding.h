@@ -23,6 +23,11 @@ uint64_t NewUID(const TMKV& mkv);
 uint64_t KeptOrNewUID(const TMKV& mkv, uint64_t uid);
 // Clears a track record: every value gone, every presence flag clear.
 void resetTrack(tTrackEntry& track);
+// The entry of a track we build: the next number, a new UID, enabled, not
+// default or forced, TrackTimecodeScale 1, the placeholder language, and the
+// type, codec, lacing flag and name given.
+tTrackEntry NewBuiltEntry(const TMKV& mkv, uint8_t trackType, const std::string& codecID, bool lacing,
+                          const std::string& name);
 
 // False, told through the host, when `count` more tracks would not fit a
 // new file's one-byte track numbers or the document cannot hold another source.
