@@ -36,6 +36,9 @@ struct Document {
     SaveMode saveMode = SaveMode::Export;
     TMKV mkv;                 // the writer's model, built by lista2matros after a full scan
     bool modelBuilt = false;
+    // The user chose to keep a timeline the check found faults in ("leave as
+    // is"): saves go on. Cleared by every repair and every open.
+    bool leaveAsIs = false;
 
     // The twins of a file opened for track import, until its tracks are taken.
     tabrick importLista;

@@ -103,6 +103,8 @@ struct xBlock {
     static constexpr uint8_t kNeedsGroup = 8; // the group holds what a SimpleBlock cannot carry
                                               // (BlockAdditions, DiscardPadding): it stays a group
     static constexpr uint8_t kBadTime = 16;   // its time is out of range: it cannot be written
+    static constexpr uint8_t kReferToPrevious = 32;  // set by the timeline repair: a group's ReferenceBlock
+                                                     // is written anew, pointing at the track's block before it
 
     int64_t absTime = 0;  // cluster time + relative time, in ticks
     uint32_t row = 0;     // the block's row in the element list of its source

@@ -21,6 +21,7 @@ void ResetDocument(Document& doc) {
     doc.importLista.clear();
     doc.importTatra.clear();
     doc.addedSources.clear();
+    doc.leaveAsIs = false;
 }
 
 bool OpenSource(SourceFile& source, const Document& doc, Host& host) {
