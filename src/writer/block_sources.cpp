@@ -81,11 +81,12 @@ BlockParts BlockSources::Parts(const xBlock& block) const {
     return p;
 }
 
-void BlockSources::AppendGroupChildren(const xBlock& block, ByteList& out) const {
+void BlockSources::AppendGroupChildren(const xBlock& block, ByteList& out, bool dropReferences) const {
+    const auto kept = [&](uint32_t id) { return id != kBlock && !(dropReferences && id == kReferenceBlock); };
     if (block.source == 0) {
         const Tbrick& row = doc_.lista[block.row];
         ForEachChild(doc_.lista, row.parent, [&](int child) {
-            if (doc_.lista[child].id() != kBlock) AppendSubtree(doc_.lista, child, open_, out);
+            if (kept(doc_.lista[child].id())) AppendSubtree(doc_.lista, child, open_, out);
         });
         return;
     }
@@ -106,7 +107,7 @@ void BlockSources::AppendGroupChildren(const xBlock& block, ByteList& out) const
     const int64_t at = convert ? ClusterTimecode(list, block.row) + row.block.timecode : 0;
     ForEachChild(list, row.parent, [&](int child) {
         const Tbrick& c = list[child];
-        if (c.id() == kBlock) return;
+        if (!kept(c.id())) return;
         if (convert && (c.id() == kReferenceBlock || c.id() == kBlockDuration) && !c.damage) {
             const int64_t value = TextToInt64(c.valueText);
             const int64_t converted = track->Ticks(at + value) - track->Ticks(at);

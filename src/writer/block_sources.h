@@ -51,8 +51,9 @@ public:
     BlockParts Parts(const xBlock& block) const;
     // The group's children besides its Block, as the source has them, with
     // the times of a track imported from a file of other ticks converted;
-    // a built block's BlockDuration.
-    void AppendGroupChildren(const xBlock& block, ByteList& out) const;
+    // a built block's BlockDuration. `dropReferences`: without its
+    // ReferenceBlocks (the writer puts a new one).
+    void AppendGroupChildren(const xBlock& block, ByteList& out, bool dropReferences) const;
 
 private:
     const Document& doc_;

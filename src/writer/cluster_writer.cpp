@@ -150,9 +150,10 @@ void ClusterWriter::Add(const xBlock& block) {
 // additions); for a SimpleBlock that becomes a group, the reference to the
 // track's block before it.
 void ClusterWriter::AppendGroupChildren(const xBlock& block, int64_t reference) {
-    if (block.fromGroup()) {
-        sources_.AppendGroupChildren(block, extras_);
-    } else if (reference != 0) {
+    // A group the timeline repair re-pointed refers to the track's block written before it.
+    const bool repointed = block.flags & xBlock::kReferToPrevious;
+    if (block.fromGroup()) sources_.AppendGroupChildren(block, extras_, repointed);
+    if ((!block.fromGroup() || repointed) && reference != 0) {
         AppendHeader(extras_, kReferenceBlock, SIntWidth(reference));
         const size_t at = extras_.size();
         extras_.resize(at + SIntWidth(reference));
