@@ -12,6 +12,7 @@
 #include "edit/track_import.h"
 #include "core/value_text.h"
 #include "save/save_command.h"
+#include "timeline/timeline_repair.h"
 
 namespace quillon::cli {
 namespace {
@@ -149,6 +150,26 @@ int AddTracks(const Command& self, Document& doc, const Arguments& args, Termina
     return kGoOn;
 }
 
+// The timeline repairs of the command line, in its order, after the edits.
+std::optional<BadEdit> RunRepairs(Document& doc, const Arguments& args, Host& host) {
+    static const std::pair<const char*, TimelineRepair> kRepairs[] = {
+        {"reorder", TimelineRepair::Reorder},
+        {"retime", TimelineRepair::Retime},
+        {"retime-invisible", TimelineRepair::RetimeInvisible},
+        {"keyframes", TimelineRepair::KeyFrames},
+    };
+    std::string number, value;
+    for (const std::string& a : args.Values("--repair")) {
+        if (!SplitAssignment(a, number, value)) return BadEdit{a, "ожидалось N=reorder, retime, retime-invisible или keyframes"};
+        if (!ModelTrack(doc.mkv, number)) return BadEdit{a, "нет такого трека"};
+        const auto kind = std::find_if(std::begin(kRepairs), std::end(kRepairs), [&](const auto& r) { return value == r.first; });
+        if (kind == std::end(kRepairs)) return BadEdit{a, "ожидалось N=reorder, retime, retime-invisible или keyframes"};
+        const RepairOutcome outcome = RepairTrack(doc, TextToUInt64(number), kind->second, args.Has("--fix-references"));
+        for (const std::string& line : outcome.memo) host.AddLog(line);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
@@ -187,6 +208,7 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     if (!prepare2export(doc, host)) return kExitFailed;
     if (const int status = AddTracks(self, doc, args, host); status != kGoOn) return status;
     if (const auto wrong = StageEdits(doc, args)) return UsageError(self, host, wrong->argument, wrong->why);
+    if (const auto wrong = RunRepairs(doc, args, host)) return UsageError(self, host, wrong->argument, wrong->why);
 
     return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);
 }

@@ -49,11 +49,17 @@ const std::vector<Command>& Commands() {
          "Новые треки (номера после имеющихся, в порядке опций; к ним применимы правки треков):\r\n"
          "  --import ФАЙЛ.mkv[:N,M]  треки другого файла Matroska (без списка все)\r\n"
          "  --add-subtitles ФАЙЛ     субтитры .srt, .ass или .ssa;  --add-audio ФАЙЛ.mp3  звук MP3\r\n"
+         "Исправление времени трека N перед записью (можно повторять):\r\n"
+         "  --repair N=reorder           пересортировать по времени\r\n"
+         "  --repair N=retime            порядок не менять, исправить время\r\n"
+         "  --repair N=retime-invisible  время исправить, кривые кадры сделать invisible\r\n"
+         "  --repair N=keyframes         время ключевых кадров верно, остальные пересчитать\r\n"
+         "  --fix-references             ReferenceBlock пересчитать на предшествующий кадр\r\n"
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
-         {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite"},
+         {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite", "--fix-references"},
          {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start",
-          "--import", "--add-subtitles", "--add-audio"},
+          "--import", "--add-subtitles", "--add-audio", "--repair"},
          RunRemux},
         {"edit", "правка заголовка трека на месте: флаг по умолчанию, язык",
          "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--lang КОД]\r\n"
@@ -79,6 +85,14 @@ const std::vector<Command>& Commands() {
          {"--overwrite"},
          {"-o", "--track", "--as"},
          RunExport},
+        {"timeline", "проверка времени блоков: треки, где оно идёт вспять",
+         "quillon-cli timeline ФАЙЛ\r\nПроверяет, не идёт ли время блоков каждого трека вспять, и выводит отчёт по таким трекам.\r\n"
+         "В видео кадры хранятся в порядке декодирования: шаг назад с B-кадрами не ошибка, пока он не длиннее 16 кадров.\r\n"
+         "Исправить: remux --repair N=reorder|retime|retime-invisible|keyframes.\r\n"
+         "Код возврата: 0 время всех треков идёт вперёд; 1 найдены ошибки; 2 ошибка вызова или открытия файла.",
+         {},
+         {},
+         RunTimeline},
     };
     return commands;
 }
