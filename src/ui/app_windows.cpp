@@ -10,8 +10,10 @@ AppWindows CreateAppWindows() {
     windows.yesNo = std::make_unique<TFormYesNo>();
     windows.mtl = std::make_unique<TFormMTL>(windows.yesNo.get());
     windows.me = std::make_unique<TFormME>();
+    windows.tl = std::make_unique<TFormTL>(windows.main->document(), windows.main->host());
     windows.main->SetMessageWindows(windows.yesNo.get(), windows.me.get());
     windows.main->trackEdit->SetImportWindow(windows.mtl.get());
+    windows.main->SetTimelineWindow(windows.tl.get());
     return windows;
 }
 

@@ -1,6 +1,7 @@
 // The program's windows, made once at start in their fixed order: the main
-// window, the confirmation window, the import window, the information window
-// (the dump, viewer and timeline windows join this list with their own work).
+// window, the confirmation window, the import window, the information window,
+// the timeline window (the dump and viewer windows join this list with their
+// own work).
 #pragma once
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include "ui/form_main.h"
 #include "ui/form_me.h"
 #include "ui/form_mtl.h"
+#include "ui/form_tl.h"
 #include "ui/form_yes_no.h"
 
 namespace quillon::ui {
@@ -17,6 +19,7 @@ struct AppWindows {
     std::unique_ptr<TFormYesNo> yesNo;
     std::unique_ptr<TFormMTL> mtl;
     std::unique_ptr<TFormME> me;
+    std::unique_ptr<TFormTL> tl;  // reads the main window's document: goes first
 };
 
 AppWindows CreateAppWindows();

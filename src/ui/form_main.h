@@ -34,6 +34,7 @@ class ClickableImage;
 class StructureModel;
 class StructureTreeView;
 class TFormME;
+class TFormTL;
 class TFormYesNo;
 class TrackEditing;
 
@@ -47,6 +48,8 @@ public:
 
     // The message windows are created after this one; the host asks through them.
     void SetMessageWindows(TFormYesNo* yesNo, TFormME* me);
+    // The timeline window is created after this one too; the full open and the save run its check.
+    void SetTimelineWindow(TFormTL* timeline) { formTL_ = timeline; }
 
     Document& document() { return doc_; }
     GuiHost& host() { return host_; }
@@ -246,6 +249,11 @@ private:
     void OpenEditIN(bool clearLog);
     bool ReadHeaderAndShow();
     bool AskWithCaptions(const QString& text, const QString& yes, const QString& no);
+    // The timeline check (main_window_timeline.cpp): after a full open it shows the
+    // window when a track's times go backwards; before a save it also keeps the
+    // save from running then, unless the user chose to leave the file as it is.
+    void TimelineCheckAfterOpen();
+    bool TimelineAllowsSave();
     void Inform(const QString& text);
 
     Document doc_;
@@ -253,6 +261,7 @@ private:
     StructureModel* treeModel_ = nullptr;
     TFormYesNo* formYesNo_ = nullptr;
     TFormME* formME_ = nullptr;
+    TFormTL* formTL_ = nullptr;
     bool busy_ = false;
     bool languageApplied_ = false;
     bool waitUntilParsed_ = false;

@@ -20,6 +20,7 @@
 #include "reader/open_file.h"
 #include "ui/form_main.h"
 #include "ui/form_me.h"
+#include "ui/form_tl.h"
 #include "ui/form_yes_no.h"
 #include "ui/structure_model.h"
 #include "ui/track_panel.h"
@@ -80,6 +81,7 @@ void TFormMain::OpenEditIN(bool clearLog) {
     host_.Pump(true);
     if (clearLog) host_.ClearLog();
     UncheckOutputSwitches();
+    if (formTL_) formTL_->hide();  // it shows the document this open replaces
 
     const char* placeholder = "сюда надо положить имя файла";
     const QString name = EditIN->text();
@@ -152,7 +154,9 @@ bool TFormMain::ReadStructAndShowTree() {
     AfterScanControls();
     FinishContainerCheck(doc_, host_, full);
     // The writer's model is built by the first save or track panel that needs
-    // it; after a full check that takes no new pass over the file.
+    // it (or by the timeline check here); after a full check that takes no
+    // new pass over the file.
+    if (full) TimelineCheckAfterOpen();
     return true;
 }
 

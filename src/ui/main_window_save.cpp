@@ -57,7 +57,9 @@ void TFormMain::ImageSAClick() {
     }
     SetBusy(true);
     host_.ClearStop();
-    const SaveOutcome outcome = SaveCommand(doc_, host_, request);
+    // With faults in the timeline the window shows them and nothing is saved.
+    const bool allowed = TimelineAllowsSave();
+    const SaveOutcome outcome = allowed ? SaveCommand(doc_, host_, request) : SaveOutcome::NothingWritten;
     SetBusy(false);
     waitUntilParsed_ = false;
     StopWait();
@@ -68,7 +70,8 @@ void TFormMain::ImageSAClick() {
     host_.SetStatus(outcome == SaveOutcome::Stopped || host_.StopFlag() ? "a b o r t e d" : "r e a d y");
     ShowOpenStatus();
     if (needsScan && PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
-    if (doc_.saveMode == SaveMode::Build) Reopen(FromCore(request.outputPath));
+    // A refused save keeps the document: the timeline window works on it.
+    if (allowed && doc_.saveMode == SaveMode::Build) Reopen(FromCore(request.outputPath));
 }
 
 void TFormMain::Reopen(const QString& outputName) {
