@@ -1,5 +1,7 @@
 #include "ui/app_windows.h"
 
+#include <QLabel>
+
 #include "ui/track_panel.h"
 
 namespace quillon::ui {
@@ -14,6 +16,8 @@ AppWindows CreateAppWindows() {
     windows.main->SetMessageWindows(windows.yesNo.get(), windows.me.get());
     windows.main->trackEdit->SetImportWindow(windows.mtl.get());
     windows.main->SetTimelineWindow(windows.tl.get());
+    TFormMain* main = windows.main.get();
+    windows.tl->modelChanged = [main] { main->ImageSATT->show(); };
     return windows;
 }
 

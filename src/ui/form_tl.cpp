@@ -335,6 +335,7 @@ void TFormTL::Image5Click() {
     const uint64_t track = SelectedTrack();
     const RepairOutcome outcome = RepairTrack(doc_, track, repair, CheckRB->isChecked());
     for (const std::string& line : outcome.memo) MemoTL->appendPlainText(Tr(line.c_str()));
+    if (outcome.changed && modelChanged) modelChanged();
     report_ = outcome.after;
     setWindowTitle(FromCore(TimelineCaption(report_, host_.language())));
     MakeTrackTL(track);

@@ -55,6 +55,9 @@ public:
     // Shows the window on the last check (FormShow), or refreshes it when it is up.
     void ShowReport();
 
+    // Called after a repair that changed the model: a new file is needed.
+    std::function<void()> modelChanged;
+
     bool nonLinear() const { return report_.nonLinear; }
     const TimelineReport& report() const { return report_; }
     const std::vector<TrackLineRow>& trackLine() const { return trackLine_; }

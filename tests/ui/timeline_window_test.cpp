@@ -310,6 +310,7 @@ TEST_F(TimelineWindowTest, EachRepairClearsTheFaultsAndTheSaveGoesOn) {
         EXPECT_FALSE(tl().nonLinear());
         EXPECT_FALSE(HasColour(Plot(), kRed)) << what.toStdString();
         EXPECT_FALSE(main().document().leaveAsIs);
+        EXPECT_FALSE(main().ImageSATT->isHidden()) << what.toStdString();  // the repaired model needs a new file
         const QString output = QStringLiteral("repaired%1.mkv").arg(++n);
         EXPECT_TRUE(Save(output)) << what.toStdString();
         EXPECT_TRUE(WrittenFileIsLinear(dir_.filePath(output))) << what.toStdString();
