@@ -15,7 +15,6 @@ struct SaveRequest {
     bool aviConvert = false;               // "конверт": conversion to AVI
     ExportType exportType = ExportType::None;
     std::string assExtension = "ass";      // "ass" or "ssa" for ExportType::Ass
-    bool checkTimeline = false;            // run the timeline check first
     bool overwriteConfirmed = false;       // the front has already agreed to replace the output
     RemuxOptions remux;
 

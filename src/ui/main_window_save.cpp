@@ -24,7 +24,6 @@ SaveRequest RequestFromControls(const TFormMain& form) {
     request.aviConvert = form.CheckAVI->isChecked();
     request.exportType = request.exportOn ? ChosenExportType(form) : ExportType::None;
     request.assExtension = ToCore(form.RadioASS->text());
-    request.checkTimeline = form.CheckTL->isChecked();
     RemuxOptions& remux = request.remux;
     remux.packing = form.CheckSB->isChecked()   ? Packing::SimpleBlock
                     : form.CheckBG->isChecked() ? Packing::BlockGroup
