@@ -63,6 +63,29 @@
 #   mpeg1_xing.mp3             MPEG-1 Layer III, VBR, as ffmpeg writes it by default: ID3v2.4,
 #                              then a Xing frame (encoder delay and padding for gapless play)
 #   layer2.mp3                 MPEG-1 Layer II, 48 kHz (ffmpeg's mp2 encoder), no tags
+#
+# Timelines (the timeline check and its repairs):
+#   ffmpeg_hevc.mkv            ffmpeg: HEVC (libx265's default preset: B-frames, B-pyramid), AC-3;
+#                              made only when ffmpeg has libx265
+#   mkvmerge_mpeg4_asp.mkv     mkvmerge from an .mp4: MPEG-4 ASP with two B-frames (stored with
+#                              their presentation times, "discardable"), MP3
+#   mkvmerge_timeline.mkv      mkvmerge --cluster-length 1000ms: H.264 (x264's default preset,
+#                              three B-frames, a key frame every second: each Cluster one closed
+#                              GOP of 25 frames spanning 1 s), AC-3 (laced), an SRT with a line in
+#                              every second; tracks 1 to 3
+#   mkvmerge_timeline_groups.mkv  the same with --engage no_simpleblocks (every block in a BlockGroup)
+#   ffmpeg_timeline.mkv        ffmpeg: the same pictures, AAC and the SRT, -cluster_time_limit 1000,
+#                              no CRC-32: Clusters of about 0.85 s that do not start at key frames
+# Copies damaged by patching bytes (python3 below), the rest of each file untouched:
+#   *_lowered.mkv              (of the three films above) the middle Cluster's Timecode 2000 lower,
+#                              in its own width: every block of that Cluster is earlier than every
+#                              block of the Cluster before, and than an earlier block of its track
+#   mkvmerge_timeline_swapped.mkv  the Timecodes of the two middle Clusters of mkvmerge_timeline.mkv
+#                              swapped: both span 1 s and hold whole GOPs, so the times stay
+#                              consistent and only the order of the blocks is wrong
+#   mkvmerge_timeline_nonkey.mkv  the 16-bit timecodes of the three non-key video SimpleBlocks after
+#                              the middle Cluster's key frame set to give -40 ms; the key frames
+#                              keep their times
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
@@ -372,6 +395,146 @@ mp3 mpeg1_xing.mp3 'mp3,44100 ID3v2 - Xing VBR'
 mp3 layer2.mp3 'mp2,48000 - - - -'
 [ "$(head -c 4 "$work/mpeg1_vbr_id3.mp3" | od -An -tu1 -j3)" -eq 3 ] || fail "mpeg1_vbr_id3.mp3: not ID3v2.3"
 
+# ---------------------------------------------------------------- timelines
+
+if grep -q libx265 <<<"$(ffmpeg -hide_banner -encoders 2>/dev/null)"; then
+  f=ffmpeg_hevc.mkv
+  ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=48000 -t 3 -map 0:v -map 1:a \
+    -c:v libx265 -x265-params log-level=error -pix_fmt yuv420p -c:a ac3 -b:a 64k "$work/$f"
+  has "$(info "$work/$f")" 'Codec ID: V_MPEGH/ISO/HEVC' $f
+  bframes "$work/$f"
+fi
+
+f=mkvmerge_mpeg4_asp.mkv
+ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=44100 -t 3 -map 0:v -map 1:a \
+  -c:v mpeg4 -bf 2 -q:v 5 -c:a libmp3lame -b:a 64k "$work/asp.mp4"
+mkvmerge -q -o "$work/$f" "$work/asp.mp4"
+has "$(info "$work/$f")" 'discardable, track number 1' $f
+bframes "$work/$f"
+
+python3 - "$work" <<'PY'
+import sys
+with open(f"{sys.argv[1]}/seconds.srt", 'w', encoding='utf-8', newline='') as f:
+    for k in range(6):
+        f.write(f"{k + 1}\r\n00:00:0{k},500 --> 00:00:0{k},900\r\nSecond {k}\r\n\r\n")
+PY
+gop=(-c:v libx264 -bf 3 -pix_fmt yuv420p -g 25 -keyint_min 25 -sc_threshold 0)
+ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=48000 -t 6 -map 0:v -map 1:a "${gop[@]}" \
+  -c:a ac3 -b:a 96k "$work/gop.mkv"
+mkvmerge -q -o "$work/mkvmerge_timeline.mkv" --cluster-length 1000ms "$work/gop.mkv" "$work/seconds.srt"
+mkvmerge -q -o "$work/mkvmerge_timeline_groups.mkv" --cluster-length 1000ms --engage no_simpleblocks \
+  "$work/gop.mkv" "$work/seconds.srt"
+ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=44100 -i "$work/seconds.srt" -t 6 \
+  -map 0:v -map 1:a -map 2:s "${gop[@]}" -c:a aac -b:a 48k -c:s srt -cluster_time_limit 1000 -write_crc32 0 \
+  "$work/ffmpeg_timeline.mkv"
+for f in mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv ffmpeg_timeline.mkv; do
+  listing=$(info "$work/$f")
+  has "$listing" 'Codec ID: S_TEXT/UTF8' $f
+  [ "$(grep -c '^|+ Cluster' <<<"$listing")" -ge 6 ] || fail "$f: fewer than six Clusters"
+  bframes "$work/$f"
+done
+has "$(info "$work/mkvmerge_timeline.mkv")" 'track number 2, [2-9] frame(s)' mkvmerge_timeline.mkv
+
+# The damage: Cluster Timecodes and block timecodes patched at the positions
+# mkvinfo gives, each copy checked for what the tests rely on.
+python3 - "$work" <<'PY'
+import os, re, subprocess, sys
+work = sys.argv[1]
+
+def fail(message):
+    sys.exit(f"make_media.sh: {message}")
+
+class Film:
+    """A film's bytes and, per Cluster, its Timecode element and its blocks (times in ms)."""
+    def __init__(self, name):
+        self.name = name
+        self.bytes = bytearray(open(f"{work}/{name}", 'rb').read())
+        out = subprocess.run(["mkvinfo", "--ui-language", "en_US", "--all", "-P", "-z", f"{work}/{name}"],
+                             capture_output=True, text=True, check=True,
+                             env=dict(os.environ, LC_ALL="C.UTF-8")).stdout
+        self.clusters = []  # [Timecode element, [blocks]]
+        for line in out.splitlines():
+            m = re.match(r'^[| ]*\+ (.*) at (\d+) size (\d+) data size (\d+)$', line)
+            if not m:
+                continue
+            caption, at, size, data = m[1], int(m[2]), int(m[3]), int(m[4])
+            element = dict(data_at=at + size - data, data=data)
+            if caption.startswith('Cluster timestamp'):
+                self.clusters.append([element, []])
+            b = re.match(r'(Simple block|Block): (key, )?.*track number (\d+), \d+ frame\(s\), '
+                         r'timestamp (-?)(\d+):(\d+):(\d+)\.(\d+)', caption)
+            if b:
+                ms = ((int(b[5]) * 60 + int(b[6])) * 60 + int(b[7])) * 1000 + int(b[8]) // 1000000
+                element.update(simple=b[1] == 'Simple block', key=bool(b[2]), track=int(b[3]),
+                               time=-ms if b[4] else ms)
+                self.clusters[-1][1].append(element)
+
+    def timecode(self, k):
+        e = self.clusters[k][0]
+        return int.from_bytes(self.bytes[e['data_at']:e['data_at'] + e['data']], 'big')
+
+    def set_timecode(self, k, value):
+        e = self.clusters[k][0]
+        if not 0 <= value < 1 << (8 * e['data']):
+            fail(f"{self.name}: {value} does not fit the Timecode of Cluster {k}")
+        self.bytes[e['data_at']:e['data_at'] + e['data']] = value.to_bytes(e['data'], 'big')
+
+    def save(self, name):
+        open(f"{work}/{name}", 'wb').write(self.bytes)
+
+# The middle Cluster 2000 lower: each of its blocks is then a fault of its
+# track, earlier than every block of the Cluster before (which holds more
+# video frames than a decoder reorders) and than an earlier block of its track.
+for name in ("mkvmerge_timeline.mkv", "mkvmerge_timeline_groups.mkv", "ffmpeg_timeline.mkv"):
+    film = Film(name)
+    m = len(film.clusters) // 2
+    film.set_timecode(m, film.timecode(m) - 2000)
+    lowered = [dict(b, time=b['time'] - 2000) for b in film.clusters[m][1]]
+    before = film.clusters[m - 1][1]
+    if max(b['time'] for b in lowered) >= min(b['time'] for b in before):
+        fail(f"{name}: the lowered Cluster reaches into the one before")
+    if sum(1 for b in before if b['track'] == 1) < 16:
+        fail(f"{name}: fewer than 16 video frames in the Cluster before the lowered one")
+    for track in {b['track'] for b in lowered}:
+        earlier = [b['time'] for c in film.clusters[:m] for b in c[1] if b['track'] == track]
+        if not earlier or max(earlier) <= max(b['time'] for b in lowered if b['track'] == track):
+            fail(f"{name}: track {track} has no earlier block later than its lowered ones")
+    film.save(name.replace('.mkv', '_lowered.mkv'))
+
+# The Timecodes of the two middle Clusters swapped: both span 1 s and hold
+# whole GOPs that start with a key frame, so each block lands 1 s away, in the
+# other Cluster's second.
+film = Film("mkvmerge_timeline.mkv")
+m = len(film.clusters) // 2
+a, b, c = film.timecode(m - 1), film.timecode(m), film.timecode(m + 1)
+if b - a != c - b:
+    fail(f"mkvmerge_timeline.mkv: Clusters {m - 1} and {m} span different times")
+for k, start, end in ((m - 1, a, b), (m, b, c)):
+    blocks = film.clusters[k][1]
+    if not all(start <= x['time'] < end for x in blocks):
+        fail(f"mkvmerge_timeline.mkv: a block of Cluster {k} outside its second")
+    if not next(x for x in blocks if x['track'] == 1)['key']:
+        fail(f"mkvmerge_timeline.mkv: Cluster {k} does not start with a key frame")
+film.set_timecode(m - 1, b)
+film.set_timecode(m, a)
+film.save("mkvmerge_timeline_swapped.mkv")
+
+# The three non-key video frames after the middle Cluster's key frame at -40 ms.
+film = Film("mkvmerge_timeline.mkv")
+m = len(film.clusters) // 2
+video = [x for x in film.clusters[m][1] if x['track'] == 1]
+if not video[0]['key'] or any(x['key'] or not x['simple'] for x in video[1:4]):
+    fail("mkvmerge_timeline.mkv: the middle Cluster does not start with a key frame and three non-key SimpleBlocks")
+for x in video[1:4]:
+    at = x['data_at']
+    if film.bytes[at] != 0x81:
+        fail("mkvmerge_timeline.mkv: a track number of more than one byte")
+    film.bytes[at + 1:at + 3] = ((-film.timecode(m) - 40) & 0xFFFF).to_bytes(2, 'big')
+film.save("mkvmerge_timeline_nonkey.mkv")
+PY
+[ "$(info "$work/mkvmerge_timeline_nonkey.mkv" | grep -c 'track number 1, 1 frame(s), timestamp -00:00:00.040000000')" \
+  -eq 3 ] || fail "mkvmerge_timeline_nonkey.mkv: not three frames at -40 ms"
+
 # ---------------------------------------------------------------- in place
 
 for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_groups.mkv \
@@ -379,7 +542,10 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   ffmpeg_live.mkv mkvmerge_audio.mkv ffmpeg_audio_subs.mkv mkvmerge_subtitles.mkv \
   cyrillic.srt big.srt script.ass script.ssa ffmpeg_import.mkv mkvmerge_import.mkv mkvmerge_groups_500us.mkv \
   lf.srt bom.srt utf16.srt cp1251.srt mpeg1_cbr.mp3 mpeg1_vbr_id3.mp3 mpeg2_22k_id3.mp3 mpeg2_24k_vbr.mp3 \
-  mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3; do
+  mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3 mkvmerge_mpeg4_asp.mkv mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv \
+  ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
+  mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv; do
   mv "$work/$f" "$dir/$f"
 done
+if [ -f "$work/ffmpeg_hevc.mkv" ]; then mv "$work/ffmpeg_hevc.mkv" "$dir/ffmpeg_hevc.mkv"; fi
 touch "$stamp"

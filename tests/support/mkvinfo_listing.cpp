@@ -66,7 +66,7 @@ std::vector<ListedElement> MkvinfoListing(const std::filesystem::path& file, std
 
 std::optional<ListedBlock> BlockCaption(const ListedElement& element) {
     static const std::regex kBlock(
-        R"(^[| ]*\+ (Simple block|Block): (key, )?.*track number (\d+), (\d+) frame\(s\), timestamp ([0-9:.]+))");
+        R"(^[| ]*\+ (Simple block|Block): (key, )?.*track number (\d+), (\d+) frame\(s\), timestamp (-?[0-9:.]+))");
     std::smatch m;
     if (!std::regex_search(element.line, m, kBlock)) return std::nullopt;
     ListedBlock block;
@@ -76,6 +76,24 @@ std::optional<ListedBlock> BlockCaption(const ListedElement& element) {
     block.frameCount = std::stoull(m[4]);
     block.time = m[5];
     return block;
+}
+
+int64_t ListedNanoseconds(const std::string& text) {
+    const bool negative = !text.empty() && text[0] == '-';
+    int hours = 0, minutes = 0, seconds = 0;
+    long long fraction = 0;
+    std::sscanf(text.c_str() + negative, "%d:%d:%d.%9lld", &hours, &minutes, &seconds, &fraction);
+    const int64_t ns = ((hours * 60LL + minutes) * 60 + seconds) * 1'000'000'000LL + fraction;
+    return negative ? -ns : ns;
+}
+
+uint8_t BlockFlags(const std::vector<uint8_t>& file, const ListedElement& block) {
+    const uint64_t data = block.position + block.totalSize - block.dataSize;
+    if (data >= file.size() || file[data] == 0) return 0;
+    int trackLength = 1;  // the track number is an EBML vint: its first byte tells its length
+    while (!(file[data] & (0x80 >> (trackLength - 1)))) ++trackLength;
+    const uint64_t at = data + static_cast<uint64_t>(trackLength) + 2;
+    return at < file.size() ? file[at] : 0;
 }
 
 std::string ListedValue(const ListedElement& element) {

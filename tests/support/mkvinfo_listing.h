@@ -42,10 +42,18 @@ struct ListedBlock {
     bool key = false;     // said of SimpleBlocks only
     uint64_t track = 0;
     uint64_t frameCount = 0;
-    std::string time;  // "00:00:01.024000000"
+    std::string time;  // "00:00:01.024000000", "-00:00:00.040000000"
 };
 
 std::optional<ListedBlock> BlockCaption(const ListedElement& element);
+
+// A time as mkvinfo prints it ("00:00:01.024000000", "-00:00:00.040000000") in nanoseconds.
+int64_t ListedNanoseconds(const std::string& text);
+
+// The flags byte of a block ("Simple block", or the "Block" of a BlockGroup),
+// read from the file's bytes: the byte after its track number and its 16-bit
+// timecode (0x80 key, 0x08 invisible, 0x06 lacing, 0x01 discardable).
+uint8_t BlockFlags(const std::vector<uint8_t>& file, const ListedElement& block);
 
 // What an element line says after its name: "Codec ID: A_AC3 at ..." gives
 // "A_AC3"; empty for a line with no value (a master).
