@@ -47,33 +47,37 @@ void GatherWriter::PutRange(SourceFile& from, uint64_t offset, uint64_t length) 
     if (pending_ >= kFlushAt) Flush();
 }
 
-// Writes pieces [first, last), whose source runs all lie in [start, end).
-bool GatherWriter::WriteWindow(SourceFile& source, size_t first, size_t last, uint64_t start, uint64_t end) {
-    const uint8_t* window = nullptr;
-    void* mapped = MAP_FAILED;
-    if (end > start) {
-        mapped = ::mmap(nullptr, end - start, PROT_READ, MAP_SHARED | MAP_POPULATE, source.Descriptor(), static_cast<off_t>(start));
-        if (mapped != MAP_FAILED) {
-            ::madvise(mapped, end - start, MADV_SEQUENTIAL);
-            window = static_cast<const uint8_t*>(mapped);
+// Writes pieces [first, last), whose source runs each lie in one of the windows.
+bool GatherWriter::WriteWindows(SourceFile& source, size_t first, size_t last, std::vector<Window>& windows) {
+    bool ok = true;
+    for (Window& w : windows) {
+        w.mapped = ::mmap(nullptr, w.end - w.start, PROT_READ, MAP_SHARED | MAP_POPULATE, source.Descriptor(),
+                          static_cast<off_t>(w.start));
+        if (w.mapped != MAP_FAILED) {
+            ::madvise(w.mapped, w.end - w.start, MADV_SEQUENTIAL);
+            w.data = static_cast<const uint8_t*>(w.mapped);
         } else {
             // No mapping (a file system without it): the runs are read into memory instead.
-            staging_.resize(end - start);
-            if (!source.ReadAt(start, end - start, staging_)) return false;
-            window = staging_.data();
+            w.staging.resize(w.end - w.start);
+            ok = ok && source.ReadAt(w.start, w.end - w.start, w.staging);
+            w.data = w.staging.data();
         }
     }
     std::vector<iovec> vectors;
     vectors.reserve(last - first);
-    for (size_t k = first; k < last; ++k) {
+    for (size_t k = first; ok && k < last; ++k) {
         const Piece& p = pieces_[k];
-        const uint8_t* base = p.fromSource() ? window + (p.offset - start) : arena_.data() + p.offset;
+        const uint8_t* base = arena_.data() + p.offset;
+        if (p.fromSource()) {
+            const Window& w = *std::find_if(windows.begin(), windows.end(), [&](const Window& x) { return x.Holds(p); });
+            base = w.data + (p.offset - w.start);
+        }
         vectors.push_back(iovec{const_cast<uint8_t*>(base), static_cast<size_t>(p.length)});
     }
-    bool ok = true;
     for (size_t at = 0; ok && at < vectors.size(); at += IOV_MAX)
         ok = out_.WriteVector(vectors.data() + at, std::min<size_t>(IOV_MAX, vectors.size() - at));
-    if (mapped != MAP_FAILED) ::munmap(mapped, end - start);
+    for (Window& w : windows)
+        if (w.mapped != MAP_FAILED) ::munmap(w.mapped, w.end - w.start);
     return ok;
 }
 
@@ -119,24 +123,30 @@ bool GatherWriter::Assemble() {
 }
 
 bool GatherWriter::WriteMapped(SourceFile& source) {
+    // Windows of the source, a few at a time: runs that alternate between
+    // distant places (a track whose blocks were moved) each find theirs
+    // mapped, instead of one mapping per run.
     size_t first = 0;
     while (!failed_ && first < pieces_.size()) {
-        // The window: from the first source run on, as many pieces as fit.
-        uint64_t start = 0, end = 0;
+        std::vector<Window> windows;
         size_t last = first;
         for (; last < pieces_.size(); ++last) {
             const Piece& p = pieces_[last];
             if (!p.fromSource()) continue;
-            const uint64_t pieceStart = p.offset / PageSize() * PageSize();
-            if (end == start) {
-                start = pieceStart;
-                end = p.offset + p.length;
+            const auto fits = std::find_if(windows.begin(), windows.end(), [&](const Window& w) {
+                return p.offset >= w.start && p.offset + p.length - w.start <= kWindow;
+            });
+            if (fits != windows.end()) {
+                fits->end = std::max(fits->end, p.offset + p.length);
                 continue;
             }
-            if (p.offset < start || p.offset + p.length - start > kWindow) break;
-            end = std::max(end, p.offset + p.length);
+            if (windows.size() == kMaxWindows) break;
+            Window w;
+            w.start = p.offset / PageSize() * PageSize();
+            w.end = p.offset + p.length;
+            windows.push_back(std::move(w));
         }
-        if (!WriteWindow(source, first, last, start, end)) return false;
+        if (!WriteWindows(source, first, last, windows)) return false;
         first = last;
     }
     return true;

@@ -46,15 +46,25 @@ private:
         bool fromSource() const { return source != nullptr; }
     };
 
+    // A part of the source mapped (or, where mapping fails, read) for one write.
+    struct Window {
+        uint64_t start = 0, end = 0;
+        void* mapped = reinterpret_cast<void*>(-1);  // MAP_FAILED until mapped
+        const uint8_t* data = nullptr;
+        std::vector<uint8_t> staging;
+        bool Holds(const Piece& p) const { return p.offset >= start && p.offset + p.length <= end; }
+    };
+    // The most windows mapped at once.
+    static constexpr size_t kMaxWindows = 4;
+
     bool Assemble();
     bool WriteMapped(SourceFile& source);
-    bool WriteWindow(SourceFile& source, size_t first, size_t last, uint64_t start, uint64_t end);
+    bool WriteWindows(SourceFile& source, size_t first, size_t last, std::vector<Window>& windows);
 
     OutputFile& out_;
     SourceFile& source_;
     std::vector<uint8_t> arena_;
     std::vector<Piece> pieces_;
-    std::vector<uint8_t> staging_;   // when the source cannot be mapped
     std::vector<uint8_t> assembly_;  // one flush of dense runs
     uint64_t pending_ = 0;
     bool failed_ = false;

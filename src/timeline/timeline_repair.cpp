@@ -81,16 +81,22 @@ bool MatrosTrackTimeRecalc(Document& doc, const TrackFaults& track, bool invisib
             continue;
         }
         // A run of flagged blocks, spread evenly between the good time before
-        // it and the next good time at or above that (one tick apart at the end).
+        // it and the next good time at or above that (one tick apart at the
+        // end). In a video the next good blocks come in decode order: the
+        // earliest of the next sixteen is the next one shown.
         size_t end = k;
         while (end < places.size() && faults.count(places[end])) ++end;
         const size_t run = end - k;
-        int64_t step = 1;
-        for (size_t j = end; j < places.size(); ++j)
-            if (!faults.count(places[j]) && blocks[places[j]].absTime >= previous) {
-                step = (blocks[places[j]].absTime - previous) / static_cast<int64_t>(run + 1);
-                break;
-            }
+        const size_t lookAhead = track.video ? kVideoReorderDepth : 1;
+        int64_t next = -1;
+        size_t good = 0;
+        for (size_t j = end; j < places.size() && good < lookAhead; ++j) {
+            if (faults.count(places[j])) continue;
+            ++good;
+            const int64_t time = blocks[places[j]].absTime;
+            if (time >= previous && (next < 0 || time < next)) next = time;
+        }
+        const int64_t step = next < 0 ? 1 : (next - previous) / static_cast<int64_t>(run + 1);
         // Video frames take the new times in the order of their old ones, so a
         // run of reordered frames keeps its presentation order.
         std::vector<size_t> byTime(places.begin() + k, places.begin() + end);

@@ -84,8 +84,8 @@
 #                              swapped: both span 1 s and hold whole GOPs, so the times stay
 #                              consistent and only the order of the blocks is wrong
 #   mkvmerge_timeline_nonkey.mkv  the 16-bit timecodes of the three non-key video SimpleBlocks after
-#                              the middle Cluster's key frame set to give -40 ms; the key frames
-#                              keep their times
+#                              the middle Cluster's key frame moved 1 s before the start, keeping
+#                              their order among themselves; the key frames keep their times
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
@@ -519,7 +519,9 @@ film.set_timecode(m - 1, b)
 film.set_timecode(m, a)
 film.save("mkvmerge_timeline_swapped.mkv")
 
-# The three non-key video frames after the middle Cluster's key frame at -40 ms.
+# The three non-key video frames after the middle Cluster's key frame moved
+# 1 s before the film's start, all by the same amount: their order among
+# themselves (and so what the key frames' times can restore) stays.
 film = Film("mkvmerge_timeline.mkv")
 m = len(film.clusters) // 2
 video = [x for x in film.clusters[m][1] if x['track'] == 1]
@@ -529,11 +531,12 @@ for x in video[1:4]:
     at = x['data_at']
     if film.bytes[at] != 0x81:
         fail("mkvmerge_timeline.mkv: a track number of more than one byte")
-    film.bytes[at + 1:at + 3] = ((-film.timecode(m) - 40) & 0xFFFF).to_bytes(2, 'big')
+    relative = int.from_bytes(film.bytes[at + 1:at + 3], 'big', signed=True)
+    film.bytes[at + 1:at + 3] = ((relative - film.timecode(m) - 1000) & 0xFFFF).to_bytes(2, 'big')
 film.save("mkvmerge_timeline_nonkey.mkv")
 PY
-[ "$(info "$work/mkvmerge_timeline_nonkey.mkv" | grep -c 'track number 1, 1 frame(s), timestamp -00:00:00.040000000')" \
-  -eq 3 ] || fail "mkvmerge_timeline_nonkey.mkv: not three frames at -40 ms"
+[ "$(info "$work/mkvmerge_timeline_nonkey.mkv" | grep -c 'track number 1, 1 frame(s), timestamp -00:00:00')" \
+  -eq 3 ] || fail "mkvmerge_timeline_nonkey.mkv: not three frames before 0"
 
 # ---------------------------------------------------------------- in place
 
