@@ -83,9 +83,9 @@
 #   mkvmerge_timeline_swapped.mkv  the Timecodes of the two middle Clusters of mkvmerge_timeline.mkv
 #                              swapped: both span 1 s and hold whole GOPs, so the times stay
 #                              consistent and only the order of the blocks is wrong
-#   mkvmerge_timeline_nonkey.mkv  the 16-bit timecodes of the three non-key video SimpleBlocks after
-#                              the middle Cluster's key frame moved 1 s before the start, keeping
-#                              their order among themselves; the key frames keep their times
+#   mkvmerge_timeline_nonkey.mkv  the 16-bit timecodes of the non-key video SimpleBlocks of the middle
+#                              Cluster (one GOP) moved 1 s before the start, keeping their order
+#                              among themselves; the key frames keep their times
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
@@ -519,15 +519,15 @@ film.set_timecode(m - 1, b)
 film.set_timecode(m, a)
 film.save("mkvmerge_timeline_swapped.mkv")
 
-# The three non-key video frames after the middle Cluster's key frame moved
-# 1 s before the film's start, all by the same amount: their order among
-# themselves (and so what the key frames' times can restore) stays.
+# Every non-key video frame of the middle Cluster (one GOP) moved 1 s before
+# the film's start, all by the same amount: their order among themselves, and
+# so what the key frames' times can restore, stays.
 film = Film("mkvmerge_timeline.mkv")
 m = len(film.clusters) // 2
 video = [x for x in film.clusters[m][1] if x['track'] == 1]
-if not video[0]['key'] or any(x['key'] or not x['simple'] for x in video[1:4]):
-    fail("mkvmerge_timeline.mkv: the middle Cluster does not start with a key frame and three non-key SimpleBlocks")
-for x in video[1:4]:
+if len(video) < 4 or not video[0]['key'] or any(x['key'] or not x['simple'] for x in video[1:]):
+    fail("mkvmerge_timeline.mkv: the middle Cluster is not one key frame and non-key SimpleBlocks")
+for x in video[1:]:
     at = x['data_at']
     if film.bytes[at] != 0x81:
         fail("mkvmerge_timeline.mkv: a track number of more than one byte")
@@ -536,7 +536,7 @@ for x in video[1:4]:
 film.save("mkvmerge_timeline_nonkey.mkv")
 PY
 [ "$(info "$work/mkvmerge_timeline_nonkey.mkv" | grep -c 'track number 1, 1 frame(s), timestamp -00:00:00')" \
-  -eq 3 ] || fail "mkvmerge_timeline_nonkey.mkv: not three frames before 0"
+  -ge 3 ] || fail "mkvmerge_timeline_nonkey.mkv: not a GOP of frames before 0"
 
 # ---------------------------------------------------------------- in place
 
