@@ -16,6 +16,7 @@
 # Usage: bench/import.sh [BIG [SMALL]]  (default: bench/data/ffmpeg_film.mkv tests/data/sample.mkv)
 # Environment: QUILLON_CLI (default build-bench/quillon-cli), RUNS (default 5), TMPDIR.
 set -euo pipefail
+source "$(dirname "$0")/measure.sh"
 
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -59,19 +60,7 @@ for entry in "${benches[@]}"; do
     IFS='|' read -r label cmd output <<< "$entry"
     n=$((n + 1))
     echo "[$n/${#benches[@]}] $label: $cmd"
-    prepare="sync"
-    [[ -z "$output" ]] || prepare="rm -f $(printf %q "$output"); sync"
-    hyperfine --style none --warmup 1 --runs "$runs" --prepare "$prepare" --export-json "$tmp/$n.json" \
-        "{ $cmd; } > /dev/null 2>&1; test \$? -le 1" > "$tmp/$n.log" 2>&1 || {
-        cat "$tmp/$n.log" >&2
-        echo "$label failed (exit status above 1)" >&2
-        exit 1
-    }
-    mean[$label]="$(jq -r '.results[0].mean' "$tmp/$n.json")"
-    sd[$label]="$(jq -r '.results[0].stddev // 0' "$tmp/$n.json")"
-    bash -c "$prepare"
-    /usr/bin/time -v -o "$tmp/$n.time" bash -c "$cmd" > /dev/null 2>&1 || true
-    rss[$label]="$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$tmp/$n.time")"
+    measure "$n" "$label" "$cmd" "$output"
     size[$label]=""
     if [[ -n "$output" ]]; then size[$label]="$( [[ -f "$output" ]] && stat -c %s "$output" || echo -)"; fi
     rm -f "$tmp"/*.mkv
