@@ -67,10 +67,12 @@ bool GatherWriter::WriteWindows(SourceFile& source, size_t first, size_t last, s
     vectors.reserve(last - first);
     for (size_t k = first; ok && k < last; ++k) {
         const Piece& p = pieces_[k];
-        const uint8_t* base = arena_.data() + p.offset;
+        const uint8_t* base;
         if (p.fromSource()) {
             const Window& w = *std::find_if(windows.begin(), windows.end(), [&](const Window& x) { return x.Holds(p); });
             base = w.data + (p.offset - w.start);
+        } else {
+            base = arena_.data() + p.offset;
         }
         vectors.push_back(iovec{const_cast<uint8_t*>(base), static_cast<size_t>(p.length)});
     }
