@@ -44,7 +44,9 @@ public:
     }
 
     bool Finish(ExportSink& out) override {
-        if (pending_) PageOutPending(pendingStart_ + std::max<int64_t>(interval_, 0), true);
+        // Granules stay at or below 2^62 (GranuleAt), the last block's end too.
+        constexpr int64_t kMaxGranule = int64_t{1} << 62;
+        if (pending_) PageOutPending(pendingStart_ + std::clamp<int64_t>(interval_, 0, kMaxGranule - pendingStart_), true);
         else stream_.PageOut(pages_, true);  // no audio at all: an empty last page
         Emit(out);
         return true;
