@@ -77,7 +77,7 @@ SubtitleScript ParseSrt(std::vector<uint8_t> bytes) {
         Tsrt event;
         const std::string indexLine = cursor.Read();
         if (!IsDigits(indexLine)) return error();
-        event.index = TextToUInt32(indexLine);
+        event.number = TextToUInt32(indexLine);
 
         if (!cursor.Advance()) return error();
         std::string startText, endText;
@@ -142,11 +142,11 @@ SubtitleScript ParseAss(std::vector<uint8_t> bytes) {
         if (!AssTimeValid(startText) || !AssTimeValid(endText))
             return Failed("ASS parsing error in line " + std::to_string(cursor.line));
         Tsrt event;
-        event.index = static_cast<uint32_t>(script.events.size());
+        event.number = static_cast<uint32_t>(script.events.size());
         event.start = AssTimeToMs(startText);
         event.duration = DurationMs(event.start, AssTimeToMs(endText));
         // ReadOrder, Layer, then Style, Name, MarginL, MarginR, MarginV, Effect, Text as they stand.
-        event.text = source.Text(std::to_string(event.index) + "," + first + "," + rest);
+        event.text = source.Text(std::to_string(event.number) + "," + first + "," + rest);
         script.events.push_back(std::move(event));
     }
     return script;

@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/subtitle_event.h"
+
 namespace quillon {
 
-// One subtitle event.
-struct Tsrt {
-    uint32_t index = 0;     // SRT: the number read; ASS: running count from 0
-    int64_t start = 0;      // milliseconds
-    int64_t duration = 0;   // milliseconds; 0 when the end lies before the start
-    std::string text;       // UTF-8 (SRT: lines joined with CR LF; ASS: "ReadOrder,Layer,Style,Name,MarginL,MarginR,MarginV,Effect,Text")
-};
-
+// Parsed events carry their SRT number or ASS count in Tsrt::number and
+// always a duration (0 when the end lies before the start).
 struct SubtitleScript {
     std::vector<Tsrt> events;           // in file order
     std::vector<uint8_t> codecPrivate;  // ASS/SSA: the script header, UTF-8 (empty for SRT)

@@ -82,7 +82,7 @@ bool SubtitleWriter::Prepare(const ExportTrack& track) {
 
 bool SubtitleWriter::Block(const WalkBlock& block, ExportSink&) {
     Tsrt event;
-    event.number = static_cast<int32_t>(events_.size() + 1);
+    event.number = static_cast<uint32_t>(events_.size() + 1);
     event.start = TicksToMs(block.timecode, track_.timecodeScale);
     event.duration = block.duration < 0 ? -1 : TicksToMs(block.duration, track_.timecodeScale);
     event.text.assign(block.data.begin(), block.data.end());

@@ -7,17 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/subtitle_event.h"
 #include "export/export_driver.h"
 
 namespace quillon {
-
-// One subtitle event. Times in milliseconds.
-struct Tsrt {
-    int32_t number = 0;     // from 1
-    int64_t start = 0;
-    int64_t duration = -1;  // -1 while unknown
-    std::string text;       // the block's bytes as they are
-};
 
 // Milliseconds of a time in ticks of `scale` nanoseconds, to the nearest
 // millisecond: with a scale that is not a whole number of microseconds (the

@@ -30,18 +30,18 @@ Bytes Utf16(std::u16string_view text, bool littleEndian) {
 
 // An event as a comparable, printable value.
 struct Event {
-    uint32_t index;
+    uint32_t number;
     int64_t start, duration;
     std::string text;
     bool operator==(const Event&) const = default;
     friend std::ostream& operator<<(std::ostream& os, const Event& e) {
-        return os << "{" << e.index << ", " << e.start << ", " << e.duration << ", \"" << e.text << "\"}";
+        return os << "{" << e.number << ", " << e.start << ", " << e.duration << ", \"" << e.text << "\"}";
     }
 };
 
 std::vector<Event> Events(const SubtitleScript& script) {
     std::vector<Event> out;
-    for (const Tsrt& e : script.events) out.push_back({e.index, e.start, e.duration, e.text});
+    for (const Tsrt& e : script.events) out.push_back({e.number, e.start, e.duration, e.text});
     return out;
 }
 
