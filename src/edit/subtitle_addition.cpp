@@ -1,9 +1,8 @@
 #include "edit/subtitle_addition.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
+#include "core/source_file.h"
 #include "edit/subtitle_parse.h"
 #include "edit/track_adding.h"
 
@@ -15,15 +14,9 @@ constexpr uint64_t kMinSubtitleFile = 32;
 constexpr uint64_t kMaxSubtitleFile = uint64_t{256} << 20;
 
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, Host& host) {
-    std::error_code ec;
-    const uint64_t size = std::filesystem::file_size(path, ec);
-    std::ifstream in(path, std::ios::binary);
-    if (ec || !in || size > kMaxSubtitleFile) {
-        TellAddFailure(host, "Can't open subtitles.");
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+    SourceFile file;
+    if (!file.Open(path) || file.Size() > kMaxSubtitleFile ||
+        !file.ReadAt(0, static_cast<size_t>(file.Size()), bytes)) {
         TellAddFailure(host, "Can't open subtitles.");
         return false;
     }

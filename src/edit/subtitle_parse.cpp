@@ -1,9 +1,9 @@
 #include "edit/subtitle_parse.h"
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
+#include "core/ascii_text.h"
 #include "core/value_text.h"
 #include "edit/text_lines.h"
 #include "edit/track_texts.h"
@@ -42,20 +42,6 @@ struct LineCursor {
         return pos != -1;
     }
 };
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
-
-// Without leading and trailing blanks and control characters.
-std::string_view Trimmed(std::string_view text) {
-    size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-    return text.substr(begin, end - begin);
-}
 
 int64_t DurationMs(int64_t start, int64_t end) { return end >= start ? end - start : 0; }
 
@@ -113,12 +99,12 @@ SubtitleScript ParseAss(std::vector<uint8_t> bytes) {
     const SourceText source(std::move(bytes));
     LineCursor cursor{source.bytes, source.start};
 
-    while (Lower(cursor.Read()) != "[events]")
+    while (AsciiLower(cursor.Read()) != "[events]")
         if (!cursor.Advance()) return Failed("ASS parsing error, no events found");
     do {
         if (!cursor.Advance()) return Failed("ASS parsing error");
     } while (cursor.Read().empty());
-    if (!Lower(cursor.Read()).starts_with("format:"))
+    if (!AsciiLower(cursor.Read()).starts_with("format:"))
         return Failed("ASS parsing error in line " + std::to_string(cursor.line));
 
     SubtitleScript script;
@@ -134,8 +120,8 @@ SubtitleScript ParseAss(std::vector<uint8_t> bytes) {
     for (bool atLine = more; atLine; atLine = cursor.Advance()) {
         std::string rest = cursor.Read();
         if (rest.empty()) continue;
-        if (Lower(NextToken(rest, ":")) != "dialogue") continue;
-        rest = std::string(Trimmed(rest));
+        if (AsciiLower(NextToken(rest, ":")) != "dialogue") continue;
+        rest = std::string(TrimmedText(rest));
         const std::string first = NextToken(rest, ",");  // Layer; Marked in SSA
         const std::string startText = NextToken(rest, ",");
         const std::string endText = NextToken(rest, ",");

@@ -67,11 +67,15 @@ std::string ReadTextLine(const std::vector<uint8_t>& bytes, int64_t offset) {
     if (offset < 0 || offset >= static_cast<int64_t>(bytes.size())) return {};
     size_t end = static_cast<size_t>(offset);
     while (end < bytes.size() && bytes[end] != kCr && bytes[end] != kLf) ++end;
-    size_t begin = static_cast<size_t>(offset);
-    while (begin < end && IsBlankOrControl(bytes[begin])) ++begin;
-    while (end > begin && IsBlankOrControl(bytes[end - 1])) --end;
-    return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(begin),
-                       bytes.begin() + static_cast<std::ptrdiff_t>(end));
+    const auto* line = reinterpret_cast<const char*>(bytes.data()) + offset;
+    return std::string(TrimmedText(std::string_view(line, end - static_cast<size_t>(offset))));
+}
+
+std::string_view TrimmedText(std::string_view text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && IsBlankOrControl(static_cast<uint8_t>(text[begin]))) ++begin;
+    while (end > begin && IsBlankOrControl(static_cast<uint8_t>(text[end - 1]))) --end;
+    return text.substr(begin, end - begin);
 }
 
 int64_t NextLineStart(const std::vector<uint8_t>& bytes, int64_t offset) {

@@ -13,6 +13,8 @@ namespace quillon {
 // leading and trailing blanks and control characters (bytes up to 0x20).
 // Empty for an offset outside the bytes.
 std::string ReadTextLine(const std::vector<uint8_t>& bytes, int64_t offset);
+// The same trimming of a text.
+std::string_view TrimmedText(std::string_view text);
 
 // Where the line after the one at `offset` starts: after its CR, CR LF or LF.
 // −1 when the offset is −1 or outside the bytes, when fewer than 2 bytes remain

@@ -5,6 +5,7 @@
 #include <limits>
 #include <random>
 
+#include "core/ascii_text.h"
 #include "reader/block_table.h"
 #include "reader/track_table.h"
 
@@ -136,10 +137,6 @@ void TellAddFailure(Host& host, std::string_view text) {
 
 std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-std::string LowerExtension(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
+std::string LowerExtension(const std::string& path) { return AsciiLower(std::filesystem::path(path).extension().string()); }
 
 }  // namespace quillon

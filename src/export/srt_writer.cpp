@@ -1,19 +1,12 @@
 #include "export/srt_writer.h"
 
-#include <algorithm>
-#include <cctype>
 
+#include "core/ascii_text.h"
 #include "export/subtitle_events.h"
 #include "export/track_queries.h"
 
 namespace quillon {
 namespace {
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -56,14 +49,14 @@ SaveOutcome RunSrt(Document& doc, Host& host, const ExportRequest& request, bool
 int AssTextFieldsToCut(std::string_view codecPrivate) {
     const std::vector<std::string_view> lines = TextLines(codecPrivate);
     size_t i = 0;
-    while (i < lines.size() && Lower(lines[i]) != "[events]") ++i;
+    while (i < lines.size() && AsciiLower(lines[i]) != "[events]") ++i;
     for (++i; i < lines.size(); ++i) {
-        if (Lower(lines[i].substr(0, 7)) != "format:") continue;
+        if (AsciiLower(lines[i].substr(0, 7)) != "format:") continue;
         std::string_view fields = lines[i].substr(lines[i].find(':') + 1);
         int position = 1;
         for (;;) {
             const size_t comma = fields.find(',');
-            if (Lower(Trimmed(fields.substr(0, comma))) == "text") return position - 2;
+            if (AsciiLower(Trimmed(fields.substr(0, comma))) == "text") return position - 2;
             if (comma == std::string_view::npos) break;
             fields.remove_prefix(comma + 1);
             ++position;

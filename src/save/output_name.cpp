@@ -1,8 +1,8 @@
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <string>
 
+#include "core/ascii_text.h"
 #include "save/output_name.h"
 
 namespace quillon {
@@ -39,9 +39,7 @@ std::string makeOutFN(const std::string& inputPath) {
 
     base = EndsInCounter(base) ? NextCounter(base) : base + ".001";
     while (std::filesystem::exists(directory + base + extension)) base = NextCounter(base);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return directory + base + extension;
+    return directory + base + AsciiLower(extension);
 }
 
 }  // namespace quillon

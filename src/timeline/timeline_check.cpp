@@ -4,7 +4,6 @@
 #include <array>
 #include <limits>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "reader/block_table.h"
 
@@ -33,14 +32,6 @@ const TrackFaults* TimelineReport::Find(uint64_t trackNo) const {
     for (const TrackFaults& t : tracks)
         if (t.trackNo == trackNo) return &t;
     return nullptr;
-}
-
-bool TimelineReport::IsFault(uint64_t trackNo, uint32_t blockIndex) const {
-    const TrackFaults* t = Find(trackNo);
-    if (!t) return false;
-    const auto at = std::lower_bound(t->faults.begin(), t->faults.end(), blockIndex,
-                                     [](const TimelineFault& f, uint32_t index) { return f.blockIndex < index; });
-    return at != t->faults.end() && at->blockIndex == blockIndex;
 }
 
 TimelineReport TimeLineCheck(Document& doc) {
@@ -127,16 +118,17 @@ std::vector<std::string> ShowTrackError(const TimelineReport& report, uint64_t t
 
 std::vector<TrackLineRow> MakeTrackTL(const Document& doc, const TimelineReport& report, uint64_t trackNo) {
     std::vector<TrackLineRow> rows;
-    std::unordered_set<uint32_t> faults;
-    if (const TrackFaults* t = report.Find(trackNo))
-        for (const TimelineFault& f : t->faults) faults.insert(f.blockIndex);
+    const TrackFaults* track = report.Find(trackNo);
+    // The faults are in list order, as the rows: one pass over both.
+    size_t nextFault = 0;
     const std::vector<xBlock>& blocks = doc.mkv.blocks;
     for (size_t i = 0; i < blocks.size(); ++i) {
         const xBlock& b = blocks[i];
         if ((b.flags & xBlock::kBadTime) || doc.BlockTrack(b) != trackNo) continue;
-        const auto index = static_cast<uint32_t>(i);
+        const bool fault = track && nextFault < track->faults.size() && track->faults[nextFault].blockIndex == i;
+        nextFault += fault;
         rows.push_back(TrackLineRow{static_cast<uint8_t>(b.keyFrame() ? 1 : 0), Milliseconds(b.absTime, report.timecodeScale),
-                                    index, faults.count(index) ? kLineRed : kLineBlue});
+                                    static_cast<uint32_t>(i), fault ? kLineRed : kLineBlue});
     }
     return rows;
 }

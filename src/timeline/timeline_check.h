@@ -37,8 +37,6 @@ struct TimelineReport {
     uint64_t timecodeScale = 1000000;  // ns per tick, for the times shown
 
     const TrackFaults* Find(uint64_t trackNo) const;
-    // True when the block is one of the track's faults.
-    bool IsFault(uint64_t trackNo, uint32_t blockIndex) const;
 };
 
 // Checks every track of the model over doc.mkv.blocks (built when needed).
