@@ -132,6 +132,15 @@ struct TMKV {
     bool blocksBuilt = false;
 };
 
+// Matroska's TimecodeScale when a file has none.
+inline constexpr uint32_t kDefaultTimecodeScale = 1000000;
+
+// The model's TimecodeScale (the default when it has none).
+inline uint64_t TimecodeScaleOf(const TMKV& mkv) {
+    return mkv.info.timecodeScale.present && mkv.info.timecodeScale.value > 0 ? mkv.info.timecodeScale.value
+                                                                              : kDefaultTimecodeScale;
+}
+
 // The model's track whose TrackNumber, in decimal, is `numberText`; nullptr if none.
 inline const tTrackEntry* ModelTrack(const TMKV& mkv, std::string_view numberText) {
     for (const tTrackEntry& t : mkv.tracks)

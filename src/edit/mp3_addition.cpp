@@ -86,7 +86,7 @@ bool AddMP32TrackList(Document& doc, const std::string& path, Host& host) {
 
     const mp3block& first = frames.front();
     const uint64_t rate = Mp3SampleRate(first), samplesPerFrame = Mp3SamplesPerFrame(first);
-    const uint64_t scale = DocumentTimecodeScale(doc.mkv);
+    const uint64_t scale = TimecodeScaleOf(doc.mkv);
     const std::string name = FileNameOf(path);
     tTrackEntry track = Mp3Entry(doc, first, name);
 

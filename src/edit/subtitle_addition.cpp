@@ -35,7 +35,7 @@ bool AddScript(Document& doc, const std::string& path, const SubtitleScript& scr
         return false;
     }
     if (!RoomForTracks(doc, 1, host)) return false;
-    const uint64_t scale = DocumentTimecodeScale(doc.mkv);
+    const uint64_t scale = TimecodeScaleOf(doc.mkv);
     const std::string name = FileNameOf(path);
     tTrackEntry track = NewBuiltEntry(doc.mkv, 17, codecID, false, name);
     if (!script.codecPrivate.empty()) track.codecPrivate.Set(script.codecPrivate);

@@ -126,10 +126,6 @@ void AddBuiltTrack(Document& doc, tTrackEntry track, const std::string& descript
     doc.saveMode = SaveMode::Build;
 }
 
-uint64_t DocumentTimecodeScale(const TMKV& mkv) {
-    return mkv.info.timecodeScale.present && mkv.info.timecodeScale.value > 0 ? mkv.info.timecodeScale.value : 1000000;
-}
-
 void TellAddFailure(Host& host, std::string_view text) {
     host.SetStatus(text);
     host.AddLog("• ", text);

@@ -58,9 +58,6 @@ Track AddedTrackRow(const tTrackEntry& track, const std::string& description);
 void AddBuiltTrack(Document& doc, tTrackEntry track, const std::string& description, AddedSource source,
                    const std::vector<int64_t>& times, uint8_t flags);
 
-// The document's TimecodeScale (Matroska's 1000000 when it has none).
-uint64_t DocumentTimecodeScale(const TMKV& mkv);
-
 // Tells a failure in the status line and the log.
 void TellAddFailure(Host& host, std::string_view text);
 

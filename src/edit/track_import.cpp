@@ -15,7 +15,6 @@
 namespace quillon {
 namespace {
 
-constexpr uint32_t kDefaultTimecodeScale = 1000000;
 constexpr size_t kPollEvery = 4096;
 
 // The other file's TimecodeScale: its first one, when it is a number.
@@ -24,11 +23,6 @@ uint64_t FileScale(const tabrick& list) {
     if (row < 0 || !IsDigits(list[row].valueText)) return kDefaultTimecodeScale;
     const uint64_t scale = TextToUInt64(list[row].valueText);
     return scale > 0 ? scale : kDefaultTimecodeScale;
-}
-
-uint64_t DocumentScale(const TMKV& mkv) {
-    return mkv.info.timecodeScale.present && mkv.info.timecodeScale.value > 0 ? mkv.info.timecodeScale.value
-                                                                              : kDefaultTimecodeScale;
 }
 
 // A new track of the document from the TrackEntry of row `chosen` of the
@@ -44,7 +38,7 @@ bool TakeTrack(Document& doc, const Track& chosen, SourceFile& source, Host& hos
     const float scale = t.trackTimecodeScale.present ? t.trackTimecodeScale.value : 1.0f;
     it.trackScale = std::isfinite(scale) && scale > 0 ? scale : 1.0;
     it.fileScale = FileScale(list);
-    it.documentScale = DocumentScale(doc.mkv);
+    it.documentScale = TimecodeScaleOf(doc.mkv);
     t.trackNumber.Set(it.newNumber);
     // A UID names a track across files (tags, chapters): it stays unless this file already has it.
     t.trackUID.Set(KeptOrNewUID(doc.mkv, t.trackUID.present ? t.trackUID.value : 0));

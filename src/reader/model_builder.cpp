@@ -14,7 +14,6 @@ namespace {
 // The largest header value held in memory (a CodecPrivate): bigger ones are
 // no codec's and are left out, told in the log.
 constexpr uint64_t kMaxHeldValue = 16u << 20;
-constexpr uint32_t kDefaultTimecodeScale = 1000000;
 
 // A plain element whose value the scan could read.
 bool Usable(const Tbrick& row) { return (row.damage & (kPastParent | kBadValueSize | kOutOfPlace)) == 0; }

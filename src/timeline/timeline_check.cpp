@@ -38,7 +38,7 @@ TimelineReport TimeLineCheck(Document& doc) {
     EnsureBlockTable(doc);
     TimelineReport report;
     const TMKV& mkv = doc.mkv;
-    if (mkv.info.timecodeScale.present && mkv.info.timecodeScale.value > 0) report.timecodeScale = mkv.info.timecodeScale.value;
+    report.timecodeScale = TimecodeScaleOf(mkv);
     std::unordered_map<uint64_t, TrackState> states;
     for (const tTrackEntry& t : mkv.tracks) {
         if (states.count(t.trackNumber.value)) continue;

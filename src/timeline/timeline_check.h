@@ -34,7 +34,7 @@ struct TrackFaults {
 struct TimelineReport {
     std::vector<TrackFaults> tracks;  // one per track of the model, in its order
     bool nonLinear = false;
-    uint64_t timecodeScale = 1000000;  // ns per tick, for the times shown
+    uint64_t timecodeScale = kDefaultTimecodeScale;  // ns per tick, for the times shown
 
     const TrackFaults* Find(uint64_t trackNo) const;
 };
