@@ -1,5 +1,6 @@
 #include "fuzz_support.h"
 
+#include "core/generated/element_ids.h"
 #include "reader/open_file.h"
 
 #include <unistd.h>
@@ -44,6 +45,13 @@ bool OpenForSave(const InputFile& input, Document& doc, Host& host) {
     if (!opened.opened || (opened.scan != ScanResult::Ok && opened.scan != ScanResult::StructureError)) return false;
     FinishContainerCheck(doc, host, true);
     return true;
+}
+
+std::map<uint64_t, uint64_t> BlocksPerTrack(const tabrick& list) {
+    std::map<uint64_t, uint64_t> count;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].id() == kSimpleBlock || list[i].id() == kBlock) ++count[list[i].block.trackNumber];
+    return count;
 }
 
 void Finding(const std::string& what) {

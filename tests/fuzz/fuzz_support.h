@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "core/document.h"
@@ -36,6 +37,9 @@ protected:
 // The full scan of the input into `doc`, as a save starts; false when it
 // found no Matroska file to save from.
 bool OpenForSave(const InputFile& input, Document& doc, Host& host);
+
+// SimpleBlocks and Blocks per track number of a scanned list.
+std::map<uint64_t, uint64_t> BlocksPerTrack(const tabrick& list);
 
 // Prints what went wrong and aborts: the fuzzer keeps the input.
 [[noreturn]] void Finding(const std::string& what);

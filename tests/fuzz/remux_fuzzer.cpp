@@ -14,14 +14,6 @@ using namespace quillon;
 
 namespace {
 
-// Blocks per track number of a scanned list.
-std::map<uint64_t, uint64_t> BlocksPerTrack(const tabrick& list) {
-    std::map<uint64_t, uint64_t> count;
-    for (size_t i = 0; i < list.size(); ++i)
-        if (list[i].id() == kSimpleBlock || list[i].id() == kBlock) ++count[list[i].block.trackNumber];
-    return count;
-}
-
 // What the source holds whole of each kept track, under its new number.
 std::map<uint64_t, uint64_t> ExpectedBlocks(const Document& doc, const TrackMap& map) {
     std::map<uint64_t, uint64_t> count;
@@ -58,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     out.sourcePath = request.outputPath;
     const OpenOutcome reread = CheckContainer(out, host, true);
     if (reread.scan != ScanResult::Ok) fuzz::Finding("our remux does not scan clean");
-    if (BlocksPerTrack(out.lista) != ExpectedBlocks(doc, map)) fuzz::Finding("the remux holds other blocks than the source");
+    if (fuzz::BlocksPerTrack(out.lista) != ExpectedBlocks(doc, map)) fuzz::Finding("the remux holds other blocks than the source");
     return 0;
 }

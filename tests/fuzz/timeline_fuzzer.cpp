@@ -12,16 +12,6 @@
 
 using namespace quillon;
 
-namespace {
-
-uint64_t CountBlocks(const tabrick& list) {
-    uint64_t count = 0;
-    for (size_t i = 0; i < list.size(); ++i) count += list[i].isBlock();
-    return count;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::InputFile input(data, size);
     fuzz::QuietHost host;
@@ -50,6 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Document plainOut;
     plainOut.sourcePath = request.outputPath;
     CheckContainer(plainOut, host, true);
-    if (CountBlocks(plainOut.lista) != CountBlocks(out.lista)) fuzz::Finding("the repair lost or added blocks");
+    if (fuzz::BlocksPerTrack(plainOut.lista) != fuzz::BlocksPerTrack(out.lista)) fuzz::Finding("the repair lost or added blocks");
     return 0;
 }

@@ -71,16 +71,6 @@ Listed List(const fs::path& file) {
     return l;
 }
 
-// A time as mkvinfo prints it ("-00:00:00.160000000") in nanoseconds.
-int64_t Nanoseconds(const std::string& text) {
-    const bool negative = !text.empty() && text[0] == '-';
-    int hours = 0, minutes = 0, seconds = 0;
-    long long fraction = 0;
-    std::sscanf(text.c_str() + negative, "%d:%d:%d.%9lld", &hours, &minutes, &seconds, &fraction);
-    const int64_t ns = ((hours * 60LL + minutes) * 60 + seconds) * 1'000'000'000LL + fraction;
-    return negative ? -ns : ns;
-}
-
 // What mkvinfo shows of one BlockGroup of a track, in nanoseconds.
 struct GroupFacts {
     int64_t time = 0;
@@ -99,11 +89,11 @@ std::vector<GroupFacts> Groups(const Listed& l, uint64_t track) {
         for (size_t k = i + 1; k < e.size() && e[k].depth > e[i].depth; ++k) {
             if (const auto block = test::BlockCaption(e[k]); block && !block->simple) {
                 ours = block->track == track;
-                g.time = Nanoseconds(block->time);
+                g.time = test::ListedNanoseconds(block->time);
             } else if (e[k].name == "Reference block") {
-                g.references.push_back(Nanoseconds(test::ListedValue(e[k])));
+                g.references.push_back(test::ListedNanoseconds(test::ListedValue(e[k])));
             } else if (e[k].name == "Block duration") {
-                g.duration = Nanoseconds(test::ListedValue(e[k]));
+                g.duration = test::ListedNanoseconds(test::ListedValue(e[k]));
             }
         }
         if (ours) groups.push_back(g);
@@ -131,7 +121,7 @@ std::vector<BlockFacts> Blocks(const Listed& l, uint64_t track) {
     std::vector<BlockFacts> blocks;
     for (const ListedElement& e : l.elements)
         if (const auto block = test::BlockCaption(e); block && block->track == track)
-            blocks.push_back({Nanoseconds(block->time), block->frameCount});
+            blocks.push_back({test::ListedNanoseconds(block->time), block->frameCount});
     return blocks;
 }
 

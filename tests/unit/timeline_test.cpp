@@ -10,7 +10,7 @@
 #include "reader/element_queries.h"
 #include "reader/open_file.h"
 #include "save/save_command.h"
-#include "support/scan_helpers.h"
+#include "support/save_helpers.h"
 #include "timeline/timeline_repair.h"
 
 namespace quillon::test {
@@ -42,17 +42,8 @@ ByteVec File(const std::vector<B>& blocks, uint64_t firstType = 2) {
                          MasterOf(kCluster, children)});
 }
 
-struct Opened {
-    TempFile file;
-    Document doc;
-    CaptureHost host;
-    explicit Opened(const ByteVec& bytes) : file(bytes) {
-        doc.sourcePath = file.path();
-        CheckContainer(doc, host, true);
-        FinishContainerCheck(doc, host, true);
-        EXPECT_TRUE(prepare2export(doc, host));
-        EnsureBlockTable(doc);
-    }
+struct Opened : OpenedForSave {
+    explicit Opened(const ByteVec& bytes) : OpenedForSave(bytes) { EnsureBlockTable(doc); }
     std::vector<int64_t> Times(uint64_t track) const {
         std::vector<int64_t> times;
         for (const xBlock& b : doc.mkv.blocks)
@@ -183,17 +174,10 @@ TEST(TimelineRepair, InvisibleMarksOnlyTheRetimedBlocksAndTheWriterSetsTheBit) {
         if (o.doc.BlockTrack(b) == 1) marked.push_back(b.flags & xBlock::kInvisible);
     EXPECT_EQ(marked, (std::vector<bool>{false, false, false, true, true, false}));
 
-    const std::string path = o.file.path() + ".out.mkv";
-    SaveRequest request;
-    request.exportOn = true;
-    request.outputPath = path;
-    CaptureHost host;
-    ASSERT_EQ(SaveCommand(o.doc, host, request), SaveOutcome::Written);
-    Scanned s;
-    std::ifstream in(path, std::ios::binary);
-    const ByteVec bytes((std::istreambuf_iterator<char>(in)), {});
-    std::remove(path.c_str());
-    ScanBytes(bytes, ScanKind::Full, s);
+    SavedFile saved;
+    SaveAndRescan(o.doc, saved);
+    ASSERT_EQ(saved.outcome, SaveOutcome::Written);
+    const Scanned& s = saved.scan;
     std::vector<std::pair<int, bool>> written;  // track 1: relative time, invisible bit
     for (size_t i = 0; i < s.list.size(); ++i) {
         const Tbrick& row = s.list[i];
@@ -242,17 +226,10 @@ TEST(TimelineRepair, VideoMovesWholeKeyFrameIntervalsAndKeepsDecodeOrderInside) 
 TEST(TimelineRepair, ReferencesPointAtTheBlockWrittenBefore) {
     Opened o(File({{1, 0, true, true}, {1, 80, false, true}, {1, 40, false, true}, {1, 120, false, true}}));
     RepairTrack(o.doc, 1, TimelineRepair::Reorder, true);
-    const std::string path = o.file.path() + ".out.mkv";
-    SaveRequest request;
-    request.exportOn = true;
-    request.outputPath = path;
-    CaptureHost host;
-    ASSERT_EQ(SaveCommand(o.doc, host, request), SaveOutcome::Written);
-    std::ifstream in(path, std::ios::binary);
-    const ByteVec bytes((std::istreambuf_iterator<char>(in)), {});
-    std::remove(path.c_str());
-    Scanned s;
-    ScanBytes(bytes, ScanKind::Full, s);
+    SavedFile saved;
+    SaveAndRescan(o.doc, saved);
+    ASSERT_EQ(saved.outcome, SaveOutcome::Written);
+    const Scanned& s = saved.scan;
     std::vector<std::string> references;
     for (size_t i = 0; i < s.list.size(); ++i)
         if (s.list[i].id() == kBlock && s.list[i].block.trackNumber == 1) {

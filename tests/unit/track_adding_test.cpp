@@ -15,7 +15,7 @@
 #include "reader/open_file.h"
 #include "reader/track_table.h"
 #include "save/save_command.h"
-#include "support/scan_helpers.h"
+#include "support/save_helpers.h"
 
 namespace quillon::test {
 namespace {
@@ -111,23 +111,11 @@ ByteVec OpenFile(bool groupsOnly = false) {
                          Cluster(0, {a, b, c})});
 }
 
-struct Opened {
-    TempFile file;
-    Document doc;
-    CaptureHost host;
-    explicit Opened(const ByteVec& bytes) : file(bytes) {
-        doc.sourcePath = file.path();
-        CheckContainer(doc, host, true);
-        FinishContainerCheck(doc, host, true);
-        EXPECT_TRUE(prepare2export(doc, host));
-    }
-};
+using Opened = OpenedForSave;
 
 // A saved file read back: each block as "track:time in ticks" plus "k" for a key frame.
-struct Saved {
-    SaveOutcome outcome{};
-    tabrick list;
-    ByteVec bytes;
+struct Saved : SavedFile {
+    const tabrick& list = scan.list;
 
     std::vector<std::string> BlocksOf(uint64_t track) const {
         std::vector<std::string> out;
@@ -171,21 +159,9 @@ struct Saved {
 };
 
 void Save(Document& doc, Saved& out) {
-    const std::string path = doc.sourcePath + ".saved.mkv";
-    CaptureHost host;
-    SaveRequest request;
-    request.exportOn = true;
-    request.outputPath = path;
-    out.outcome = SaveCommand(doc, host, request);
-    std::ifstream file(path, std::ios::binary);
-    out.bytes.assign(std::istreambuf_iterator<char>(file), {});
-    std::remove(path.c_str());
+    SaveAndRescan(doc, out);
     ASSERT_FALSE(out.bytes.empty());
-    TempFile written(out.bytes);
-    SourceFile reread;
-    ASSERT_TRUE(reread.Open(written.path()));
-    CaptureHost readHost;
-    ASSERT_EQ(ReadStruct(reread, readHost, out.list, true).result, ScanResult::Ok);
+    ASSERT_EQ(out.scan.outcome.result, ScanResult::Ok);
 }
 
 // ---------------------------------------------------------------- import
