@@ -27,16 +27,8 @@ small="${2:-$root/tests/data/sample.mkv}"
 
 [[ -f "$big" ]] || { echo "no file $big (make it with bench/make_ffmpeg_film.sh)" >&2; exit 2; }
 [[ -f "$small" ]] || { echo "no file $small" >&2; exit 2; }
-[[ -x "$cli" ]] || {
-    echo "no $cli; build it with:" >&2
-    echo "  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_GUI=OFF" >&2
-    echo "  ninja -C build-bench quillon-cli" >&2
-    exit 2
-}
-for tool in hyperfine mkvmerge jq; do
-    command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 2; }
-done
-[[ -x /usr/bin/time ]] || { echo "missing /usr/bin/time (package time)" >&2; exit 2; }
+require_cli "$cli"
+require_tools hyperfine mkvmerge jq
 
 tmp="$(mktemp -d "${TMPDIR:-/tmp}/quillon-import.XXXXXX")"
 trap 'rm -rf "$tmp"' EXIT

@@ -1,7 +1,27 @@
-# Shared by the benchmark scripts (source it): one command timed by hyperfine
-# and its peak memory taken by /usr/bin/time, in the same run as its peers.
-# The caller declares the associative arrays mean, sd and rss, and sets runs
-# (hyperfine's run count) and tmp (a scratch folder).
+# Shared by the benchmark scripts (source it): the checks for what they need,
+# and one command timed by hyperfine and its peak memory taken by
+# /usr/bin/time, in the same run as its peers.
+
+# require_cli CLI: stops (exit 2) with how to build it when the release CLI is missing.
+require_cli() {
+    [[ -x "$1" ]] && return
+    echo "no $1; build it with:" >&2
+    echo "  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_GUI=OFF" >&2
+    echo "  ninja -C build-bench quillon-cli" >&2
+    exit 2
+}
+
+# require_tools TOOL...: stops (exit 2) when one is missing; /usr/bin/time always.
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 2; }
+    done
+    [[ -x /usr/bin/time ]] || { echo "missing /usr/bin/time (package time)" >&2; exit 2; }
+}
+
+# The caller of measure declares the associative arrays mean, sd and rss, and
+# sets runs (hyperfine's run count) and tmp (a scratch folder).
 #
 # measure N LABEL CMD OUTPUT
 #   N       a number for the scratch files of this command

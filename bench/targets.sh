@@ -37,16 +37,8 @@ for file in "$@"; do
         exit 2
     }
 done
-[[ -x "$cli" ]] || {
-    echo "no $cli; build it with:" >&2
-    echo "  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_GUI=OFF" >&2
-    echo "  ninja -C build-bench quillon-cli" >&2
-    exit 2
-}
-for tool in hyperfine mkvmerge mkvextract ffmpeg jq cmp; do
-    command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 2; }
-done
-[[ -x /usr/bin/time ]] || { echo "missing /usr/bin/time (package time)" >&2; exit 2; }
+require_cli "$cli"
+require_tools hyperfine mkvmerge mkvextract ffmpeg jq cmp
 
 tmp="$(mktemp -d "${TMPDIR:-/tmp}/quillon-targets.XXXXXX")"
 trap 'rm -rf "$tmp"' EXIT

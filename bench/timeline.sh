@@ -41,16 +41,8 @@ runs="${RUNS:-5}"
 file="${1:-$here/data/ffmpeg_film.mkv}"
 
 [[ -f "$file" ]] || { echo "no file $file (make it with bench/make_ffmpeg_film.sh)" >&2; exit 2; }
-[[ -x "$cli" ]] || {
-    echo "no $cli; build it with:" >&2
-    echo "  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_TESTS=OFF -DQUILLON_GUI=OFF" >&2
-    echo "  ninja -C build-bench quillon-cli" >&2
-    exit 2
-}
-for tool in hyperfine mkvmerge jq python3; do
-    command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 2; }
-done
-[[ -x /usr/bin/time ]] || { echo "missing /usr/bin/time (package time)" >&2; exit 2; }
+require_cli "$cli"
+require_tools hyperfine mkvmerge jq python3
 
 tmp="$(mktemp -d "${TMPDIR:-/tmp}/quillon-timeline.XXXXXX")"
 trap 'rm -rf "$tmp"' EXIT
