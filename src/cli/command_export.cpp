@@ -10,14 +10,15 @@
 namespace quillon::cli {
 namespace {
 
-// The --as names: the type buttons' captions, without the WAV types.
+// The --as names: the type buttons' captions ("wav" and "wav-mp3" for
+// "wav (pcm)" and "wav (mp3)", which would need quoting).
 struct TypeName {
     const char* name;
     ExportType type;
 };
 constexpr TypeName kTypeNames[] = {
     {"ac3", ExportType::Ac3}, {"mp3", ExportType::Mp3}, {"aac", ExportType::Aac}, {"ogg", ExportType::Ogg},
-    {"flac", ExportType::Flac}, {"srt", ExportType::Srt}, {"ass", ExportType::Ass}, {"ssa", ExportType::Ass},
+    {"flac", ExportType::Flac}, {"wav", ExportType::WavPcm}, {"wav-mp3", ExportType::WavMp3}, {"srt", ExportType::Srt}, {"ass", ExportType::Ass}, {"ssa", ExportType::Ass},
     {"mka", ExportType::Mka}, {"mks", ExportType::Mks},
 };
 
@@ -34,8 +35,15 @@ std::vector<std::string> OfferedNames(const Document& doc, const Track& track) {
                                                                  : OfferedTypes{};
     std::vector<std::string> names;
     for (ExportType type : offered.types) {
-        const std::string caption = ExportCaption(type, offered.assCaption);
-        if (FindTypeName(caption)) names.push_back(caption);
+        if (type == ExportType::Ass) {
+            names.push_back(offered.assCaption);
+            continue;
+        }
+        for (const TypeName& t : kTypeNames)
+            if (t.type == type) {
+                names.push_back(t.name);
+                break;
+            }
     }
     return names;
 }

@@ -71,12 +71,13 @@ const std::vector<Command>& Commands() {
          {"--default", "--no-default"},
          {"--track", "--lang"},
          RunEdit},
-        {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, srt, ass/ssa, mka, mks",
+        {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, mka, mks",
          "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"
          "Выгружает один трек в отдельный файл. Без -o имя выхода подбирается рядом с входом (фильм.001.ac3).\r\n"
          "  --track N    номер трека в исходном файле\r\n"
          "  --as ТИП     ac3, mp3, flac: кадры трека как есть;  aac: AAC в ADTS;  ogg: Vorbis в Ogg;\r\n"
          "               srt: титры SRT (из текстовых и ASS/SSA);  ass, ssa: титры ASS/SSA;\r\n"
+         "               wav: звук, декодированный в 16-битный PCM (PCM-трек как есть);  wav-mp3: кадры MP3 в файле WAV\r\n"
          "               mka, mks: файл Matroska с одним этим треком\r\n"
          "  --overwrite  заменить существующий файл без вопроса\r\n"
          "Тип должен подходить треку: иначе выводится список подходящих.\r\n"

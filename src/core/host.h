@@ -42,6 +42,8 @@ public:
     }
     // An information message that needs no answer.
     void Inform(std::string_view rusText) { informUser(Tr(rusText)); }
+    // The same followed by a detail that needs no translation (a codec ID, a tag).
+    void Inform(std::string_view rusText, std::string_view detail) { informUser(Tr(rusText) + std::string(detail)); }
 
     // Polled by every long loop; the front may process pending events here.
     virtual bool StopRequested() { return false; }

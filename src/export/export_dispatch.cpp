@@ -8,16 +8,13 @@
 #include "export/flac_writer.h"
 #include "export/ogg_writer.h"
 #include "export/srt_writer.h"
+#include "export/audio_decoder.h"
 #include "export/track_queries.h"
+#include "export/wav_export.h"
 #include "reader/element_queries.h"
 
 namespace quillon {
 namespace {
-
-SaveOutcome NotSupportedYet(Document&, Host& host, const ExportRequest&) {
-    host.Inform("этот вид экспорта пока не поддерживается");
-    return SaveOutcome::NothingWritten;
-}
 
 struct TypeRow {
     ExportType type;
@@ -33,8 +30,8 @@ constexpr TypeRow kTypes[] = {
     {ExportType::Ogg, "ogg", ".ogg", SaveOGG},
     {ExportType::Flac, "flac", ".flac", SaveFLAC},
     {ExportType::Mp3, "mp3", ".mp3", SaveAudioStream},
-    {ExportType::WavMp3, "wav (mp3)", ".wav", NotSupportedYet},
-    {ExportType::WavPcm, "wav (pcm)", ".wav", NotSupportedYet},
+    {ExportType::WavMp3, "wav (mp3)", ".wav", Sound2MP3WAV},
+    {ExportType::WavPcm, "wav (pcm)", ".wav", Sound2WAV},
     {ExportType::Srt, "srt", ".srt", SaveSRTX},
     {ExportType::Ass, "ass", ".ass", SaveASS},
     {ExportType::Mka, "mka", ".mka", nullptr},
@@ -88,6 +85,15 @@ OfferedTypes ActivateAudioTypes(const Document& doc) {
     for (const AudioOffer& offer : AudioOffers())
         if (offer.formatTag == doc.tatra[index].formatTag)
             offered.types.insert(offered.types.end(), offer.types.begin(), offer.types.end());
+    // Every codec a decoder of the build takes can become PCM too.
+    if (!offered.Offers(ExportType::WavPcm) && doc.tatra[index].entryIndex < doc.lista.size()) {
+        const std::string& number = doc.tatra[index].numberText;
+        const tTrackEntry* entry = ModelTrack(doc.mkv, number);
+        const std::vector<uint8_t> none;
+        if (CanDecode(TrackCodecId(doc.lista, number),
+                      entry && entry->codecPrivate.present ? entry->codecPrivate.value : none))
+            offered.types.push_back(ExportType::WavPcm);
+    }
     return offered;
 }
 

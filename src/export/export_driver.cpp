@@ -17,13 +17,17 @@ ExportTrack DescribeTrack(const Document& doc, const std::string& number) {
         track.codecPrivate = entry->codecPrivate.value;
     track.audio = TrackAudioParams(doc.lista, number);
     track.timecodeScale = FileTimecodeScale(doc.lista);
+    if (doc.mkv.info.duration.present && doc.mkv.info.duration.value > 0)
+        track.durationSeconds = double(doc.mkv.info.duration.value) * double(TimecodeScaleOf(doc.mkv)) / 1e9;
     return track;
 }
 
-SaveOutcome Refuse(Host& host, const char* rus) {
-    if (rus) host.Inform(rus);
+SaveOutcome Refuse(Host& host, const char* rus, std::string_view detail = {}) {
+    if (rus) host.Inform(rus, detail);
     return SaveOutcome::NothingWritten;
 }
+
+SaveOutcome Refuse(Host& host, const TrackWriter& writer) { return Refuse(host, writer.failure(), writer.failureDetail()); }
 
 }  // namespace
 
@@ -42,15 +46,15 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
     std::vector<uint8_t> prefix;
     if (TrackFrameEncoding(doc.lista, number, prefix) == FrameEncoding::Unsupported)
         return Refuse(host, "Кадры дорожки сжаты или зашифрованы: их нельзя выгрузить в этот формат.");
-    if (!writer.Prepare(track)) return Refuse(host, writer.failure());
+    if (!writer.Prepare(track)) return Refuse(host, writer);
 
     SaveFiles files;
     if (const auto refused = OpenSaveFiles(doc.sourcePath, request.outputPath, request.overwriteConfirmed, host, files))
         return *refused;
     ExportSink out(files.output, files.source);
-    if (!writer.Begin(out)) return Refuse(host, writer.failure());
+    if (!writer.Begin(out)) return Refuse(host, writer);
 
-    host.SetStatus("d e m u x i n g");
+    host.SetStatus(writer.WalkStatusText());
     const uint64_t rows = doc.lista.size();
     host.ProgressShow(rows + 2);
     host.ProgressTo(0);
@@ -70,12 +74,13 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
         ok = writer.Block(block, out);
         ++blocks;
     }
-    if (!ok) return Refuse(host, writer.failure());
+    if (!ok) return Refuse(host, writer);
     if (status == WalkStatus::Stopped) return SaveOutcome::Stopped;
     const bool leftOut = LogLeftOutBlocks(host, walk.LeftOutDamaged(), walk.LeftOutBadTime());
     // A file with nothing of the track in it would pass for a successful export.
     if (blocks == 0) return Refuse(host, "В дорожке нет ни одного блока: файл не записан.");
-    if (!writer.Finish(out)) return Refuse(host, writer.failure());
+    if (!writer.Finish(out)) return Refuse(host, writer);
+    writer.Report(host);
 
     host.ProgressTo(rows + 1);
     if (const char* text = writer.EndStatus()) host.SetStatus(text);

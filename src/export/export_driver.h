@@ -28,6 +28,7 @@ struct ExportTrack {
     std::vector<uint8_t> codecPrivate;  // of the model's record of the track
     AudioParams audio;                  // defaults filled in
     int64_t timecodeScale = 1000000;    // nanoseconds per tick
+    double durationSeconds = 0;         // the file's Duration; 0 when it has none
 };
 
 // One writer per output format, with the same few steps.
@@ -56,20 +57,27 @@ public:
     // False for a writer that copies the frames as they are: the walk then
     // reads nothing of them, and the writer passes their place on (PutRange).
     virtual bool WantsBytes() const { return true; }
-    // The status text shown once the blocks are written (nullptr: none).
+    // The status text shown while the blocks are written, and once they are (nullptr: none).
+    virtual const char* WalkStatusText() const { return "d e m u x i n g"; }
     virtual const char* EndStatus() const { return "s a v i n g"; }
+    // Log lines of a finished export (what was skipped on the way).
+    virtual void Report(Host& host) const { (void)host; }
 
     // Russian key of the message that explains a refusal; nullptr for none.
     const char* failure() const { return failure_; }
+    // What follows the message untranslated (a codec ID, a tag); may be empty.
+    const std::string& failureDetail() const { return failureDetail_; }
 
 protected:
-    bool Fail(const char* rus) {
+    bool Fail(const char* rus, std::string detail = {}) {
         failure_ = rus;
+        failureDetail_ = std::move(detail);
         return false;
     }
 
 private:
     const char* failure_ = nullptr;
+    std::string failureDetail_;
 };
 
 // Frame bytes [at, at + size) of a block (offsets as in its frameSizes): the

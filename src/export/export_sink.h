@@ -14,7 +14,7 @@ namespace quillon {
 
 class ExportSink {
 public:
-    ExportSink(OutputFile& file, SourceFile& source) : gather_(file, source) {}
+    ExportSink(OutputFile& file, SourceFile& source) : file_(file), gather_(file, source) {}
     ExportSink(const ExportSink&) = delete;
     ExportSink& operator=(const ExportSink&) = delete;
 
@@ -25,8 +25,16 @@ public:
     void PutRange(uint64_t offset, uint64_t length) { gather_.PutRange(offset, length); }
     // Writes what is gathered; false when any write failed.
     bool Flush() { return gather_.Flush(); }
+    // Where the next byte lands in the output.
+    uint64_t Position() const { return gather_.Position(); }
+    // Writes what is gathered, then `bytes` over earlier output at `offset`
+    // (a header whose sizes are known only at the end).
+    bool Overwrite(uint64_t offset, std::span<const uint8_t> bytes) {
+        return gather_.Flush() && file_.WriteAt(offset, bytes.data(), bytes.size());
+    }
 
 private:
+    OutputFile& file_;
     GatherWriter gather_;
 };
 

@@ -75,6 +75,7 @@ AudioParams TrackAudioParams(const tabrick& lista, std::string_view numberText) 
     if (audio < 0) return params;
     params.samplingFrequency = PositiveOr(FindChildValue(lista, kSamplingFrequency, audio), kDefaultSamplingFrequency);
     params.channels = PositiveOr(FindChildValue(lista, kChannels, audio), kDefaultChannels);
+    params.bitDepth = PositiveOr(FindChildValue(lista, kBitDepth, audio), 0);
     return params;
 }
 

@@ -41,6 +41,7 @@ constexpr uint32_t kDefaultChannels = 1;
 struct AudioParams {
     uint32_t samplingFrequency = kDefaultSamplingFrequency;  // whole Hz
     uint32_t channels = kDefaultChannels;
+    uint32_t bitDepth = 0;  // 0 when the Audio element has none
 };
 // From the first Audio row whose TrackEntry has that TrackNumber. A missing
 // child, a text that is not a number, or 0 gives the default.

@@ -31,8 +31,6 @@ ExportType ExportTypeOf(const TFormMain& form, const QRadioButton* button) {
     return ExportType::None;
 }
 
-bool ExportWriterReady(ExportType type) { return type != ExportType::WavMp3 && type != ExportType::WavPcm; }
-
 ExportType ChosenExportType(const TFormMain& form) {
     for (size_t k = 0; k < kDispatchedButtons; ++k) {
         const QRadioButton* button = form.*kButtons[k].button;

@@ -12,10 +12,6 @@ class TFormMain;
 // The export type of a type button (ExportType::None for another widget).
 ExportType ExportTypeOf(const TFormMain& form, const QRadioButton* button);
 
-// True for the types the save command can write today; only those buttons
-// are shown. The WAV types wait for the decoder layer.
-bool ExportWriterReady(ExportType type);
-
 // The first checked, shown type button in the dispatch order (AC3, AAC, OGG,
 // FLAC, MP3, WA3, WAV, SRT, ASS); else the Matroska output of the shown type
 // panel (Mka, Mks), or None for a remux of several tracks.

@@ -71,7 +71,8 @@ TFormMain::TFormMain(QWidget* parent)
 
     BuildContainerTab();
     BuildContentsTab();
-    for (QWidget* frameOnly : {TabSheetATT, TabSheetCDK}) {
+    BuildCodecsTab();
+    for (QWidget* frameOnly : {TabSheetATT}) {
         // These tabs get their contents with the attachment and codec work.
         auto* frame = new QFrame(frameOnly);
         frame->setFrameShape(QFrame::StyledPanel);
@@ -193,6 +194,7 @@ void TFormMain::ConnectHandlers() {
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int) {
         if (PageControl1->currentWidget() == TabSheetRE) TabSheetREShow();
         if (PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
+        if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDKShow();
     });
     ConnectSavePanelHandlers();
     ConnectSettingsHandlers();

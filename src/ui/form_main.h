@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QString>
 
+#include "export/codec_list.h"
 #include "core/document.h"
 #include "ui/gui_host.h"
 
@@ -97,6 +98,10 @@ public:
     void StopWait();
     void ImageXClick();
 
+    // ---- codecs tab (codecs_tab.cpp)
+    void TabSheetCDKShow();
+    void StringCDKClick();
+
     // ---- settings (settings_store.cpp, settings_tab.cpp)
     void ReadConfig();
     void SaveConfig();
@@ -152,6 +157,8 @@ public:
 
     // Contents tab: the grid and the save panel.
     QTableWidget* Tracks;
+    QTableWidget* StringCDK;
+    QTableWidget* StringTAG;
     QFrame* PanelSE;
     ClickableImage* ImageTX;
     QCheckBox* CheckEX;
@@ -232,6 +239,7 @@ private:
     void BuildContentsTab();
     QWidget* BuildSavePanel();
     void BuildSettingsTab();
+    void BuildCodecsTab();
     void ConnectHandlers();
     void ConnectSettingsHandlers();
     void ConnectSavePanelHandlers();
@@ -258,6 +266,7 @@ private:
 
     Document doc_;
     GuiHost host_;
+    DriverList drivers_;  // the codecs tab's decoders, enumerated each time it is shown
     StructureModel* treeModel_ = nullptr;
     TFormYesNo* formYesNo_ = nullptr;
     TFormME* formME_ = nullptr;

@@ -71,6 +71,7 @@ void TFormMain::TranslateMainWindow() {
     const char* headers[] = {"тип", "описание", "язык"};
     for (int column = 1; column <= 3; ++column)
         if (QTableWidgetItem* cell = Tracks->item(0, column)) cell->setText(Tr(headers[column - 1]));
+    if (QTableWidgetItem* cell = StringCDK->item(0, 1)) cell->setText(Tr("драйвер"));
 }
 
 void TFormMain::ApplyLanguage(Lang lang) {

@@ -116,7 +116,7 @@ namespace {
 void ShowOffered(TFormMain& form, QFrame* panel, const OfferedTypes& offered) {
     for (QRadioButton* button : panel->findChildren<QRadioButton*>()) {
         const ExportType type = ExportTypeOf(form, button);
-        button->setVisible(offered.Offers(type) && ExportWriterReady(type));
+        button->setVisible(offered.Offers(type));
     }
     panel->adjustSize();
 }
