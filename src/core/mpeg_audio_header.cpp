@@ -85,4 +85,12 @@ uint32_t Mp3Bitrate(const mp3block& f) {
     return kBitrates[table][f.bitrateIndex];
 }
 
+std::optional<size_t> FindMpegFrameSync(const uint8_t* data, size_t size) {
+    if (size == 0 || data == nullptr) return std::nullopt;
+    if (data[0] == 0xFF) return size >= 4 ? std::optional<size_t>(0) : std::nullopt;
+    for (size_t i = 0; i + 1 < size; ++i)
+        if (data[i] == 0xFF && (data[i + 1] & 0xF0) == 0xF0 && size - i > 4) return i;
+    return std::nullopt;
+}
+
 }  // namespace quillon

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace quillon {
 
@@ -31,5 +32,11 @@ bool ParseMp3Header(const uint8_t* bytes, size_t count, mp3block& frame);
 uint32_t Mp3SampleRate(const mp3block& frame);       // Hz
 uint32_t Mp3SamplesPerFrame(const mp3block& frame);  // 384, 1152 or 576
 uint32_t Mp3Bitrate(const mp3block& frame);          // kbit/s; 0 for free format
+
+// Where a frame header starts in data that may begin with a few stray
+// bytes: at 0 when the first byte is 0xFF, else at the first 0xFF followed
+// by a byte whose top four bits are set, with more than four bytes from
+// there to the end. Nothing when there is no such place.
+std::optional<size_t> FindMpegFrameSync(const uint8_t* data, size_t size);
 
 }  // namespace quillon

@@ -85,7 +85,7 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
     host.ProgressTo(rows + 1);
     if (const char* text = writer.EndStatus()) host.SetStatus(text);
     if (!out.Flush()) return CommitSaveFiles(files, request.outputPath, host, SaveOutcome::Failed);
-    return CommitSaveFiles(files, request.outputPath, host, leftOut ? SaveOutcome::WrittenWithWarnings : SaveOutcome::Written);
+    return CommitSaveFiles(files, request.outputPath, host, leftOut || writer.HasWarnings() ? SaveOutcome::WrittenWithWarnings : SaveOutcome::Written);
 }
 
 }  // namespace quillon

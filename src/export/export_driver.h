@@ -60,8 +60,10 @@ public:
     // The status text shown while the blocks are written, and once they are (nullptr: none).
     virtual const char* WalkStatusText() const { return "d e m u x i n g"; }
     virtual const char* EndStatus() const { return "s a v i n g"; }
-    // Log lines of a finished export (what was skipped on the way).
+    // Log lines of a finished export (what was skipped on the way), and
+    // whether they make it one completed with warnings.
     virtual void Report(Host& host) const { (void)host; }
+    virtual bool HasWarnings() const { return false; }
 
     // Russian key of the message that explains a refusal; nullptr for none.
     const char* failure() const { return failure_; }

@@ -119,6 +119,7 @@ public:
     void Report(Host& host) const override {
         if (skipped_ > 0) host.AddLog("Кадров, которые декодер не принял (пропущены): ", std::to_string(skipped_));
     }
+    bool HasWarnings() const override { return skipped_ > 0; }
 
 private:
     // The decoder for the track: MP3 and AC-3 as the Part's two conversions,
@@ -184,16 +185,6 @@ std::string TagText(uint16_t tag) {
     return text;
 }
 
-// Where the MPEG frame header starts in the first block: at 0 when the block
-// starts with 0xFF, else at the first 0xFF followed by a byte whose top four
-// bits are set, with more than four bytes from there to the end.
-std::optional<size_t> FindMpegSync(std::span<const uint8_t> data) {
-    if (!data.empty() && data[0] == 0xFF) return data.size() >= 4 ? std::optional<size_t>(0) : std::nullopt;
-    for (size_t i = 0; i + 1 < data.size(); ++i)
-        if (data[i] == 0xFF && (data[i + 1] & 0xF0) == 0xF0 && data.size() - i > 4) return i;
-    return std::nullopt;
-}
-
 class Mp3WavWriter : public TrackWriter {
 public:
     bool Prepare(const ExportTrack& track) override {
@@ -218,7 +209,7 @@ private:
     // The format chunk from the first frame header: its rate, channels and
     // its version's bit-rate table.
     bool Start(std::span<const uint8_t> data, ExportSink& out) {
-        const auto sync = FindMpegSync(data);
+        const auto sync = FindMpegFrameSync(data.data(), data.size());
         mp3block frame;
         if (!sync || !ParseMp3Header(data.data() + *sync, 4, frame)) return false;
         WaveFormat format;

@@ -86,6 +86,11 @@
 #   mkvmerge_timeline_nonkey.mkv  the 16-bit timecodes of the non-key video SimpleBlocks of the middle
 #                              Cluster (one GOP) moved 1 s before the start, keeping their order
 #                              among themselves; the key frames keep their times
+#   ffmpeg_wav.mkv             ffmpeg, for the WAV export: H.264 (B-frames), AC-3 5.1, PCM s16be (A_PCM/INT/BIG),
+#                              PCM s24le, PCM f32le (A_PCM/FLOAT/IEEE), PCM u8, MP3 (MPEG-2, 22.05 kHz),
+#                              E-AC-3 5.1: tracks 1 to 8
+#   mkvmerge_wav.mkv           mkvmerge: PCM 24-bit from a WAV, AC-3 5.1, AAC 5.1: tracks 1 to 3
+#   ffmpeg_ac3_damaged.mka     ffmpeg: AC-3 2.0 alone, the sync word of its fifth frame zeroed
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
@@ -538,6 +543,35 @@ PY
 [ "$(info "$work/mkvmerge_timeline_nonkey.mkv" | grep -c 'track number 1, 1 frame(s), timestamp -00:00:00')" \
   -ge 3 ] || fail "mkvmerge_timeline_nonkey.mkv: not a GOP of frames before 0"
 
+# ---------------------------------------------------------------- WAV export
+
+six='sin(220*2*PI*t)|sin(330*2*PI*t)|sin(440*2*PI*t)|0.3*sin(55*2*PI*t)|sin(550*2*PI*t)|sin(660*2*PI*t)'
+ff -f lavfi -i "aevalsrc=$six:s=48000:d=2:c=5.1" -c:a pcm_s16le "$work/six.wav"
+ff -f lavfi -i sine=frequency=500:sample_rate=44100 -t 2 -c:a pcm_s24le "$work/pcm24.wav"
+ff "${film[@]}" -t 2 -i "$work/six.wav" -f lavfi -i sine=frequency=300:sample_rate=22050 -t 2 \
+  -map 0:v -map 1:a -map 1:a -map 1:a -map 1:a -map 1:a -map 2:a -map 1:a "${x264[@]}" -g 12 \
+  -c:a:0 ac3 -b:a:0 384k -c:a:1 pcm_s16be -c:a:2 pcm_s24le -c:a:3 pcm_f32le -c:a:4 pcm_u8 \
+  -c:a:5 libmp3lame -b:a:5 32k -c:a:6 eac3 -shortest "$work/ffmpeg_wav.mkv"
+bframes "$work/ffmpeg_wav.mkv"
+ff -i "$work/six.wav" -c:a ac3 -b:a 384k "$work/six.ac3"
+ff -i "$work/six.wav" -c:a aac -b:a 192k "$work/six.m4a"
+mkvmerge -q -o "$work/mkvmerge_wav.mkv" "$work/pcm24.wav" "$work/six.ac3" "$work/six.m4a"
+ff -f lavfi -i sine=frequency=700:sample_rate=48000 -t 1 -c:a ac3 -b:a 192k "$work/ffmpeg_ac3_damaged.mka"
+fifth=$(ffprobe -v error -show_entries packet=pos -of csv=p=0 "$work/ffmpeg_ac3_damaged.mka" | sed -n 5p)
+python3 - "$work/ffmpeg_ac3_damaged.mka" "$fifth" <<'PY'
+import sys
+path, at = sys.argv[1], int(sys.argv[2])
+data = bytearray(open(path, 'rb').read())
+# ffprobe gives where the block's own header starts: track number 1, timecode, flags.
+if data[at] != 0x81:
+    sys.exit("ffmpeg_ac3_damaged.mka: packet 5 is not a block of track 1")
+frame = at + 4
+if data[frame:frame + 2] != b'\x0b\x77':
+    sys.exit("ffmpeg_ac3_damaged.mka: no AC-3 sync word where the fifth frame starts")
+data[frame:frame + 2] = b'\0\0'
+open(path, 'wb').write(data)
+PY
+
 # ---------------------------------------------------------------- in place
 
 for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_groups.mkv \
@@ -547,7 +581,7 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   lf.srt bom.srt utf16.srt cp1251.srt mpeg1_cbr.mp3 mpeg1_vbr_id3.mp3 mpeg2_22k_id3.mp3 mpeg2_24k_vbr.mp3 \
   mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3 mkvmerge_mpeg4_asp.mkv mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv \
   ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
-  mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv; do
+  mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka; do
   mv "$work/$f" "$dir/$f"
 done
 if [ -f "$work/ffmpeg_hevc.mkv" ]; then mv "$work/ffmpeg_hevc.mkv" "$dir/ffmpeg_hevc.mkv"; fi

@@ -13,6 +13,7 @@
 #include "export/block_walk.h"
 #include "export/ogg_stream.h"
 #include "reader/open_file.h"
+#include "support/export_helpers.h"
 #include "support/scan_helpers.h"
 #include "save/save_command.h"
 
@@ -25,24 +26,6 @@ std::vector<uint8_t> VorbisSetup();
 
 namespace {
 
-
-// A Host that also records the questions and the information boxes.
-class ExportHost : public CaptureHost {
-public:
-    std::vector<std::string> asked;
-    bool answer = false;
-
-protected:
-    bool askUser(const std::string& text, const std::string&, const std::string&) override {
-        asked.push_back(text);
-        return answer;
-    }
-};
-
-ByteVec ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return ByteVec(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string Text(const ByteVec& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
@@ -77,51 +60,6 @@ ByteVec Joined(const std::vector<ByteVec>& parts) {
     ByteVec out;
     for (const ByteVec& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
-}
-
-struct Exported {
-    SaveOutcome outcome = SaveOutcome::Failed;
-    bool written = false;  // a file is at the output name
-    ByteVec bytes;
-    ExportHost host;
-
-    bool Told(const std::string& text) const {
-        return host.HasLine(text) || std::find(host.asked.begin(), host.asked.end(), text) != host.asked.end();
-    }
-};
-
-struct ExportSetup {
-    std::vector<std::string> selectMarks;  // per track table row; empty: all checked
-    std::string assExtension = "ass";
-    int stopAfterPolls = -1;
-    size_t cutBytes = 0;  // bytes cut off the end of the file after the scan
-};
-
-void Export(const ByteVec& source, ExportType type, Exported& out, const ExportSetup& setup = {}) {
-    TempFile in(source);
-    const std::string outputPath = in.path() + ".out";
-    std::filesystem::remove(outputPath);
-    Document doc;
-    doc.sourcePath = in.path();
-    CaptureHost scanHost;
-    CheckContainer(doc, scanHost, true);
-    FinishContainerCheck(doc, scanHost, true);
-    ASSERT_TRUE(prepare2export(doc, scanHost));
-    if (setup.cutBytes) std::filesystem::resize_file(in.path(), source.size() - setup.cutBytes);
-    for (size_t i = 0; i < setup.selectMarks.size() && i < doc.tatra.size(); ++i) doc.tatra[i].selectMark = setup.selectMarks[i];
-    SaveRequest request;
-    request.exportOn = true;
-    request.exportType = type;
-    request.assExtension = setup.assExtension;
-    request.outputPath = outputPath;
-    out.host.stopAfterPolls = setup.stopAfterPolls;
-    out.outcome = SaveCommand(doc, out.host, request);
-    out.written = std::filesystem::exists(outputPath);
-    out.bytes = ReadAll(outputPath);
-    // No temporary file is left beside the output.
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(outputPath).parent_path()))
-        EXPECT_EQ(entry.path().string().rfind(outputPath + ".part", 0), std::string::npos) << entry.path();
-    std::filesystem::remove(outputPath);
 }
 
 // ------------------------------------------------------- the block walk
