@@ -63,10 +63,10 @@ TEST_F(SavePanelTest, ExportOffersTypesByTheCheckedTracks) {
     const PanelCase cases[] = {
         {"all tracks", SamplePath(), {1, 2, 3}, ".mkv", false, false, {}},
         {"audio and subtitles count as several", SamplePath(), {2, 3}, ".mkv", false, false, {}},
-        {"one AC-3 track", SamplePath(), {2}, ".mka", true, false, {"mka", "ac3"}},
+        {"one AC-3 track", SamplePath(), {2}, ".mka", true, false, {"mka", "ac3", "wav (pcm)"}},
         {"one SRT track", SamplePath(), {3}, ".mks", false, true, {"mks", "srt"}},
         {"one ASS track", FfmpegSamplePath(), {3}, ".mks", false, true, {"mks", "srt", "ass"}},
-        {"one Opus track: Matroska only", FfmpegSamplePath(), {2}, ".mka", true, false, {"mka"}},
+        {"one Opus track: Matroska or decoded", FfmpegSamplePath(), {2}, ".mka", true, false, {"mka", "wav (pcm)"}},
     };
     for (const PanelCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -179,6 +179,30 @@ TEST_F(SavePanelTest, ExportingTheAudioTrackWritesARawAc3Stream) {
             for (size_t k = 0; k < lista[r].block.frameCount; ++k) frames += lista[r].block.frameSize(k);
     EXPECT_GT(frames, 0);
     EXPECT_EQ(ac3.size(), frames);
+}
+
+TEST_F(SavePanelTest, TheWavButtonDecodesTheAudioTrack) {
+    QTemporaryDir dir;
+    Open(SamplePath());
+    CheckOnly({2});
+    main().EditOUT->setText(dir.filePath("sound.mka"));
+    main().CheckEX->click();
+    ASSERT_FALSE(main().RadioWAV->isHidden());
+    EXPECT_TRUE(main().RadioWA3->isHidden());  // MP3 in WAV is for MP3 tracks
+    main().RadioWAV->click();
+    EXPECT_EQ(Extension(), ".wav");
+    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    QFile wav(dir.filePath("sound.wav"));
+    ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
+    const QByteArray header = wav.read(44);
+    EXPECT_EQ(header.left(4), QByteArray("RIFF"));
+    EXPECT_EQ(header.mid(8, 8), QByteArray("WAVEfmt "));
+    const auto le32 = [&](int at) { return quint32(quint8(header[at])) | quint32(quint8(header[at + 1])) << 8 |
+                                           quint32(quint8(header[at + 2])) << 16 | quint32(quint8(header[at + 3])) << 24; };
+    EXPECT_EQ(le32(4), quint32(wav.size() - 8));
+    EXPECT_EQ(header.mid(36, 4), QByteArray("data"));
+    EXPECT_EQ(le32(40), quint32(wav.size() - 44));
+    EXPECT_GT(le32(40), 1000u);
 }
 
 TEST_F(SavePanelTest, RefusalsAndTheOverwriteQuestionWriteNothing) {
