@@ -1,6 +1,6 @@
 // Fuzz target: every export type each track offers, on whatever the full
 // scan can read. No export may crash, hang, or write much more than the
-// source holds.
+// source holds (decoded WAV aside).
 #include <cstdint>
 
 #include "export/export_dispatch.h"
@@ -30,6 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             request.outputPath = input.Output(ExportExtension(type, offered.assCaption));
             const SaveOutcome outcome = SaveCommand(doc, host, request);
             if (outcome != SaveOutcome::Written && outcome != SaveOutcome::WrittenWithWarnings) continue;
+            // Decoded sound is many times its compressed frames (a FLAC frame
+            // of a few bytes can stand for 64k silent samples): no bound here.
+            if (type == ExportType::WavPcm) continue;
             const uint64_t written = fuzz::FileSize(request.outputPath);
             if (written > fuzz::OutputLimit(size))
                 fuzz::Finding(ExportCaption(type) + " of a " + std::to_string(size) + "-byte source wrote " +
