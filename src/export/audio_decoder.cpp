@@ -188,12 +188,21 @@ void AudioDecoder::Close() {
     format_ = DecodedFormat{};
 }
 
-bool AudioDecoder::Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm) {
+bool AudioDecoder::Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm, uint32_t discardSamples) {
     State& s = *state_;
     if (!s.codec || frame.empty()) return false;
     // libavcodec reads up to its padding past the end of a packet.
     if (av_new_packet(s.packet, int(frame.size())) < 0) return false;
     std::memcpy(s.packet->data, frame.data(), frame.size());
+    if (discardSamples > 0) {
+        // The decoder trims its own output (also where it gives a frame's
+        // sound one packet late): skip none at the start, this many at the end.
+        uint8_t* side = av_packet_new_side_data(s.packet, AV_PKT_DATA_SKIP_SAMPLES, 10);
+        if (side) {
+            std::memset(side, 0, 10);
+            for (int i = 0; i < 4; ++i) side[4 + i] = uint8_t(discardSamples >> (8 * i));
+        }
+    }
     const int sent = avcodec_send_packet(s.codec, s.packet);
     av_packet_unref(s.packet);
     if (sent < 0 && sent != AVERROR(EAGAIN)) return false;

@@ -49,7 +49,8 @@ public:
     bool IsOpen() const;
     // One frame of the track: its PCM is appended to `pcm`. False when the
     // decoder rejected the frame (nothing of it is appended; the stream goes on).
-    bool Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm);
+    // `discardSamples`: padding at the end of the frame's sound, left out.
+    bool Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm, uint32_t discardSamples = 0);
     // What the decoder and the resampler still hold at the end of the track.
     void Drain(std::vector<uint8_t>& pcm);
     void Close();

@@ -51,6 +51,14 @@ int64_t BlockWalk::BlockDuration(const Tbrick& row) const {
     return IsDigits(text) && TextToInt64(text) <= kMaxBlockTime ? TextToInt64(text) : -1;
 }
 
+// Padding an encoder added at the end of its last frames (ffmpeg writes it
+// for the last block of a track): positive nanoseconds, 0 when there is none.
+int64_t BlockWalk::DiscardPadding(const Tbrick& row) const {
+    if (row.parent < 0 || lista_[row.parent].id() != kBlockGroup) return 0;
+    const std::string text = FindChildValue(lista_, kDiscardPadding, row.parent);
+    return IsDigits(text) && TextToInt64(text) <= kMaxBlockTime ? TextToInt64(text) : 0;
+}
+
 bool BlockWalk::Read(const Tbrick& row, WalkBlock& block) {
     const Tblock& header = row.block;
     const uint64_t length = row.totalSize - header.dataOffset;
@@ -111,6 +119,7 @@ WalkStatus BlockWalk::Next(WalkBlock& block) {
         block.row = index;
         block.timecode = clusterTime + row.block.timecode;
         block.duration = BlockDuration(row);
+        block.discardPadding = DiscardPadding(row);
         return WalkStatus::Block;
     }
     return WalkStatus::End;

@@ -93,12 +93,14 @@ public:
         if (firstBlock_ && tag_ == kTagAc3 && !FirstAc3FrameUsable(block.data)) return Fail(kConvertingError);
         firstBlock_ = false;
         uint64_t at = 0;
-        for (const uint32_t size : block.frameSizes) {
+        for (size_t k = 0; k < block.frameSizes.size(); ++k) {
+            const uint32_t size = block.frameSizes[k];
             const auto frame = block.data.subspan(size_t(at), size);
             at += size;
             converted_.clear();
+            const bool last = k + 1 == block.frameSizes.size();
             if (pcm_) pcm_->Convert(frame, converted_);
-            else if (!decoder_.Convert(frame, converted_)) ++skipped_;
+            else if (!decoder_.Convert(frame, converted_, last ? PaddingSamples(block.discardPadding) : 0)) ++skipped_;
             Emit(out);
         }
         return true;
@@ -142,6 +144,13 @@ private:
     bool acmConvertClose() {
         decoder_.Close();
         return true;
+    }
+
+    // DiscardPadding in samples of the track's rate, rounded to the nearest.
+    uint32_t PaddingSamples(int64_t nanoseconds) const {
+        if (nanoseconds <= 0) return 0;
+        const double samples = double(nanoseconds) * track_.audio.samplingFrequency / 1e9 + 0.5;
+        return samples >= 4294967295.0 ? 0xFFFFFFFFu : uint32_t(samples);
     }
 
     // The first AC-3 block must start with a whole syncframe header of a
