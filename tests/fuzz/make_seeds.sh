@@ -10,6 +10,7 @@
 #   ffmpeg_live.mkv           ffmpeg to a pipe: Segment and Clusters of unknown size
 #   mkvmerge_stripped.mkv     mkvmerge: header-stripping compression on an AC-3 track
 #   sample_head.mkv, ffmpeg_sample_head.mkv  the first 3 KB of tests/data's samples (cut inside a block)
+#   ffmpeg_decoded.mka        ffmpeg: FLAC, PCM s16be, PCM f32le, E-AC-3 5.1 and AAC, for the WAV export's decoders
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 out="$here/corpus"
@@ -34,7 +35,10 @@ mkvmerge -q --engage no_simpleblocks -o mkvmerge_groups.mkv v.mp4 s.srt
 mkvmerge -q -o mkvmerge_attach_chap.mkv --chapters ch.txt --attach-file font.ttf a.ac3 s.ass
 ff -i v.mp4 -i a.mp3 -map 0 -map 1 -c copy -f matroska - > ffmpeg_live.mkv
 mkvmerge -q -o mkvmerge_stripped.mkv --compression 0:analyze_header_removal a.ac3
+ff -f lavfi -i sine=frequency=440:sample_rate=8000 -f lavfi -i "aevalsrc=sin(300*2*PI*t)|0|0|0|0|0:s=48000:c=5.1" \
+  -t 0.1 -map 0 -map 0 -map 0 -map 1 -map 0 -c:a:0 flac -c:a:1 pcm_s16be -c:a:2 pcm_f32le -c:a:3 eac3 -c:a:4 aac \
+  ffmpeg_decoded.mka
 head -c 3072 "$here/../data/sample.mkv" > sample_head.mkv
 head -c 3072 "$here/../data/ffmpeg_sample.mkv" > ffmpeg_sample_head.mkv
-cp ./*.mkv "$out/"
+cp ./*.mkv ./*.mka "$out/"
 ls -l "$out"
