@@ -2,9 +2,11 @@
 // as a file of its own.
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "export/avi_compatible.h"
 #include "export/export_dispatch.h"
 
 namespace quillon::cli {
@@ -54,13 +56,43 @@ std::string Joined(const std::vector<std::string>& names) {
     return text;
 }
 
+// --as avi --tracks V[,A]: the conversion of the file with those tracks ticked.
+int RunAviConvert(const Command& self, const Arguments& args, TerminalHost& host) {
+    const auto list = args.Value("--tracks");
+    if (!list) return UsageError(self, host, "--tracks", "не указаны треки");
+    Document doc;
+    if (const int status = OpenForSave(doc, host, args.Operands()[0]); status != kGoOn) return status;
+    std::vector<std::string> numbers;
+    std::stringstream in(*list);
+    for (std::string item; std::getline(in, item, ',');) numbers.push_back(item);
+    for (Track& t : doc.tatra) t.selectMark = "";
+    for (const std::string& n : numbers) {
+        const auto row = std::find_if(doc.tatra.begin(), doc.tatra.end(), [&](const Track& t) { return t.numberText == n; });
+        if (row == doc.tatra.end()) {
+            std::fprintf(stderr, "%s %s\n", host.Tr("нет такого трека:").c_str(), n.c_str());
+            return kExitUsage;
+        }
+        row->selectMark = "y";
+    }
+    if (!AVIcompatible(doc.tatra))
+        return UsageError(self, host, "--tracks " + *list, "в AVI идут один видеотрек и не больше одного звукового");
+
+    SaveRequest request;
+    request.aviConvert = true;
+    request.overwriteConfirmed = args.Has("--overwrite");
+    request.outputPath = args.Value("-o").value_or(makeOutFN(ChangeOutExt(doc.sourcePath, ".avi")));
+    if (!prepare2export(doc, host)) return kExitFailed;
+    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);
+}
+
 }  // namespace
 
 int RunExport(const Command& self, const Arguments& args, TerminalHost& host) {
     const auto trackNumber = args.Value("--track");
     const auto typeName = args.Value("--as");
-    if (!trackNumber) return UsageError(self, host, "--track", "не указан трек");
     if (!typeName) return UsageError(self, host, "--as", "не указан тип выгрузки");
+    if (*typeName == "avi") return RunAviConvert(self, args, host);
+    if (!trackNumber) return UsageError(self, host, "--track", "не указан трек");
     const TypeName* chosen = FindTypeName(*typeName);
     if (!chosen) return UsageError(self, host, "--as " + *typeName, "неизвестный тип выгрузки");
 

@@ -71,20 +71,22 @@ const std::vector<Command>& Commands() {
          {"--default", "--no-default"},
          {"--track", "--lang"},
          RunEdit},
-        {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, mka, mks",
+        {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, mka, mks; или AVI",
          "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"
+         "quillon-cli export ВХОД --as avi --tracks V[,A] [-o ВЫХОД] [--overwrite]\r\n"
          "Выгружает один трек в отдельный файл. Без -o имя выхода подбирается рядом с входом (фильм.001.ac3).\r\n"
          "  --track N    номер трека в исходном файле\r\n"
          "  --as ТИП     ac3, mp3, flac: кадры трека как есть;  aac: AAC в ADTS;  ogg: Vorbis в Ogg;\r\n"
          "               srt: титры SRT (из текстовых и ASS/SSA);  ass, ssa: титры ASS/SSA;\r\n"
          "               wav: звук, декодированный в 16-битный PCM (PCM-трек как есть);  wav-mp3: кадры MP3 в файле WAV\r\n"
          "               mka, mks: файл Matroska с одним этим треком\r\n"
+         "  --as avi --tracks V[,A]  файл AVI из видеотрека V (V_MS/VFW/FOURCC) и звукового A (MP3, AC-3, AAC) без перекодирования\r\n"
          "  --overwrite  заменить существующий файл без вопроса\r\n"
          "Тип должен подходить треку: иначе выводится список подходящих.\r\n"
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
          {"--overwrite"},
-         {"-o", "--track", "--as"},
+         {"-o", "--track", "--as", "--tracks"},
          RunExport},
         {"timeline", "проверка времени блоков: треки, где оно идёт вспять",
          "quillon-cli timeline ФАЙЛ\r\nПроверяет, не идёт ли время блоков каждого трека вспять, и выводит отчёт по таким трекам.\r\n"

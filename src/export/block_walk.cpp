@@ -10,13 +10,15 @@
 namespace quillon {
 BlockWalk::BlockWalk(const tabrick& lista, SourceFile& source, std::string_view numberText, Host* host)
     : lista_(lista), source_(source), host_(host) {
-    if (IsDigits(numberText) && numberText.size() <= 19) {
-        anyTrack_ = true;
-        track_ = TextToUInt64(numberText);
-    }
+    if (IsDigits(numberText) && numberText.size() <= 19) tracks_.push_back(TextToUInt64(numberText));
 }
 
-bool BlockWalk::Matches(const Tbrick& row) const { return anyTrack_ && row.isBlock() && row.block.trackNumber == track_; }
+BlockWalk::BlockWalk(const tabrick& lista, SourceFile& source, std::vector<uint64_t> tracks, Host* host)
+    : lista_(lista), source_(source), host_(host), tracks_(std::move(tracks)) {}
+
+bool BlockWalk::Matches(const Tbrick& row) const {
+    return row.isBlock() && std::find(tracks_.begin(), tracks_.end(), row.block.trackNumber) != tracks_.end();
+}
 
 // TimeCode of the enclosing Cluster; 0 when no Cluster encloses the block or
 // it has no TimeCode; false when its TimeCode is damaged or out of range.
@@ -117,6 +119,7 @@ WalkStatus BlockWalk::Next(WalkBlock& block) {
             continue;
         }
         block.row = index;
+        block.track = row.block.trackNumber;
         block.timecode = clusterTime + row.block.timecode;
         block.duration = BlockDuration(row);
         block.discardPadding = DiscardPadding(row);

@@ -18,6 +18,7 @@ namespace quillon {
 // One block of the track as the walk hands it over.
 struct WalkBlock {
     size_t row = 0;                        // the block's row in the element list
+    uint64_t track = 0;                    // its track number
     int64_t timecode = 0;                  // cluster timecode + block timecode, in ticks
     int64_t duration = -1;                 // the group's BlockDuration in ticks; -1 when none
     int64_t discardPadding = 0;            // the group's DiscardPadding: nanoseconds of the sound not to be played
@@ -39,6 +40,9 @@ public:
     // text matches no block). With a Host, the walk steps its progress to the
     // row index + 1 and polls its stop request every few hundred rows.
     BlockWalk(const tabrick& lista, SourceFile& source, std::string_view numberText, Host* host = nullptr);
+    // Blocks of any of these tracks, in document order (a conversion that
+    // interleaves two tracks walks them together).
+    BlockWalk(const tabrick& lista, SourceFile& source, std::vector<uint64_t> tracks, Host* host = nullptr);
 
     // Bytes that header-stripping compression took off the front of every
     // frame: each frame is handed over with them put back.
@@ -68,8 +72,7 @@ private:
     const tabrick& lista_;
     SourceFile& source_;
     Host* host_;
-    bool anyTrack_ = false;  // false: the number text is not a number
-    uint64_t track_ = 0;
+    std::vector<uint64_t> tracks_;  // empty: the number text is not a number
     size_t next_ = 0;
     uint64_t leftOutDamaged_ = 0;
     uint64_t leftOutBadTime_ = 0;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/source_file.h"
+#include "export/avi_convert.h"
 #include "export/export_dispatch.h"
 #include "reader/element_queries.h"
 #include "reader/open_file.h"
@@ -72,8 +73,7 @@ SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
         // A single-track type goes to its writer; the Matroska types to the remux.
         if (const ExportWriter write = FindExportWriter(request.exportType)) return write(doc, host, request.ForExport());
     } else if (request.aviConvert) {
-        host.Inform("этот вид экспорта пока не поддерживается");
-        return SaveOutcome::NothingWritten;
+        return DoAviConvert(doc, host, request.ForExport());
     } else {
         return SaveOutcome::NothingWritten;
     }

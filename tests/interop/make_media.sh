@@ -91,6 +91,9 @@
 #                              E-AC-3 5.1: tracks 1 to 8
 #   mkvmerge_wav.mkv           mkvmerge: PCM 24-bit from a WAV, AC-3 5.1, AAC 5.1: tracks 1 to 3
 #   ffmpeg_ac3_damaged.mka     ffmpeg: AC-3 2.0 alone, the sync word of its fifth frame zeroed
+#   mkvmerge_xvid_ac3.mkv      mkvmerge from an ffmpeg AVI: MPEG-4 ASP (XVID, two B-frames) in VFW mode, AC-3
+#   mkvmerge_xvid_aac.mkv      the same with AAC
+#   ffmpeg_mp42_aac.mkv        ffmpeg: MS MPEG-4 v2 (MP42, stored in VFW mode by ffmpeg itself), AAC
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
@@ -572,6 +575,20 @@ data[frame:frame + 2] = b'\0\0'
 open(path, 'wb').write(data)
 PY
 
+# ---------------------------------------------------------------- AVI conversion
+
+asp=(-c:v mpeg4 -vtag XVID -bf 2 -g 12 -q:v 4)
+ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=48000 -t 3 "${asp[@]}" -c:a ac3 -b:a 128k "$work/xvid_ac3.avi"
+ff "${film[@]}" -f lavfi -i sine=frequency=440:sample_rate=44100 -t 3 "${asp[@]}" -c:a aac -b:a 96k "$work/xvid_aac.avi"
+bframes "$work/xvid_ac3.avi"
+mkvmerge -q -o "$work/mkvmerge_xvid_ac3.mkv" "$work/xvid_ac3.avi"
+mkvmerge -q -o "$work/mkvmerge_xvid_aac.mkv" "$work/xvid_aac.avi"
+ff "${film[@]}" -f lavfi -i sine=frequency=330:sample_rate=44100 -t 3 -c:v msmpeg4v2 -g 12 -q:v 4 -c:a aac -b:a 96k \
+  "$work/ffmpeg_mp42_aac.mkv"
+for f in mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv; do
+  has "$(info "$work/$f")" "V_MS/VFW/FOURCC" "$f"
+done
+
 # ---------------------------------------------------------------- in place
 
 for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_groups.mkv \
@@ -581,7 +598,8 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   lf.srt bom.srt utf16.srt cp1251.srt mpeg1_cbr.mp3 mpeg1_vbr_id3.mp3 mpeg2_22k_id3.mp3 mpeg2_24k_vbr.mp3 \
   mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3 mkvmerge_mpeg4_asp.mkv mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv \
   ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
-  mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka; do
+  mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka \
+  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv; do
   mv "$work/$f" "$dir/$f"
 done
 if [ -f "$work/ffmpeg_hevc.mkv" ]; then mv "$work/ffmpeg_hevc.mkv" "$dir/ffmpeg_hevc.mkv"; fi
