@@ -28,7 +28,7 @@ bool Exported::Told(const std::string& text) const {
     return host.HasLine(text) || std::find(host.asked.begin(), host.asked.end(), text) != host.asked.end();
 }
 
-void Export(const ByteVec& source, ExportType type, Exported& out, const ExportSetup& setup) {
+void Export(const ByteVec& source, ExportType type, Exported& out, const ExportSetup& setup, bool aviConvert) {
     TempFile in(source);
     const std::string outputPath = in.path() + ".out";
     std::filesystem::remove(outputPath);
@@ -41,7 +41,8 @@ void Export(const ByteVec& source, ExportType type, Exported& out, const ExportS
     if (setup.cutBytes) std::filesystem::resize_file(in.path(), source.size() - setup.cutBytes);
     for (size_t i = 0; i < setup.selectMarks.size() && i < doc.tatra.size(); ++i) doc.tatra[i].selectMark = setup.selectMarks[i];
     SaveRequest request;
-    request.exportOn = true;
+    request.exportOn = !aviConvert;
+    request.aviConvert = aviConvert;
     request.exportType = type;
     request.assExtension = setup.assExtension;
     request.outputPath = outputPath;

@@ -41,7 +41,8 @@ struct ExportSetup {
 };
 
 // Scans `source` from a temporary file, checks the tracks as `setup` says
-// and saves the export of `type` beside it; no temporary output may remain.
-void Export(const ByteVec& source, ExportType type, Exported& out, const ExportSetup& setup = {});
+// and saves the export of `type` (or, with `aviConvert`, the AVI conversion)
+// beside it; no temporary output may remain.
+void Export(const ByteVec& source, ExportType type, Exported& out, const ExportSetup& setup = {}, bool aviConvert = false);
 
 }  // namespace quillon::test
