@@ -1,5 +1,5 @@
-// Fuzz target: every export type each track offers, on whatever the full
-// scan can read. No export may crash, hang, or write much more than the
+// Fuzz target: every export type each track offers, and the AVI conversion,
+// on whatever the full scan can read. No export may crash, hang, or write much more than the
 // source holds (decoded WAV aside).
 #include <cstdint>
 
@@ -38,6 +38,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 fuzz::Finding(ExportCaption(type) + " of a " + std::to_string(size) + "-byte source wrote " +
                               std::to_string(written) + " bytes");
         }
+    }
+
+    // The AVI conversion of the first video track with the first audio track.
+    int video = -1, audio = -1;
+    for (size_t k = 0; k < doc.tatra.size(); ++k) {
+        if (video < 0 && doc.tatra[k].typeText == "VIDEO") video = int(k);
+        if (audio < 0 && doc.tatra[k].typeText == "AUDIO") audio = int(k);
+    }
+    if (video >= 0) {
+        for (size_t k = 0; k < doc.tatra.size(); ++k) doc.tatra[k].selectMark = int(k) == video || int(k) == audio ? "y" : "";
+        SaveRequest request;
+        request.aviConvert = true;
+        request.overwriteConfirmed = true;
+        request.outputPath = input.Output(".avi");
+        const SaveOutcome outcome = SaveCommand(doc, host, request);
+        if ((outcome == SaveOutcome::Written || outcome == SaveOutcome::WrittenWithWarnings) &&
+            fuzz::FileSize(request.outputPath) > fuzz::OutputLimit(size) + 2048)
+            fuzz::Finding("the AVI of a " + std::to_string(size) + "-byte source wrote " +
+                          std::to_string(fuzz::FileSize(request.outputPath)) + " bytes");
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 #   mkvmerge_stripped.mkv     mkvmerge: header-stripping compression on an AC-3 track
 #   sample_head.mkv, ffmpeg_sample_head.mkv  the first 3 KB of tests/data's samples (cut inside a block)
 #   ffmpeg_decoded.mka        ffmpeg: FLAC, PCM s16be, PCM f32le, E-AC-3 5.1 and AAC, for the WAV export's decoders
+#   ffmpeg_vfw_mp3.mkv        ffmpeg: MS MPEG-4 v2 in VFW mode and MP3, for the AVI conversion
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 out="$here/corpus"
@@ -38,6 +39,8 @@ mkvmerge -q -o mkvmerge_stripped.mkv --compression 0:analyze_header_removal a.ac
 ff -f lavfi -i sine=frequency=440:sample_rate=8000 -f lavfi -i "aevalsrc=sin(300*2*PI*t)|0|0|0|0|0:s=48000:c=5.1" \
   -t 0.1 -map 0 -map 0 -map 0 -map 1 -map 0 -c:a:0 flac -c:a:1 pcm_s16be -c:a:2 pcm_f32le -c:a:3 eac3 -c:a:4 aac \
   ffmpeg_decoded.mka
+ff -f lavfi -i testsrc2=size=32x24:rate=25 -f lavfi -i sine=frequency=440:sample_rate=44100 -t 0.4 \
+  -c:v msmpeg4v2 -g 6 -c:a libmp3lame -b:a 32k ffmpeg_vfw_mp3.mkv
 head -c 3072 "$here/../data/sample.mkv" > sample_head.mkv
 head -c 3072 "$here/../data/ffmpeg_sample.mkv" > ffmpeg_sample_head.mkv
 cp ./*.mkv ./*.mka "$out/"
