@@ -5,6 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/json_report.h"
 #include "core/display_text.h"
 
 namespace quillon::cli {
@@ -38,9 +39,29 @@ void PrintTrackTable(const TrackTable& tracks, const Host& host) {
     }
 }
 
+// info --json: the header read's document as JSON, the log kept out of stdout.
+int RunInfoJson(const Arguments& args, TerminalHost& host) {
+    Document doc;
+    doc.sourcePath = args.Operands()[0];
+    CollectingHost quiet;
+    quiet.setLanguage(host.language());
+    const OpenOutcome outcome = ReadHeader(doc, quiet);
+    if (!outcome.opened) {
+        ExplainOpenFailure(doc.sourcePath, host);
+        return kExitUsage;
+    }
+    if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) {
+        for (const std::string& line : quiet.lines) std::fprintf(stderr, "%s\n", line.c_str());
+        return kExitFailed;
+    }
+    PrintJson(FileReport(doc, quiet));
+    return outcome.scan == ScanResult::Stopped ? kExitInterrupted : ScanExitStatus(outcome.scan);
+}
+
 }  // namespace
 
 int RunInfo(const Command&, const Arguments& args, TerminalHost& host) {
+    if (args.Has("--json")) return RunInfoJson(args, host);
     Document doc;
     doc.sourcePath = args.Operands()[0];
     const OpenOutcome outcome = ReadHeader(doc, host);

@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
     }
     host.setLanguage(lang);
 
+    if (!args.empty() && args[0] == "--version") {
+        std::printf("quillon-cli %s\n", QUILLON_VERSION);
+        return kExitOk;
+    }
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintGeneralUsage(host, args.empty() ? stderr : stdout);
         return args.empty() ? kExitUsage : kExitOk;
