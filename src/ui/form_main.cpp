@@ -44,6 +44,7 @@ TFormMain::TFormMain(QWidget* parent)
     setObjectName("TFormMain");
     setWindowTitle(QString::fromUtf8(kCaption));
     resize(940, 680);
+    setAcceptDrops(true);  // a Matroska file dropped from the file manager is opened
 
     auto* central = new QWidget(this);
     central->setObjectName("PanelMAIN");

@@ -63,6 +63,9 @@ public:
     // The second half of ImageFIClick, once a file was chosen.
     void OpenChosenFile(const QString& path);
     void BitBtnHDRClick();
+    // A Matroska file dropped onto the window (file_drop.cpp): chosen and
+    // opened, as the open image and the open button do.
+    void OpenDroppedFile(const QString& path);
     // False when the file could not be opened.
     bool ReadStructAndShowTree();
     void lista2TV4();
@@ -229,6 +232,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class TrackEditing;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "ui/app_windows.h"
+#include "ui/screenshots.h"
 #include "ui/scripted_open.h"
 
 namespace {
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
 
     const QStringList arguments = QApplication::arguments();
     if (quillon::ui::StartScriptedOpen(windows, arguments)) return QApplication::exec();
+    if (quillon::ui::StartScreenshots(windows, arguments)) return QApplication::exec();
     if (arguments.size() > 1) {
         const QString file = QFileInfo(arguments.at(1)).absoluteFilePath();
         QTimer::singleShot(0, windows.main.get(), [&windows, file] {
