@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/arguments.h"
+#include "cli/attachment_edits.h"
 #include "cli/commands.h"
 #include "edit/mp3_addition.h"
 #include "edit/staged_edits.h"
@@ -180,7 +181,8 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     options.writeCues = !args.Has("--no-cues");
     options.writeSeekHeads = !args.Has("--no-seekhead");
     options.chapters = args.Has("--chapters");
-    options.attachments = args.Has("--attachments");
+    // Editing the attachments means writing them.
+    options.attachments = args.Has("--attachments") || HasAttachmentEdits(args);
     const std::string packing = args.Value("--packing").value_or("keep");
     if (packing == "keep") options.packing = Packing::AsBefore;
     else if (packing == "simple") options.packing = Packing::SimpleBlock;
@@ -209,6 +211,8 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     if (const int status = AddTracks(self, doc, args, host); status != kGoOn) return status;
     if (const auto wrong = StageEdits(doc, args)) return UsageError(self, host, wrong->argument, wrong->why);
     if (const auto wrong = RunRepairs(doc, args, host)) return UsageError(self, host, wrong->argument, wrong->why);
+    if (HasAttachmentEdits(args))
+        if (const auto wrong = ApplyAttachmentEdits(doc, args, host)) return UsageError(self, host, wrong->argument, wrong->why);
 
     return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);
 }

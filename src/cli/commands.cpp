@@ -57,11 +57,15 @@ const std::vector<Command>& Commands() {
          "  --repair N=retime-invisible  время исправить, кривые кадры сделать invisible\r\n"
          "  --repair N=keyframes         время ключевых кадров верно, остальные пересчитать\r\n"
          "  --fix-references             ReferenceBlock пересчитать на предшествующий кадр\r\n"
+         "Вложения (N: номер из quillon-cli attachments; с ними Attachments пишутся всегда):\r\n"
+         "  --attach ФАЙЛ  добавить файл;  --drop-attachment N  не записывать вложение N\r\n"
+         "  --attachment-name N=ТЕКСТ, --attachment-mime N=ТИП, --attachment-desc N=ТЕКСТ  имя, тип MIME, описание\r\n"
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
          {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite", "--fix-references"},
          {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start",
-          "--import", "--add-subtitles", "--add-audio", "--repair"},
+          "--import", "--add-subtitles", "--add-audio", "--repair", "--attach", "--drop-attachment", "--attachment-name",
+          "--attachment-mime", "--attachment-desc"},
          RunRemux},
         {"edit", "правка заголовка трека на месте: флаг по умолчанию, язык",
          "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--lang КОД]\r\n"
@@ -98,6 +102,15 @@ const std::vector<Command>& Commands() {
          {},
          {},
          RunTimeline},
+        {"attachments", "вложения файла: список или одно в файл",
+         "quillon-cli attachments ФАЙЛ [--save N [-o ВЫХОД] [--overwrite]]\r\n"
+         "Выводит по строке на вложение, через табуляцию: номер (с 1), имя, тип MIME, размер, UID, описание.\r\n"
+         "  --save N     записать данные вложения N в файл (без -o: его имя в текущей папке)\r\n"
+         "  --overwrite  заменить существующий файл без вопроса\r\n"
+         "Код возврата: 0 готово; 1 ошибка в файле или файл не записан; 2 ошибка вызова или открытия файла.",
+         {"--overwrite"},
+         {"--save", "-o"},
+         RunAttachments},
     };
     return commands;
 }

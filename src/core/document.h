@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/added_source.h"
+#include "core/attachment.h"
 #include "core/element_list.h"
 #include "core/mkv_model.h"
 #include "core/track.h"
@@ -45,6 +46,12 @@ struct Document {
     TrackTable importTatra;
     // The files and built blocks of added tracks (xBlock::source k is entry k − 1).
     std::vector<AddedSource> addedSources;
+
+    // The attachments tab's edited list, filled when the tab is first shown
+    // (or a command edits attachments), and the files added to it from disk
+    // (an attachment's ByteRange::source k is entry k − 1).
+    std::vector<TAttach> attachList;
+    std::vector<std::string> attachmentFiles;
 
     // The track number a block of the model belongs to, in the document's numbering.
     uint64_t BlockTrack(const xBlock& block) const {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "attach/attach_list.h"
 #include "core/source_file.h"
 #include "export/avi_convert.h"
 #include "export/export_dispatch.h"
@@ -77,6 +78,9 @@ SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
     } else {
         return SaveOutcome::NothingWritten;
     }
+    // The attachments tab's edits, once it has been filled.
+    if (request.remux.attachments && !doc.attachList.empty() && ATTchanged(doc.attachList, doc.mkv.attachedFiles))
+        replaceATT(doc.attachList, doc.mkv.attachedFiles);
     return DoMKV(doc, host, map, request.outputPath, request.remux, request.overwriteConfirmed);
 }
 

@@ -63,7 +63,8 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     // An Attachments element holds at least one AttachedFile: none is written without files.
     if (options.attachments && !mkv.attachedFiles.empty()) {
         topSeeks.push_back(TSeek{kAttachments, out.Position() - d});
-        if (!writeATTF(mkv.attachedFiles, files.source, out)) return CommitSaveFiles(files, outputPath, host, SaveOutcome::Failed);
+        if (!writeATTF(mkv.attachedFiles, files.source, out, doc.attachmentFiles))
+            return CommitSaveFiles(files, outputPath, host, SaveOutcome::Failed);
     }
     if (options.chapters && !mkv.chapters.empty()) WriteSection(out, makeCHAPbuff(mkv.chapters), kChapters, d, topSeeks);
 

@@ -160,7 +160,8 @@ ByteList makeTRACKSbuff(const std::vector<tTrackEntry>& tracks, const TrackMap& 
     return Wrap(kTracks, data);
 }
 
-bool writeATTF(const std::vector<tAttachedFile>& files, SourceFile& source, OutputFile& out) {
+bool writeATTF(const std::vector<tAttachedFile>& files, SourceFile& source, OutputFile& out,
+               const std::vector<std::string>& addedFiles) {
     uint64_t length = 0;
     for (const tAttachedFile& f : files) {
         ByteList head, tail;
@@ -176,7 +177,18 @@ bool writeATTF(const std::vector<tAttachedFile>& files, SourceFile& source, Outp
         header.clear();
         AppendHeader(header, kAttachedFile, head.size() + FileDataLength(f) + tail.size());
         if (!out.Write(header.data(), header.size()) || !out.Write(head.data(), head.size())) return false;
-        if (f.fileData.present && !CopyRange(f.fileData.value, source, out)) return false;
+        if (f.fileData.present) {
+            const ByteRange& range = f.fileData.value;
+            if (range.source == 0) {
+                if (!CopyRange(range, source, out)) return false;
+            } else {
+                // A file added from disk must still be the size it had when added.
+                SourceFile added;
+                if (range.source > addedFiles.size() || !added.Open(addedFiles[range.source - 1]) ||
+                    added.Size() != range.offset + range.length || !CopyRange(range, added, out))
+                    return false;
+            }
+        }
         if (!out.Write(tail.data(), tail.size())) return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/mkv_model.h"
@@ -20,7 +21,10 @@ ByteList makeINFObuff(const tinfo& info);
 // The TrackEntries of the active tracks, renumbered by the map, in new-number order.
 ByteList makeTRACKSbuff(const std::vector<tTrackEntry>& tracks, const TrackMap& map);
 // False when the source could not be read or the output written.
-bool writeATTF(const std::vector<tAttachedFile>& files, SourceFile& source, OutputFile& out);
+// An attachment's data is a run of `source` (ByteRange::source 0) or the
+// whole of addedFiles[k − 1] (source k: a file added from disk).
+bool writeATTF(const std::vector<tAttachedFile>& files, SourceFile& source, OutputFile& out,
+               const std::vector<std::string>& addedFiles = {});
 ByteList makeCHAPbuff(const std::vector<uint8_t>& chapters);
 
 }  // namespace quillon

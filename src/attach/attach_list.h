@@ -1,0 +1,53 @@
+// The attachments tab's edited list: filled from the open file's element
+// list, changed by the user (keep marks, names, types, descriptions, files
+// added from disk), compared with the writer's model and turned into it
+// when a new file is saved with its attachments.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/document.h"
+#include "core/host.h"
+
+namespace quillon {
+
+// Fills doc.attachList from the AttachedFile elements of the first
+// Attachments element; every entry kept.
+void lista2attach(Document& doc);
+
+// True when at least one attachment is kept.
+bool AttachesDA(const std::vector<TAttach>& list);
+// Clears every keep mark.
+void ResetActiveATT(std::vector<TAttach>& list);
+
+// A file from disk added to the list: its name (lower case, no folder), the
+// MIME type of its extension, a new UID, kept. False (and "Can't open file."
+// on the status) when it cannot be opened.
+bool AddAttach(Document& doc, const std::string& path, Host& host);
+
+// A random non-zero 64-bit UID no attachment of the list or the model has.
+uint64_t NewAttachmentUID(const Document& doc);
+
+// Whether the list differs from the model's attachments: a mark cleared or a
+// file added, another count, or a name, type, description or data length
+// that differs at the same place.
+bool ATTchanged(const std::vector<TAttach>& list, const std::vector<tAttachedFile>& model);
+// The model's attachments made anew from the kept entries, in list order.
+void replaceATT(const std::vector<TAttach>& list, std::vector<tAttachedFile>& model);
+
+enum class AttachRead { Ok, CannotOpen, StructureError };
+// The attachment's bytes, read from where they are. An attachment of the open
+// file is read only when its FileData element is still where the scan found
+// it, with the same size (the file may have changed since).
+AttachRead ReadAttachment(const Document& doc, const TAttach& a, std::vector<uint8_t>& out);
+// The message of a failed read: "Can't open file, access denied." or
+// "Attachment structure error.".
+const char* AttachReadMessage(AttachRead result);
+
+// Writes the attachment's bytes to `path` (asking before replacing an existing
+// file unless `overwriteConfirmed`); the outcome's message goes to the host.
+bool SaveAttach(const Document& doc, const TAttach& a, const std::string& path, bool overwriteConfirmed, Host& host);
+
+}  // namespace quillon
