@@ -42,6 +42,7 @@ int RunEdit(const Command& self, const Arguments& args, TerminalHost& host);
 int RunExport(const Command& self, const Arguments& args, TerminalHost& host);
 int RunTimeline(const Command& self, const Arguments& args, TerminalHost& host);
 int RunAttachments(const Command& self, const Arguments& args, TerminalHost& host);
+int RunDump(const Command& self, const Arguments& args, TerminalHost& host);
 
 // The start every command shares: its arguments parsed against its table
 // row, --help answered, exactly one file operand; then its body.
