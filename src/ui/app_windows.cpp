@@ -13,6 +13,8 @@ AppWindows CreateAppWindows() {
     windows.mtl = std::make_unique<TFormMTL>(windows.yesNo.get());
     windows.me = std::make_unique<TFormME>();
     windows.tl = std::make_unique<TFormTL>(windows.main->document(), windows.main->host());
+    windows.du = std::make_unique<TFormDU>(windows.main->host(), windows.yesNo.get());
+    windows.main->SetDumpWindow(windows.du.get());
     windows.main->SetMessageWindows(windows.yesNo.get(), windows.me.get());
     windows.main->trackEdit->SetImportWindow(windows.mtl.get());
     windows.main->SetTimelineWindow(windows.tl.get());

@@ -1,12 +1,12 @@
 // The program's windows, made once at start in their fixed order: the main
 // window, the confirmation window, the import window, the information window,
-// the timeline window (the dump and viewer windows join this list with their
-// own work).
+// the timeline window, the dump window (the viewer joins with its own work).
 #pragma once
 
 #include <memory>
 
 #include "ui/form_main.h"
+#include "ui/form_du.h"
 #include "ui/form_me.h"
 #include "ui/form_mtl.h"
 #include "ui/form_tl.h"
@@ -20,6 +20,7 @@ struct AppWindows {
     std::unique_ptr<TFormMTL> mtl;
     std::unique_ptr<TFormME> me;
     std::unique_ptr<TFormTL> tl;  // reads the main window's document: goes first
+    std::unique_ptr<TFormDU> du;
 };
 
 AppWindows CreateAppWindows();

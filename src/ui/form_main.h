@@ -30,6 +30,8 @@ class QPainter;
 
 namespace quillon::ui {
 
+class TFormDU;
+
 class CaptionPanel;
 class ClickableImage;
 class StructureModel;
@@ -73,6 +75,10 @@ public:
     void TabSheetREShow();
     void TabSheetCHShow();
     void PopupEBMLPopup();
+    // The tree's "посмотреть dump": the selected element in the dump window
+    // (its first 10 or 100 kB when larger, as the question's answer says).
+    void MIdumpClick();
+    void SetDumpWindow(TFormDU* window) { formDU_ = window; }
     void MIexpandClick();
     void MIcollapseClick();
     void MIfbClick();
@@ -269,6 +275,7 @@ private:
     bool TimelineAllowsSave();
     void Inform(const QString& text);
 
+    TFormDU* formDU_ = nullptr;
     Document doc_;
     GuiHost host_;
     DriverList drivers_;  // the codecs tab's decoders, enumerated each time it is shown

@@ -53,8 +53,6 @@ void TFormMain::BuildContainerTab() {
     MIfb = entry("MIfb", "найти блок");
     MIview = entry("MIview", "посмотреть файл");
     MIsave = entry("MIsave", "сохранить файл");
-    // The dump window and the attachment viewer come with their own work.
-    MIdump->setVisible(false);
 
     PanelFB = Make<QFrame>(TabSheetCH, "PanelFB");
     PanelFB->setFrameShape(QFrame::Panel);
@@ -88,6 +86,7 @@ void TFormMain::BuildContainerTab() {
     connect(MIexpand, &QAction::triggered, this, &TFormMain::MIexpandClick);
     connect(MIcollapse, &QAction::triggered, this, &TFormMain::MIcollapseClick);
     connect(MIfb, &QAction::triggered, this, &TFormMain::MIfbClick);
+    connect(MIdump, &QAction::triggered, this, &TFormMain::MIdumpClick);
     connect(Image8, &ClickableImage::clicked, this, &TFormMain::Image8Click);
     connect(EditFBTN, &QLineEdit::returnPressed, this, &TFormMain::Image8Click);
     connect(ImageFBX, &ClickableImage::clicked, PanelFB, &QWidget::hide);

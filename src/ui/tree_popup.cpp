@@ -3,7 +3,10 @@
 #include <QAction>
 #include <QLineEdit>
 
+#include "dump/dump_source.h"
+#include "dump/hex_dump.h"
 #include "reader/element_queries.h"
+#include "ui/form_du.h"
 #include "ui/form_main.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
@@ -25,6 +28,7 @@ int TFormMain::RowOfIndex(const QModelIndex& index) const { return treeModel_->E
 
 void TFormMain::PopupEBMLPopup() {
     const int row = RowOfIndex(TreeEBML->currentIndex());
+    MIdump->setVisible(row >= 0);
     const bool attachment = row >= 0 && IsAttachmentRow(doc_.lista[row]);
     MIsave->setVisible(attachment);
     MIview->setVisible(false);
@@ -81,6 +85,25 @@ void TFormMain::Image8Click() {
     for (auto r = chain.rbegin(); r != chain.rend(); ++r) TreeEBML->expand(treeModel_->IndexOfRow(*r));
     TreeEBML->scrollTo(treeModel_->IndexOfRow(found));
     PanelFB->hide();
+}
+
+void TFormMain::MIdumpClick() {
+    const int row = RowOfIndex(TreeEBML->currentIndex());
+    if (row < 0 || !formDU_) return;
+    size_t limit = kDumpLimit;
+    if (doc_.lista[row].totalSize > kDumpLimit)
+        limit = AskWithCaptions(Tr("Внимание!\r\nРазмер блока больше 100kb.\r\nЧто показать?"), Tr("первые 10kb"), Tr("первые 100kb"))
+                    ? kDumpShortLimit
+                    : kDumpLimit;
+    host_.SetStatus("d a t a   p r o c e s s i n g");
+    std::vector<uint8_t> bytes;
+    const DumpRead read = ReadElementBytes(doc_, size_t(row), limit, bytes);
+    if (read != DumpRead::Ok) {
+        host_.SetStatus(DumpReadMessage(read));
+        return;
+    }
+    formDU_->ShowBytes(std::move(bytes), doc_.lista[row].position);
+    host_.SetStatus("r e a d y");
 }
 
 }  // namespace quillon::ui
