@@ -15,6 +15,8 @@ AppWindows CreateAppWindows() {
     windows.tl = std::make_unique<TFormTL>(windows.main->document(), windows.main->host());
     windows.du = std::make_unique<TFormDU>(windows.main->host(), windows.yesNo.get());
     windows.main->SetDumpWindow(windows.du.get());
+    windows.view = std::make_unique<TFormView>();
+    windows.main->SetViewWindow(windows.view.get());
     windows.main->SetMessageWindows(windows.yesNo.get(), windows.me.get());
     windows.main->trackEdit->SetImportWindow(windows.mtl.get());
     windows.main->SetTimelineWindow(windows.tl.get());

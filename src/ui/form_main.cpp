@@ -73,13 +73,7 @@ TFormMain::TFormMain(QWidget* parent)
     BuildContainerTab();
     BuildContentsTab();
     BuildCodecsTab();
-    for (QWidget* frameOnly : {TabSheetATT}) {
-        // These tabs get their contents with the attachment and codec work.
-        auto* frame = new QFrame(frameOnly);
-        frame->setFrameShape(QFrame::StyledPanel);
-        auto* pageLayout = new QVBoxLayout(frameOnly);
-        pageLayout->addWidget(frame);
-    }
+    BuildAttachmentsTab();
     BuildSettingsTab();
 
     PanelWA = Make<CaptionPanel>(this, "PanelWA");
@@ -196,6 +190,7 @@ void TFormMain::ConnectHandlers() {
         if (PageControl1->currentWidget() == TabSheetRE) TabSheetREShow();
         if (PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
         if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDKShow();
+        if (PageControl1->currentWidget() == TabSheetATT) TabSheetATTShow();
     });
     ConnectSavePanelHandlers();
     ConnectSettingsHandlers();

@@ -5,6 +5,7 @@
 // shows lives here and is passed to the core by reference.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QString>
@@ -27,10 +28,13 @@ class QTabWidget;
 class QTableWidget;
 class QWidget;
 class QPainter;
+class QSplitter;
+class QTextEdit;
 
 namespace quillon::ui {
 
 class TFormDU;
+class TFormView;
 
 class CaptionPanel;
 class ClickableImage;
@@ -107,6 +111,33 @@ public:
     void StopWait();
     void ImageXClick();
 
+    // ---- attachments tab and the tree's attachment items (attachments_tab.cpp)
+    void TabSheetATTShow();
+    void AttachList2Screen();
+    // A press on the grid: a data row becomes current and, in column 0, its
+    // keep mark toggles; column 0 of the title row clears every mark.
+    void ATTMouseDown(int row, int column);
+    void ATTClick();
+    void ATTDblClick();
+    void ImageADDClick();
+    void MIattaddClick();
+    // The add commands once the dialog chose a file; `refreshTab` as ImageADD does.
+    bool AddAttachFile(const QString& path, bool refreshTab);
+    void MIattparaClick();
+    void Image1Click();
+    void Image7Click();
+    void MIattsaveClick();
+    bool SaveAttachTo(const QString& path);
+    void FillTTF();
+    // A wheel step over the font sample: delta ≥ 0 smaller, < 0 larger (1..72).
+    void TTFMouseWheel(int delta);
+    void MIviewClick();
+    void MIsaveClick();
+    bool SaveTreeAttachmentTo(const QString& path);
+    void SetViewWindow(TFormView* window) { formView_ = window; }
+    // The picture previewed on the tab (empty when the row is not a picture).
+    const QImage& attachmentPicture() const { return attPicture_; }
+
     // ---- codecs tab (codecs_tab.cpp)
     void TabSheetCDKShow();
     void StringCDKClick();
@@ -167,6 +198,29 @@ public:
     // Contents tab: the grid and the save panel.
     QTableWidget* Tracks;
     QTableWidget* StringCDK;
+    QTableWidget* ATT;
+    QLabel* LabelNA;
+    ClickableImage* ImageADD;
+    QSplitter* SplitterATT;
+    QWidget* PanelATT;
+    QLabel* ImageATT;
+    QPlainTextEdit* MemoATT;
+    QTextEdit* TTF;
+    QFrame* PanelATTE;
+    QFrame* Panel7;
+    QLineEdit* EditATTN;
+    QLineEdit* EditATTM;
+    QLineEdit* EditATTD;
+    ClickableImage* Image1;
+    ClickableImage* Image7;
+    QLabel* LabelATTno;
+    QMenu* PopupATT;
+    QAction* MIattpara;
+    QAction* MIattsave;
+    QAction* MIattadd;
+    int ttfSize = 12;      // the font sample's size in points, 1..72
+    int ttfCursor = 1;     // which of the four wheel cursors shows
+    QString ttfFamily, ttfCopyright;
     QTableWidget* StringTAG;
     QFrame* PanelSE;
     ClickableImage* ImageTX;
@@ -251,6 +305,8 @@ private:
     QWidget* BuildSavePanel();
     void BuildSettingsTab();
     void BuildCodecsTab();
+    void BuildAttachmentsTab();
+    void SetAttPicture();
     void ConnectHandlers();
     void ConnectSettingsHandlers();
     void ConnectSavePanelHandlers();
@@ -275,6 +331,8 @@ private:
     bool TimelineAllowsSave();
     void Inform(const QString& text);
 
+    TFormView* formView_ = nullptr;
+    QImage attPicture_;
     TFormDU* formDU_ = nullptr;
     Document doc_;
     GuiHost host_;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "attach/attach_list.h"
 #include "export/export_dispatch.h"
 #include "reader/element_queries.h"
 #include "ui/clickable_image.h"
@@ -55,9 +56,8 @@ void TFormMain::CheckEXClick() {
             CheckCH->setEnabled(true);
             CheckCH->setChecked(true);
         }
-        // Until the attachment tab keeps its own edited list, every attachment
-        // of the file is kept.
-        if (FindFirstById(doc_.lista, kAttachedFile) >= 0) {
+        // The file's attachments, or those the attachments tab added.
+        if (FindFirstById(doc_.lista, kAttachedFile) >= 0 || AttachesDA(doc_.attachList)) {
             CheckAT->setEnabled(true);
             CheckAT->setChecked(true);
         }

@@ -5,6 +5,7 @@
 
 #include "dump/dump_source.h"
 #include "dump/hex_dump.h"
+#include "attach/mime_table.h"
 #include "reader/element_queries.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
@@ -35,11 +36,8 @@ void TFormMain::PopupEBMLPopup() {
     if (attachment) {
         const int attachedFile = doc_.lista[row].id() == kAttachedFile ? row : doc_.lista[row].parent;
         const std::string mime = FindChildValue(doc_.lista, kFileMimeType, attachedFile);
-        MIview->setVisible(mime == "text/plain" || mime == "image/jpeg");
+        MIview->setVisible(IsTextMime(mime) || IsPictureMime(mime));
     }
-    // Saving and viewing attachments come with the attachment work.
-    MIsave->setEnabled(false);
-    MIview->setEnabled(false);
     MIfb->setEnabled(doc_.readState == ReadState::FullTree);
 }
 
