@@ -160,8 +160,11 @@ void TFormMain::BuildAttachmentsTab() {
     const char* captions[] = {"имя файла:", "тип mime:", "описание:"};
     QLineEdit** edits[] = {&EditATTN, &EditATTM, &EditATTD};
     const char* names[] = {"EditATTN", "EditATTM", "EditATTD"};
+    const char* labels[] = {"LabelATTN", "LabelATTM", "LabelATTD"};  // the language switch finds them by these names
     for (int i = 0; i < 3; ++i) {
-        edit->addWidget(new QLabel(Tr(captions[i]), PanelATTE), i + 1, 0);
+        auto* label = Make<QLabel>(PanelATTE, labels[i]);
+        label->setText(QString::fromUtf8(captions[i]));
+        edit->addWidget(label, i + 1, 0);
         *edits[i] = Make<QLineEdit>(PanelATTE, names[i]);
         edit->addWidget(*edits[i], i + 1, 1, 1, 2);
     }
