@@ -27,28 +27,32 @@ void TimePofixMOVI(std::vector<AviChunk>& chunks) {
     }
 }
 
-std::vector<AviChunk> InterleaveByTime(const std::vector<AviChunk>& chunks) {
+std::vector<uint32_t> InterleaveByTime(const std::vector<AviChunk>& chunks) {
     // Each stream keeps its order; between the streams the earlier time goes
     // first, the one listed first on a tie. The video's time is the largest
     // seen so far, so a B-frame's earlier time does not pull the video ahead.
-    std::vector<const AviChunk*> video, audio;
-    for (const AviChunk& c : chunks) (c.stream == AviStream::Video ? video : audio).push_back(&c);
-    std::vector<AviChunk> out;
-    out.reserve(chunks.size());
-    size_t v = 0, a = 0;
+    std::vector<uint32_t> order;
+    order.reserve(chunks.size());
+    const auto next = [&](size_t from, AviStream stream) {
+        while (from < chunks.size() && chunks[from].stream != stream) ++from;
+        return from;
+    };
+    size_t v = next(0, AviStream::Video), a = next(0, AviStream::Audio);
     int64_t videoTime = INT64_MIN;
-    while (v < video.size() || a < audio.size()) {
-        const int64_t nextVideo = v < video.size() ? std::max(videoTime, video[v]->time) : INT64_MAX;
-        const bool videoFirst = v < video.size() && (a >= audio.size() || nextVideo < audio[a]->time ||
-                                                     (nextVideo == audio[a]->time && video[v] < audio[a]));
+    while (v < chunks.size() || a < chunks.size()) {
+        const int64_t nextVideo = v < chunks.size() ? std::max(videoTime, chunks[v].time) : INT64_MAX;
+        const bool videoFirst = v < chunks.size() && (a >= chunks.size() || nextVideo < chunks[a].time ||
+                                                      (nextVideo == chunks[a].time && v < a));
         if (videoFirst) {
             videoTime = nextVideo;
-            out.push_back(*video[v++]);
+            order.push_back(uint32_t(v));
+            v = next(v + 1, AviStream::Video);
         } else {
-            out.push_back(*audio[a++]);
+            order.push_back(uint32_t(a));
+            a = next(a + 1, AviStream::Audio);
         }
     }
-    return out;
+    return order;
 }
 
 }  // namespace quillon

@@ -29,9 +29,9 @@ const char* ChunkId(AviStream stream);
 // before it (0 when none). Single chunks and video chunks keep their times.
 void TimePofixMOVI(std::vector<AviChunk>& chunks);
 
-// The chunks in writing order: by time, chunks of the same time in list
-// order, and each stream's chunks in their own order (video frames stored in
-// decode order with presentation times must stay in decode order).
-std::vector<AviChunk> InterleaveByTime(const std::vector<AviChunk>& chunks);
+// The writing order, as indexes into `chunks`: by time, chunks of the same
+// time in list order, and each stream's chunks in their own order (video
+// frames stored in decode order with presentation times must stay in decode order).
+std::vector<uint32_t> InterleaveByTime(const std::vector<AviChunk>& chunks);
 
 }  // namespace quillon

@@ -199,11 +199,11 @@ SaveOutcome DoAviConvert(Document& doc, Host& host, const ExportRequest& request
     }
 
     TimePofixMOVI(chunks);
-    const std::vector<AviChunk> ordered = InterleaveByTime(chunks);
+    const std::vector<uint32_t> ordered = InterleaveByTime(chunks);
 
     // Every size is known now: an AVI past what its 32-bit sizes can say is refused before writing.
     uint64_t moviBytes = 4;
-    for (const AviChunk& c : ordered) moviBytes += ChunkSpan(c.size);
+    for (const AviChunk& c : chunks) moviBytes += ChunkSpan(c.size);
     headers.moviSize = uint32_t(std::min<uint64_t>(moviBytes, kRiffLimit));
     const uint64_t headerBytes = BuildAviHeaders(headers).size();
     const uint64_t fileBytes = headerBytes - 4 + moviBytes + 8 + 16 * uint64_t(ordered.size());
@@ -217,7 +217,7 @@ SaveOutcome DoAviConvert(Document& doc, Host& host, const ExportRequest& request
     ExportSink out(files.output, files.source);
     out.Put(BuildAviHeaders(headers));
     for (size_t k = 0; k < ordered.size(); ++k) {
-        const AviChunk& c = ordered[k];
+        const AviChunk& c = chunks[ordered[k]];
         uint8_t head[8] = {};
         std::copy_n(ChunkId(c.stream), 4, head);
         for (int i = 0; i < 4; ++i) head[4 + i] = uint8_t(c.size >> (8 * i));
@@ -231,7 +231,7 @@ SaveOutcome DoAviConvert(Document& doc, Host& host, const ExportRequest& request
             if (host.StopRequested()) return SaveOutcome::Stopped;
         }
     }
-    out.Put(BuildIdx1(ordered));
+    out.Put(BuildIdx1(chunks, ordered));
     host.ProgressTo(rows * 2);
     host.SetStatus("s a v i n g");
     if (!out.Flush()) return CommitSaveFiles(files, request.outputPath, host, SaveOutcome::Failed);

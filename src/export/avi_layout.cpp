@@ -130,12 +130,13 @@ std::vector<uint8_t> BuildAviHeaders(const AviHeaders& h) {
     return b.Take();
 }
 
-std::vector<uint8_t> BuildIdx1(const std::vector<AviChunk>& written) {
+std::vector<uint8_t> BuildIdx1(const std::vector<AviChunk>& chunks, const std::vector<uint32_t>& order) {
     Bytes b;
     b.Text("idx1");
-    b.U32(uint32_t(16 * written.size()));
+    b.U32(uint32_t(16 * order.size()));
     uint64_t offset = 4;
-    for (const AviChunk& c : written) {
+    for (const uint32_t k : order) {
+        const AviChunk& c = chunks[k];
         b.Text(ChunkId(c.stream));
         b.U32(c.key ? 0x10 : 0);
         b.U32(uint32_t(offset));

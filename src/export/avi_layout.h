@@ -47,7 +47,7 @@ std::vector<uint8_t> DefaultBitmapInfo(uint32_t width, uint32_t height, const st
 // "idx1" and one 16-byte entry per chunk in written order: the chunk ID, 16
 // for a key frame, the offset counted from the "movi" FOURCC (the first chunk
 // is at 4), the size.
-std::vector<uint8_t> BuildIdx1(const std::vector<AviChunk>& written);
+std::vector<uint8_t> BuildIdx1(const std::vector<AviChunk>& chunks, const std::vector<uint32_t>& order);
 
 // Bytes a chunk takes in movi: its 8-byte header and payload, padded to even.
 inline uint64_t ChunkSpan(uint32_t size) { return 8 + uint64_t(size) + (size & 1); }

@@ -45,9 +45,8 @@ TEST(AviChunks, InterleavingKeepsEachStreamsOrderAndTiesInListOrder) {
                                     Chunk(AviStream::Audio, 64),  Chunk(AviStream::Video, 80),
                                     Chunk(AviStream::Audio, 120), Chunk(AviStream::Video, 240)};
     for (size_t i = 0; i < chunks.size(); ++i) chunks[i].sourcePos = i;
-    const std::vector<AviChunk> out = InterleaveByTime(chunks);
     std::vector<uint64_t> order;
-    for (const AviChunk& c : out) order.push_back(c.sourcePos);
+    for (const uint32_t k : InterleaveByTime(chunks)) order.push_back(chunks[k].sourcePos);
     // Video 0 before audio 0 (listed first); the B-frames follow their P-frame
     // at its time, audio 64 goes before the P at 120; audio 120 after the
     // video of the same time that was listed before it.
@@ -102,7 +101,7 @@ TEST(AviLayout, HeadersEndAtMoviAndTheIndexCountsPaddedChunks) {
 
     const std::vector<AviChunk> written = {{AviStream::Video, 1001, 1, 0, 0, 0}, {AviStream::Audio, 20, 1, 0, 0, 0},
                                            {AviStream::Video, 7, 0, 0, 0, 0}};
-    const ByteVec idx = BuildIdx1(written);
+    const ByteVec idx = BuildIdx1(written, {0, 1, 2});
     ASSERT_EQ(idx.size(), 8u + 48);
     EXPECT_EQ(TextAt(idx, 8), "00dc");
     EXPECT_EQ(Le32At(idx, 12), 16u);
