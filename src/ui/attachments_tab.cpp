@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -66,6 +67,27 @@ public:
 
 private:
     TFormMain* form_;
+};
+
+// A press on the edit panel's title strip drags the panel within the tab.
+class DragByStrip : public QObject {
+public:
+    DragByStrip(QWidget* panel, QObject* parent) : QObject(parent), panel_(panel) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            grab_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - panel_->pos();
+            return true;
+        }
+        if (event->type() == QEvent::MouseMove && (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) {
+            panel_->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - grab_);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QWidget* panel_;
+    QPoint grab_;
 };
 
 QTableWidgetItem* Cell(QTableWidget& grid, int row, int column) {
@@ -156,6 +178,8 @@ void TFormMain::BuildAttachmentsTab() {
     Panel7 = Make<QFrame>(PanelATTE, "Panel7");
     Panel7->setFixedHeight(8);
     Panel7->setStyleSheet(QStringLiteral("background: #8080C0;"));
+    Panel7->setCursor(Qt::SizeAllCursor);
+    Panel7->installEventFilter(new DragByStrip(PanelATTE, Panel7));
     edit->addWidget(Panel7, 0, 0, 1, 3);
     const char* captions[] = {"имя файла:", "тип mime:", "описание:"};
     QLineEdit** edits[] = {&EditATTN, &EditATTM, &EditATTD};

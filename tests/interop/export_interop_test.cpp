@@ -243,7 +243,7 @@ TEST_F(ExportInterop, ATypeTheTrackDoesNotOfferIsRefusedWithTheOnesItDoes) {
         EXPECT_FALSE(fs::exists(out));
     }
     const SeparatedResult unknown =
-        Quillon("export " + Quoted(Media("mkvmerge_audio.mkv").string()) + " --track 1 --as wav");
+        Quillon("export " + Quoted(Media("mkvmerge_audio.mkv").string()) + " --track 1 --as aiff");
     EXPECT_EQ(unknown.status, 2);
     const SeparatedResult noTrack =
         Quillon("export " + Quoted(Media("mkvmerge_audio.mkv").string()) + " --track 9 --as ac3");

@@ -1,7 +1,10 @@
 // The attachments tab: without a file, without and with attachments; keep
 // marks; the edit panel; previews of a text, a JPEG and a font; the viewer;
 // adding and saving; the structure tree's view and save items.
+#include <QApplication>
 #include <QBuffer>
+#include <QMouseEvent>
+#include <QTest>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -118,6 +121,13 @@ TEST_F(AttachmentsTabTest, TheEditPanelStoresOnlyANameAndAType) {
     EXPECT_EQ(main().document().attachList[0].fileDescription, "About");
     EXPECT_EQ(CellText(1, 1), "about.txt");
     main().MIattparaClick();
+    // The title strip drags the panel.
+    const QPoint before = main().PanelATTE->pos();
+    QTest::mousePress(main().Panel7, Qt::LeftButton, {}, QPoint(5, 3));
+    QMouseEvent move(QEvent::MouseMove, QPointF(25, 13), main().Panel7->mapToGlobal(QPointF(25, 13)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main().Panel7, &move);
+    EXPECT_EQ(main().PanelATTE->pos(), before + QPoint(20, 10));
     main().EditATTN->setText("ignored.txt");
     main().Image7Click();  // cancel
     EXPECT_EQ(main().document().attachList[0].fileName, "about.txt");
