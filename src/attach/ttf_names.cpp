@@ -3,6 +3,8 @@
 #include <cstring>
 #include <optional>
 
+#include "core/utf8.h"
+
 namespace quillon {
 namespace {
 
@@ -18,24 +20,6 @@ public:
 private:
     std::span<const uint8_t> data_;
 };
-
-void AppendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 // Where the table directory starts: at 0 for a single font, at the first
 // font's offset in a collection; nothing for data that is no font.

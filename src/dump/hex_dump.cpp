@@ -5,6 +5,7 @@
 
 #include "core/dictionary.h"
 #include "core/ebml.h"
+#include "core/utf8.h"
 
 namespace quillon {
 namespace {
@@ -29,19 +30,6 @@ uint32_t Shown(uint8_t b, DumpChars chars) {
     if (b < 0x20 || b == 0x7F) return '.';
     if (b < 0x80) return b;
     return chars == DumpChars::Ascii ? '.' : kCp1251High[b - 0x80];
-}
-
-void AppendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
 }
 
 int Width(DumpLayout l) { return l.width == 24 || l.width == 32 ? l.width : 16; }

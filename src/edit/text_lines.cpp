@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "core/utf8.h"
 #include "core/value_text.h"
 
 namespace quillon {
@@ -13,24 +14,6 @@ constexpr uint8_t kCr = 13;
 constexpr uint8_t kLf = 10;
 
 bool IsBlankOrControl(uint8_t b) { return b <= 0x20; }
-
-void AppendUtf8(std::vector<uint8_t>& out, uint32_t code) {
-    if (code < 0x80) {
-        out.push_back(static_cast<uint8_t>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<uint8_t>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<uint8_t>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<uint8_t>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<uint8_t>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<uint8_t>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<uint8_t>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<uint8_t>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<uint8_t>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<uint8_t>(0x80 | (code & 0x3F)));
-    }
-}
 
 // Digits as a number, saturating so that the sum of the time parts cannot overflow.
 int64_t ClampedDigits(std::string_view digits) {

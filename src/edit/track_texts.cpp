@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/utf8.h"
+
 namespace quillon {
 
 std::string FormatMsTime(int64_t milliseconds) {
@@ -33,16 +35,8 @@ std::string AnsiToUtf8Text(std::string_view text) {
         else if (b == 0xB8) code = 0x0451;          // ё
         else if (b == 0x93) code = 0x201C;          // “
         else if (b == 0x94) code = 0x201D;          // ”
-        if (code == 0) {
-            out.push_back(ch);
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        if (code == 0) out.push_back(ch);
+        else AppendUtf8(out, code);
     }
     return out;
 }
