@@ -30,6 +30,15 @@ bool Exported::Told(const std::string& text) const {
 
 void Export(const ByteVec& source, ExportType type, Exported& out, const ExportSetup& setup, bool aviConvert) {
     TempFile in(source);
+    if (!setup.sparsePieces.empty()) {
+        std::fstream file(in.path(), std::ios::binary | std::ios::in | std::ios::out);
+        for (const auto& [at, bytes] : setup.sparsePieces) {
+            file.seekp(std::streamoff(at));
+            file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        }
+        file.close();
+        if (setup.sparseSize) std::filesystem::resize_file(in.path(), setup.sparseSize);
+    }
     const std::string outputPath = in.path() + ".out";
     std::filesystem::remove(outputPath);
     Document doc;

@@ -2,7 +2,9 @@
 // with an export type, the bytes it leaves at the output, what it told the user.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/save_outcome.h"
@@ -38,6 +40,10 @@ struct ExportSetup {
     std::string assExtension = "ass";
     int stopAfterPolls = -1;
     size_t cutBytes = 0;  // bytes cut off the end of the file after the scan
+    // Bytes written at these offsets past the built file before the scan; the
+    // gaps stay holes, so a test can describe a file of many gigabytes.
+    std::vector<std::pair<uint64_t, ByteVec>> sparsePieces;
+    uint64_t sparseSize = 0;  // the file's size after the pieces (0: where the last piece ends)
 };
 
 // Scans `source` from a temporary file, checks the tracks as `setup` says

@@ -130,13 +130,18 @@ ByteVec RefGroup(uint64_t track, int16_t tc, const ByteVec& frame, int64_t refer
 ByteVec PlainGroup(uint64_t track, int16_t tc, const ByteVec& frame) {
     return Master(kBlockGroup, {Element(kBlock, BlockPayload(track, tc, 0x00, frame))});
 }
-ByteVec FilmFile(double durationMs, const std::vector<ByteVec>& blocks, bool withAudio = true) {
+// A film of one cluster at 0; a negative duration leaves Duration out.
+ByteVec FilmOf(double durationMs, const std::vector<ByteVec>& tracks, const std::vector<ByteVec>& blocks) {
     std::vector<ByteVec> cluster = {Uint(kTimeCode, 0)};
     cluster.insert(cluster.end(), blocks.begin(), blocks.end());
+    std::vector<ByteVec> info = {Uint(kTimecodeScale, 1000000)};
+    if (durationMs >= 0) info.push_back(Float(kDuration, durationMs));
+    return MatroskaFile({MasterOf(kInfo, info), MasterOf(kTracks, tracks), MasterOf(kCluster, cluster)});
+}
+ByteVec FilmFile(double durationMs, const std::vector<ByteVec>& blocks, bool withAudio = true) {
     std::vector<ByteVec> tracks = {VfwEntry(1)};
     if (withAudio) tracks.push_back(Mp3Entry(2));
-    return MatroskaFile({Master(kInfo, {Uint(kTimecodeScale, 1000000), Float(kDuration, durationMs)}),
-                         MasterOf(kTracks, tracks), MasterOf(kCluster, cluster)});
+    return FilmOf(durationMs, tracks, blocks);
 }
 
 // The idx1 entries of an AVI: (chunk ID, flags, offset, size).
@@ -200,6 +205,11 @@ TEST(AviConvert, RefusalsLeaveNoFile) {
          "Фильм короче секунды: скорость звука для AVI не вычислить, AVI не записан."},
         {"laced video", FilmFile(2000, {SimpleBlock(1, 0, 0x82, ByteVec{1, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})}),
          "Unsupported Video LaceType = 01"},
+        {"audio an AVI does not take",
+         FilmOf(2000,
+                {VfwEntry(1), TrackEntry(2, 2, "A_VORBIS", {Master(kAudio, {Float(kSamplingFrequency, 48000)})})},
+                {SimpleBlock(1, 0, 0x80, frame), SimpleBlock(2, 0, 0x80, frame)}),
+         "Аудио кодек A_VORBIS\r\nне поддерживается контейнером AVI"},
     };
     for (const auto& c : cases) {
         Exported e;
@@ -212,6 +222,47 @@ TEST(AviConvert, RefusalsLeaveNoFile) {
     Exported shortFilm;
     Export(FilmFile(500, {SimpleBlock(1, 0, 0x80, frame)}, false), ExportType::None, shortFilm, {}, true);
     EXPECT_EQ(shortFilm.outcome, SaveOutcome::Written);
+}
+
+TEST(AviConvert, WithoutDurationTheLastBlockEndsTheFilm) {
+    // Frames at 0, 40, 80 and a last one at 1960 lasting 40: the film is 2000 ms
+    // long, so 500000 µs a frame and 417 audio bytes over 2 s.
+    const ByteVec frame = Frame(100, 0x11), mp3 = Frame(417, 0x55);
+    const ByteVec file =
+        FilmOf(-1, {VfwEntry(1), Mp3Entry(2)},
+               {SimpleBlock(1, 0, 0x80, frame), SimpleBlock(2, 0, 0x80, mp3), SimpleBlock(1, 40, 0x00, frame),
+                SimpleBlock(1, 80, 0x00, frame),
+                Master(kBlockGroup, {Element(kBlock, BlockPayload(1, 1960, 0x00, frame)), Uint(kBlockDuration, 40)})});
+    Exported e;
+    Export(file, ExportType::None, e, {}, /*avi=*/true);
+    ASSERT_EQ(e.outcome, SaveOutcome::Written);
+    EXPECT_EQ(Le32At(e.bytes, 32), 500000u);          // dwMicroSecPerFrame
+    EXPECT_EQ(Le32At(e.bytes, 224 + 8 + 24), 208u);   // the audio dwRate: 417 bytes ÷ 2 s
+    EXPECT_EQ(Le32At(e.bytes, 288 + 8 + 8), 208u);    // nAvgBytesPerSec
+}
+
+TEST(AviConvert, AnOutputPastFourGibibytesIsRefusedBeforeWriting) {
+    // Three 1.5 GiB video frames, held as holes of a sparse file: every size
+    // fits 32 bits, the AVI they would make does not.
+    const uint64_t frameBytes = 3ull << 29;
+    ByteVec file = EbmlHeader();
+    const ByteVec body = Cat({MasterOf(kInfo, {Uint(kTimecodeScale, 1000000), Float(kDuration, 120)}),
+                              Master(kTracks, {VfwEntry(1)})});
+    const ByteVec segment = UnknownSizeMaster(kSegment, {body, UnknownSizeMaster(kCluster, {Uint(kTimeCode, 0)})});
+    file.insert(file.end(), segment.begin(), segment.end());
+    ExportSetup setup;
+    uint64_t at = file.size();
+    for (int16_t k = 0; k < 3; ++k) {
+        setup.sparsePieces.push_back(
+            {at, Cat({IdBytes(kSimpleBlock), SizeField(4 + frameBytes, 8), ByteVec{0x81, 0, uint8_t(40 * k), 0x80}})});
+        at += 1 + 8 + 4 + frameBytes;  // ID, size, block header, frame
+    }
+    setup.sparseSize = at;
+    Exported e;
+    Export(file, ExportType::None, e, setup, /*avi=*/true);
+    EXPECT_EQ(e.outcome, SaveOutcome::NothingWritten);
+    EXPECT_FALSE(e.written);
+    EXPECT_TRUE(e.Told("AVI вышел бы больше 4 ГиБ: такой файл AVI не опишет, он не записан."));
 }
 
 }  // namespace
