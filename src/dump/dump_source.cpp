@@ -14,7 +14,9 @@ DumpRead ReadElementBytes(const Document& doc, size_t row, size_t limit, std::ve
     SourceFile file;
     if (!file.Open(doc.sourcePath)) return DumpRead::CannotOpen;
     const uint64_t want = std::min<uint64_t>(e.totalSize, limit);
-    if (!file.Holds(e.position, want) || !file.ReadAt(e.position, size_t(want), out)) {
+    // Read at least the header, so a small limit still checks the ID and size.
+    const uint64_t read = std::min<uint64_t>(e.totalSize, std::max<uint64_t>(want, 4 + 8));
+    if (!file.Holds(e.position, read) || !file.ReadAt(e.position, size_t(read), out)) {
         out.clear();
         return DumpRead::Changed;
     }
@@ -30,6 +32,7 @@ DumpRead ReadElementBytes(const Document& doc, size_t row, size_t limit, std::ve
         if (size.length == 0 || (!IsUnknownSize(size.value, size.length) && size.value != e.dataSize))
             return out.clear(), DumpRead::Changed;
     }
+    out.resize(size_t(want));
     return DumpRead::Ok;
 }
 
