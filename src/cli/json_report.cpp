@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "attach/attach_list.h"
 #include "core/generated/element_ids.h"
 #include "core/source_file.h"
 #include "reader/element_queries.h"
@@ -92,14 +93,16 @@ Json FileReport(Document& doc, Host& host) {
     info["writing_app"] = ValueOrNull(mkv.info.writingApp);
     report["info"] = info;
 
+    // The attachments as the attachments tab and command list them.
+    lista2attach(doc);
     Json attachments = Json::array();
-    for (const tAttachedFile& a : mkv.attachedFiles) {
+    for (const TAttach& a : doc.attachList) {
         Json j;
-        j["name"] = ValueOrNull(a.fileName);
-        j["mime_type"] = ValueOrNull(a.fileMimeType);
-        j["size"] = a.fileData.present ? a.fileData.value.length : 0;
-        j["uid"] = ValueOrNull(a.fileUID);
-        j["description"] = ValueOrNull(a.fileDescription);
+        j["name"] = a.fileName;
+        j["mime_type"] = a.fileMimeType;
+        j["size"] = a.fileData.length;
+        j["uid"] = a.fileUID != 0 ? Json(a.fileUID) : Json(nullptr);
+        j["description"] = a.fileDescription;
         attachments.push_back(j);
     }
     report["attachments"] = attachments;
