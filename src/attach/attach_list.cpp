@@ -42,19 +42,28 @@ void lista2attach(Document& doc) {
     if (attachments < 0) return;
     for (size_t r = size_t(attachments) + 1; r < lista.size(); ++r) {
         if (lista[r].id() != kAttachedFile || lista[r].parent != attachments) continue;
-        const int row = int(r);
         TAttach a;
-        a.fileName = FindChildValue(lista, kFileName, row);
-        a.fileMimeType = FindChildValue(lista, kFileMimeType, row);
-        a.fileDescription = FindChildValue(lista, kFileDescription, row);
-        a.fileUID = UidOfText(FindChildValue(lista, kFileUID, row));
-        const int data = FindChildElement(lista, kFileData, row);
-        if (data >= 0) {
-            a.fileData = ByteRange{0, lista[data].dataStart(), lista[data].dataSize};
-            a.elementAt = lista[data].position;
-        }
+        AttachFromRow(doc, int(r), a);  // an AttachedFile without FileData is listed, empty
         doc.attachList.push_back(std::move(a));
     }
+}
+
+bool AttachFromRow(const Document& doc, int row, TAttach& a) {
+    const tabrick& lista = doc.lista;
+    if (row < 0 || size_t(row) >= lista.size()) return false;
+    const uint32_t id = lista[row].id();
+    if ((id == kFileName || id == kFileData) && lista[row].parent >= 0) row = lista[row].parent;
+    else if (id != kAttachedFile) return false;
+    if (lista[row].id() != kAttachedFile) return false;
+    a.fileName = FindChildValue(lista, kFileName, row);
+    a.fileMimeType = FindChildValue(lista, kFileMimeType, row);
+    a.fileDescription = FindChildValue(lista, kFileDescription, row);
+    a.fileUID = UidOfText(FindChildValue(lista, kFileUID, row));
+    const int data = FindChildElement(lista, kFileData, row);
+    if (data < 0) return false;
+    a.fileData = ByteRange{0, lista[data].dataStart(), lista[data].dataSize};
+    a.elementAt = lista[data].position;
+    return true;
 }
 
 bool AttachesDA(const std::vector<TAttach>& list) {

@@ -17,6 +17,11 @@ namespace quillon {
 // Attachments element; every entry kept.
 void lista2attach(Document& doc);
 
+// The attachment an element-list row stands for: the AttachedFile itself, or
+// its FileName or FileData child. False when the row is none of these or the
+// AttachedFile has no FileData.
+bool AttachFromRow(const Document& doc, int row, TAttach& a);
+
 // True when at least one attachment is kept.
 bool AttachesDA(const std::vector<TAttach>& list);
 // Clears every keep mark.

@@ -5,7 +5,7 @@
 #include "attach/attach_list.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "cli/json_report.h"
+#include "cli/terminal_host.h"
 #include "core/value_text.h"
 
 namespace quillon::cli {

@@ -5,7 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "cli/json_report.h"
+#include "cli/terminal_host.h"
 #include "core/output_file.h"
 #include "core/value_text.h"
 #include "dump/dump_source.h"

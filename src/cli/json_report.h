@@ -13,17 +13,6 @@
 
 namespace quillon::cli {
 
-// A Host that keeps the log lines for the document instead of printing
-// them (stdout carries the JSON alone); progress still goes to stderr.
-class CollectingHost : public TerminalHost {
-public:
-    std::vector<std::string> lines;
-
-protected:
-    void logLine(const std::string& line) override { lines.push_back(TerminalText(line)); }
-    void informUser(const std::string& text) override { lines.push_back(TerminalText(text)); }
-};
-
 // tracks, info, attachments, chapters of the scanned document (the writer's
 // model is built from its element list for the typed values).
 nlohmann::ordered_json FileReport(Document& doc, Host& host);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/host.h"
 
@@ -42,6 +43,18 @@ private:
     bool progressShown_ = false;
     uint64_t maximum_ = 0;
     std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+// A terminal Host that keeps the log lines instead of printing them, for
+// commands whose stdout carries something else (JSON, a listing, a dump);
+// progress still goes to stderr.
+class CollectingHost : public TerminalHost {
+public:
+    std::vector<std::string> lines;
+
+protected:
+    void logLine(const std::string& line) override { lines.push_back(TerminalText(line)); }
+    void informUser(const std::string& text) override { lines.push_back(TerminalText(text)); }
 };
 
 }  // namespace quillon::cli

@@ -179,21 +179,21 @@ std::string DumpRtf(std::span<const uint8_t> bytes, uint64_t base, DumpLayout la
         else if (c < 0x80) rtf += char(c);
         else rtf += "\\u" + std::to_string(int16_t(c)) + "?";
     };
+    // Which byte of its row each character of a line shows the digits of
+    // (10 + 3c + 2(c div 4) and the character after it); -1 for the others.
     const int w = Width(layout);
+    std::vector<int> digitsOf(CharColumn(w), -1);
+    for (int c = 0; c < w; ++c) {
+        const size_t at = 10 + 3 * size_t(c) + 2 * size_t(c / 4);
+        digitsOf[at] = digitsOf[at + 1] = c;
+    }
     ForEachLine(bytes, base, layout, DumpChars::Cyrillic, [&](const std::vector<uint32_t>& line, size_t start) {
         for (size_t k = 0; k < line.size(); ++k) {
-            // The hex digits of byte i are the two characters at 10 + 3c + 2(c div 4).
             uint8_t want = kText;
             bool hit = false;
-            if (start != SIZE_MAX && k >= 10 && k < CharColumn(w)) {
-                for (size_t c = 0; c < size_t(w) && start + c < bytes.size(); ++c) {
-                    const size_t digits = 10 + 3 * c + 2 * (c / 4);
-                    if (k == digits || k == digits + 1) {
-                        want = colour[start + c];
-                        hit = found[start + c];
-                        break;
-                    }
-                }
+            if (start != SIZE_MAX && k < digitsOf.size() && digitsOf[k] >= 0 && start + size_t(digitsOf[k]) < bytes.size()) {
+                want = colour[start + size_t(digitsOf[k])];
+                hit = found[start + size_t(digitsOf[k])];
             }
             if (want != current) rtf += "\\cf" + std::to_string(want) + " ", current = want;
             if (hit != lit) rtf += hit ? "\\highlight5 " : "\\highlight4 ", lit = hit;

@@ -35,6 +35,7 @@
 #include "ui/form_view.h"
 #include "ui/pictures.h"
 #include "ui/structure_tree_view.h"
+#include "ui/track_grid.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
 
@@ -89,36 +90,6 @@ private:
     QWidget* panel_;
     QPoint grab_;
 };
-
-QTableWidgetItem* Cell(QTableWidget& grid, int row, int column) {
-    QTableWidgetItem* cell = grid.item(row, column);
-    if (!cell) {
-        cell = new QTableWidgetItem;
-        grid.setItem(row, column, cell);
-    }
-    return cell;
-}
-
-// The AttachedFile a tree row belongs to (itself, or the parent of its FileName or FileData).
-int AttachedFileOf(const tabrick& lista, int row) {
-    if (row < 0) return -1;
-    if (lista[row].id() == kAttachedFile) return row;
-    const uint32_t id = lista[row].id();
-    if ((id == kFileName || id == kFileData) && lista[row].parent >= 0) return lista[row].parent;
-    return -1;
-}
-
-// A tree row's attachment as the edited list would hold it.
-bool TreeAttachment(const Document& doc, int attachedFile, TAttach& a) {
-    if (attachedFile < 0) return false;
-    const int data = FindChildElement(doc.lista, kFileData, attachedFile);
-    if (data < 0) return false;
-    a.fileName = FindChildValue(doc.lista, kFileName, attachedFile);
-    a.fileMimeType = FindChildValue(doc.lista, kFileMimeType, attachedFile);
-    a.fileData = ByteRange{0, doc.lista[data].dataStart(), doc.lista[data].dataSize};
-    a.elementAt = doc.lista[data].position;
-    return true;
-}
 
 }  // namespace
 
@@ -242,9 +213,9 @@ void TFormMain::TabSheetATTShow() {
         ImageADD->hide();
         return;
     }
-    Cell(*ATT, 0, 1)->setText(Tr("имя файла"));
-    Cell(*ATT, 0, 2)->setText(QStringLiteral("mime type"));
-    Cell(*ATT, 0, 0)->setIcon(QIcon(pictures::SelectAll()));
+    GridCell(*ATT, 0, 1)->setText(Tr("имя файла"));
+    GridCell(*ATT, 0, 2)->setText(QStringLiteral("mime type"));
+    GridCell(*ATT, 0, 0)->setIcon(QIcon(pictures::SelectAll()));
     if (doc_.attachList.empty()) lista2attach(doc_);
     if (doc_.attachList.empty()) {
         LabelNA->show();
@@ -262,12 +233,12 @@ void TFormMain::AttachList2Screen() {
     for (size_t i = 0; i < doc_.attachList.size(); ++i) {
         const TAttach& a = doc_.attachList[i];
         const int row = int(i) + 1;
-        QTableWidgetItem* mark = Cell(*ATT, row, 0);
+        QTableWidgetItem* mark = GridCell(*ATT, row, 0);
         mark->setText(FromCore(a.keep));
         mark->setForeground(Qt::transparent);  // the text is for the tests; the picture is what shows
         mark->setIcon(a.keep == "y" ? QIcon(a.added == 'y' ? ImagePL : ImageRG) : QIcon());
-        Cell(*ATT, row, 1)->setText(FromCore(a.fileName));
-        Cell(*ATT, row, 2)->setText(FromCore(a.fileMimeType));
+        GridCell(*ATT, row, 1)->setText(FromCore(a.fileName));
+        GridCell(*ATT, row, 2)->setText(FromCore(a.fileMimeType));
     }
 }
 
@@ -456,7 +427,7 @@ bool TFormMain::SaveAttachTo(const QString& path) {
 
 void TFormMain::MIviewClick() {
     TAttach a;
-    if (!TreeAttachment(doc_, AttachedFileOf(doc_.lista, RowOfIndex(TreeEBML->currentIndex())), a)) {
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
         host_.SetStatus("Attachment structure error.");
         return;
     }
@@ -472,7 +443,7 @@ void TFormMain::MIviewClick() {
 
 void TFormMain::MIsaveClick() {
     TAttach a;
-    if (!TreeAttachment(doc_, AttachedFileOf(doc_.lista, RowOfIndex(TreeEBML->currentIndex())), a)) {
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
         host_.SetStatus("Attachment structure error.");
         return;
     }
@@ -483,7 +454,7 @@ void TFormMain::MIsaveClick() {
 
 bool TFormMain::SaveTreeAttachmentTo(const QString& path) {
     TAttach a;
-    if (!TreeAttachment(doc_, AttachedFileOf(doc_.lista, RowOfIndex(TreeEBML->currentIndex())), a)) {
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
         host_.SetStatus("Attachment structure error.");
         return false;
     }

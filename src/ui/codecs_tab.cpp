@@ -8,6 +8,7 @@
 #include <QTableWidget>
 
 #include "ui/form_main.h"
+#include "ui/track_grid.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
 
@@ -49,14 +50,7 @@ void SetUpCodecGrid(QTableWidget& grid, int columns, QColor selected) {
     grid.setItemDelegate(new CodecCellDelegate(selected, &grid));
 }
 
-void SetCell(QTableWidget& grid, int row, int column, const QString& text) {
-    QTableWidgetItem* cell = grid.item(row, column);
-    if (!cell) {
-        cell = new QTableWidgetItem;
-        grid.setItem(row, column, cell);
-    }
-    cell->setText(text);
-}
+void SetCell(QTableWidget& grid, int row, int column, const QString& text) { GridCell(grid, row, column)->setText(text); }
 
 // Row 0 (captions) and one empty data row.
 void ResetGrid(QTableWidget& grid) {

@@ -34,18 +34,8 @@ uint32_t RowColorRef(const QString& typeText) {
     }
 }
 
-QTableWidgetItem* Cell(QTableWidget& grid, int row, int column) {
-    QTableWidgetItem* item = grid.item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        grid.setItem(row, column, item);
-    }
-    return item;
-}
-
 void ClearRow(QTableWidget& grid, int row) {
-    for (int column = 0; column < grid.columnCount(); ++column) Cell(grid, row, column)->setText(QString());
+    for (int column = 0; column < grid.columnCount(); ++column) GridCell(grid, row, column)->setText(QString());
 }
 
 }  // namespace
@@ -57,6 +47,16 @@ void TrackCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->save();
     draw_(*painter, index.column(), index.row(), option.rect, option.state & QStyle::State_Selected);
     painter->restore();
+}
+
+QTableWidgetItem* GridCell(QTableWidget& grid, int row, int column) {
+    QTableWidgetItem* item = grid.item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        grid.setItem(row, column, item);
+    }
+    return item;
 }
 
 void SetUpTrackGrid(QTableWidget& grid, TrackCellPainter draw) {
@@ -83,21 +83,21 @@ void FillTrackGrid(QTableWidget& grid, const TrackTable& tracks) {
 
 void AddTrackGridRow(QTableWidget& grid, const Track& track) {
     int row = 1;
-    if (!(grid.rowCount() <= 2 && Cell(grid, 1, 1)->text().isEmpty())) {
+    if (!(grid.rowCount() <= 2 && GridCell(grid, 1, 1)->text().isEmpty())) {
         row = grid.rowCount();
         grid.setRowCount(row + 1);
         ClearRow(grid, row);
     }
-    Cell(grid, row, 0)->setText(FromCore(track.selectMark));
-    Cell(grid, row, 1)->setText(FromCore(track.typeText));
-    Cell(grid, row, 2)->setText(FromCore(DisplayText(track.description)));
-    Cell(grid, row, 3)->setText(FromCore(track.language));
-    Cell(grid, row, 4)->setText(FromCore(track.defaultMark));
+    GridCell(grid, row, 0)->setText(FromCore(track.selectMark));
+    GridCell(grid, row, 1)->setText(FromCore(track.typeText));
+    GridCell(grid, row, 2)->setText(FromCore(DisplayText(track.description)));
+    GridCell(grid, row, 3)->setText(FromCore(track.language));
+    GridCell(grid, row, 4)->setText(FromCore(track.defaultMark));
 }
 
 void ShowSelectMarks(QTableWidget& grid, const TrackTable& tracks) {
     for (size_t i = 0; i < tracks.size() && static_cast<int>(i) + 1 < grid.rowCount(); ++i)
-        Cell(grid, static_cast<int>(i) + 1, 0)->setText(FromCore(tracks[i].selectMark));
+        GridCell(grid, static_cast<int>(i) + 1, 0)->setText(FromCore(tracks[i].selectMark));
     grid.viewport()->update();
 }
 
@@ -165,7 +165,7 @@ void TFormMain::TracksMouseDown(int row, int column, Qt::MouseButton button) {
     if (column == 0 && button == Qt::LeftButton) {
         Track& track = doc_.tatra[row - 1];
         track.selectMark = track.selectMark == "y" ? "" : "y";
-        Cell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
+        GridCell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
         Tracks->viewport()->update();
         EnableAviByTracks();
     }

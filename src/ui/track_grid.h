@@ -12,6 +12,7 @@
 
 class QPixmap;
 class QTableWidget;
+class QTableWidgetItem;
 
 namespace quillon::ui {
 
@@ -38,6 +39,10 @@ struct TrackGlyphs {
 };
 
 // Columns, widths, row height and the drawing delegate of a fresh grid.
+// The cell of a string-grid-shaped table (row 0 the captions), made when missing;
+// not editable.
+QTableWidgetItem* GridCell(QTableWidget& grid, int row, int column);
+
 void SetUpTrackGrid(QTableWidget& grid, TrackCellPainter draw);
 
 // Two rows (title and one empty data row), then one row per track.
