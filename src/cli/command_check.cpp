@@ -9,13 +9,29 @@ namespace quillon::cli {
 
 namespace {
 
-const char* ResultName(ScanResult result) {
+// "structure_error" when the file has errors, "warnings" when it only breaks rules.
+const char* ResultName(ScanResult result, const Findings& findings) {
     switch (result) {
         case ScanResult::Ok: return "ok";
         case ScanResult::Stopped: return "stopped";
-        case ScanResult::StructureError: return "structure_error";
+        case ScanResult::StructureError: return findings.errors() > 0 ? "structure_error" : "warnings";
         default: return "not_read";
     }
+}
+
+// Every finding of the check: what is wrong, where, and how bad.
+nlohmann::ordered_json Problems(const Findings& findings, const Host& host) {
+    nlohmann::ordered_json problems = nlohmann::ordered_json::array();
+    for (const Finding& f : findings.items()) {
+        nlohmann::ordered_json p;
+        p["severity"] = SeverityName(f.severity);
+        p["rule"] = RuleName(f.rule);
+        p["element"] = f.element;
+        p["offset"] = f.offset;
+        p["message"] = FindingMessage(host, f);
+        problems.push_back(p);
+    }
+    return problems;
 }
 
 // check --json: the report with the log lines and the result.
@@ -35,7 +51,10 @@ int RunCheckJson(const Arguments& args, TerminalHost& host) {
     nlohmann::ordered_json report = FileReport(doc, quiet);
     report["block_types"] = doc.blockTypeText;
     report["log"] = log;
-    report["result"] = ResultName(outcome.scan);
+    report["result"] = ResultName(outcome.scan, doc.findings);
+    report["problems"] = Problems(doc.findings, quiet);
+    report["errors"] = doc.findings.errors();
+    report["warnings"] = doc.findings.warnings();
     PrintJson(report);
     return ScanExitStatus(outcome.scan);
 }

@@ -25,6 +25,11 @@ constexpr ParentRow kParents[] = {
 };
 static_assert(sizeof(kParents) / sizeof(kParents[0]) == kRowCount, "one parent row per dictionary row");
 
+constexpr ElementRule kRules[] = {
+#include "core/generated/dictionary_rules.inc"
+};
+static_assert(sizeof(kRules) / sizeof(kRules[0]) == kRowCount, "one rule row per dictionary row");
+
 constexpr uint32_t ParseHexId(const char* text) {
     uint32_t id = 0;
     for (const char* p = text; *p; ++p) {
@@ -66,6 +71,13 @@ int DictionarySize() { return kRowCount; }
 const Telement& DictionaryRow(int row) { return kRows[row]; }
 
 uint32_t DictionaryParentId(int row) { return kParents[static_cast<size_t>(row)].parent; }
+
+const ElementRule& DictionaryRule(int row) { return kRules[static_cast<size_t>(row)]; }
+
+bool UnknownSizeAllowed(uint32_t id) {
+    const int row = FindElementById(id);
+    return row >= 0 && kRules[static_cast<size_t>(row)].unknownSizeAllowed;
+}
 
 bool DictionaryNests(int row) { return kParents[static_cast<size_t>(row)].nests; }
 

@@ -42,6 +42,23 @@ int FindDictionaryRowByName(std::string_view name);
 uint32_t DictionaryParentId(int row);
 bool DictionaryNests(int row);
 
+// What the schema asks of an element (generated from it). Where the schema
+// does not know the row, everything is allowed.
+struct ElementRule {
+    uint8_t minOccurs = 0;    // in its parent; a mandatory element with a default may be left out
+    uint16_t maxOccurs = 0;   // 0: any number
+    bool hasDefault = false;
+    bool unknownSizeAllowed = false;
+    uint8_t length = 0;       // a binary value's length; 0: any
+    uint8_t rangeKind = 0;    // 0 none, 1 not 0, 2 the interval below
+    double low = 0, high = 0;
+    bool hasLow = false, hasHigh = false, lowInclusive = false, highInclusive = false;
+};
+const ElementRule& DictionaryRule(int row);
+
+// Only the schema's elements that allow it may leave their size unknown.
+bool UnknownSizeAllowed(uint32_t id);
+
 // True for the IDs that can only stand directly in a Segment (or at the top):
 // an element of unknown size ends where one of these begins.
 bool IsTopLevelId(uint32_t id);

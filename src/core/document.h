@@ -8,6 +8,7 @@
 #include "core/added_source.h"
 #include "core/attachment.h"
 #include "core/element_list.h"
+#include "core/findings.h"
 #include "core/mkv_model.h"
 #include "core/track.h"
 
@@ -31,7 +32,10 @@ struct Document {
     tabrick lista;
     TrackTable tatra;
     ReadState readState = ReadState::Nothing;
-    uint64_t damagedPlaces = 0;         // found by the last scan: the file is damaged when above 0
+    uint64_t damagedPlaces = 0;         // findings of the last scan: the file is damaged or breaks a rule when above 0
+    Findings findings;                  // what the last scan found, each with its row
+    uint64_t skippedBytes = 0;          // bytes of the file where the last scan found no element
+    uint64_t secondSegmentAt = 0;       // where a second file glued behind the first begins; 0 when none
     std::string blockTypeText = "...";  // which block types the file uses
     bool simpleBlockAllowed = true;     // false when the video uses forward references
     SaveMode saveMode = SaveMode::Export;

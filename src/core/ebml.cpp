@@ -184,3 +184,17 @@ void PutVint(uint64_t value, int length, std::vector<uint8_t>& bytes, size_t off
 }
 
 }  // namespace quillon
+
+namespace quillon {
+
+bool IdIsShortest(uint32_t id) {
+    const uint32_t length = IdLength(id);
+    const uint64_t valueBits = 7 * length;
+    const uint64_t value = id & ((uint64_t{1} << valueBits) - 1);
+    const uint64_t allOnes = (uint64_t{1} << valueBits) - 1;
+    if (value == 0 || value == allOnes) return false;
+    // A value a shorter ID could hold (its all-ones form is reserved, so that one needs this length).
+    return length == 1 || value >= (uint64_t{1} << (7 * (length - 1))) - 1;
+}
+
+}  // namespace quillon

@@ -55,6 +55,10 @@ std::string Int16Text(Bytes bytes, size_t offset);
 // Bytes of an element ID (marker bits included): 1 to 4.
 inline uint32_t IdLength(uint32_t id) { return id > 0xFFFFFF ? 4 : id > 0xFFFF ? 3 : id > 0xFF ? 2 : 1; }
 
+// An ID is written in its shortest form and its value bits are neither all
+// zeros nor all ones (EBML reserves both).
+bool IdIsShortest(uint32_t id);
+
 // Writes `value` as a vint of exactly `length` bytes at `offset`; nothing is
 // written when the bytes are too short.
 void PutVint(uint64_t value, int length, std::vector<uint8_t>& bytes, size_t offset);

@@ -13,14 +13,20 @@ std::string Tblock::lacingText() const {
 }
 
 const char* Tbrick::name() const {
-    return element == kPseudoClusters ? "clusters ... " : DictionaryRow(element).name;
+    if (element == kPseudoClusters) return "clusters ... ";
+    if (element == kUnknownElement) return "(unknown)";
+    return DictionaryRow(element).name;
 }
 
-const char* Tbrick::idHex() const { return element == kPseudoClusters ? "" : DictionaryRow(element).idHex; }
+const char* Tbrick::idHex() const { return element < 0 ? "" : DictionaryRow(element).idHex; }
 
-uint32_t Tbrick::id() const { return element == kPseudoClusters ? 0 : DictionaryId(element); }
+uint32_t Tbrick::id() const {
+    if (element == kPseudoClusters) return 0;
+    if (element == kUnknownElement) return unknownId;
+    return DictionaryId(element);
+}
 
-char Tbrick::kind() const { return element == kPseudoClusters ? 'e' : DictionaryRow(element).kind; }
+char Tbrick::kind() const { return element < 0 ? 'e' : DictionaryRow(element).kind; }
 
 uint32_t Tbrick::idLength() const {
     return element == kPseudoClusters ? 0 : IdLength(id());

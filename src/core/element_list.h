@@ -40,6 +40,8 @@ enum DamageBits : uint8_t {
     kBadValueSize = 4,     // the value's size is not one its type allows: no value text
     kContentLost = 8,      // a damaged place inside it: its children after that place are not listed
     kOutOfPlace = 16,      // it stands where the schema puts no such element: listed, never used
+    kCrcMismatch = 32,     // its CRC-32 does not match its data: the data are used, but may be damaged
+    kRuleBroken = 64,      // readable, but against the format's rules (a warning of the check)
 };
 
 // One row of the element list.
@@ -47,6 +49,8 @@ struct Tbrick {
     // Dictionary row of the element, or kPseudoClusters for the row that the
     // header read puts where the first Cluster stands.
     static constexpr int16_t kPseudoClusters = -1;
+    // An element whose ID the dictionary does not know, skipped by its size.
+    static constexpr int16_t kUnknownElement = -2;
 
     uint64_t position = 0;   // file offset of the first ID byte
     uint64_t totalSize = 0;  // ID length + size-field length + data size
@@ -58,6 +62,7 @@ struct Tbrick {
     uint8_t sizeLen = 0;     // length of the size field, 1..8
     bool unknownSize = false;  // the size field said "unknown"; the sizes above are the real extent
     uint8_t damage = 0;        // DamageBits; 0 for an intact element
+    uint32_t unknownId = 0;    // the ID of a kUnknownElement row
     std::string valueText;
     Tblock block;
 
@@ -71,7 +76,9 @@ struct Tbrick {
     bool isBlock() const;       // Block, SimpleBlock or EncriptedBlock
     bool hasChildren() const { return firstChild != -1; }
     // The bytes of a block row can be written out as they stand.
+    // A CRC-32 mismatch does not count: the bytes are there, every reader uses them.
     bool intactBlock() const { return (damage & (kPastParent | kBadBlockHeader | kOutOfPlace)) == 0; }
+    bool known() const { return element >= 0; }
 };
 
 // The list type. Rows live in fixed-size chunks, so growing never moves or

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/document.h"
 #include "core/host.h"
 #include "core/output_file.h"
 #include "core/save_outcome.h"
@@ -29,7 +30,9 @@ std::optional<SaveOutcome> OpenSaveFiles(const std::string& sourcePath, const st
 // written.
 SaveOutcome CommitSaveFiles(SaveFiles& files, const std::string& outputPath, Host& host, SaveOutcome outcome);
 
-// Tells the log how many blocks a save left out and why; true when any.
-bool LogLeftOutBlocks(Host& host, uint64_t notWhole, uint64_t badTime);
+// Tells the log how many blocks a save left out and why, and what of the
+// source the scan could not read (damaged bytes skipped, a second Segment);
+// true when anything was left out.
+bool LogLeftOutBlocks(Host& host, const Document& doc, uint64_t notWhole, uint64_t badTime);
 
 }  // namespace quillon

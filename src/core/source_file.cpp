@@ -90,6 +90,13 @@ bool SourceFile::ReadInto(uint64_t position, size_t count, uint8_t* out) {
     return true;
 }
 
+const uint8_t* SourceFile::View(uint64_t position, size_t count) {
+    if (fd_ < 0 || count > kCacheSize || !Holds(position, count)) return nullptr;
+    const bool inside = position >= cacheStart_ && position - cacheStart_ + count <= cacheFilled_;
+    if (!inside && (!Fill(position) || count > cacheFilled_)) return nullptr;
+    return cache_.get() + (position - cacheStart_);
+}
+
 bool SourceFile::ReadAt(uint64_t position, size_t count, std::vector<uint8_t>& out) {
     out.resize(count);
     return ReadInto(position, count, out.data());

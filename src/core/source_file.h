@@ -36,6 +36,11 @@ public:
     // The same into caller memory.
     bool ReadInto(uint64_t position, size_t count, uint8_t* out);
 
+    // The `count` bytes at `position` (at most kCacheSize) without a copy: a
+    // pointer into the cache, valid until the next read. Null when the file
+    // does not hold them all or the read fails.
+    const uint8_t* View(uint64_t position, size_t count);
+
     // True when the file holds all `count` bytes from `position` on: a
     // range that is not wholly there must not be handed on as data.
     bool Holds(uint64_t position, uint64_t count) const { return position <= size_ && count <= size_ - position; }

@@ -50,7 +50,7 @@ PatchResult ReadCurrent(WritableFile& file, const Tbrick& row, std::vector<uint8
     if (row.totalSize > 4096 || !file.Read(row.position, bytes, static_cast<size_t>(row.totalSize)))
         return PatchResult::FileChanged;
     const uint32_t idLength = row.idLength();
-    const uint32_t id = DictionaryId(row.element);
+    const uint32_t id = row.id();
     for (uint32_t i = 0; i < idLength; ++i)
         if (bytes[i] != static_cast<uint8_t>(id >> (8 * (idLength - 1 - i)))) return PatchResult::FileChanged;
     uint64_t size = bytes[idLength] & (0xFF >> row.sizeLen);

@@ -173,7 +173,7 @@ SaveOutcome DoAviConvert(Document& doc, Host& host, const ExportRequest& request
         }
     }
     if (status == WalkStatus::Stopped) return SaveOutcome::Stopped;
-    const bool leftOut = LogLeftOutBlocks(host, walk.LeftOutDamaged(), walk.LeftOutBadTime());
+    const bool leftOut = LogLeftOutBlocks(host, doc, walk.LeftOutDamaged(), walk.LeftOutBadTime());
     if (videoChunks == 0) {
         host.Inform("В видеодорожке нет ни одного блока: AVI не записан.");
         return SaveOutcome::NothingWritten;

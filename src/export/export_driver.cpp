@@ -76,7 +76,7 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
     }
     if (!ok) return Refuse(host, writer);
     if (status == WalkStatus::Stopped) return SaveOutcome::Stopped;
-    const bool leftOut = LogLeftOutBlocks(host, walk.LeftOutDamaged(), walk.LeftOutBadTime());
+    const bool leftOut = LogLeftOutBlocks(host, doc, walk.LeftOutDamaged(), walk.LeftOutBadTime());
     // A file with nothing of the track in it would pass for a successful export.
     if (blocks == 0) return Refuse(host, "В дорожке нет ни одного блока: файл не записан.");
     if (!writer.Finish(out)) return Refuse(host, writer);

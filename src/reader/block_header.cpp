@@ -78,10 +78,10 @@ BlockParse ParseBlockHeader(const uint8_t* bytes, size_t available, uint64_t tot
     block.lacedSizes.assign(count, 0);
     block.dataOffset = static_cast<uint32_t>(p + 1);
 
-    if (block.lacing() == 2) {  // fixed-size lacing: the remainder belongs to no frame
+    if (block.lacing() == 2) {  // fixed-size lacing: the frames share the data evenly, to the byte
         const uint64_t payload = totalSize - (p + 1);
         std::fill(block.lacedSizes.begin(), block.lacedSizes.end(), Clamp(payload / count));
-        return BlockParse::Ok;
+        return payload % count == 0 ? BlockParse::Ok : BlockParse::Damaged;
     }
 
     size_t at = p + 1;

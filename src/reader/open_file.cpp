@@ -13,6 +13,9 @@ void ResetDocument(Document& doc) {
     doc.tatra.clear();
     doc.readState = ReadState::Nothing;
     doc.damagedPlaces = 0;
+    doc.findings.clear();
+    doc.skippedBytes = 0;
+    doc.secondSegmentAt = 0;
     doc.blockTypeText = "...";
     doc.simpleBlockAllowed = true;
     doc.mkv = TMKV{};
@@ -35,6 +38,9 @@ bool OpenSource(SourceFile& source, const Document& doc, Host& host) {
 ScanOutcome ScanDocument(Document& doc, Host& host, SourceFile& source, bool full) {
     const ScanOutcome scan = ReadStruct(source, host, doc.lista, full);
     doc.damagedPlaces = scan.damagedPlaces;
+    doc.findings = scan.findings;
+    doc.skippedBytes = scan.skippedBytes;
+    doc.secondSegmentAt = scan.secondSegmentAt;
     host.ProgressHide();
     if (scan.result == ScanResult::Stopped) {
         doc.lista.clear();
@@ -71,6 +77,7 @@ OpenOutcome ReadHeader(Document& doc, Host& host) {
     const ScanOutcome scan = ReadTracks(source, host, doc.lista);
     outcome.scan = scan.result;
     doc.damagedPlaces = scan.damagedPlaces;
+    doc.findings = scan.findings;
     host.ProgressHide();
     if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) return outcome;
     FillTrackList(doc.lista, doc.tatra);

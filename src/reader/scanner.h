@@ -3,17 +3,21 @@
 // first Cluster.
 //
 // Both walk the file depth first and append rows in document order. Every
-// row lies inside its parent and inside the file: an element whose size
-// field claims more is listed cut at that end and marked (kPastParent). A
-// place where no element can be read (an unknown ID, a broken size field, a
-// top-level element inside another) loses the rest of the innermost element
-// whose size is known; inside an element of unknown size or at the Segment
-// level the walk goes on at the next Cluster. Each damaged place is logged.
+// row lies inside its parent and inside the file. What is wrong is found and
+// reported as a finding (an error when data may be lost or misread, a warning
+// when it is readable but against the format's rules), and walked around: an
+// element whose size claims more is listed cut; where no element can be
+// read, the walk goes on at the next block or Cluster that can be believed;
+// an element of unknown ID is skipped by its size; level-1 elements past the
+// Segment's stated end are read; another file glued behind the first is
+// listed, never read. The container scan then checks the format's rules and
+// the references between elements.
 #pragma once
 
 #include <cstdint>
 
 #include "core/element_list.h"
+#include "core/findings.h"
 #include "core/host.h"
 #include "core/source_file.h"
 
@@ -23,13 +27,16 @@ enum class ScanResult {
     Ok,              // "• ошибки контейнера не обнаружены" (container scan)
     NoSignature,     // no 1A45DFA3 at offset 0
     NoSegment,       // no Segment behind the EBML header
-    StructureError,  // the walk completed, with damaged places logged; the list holds what is intact
+    StructureError,  // the walk completed with findings (errors or warnings); the list holds what is intact
     Stopped,         // the user stopped the scan
 };
 
 struct ScanOutcome {
     ScanResult result = ScanResult::Ok;
-    uint64_t damagedPlaces = 0;
+    uint64_t damagedPlaces = 0;  // findings in all
+    uint64_t skippedBytes = 0;   // bytes where no element could be read
+    uint64_t secondSegmentAt = 0;  // where another file glued behind the first begins; 0 when none
+    Findings findings;
 };
 
 // Container scan of `source` into `target`. Quick mode lists SeekHead, Cluster

@@ -4,6 +4,7 @@
 #include "core/generated/element_ids.h"
 #include "reader/element_queries.h"
 #include "core/put_primitives.h"
+#include "core/written_text.h"
 
 namespace quillon {
 
@@ -30,6 +31,13 @@ void AppendSubtree(const tabrick& list, int row, SourceFile& source, std::vector
     if (r.damage & (kPastParent | kBadValueSize | kBadBlockHeader)) return;
     std::vector<uint8_t> data;
     if (!ReadElementData(source, r, data)) return;
+    if (r.known()) {
+        const char type = DictionaryRow(r.element).valueType;
+        if (type == 's' || type == '8') {
+            const std::string text = WritableText(type, std::string(data.begin(), data.end()));
+            data.assign(text.begin(), text.end());
+        }
+    }
     AppendHeader(out, id, data.size());
     out.insert(out.end(), data.begin(), data.end());
 }

@@ -2,7 +2,8 @@
 // anew from its listed children, each plain element from its bytes in the
 // source. What the scan found damaged (cut elements, values of a size their
 // type forbids) and padding (Void, CRC-32, which would be stale) are left
-// out, so the copy is always well formed, whatever the source was.
+// out, and every string is one its type allows, so the copy is always well
+// formed, whatever the source was.
 #pragma once
 
 #include <cstdint>

@@ -81,7 +81,7 @@ TFormMain::TFormMain(QWidget* parent)
     PanelWA->resize(300, 70);
     PanelWA->hide();
 
-    treeModel_ = new StructureModel(doc_.lista, this);
+    treeModel_ = new StructureModel(doc_.lista, doc_.findings, host_, this);
     TreeEBML->setModel(treeModel_);
 
     host_.SetViews({MemoST, LabelST, GaugeX, ImageX});

@@ -26,7 +26,8 @@ uint64_t TaggedRow(quintptr tag) { return tag * kRowSpreadInverse; }
 
 }  // namespace
 
-StructureModel::StructureModel(const tabrick& lista, QObject* parent) : QAbstractItemModel(parent), lista_(lista) {}
+StructureModel::StructureModel(const tabrick& lista, const Findings& findings, const Host& host, QObject* parent)
+    : QAbstractItemModel(parent), lista_(lista), findings_(findings), host_(host) {}
 
 void StructureModel::Rebuild() {
     Rebuild([](size_t) {});
@@ -119,11 +120,30 @@ Qt::ItemFlags StructureModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
+// What the check found at a marked row, one finding a line.
+QString StructureModel::ToolTip(int row) const {
+    const Tbrick& element = lista_[row];
+    if (!element.damage) return {};
+    std::string text;
+    for (const Finding& f : findings_.items()) {
+        if (f.row != row) continue;
+        if (!text.empty()) text += '\n';
+        text += FindingLine(host_, f);
+    }
+    if (element.damage & kContentLost) {
+        if (!text.empty()) text += '\n';
+        text += host_.Tr("• внутри элемента повреждённое место: его содержимое за ним не прочитано");
+    }
+    return FromCore(text);
+}
+
 QVariant StructureModel::data(const QModelIndex& index, int role) const {
     const int row = ElementRow(index);
     // The list may be refilled under a stale view; such rows show nothing.
-    if (role != Qt::DisplayRole || row < 0 || static_cast<size_t>(row) >= lista_.size()) return {};
-    return FromCore(NodeText(lista_[row]));
+    if (row < 0 || static_cast<size_t>(row) >= lista_.size()) return {};
+    if (role == Qt::DisplayRole) return FromCore(NodeText(lista_[row]));
+    if (role == Qt::ToolTipRole) return ToolTip(row);
+    return {};
 }
 
 }  // namespace quillon::ui

@@ -15,13 +15,16 @@
 #include <QAbstractItemModel>
 
 #include "core/element_list.h"
+#include "core/findings.h"
+#include "core/host.h"
 
 namespace quillon::ui {
 
 class StructureModel : public QAbstractItemModel {
     Q_OBJECT
 public:
-    explicit StructureModel(const tabrick& lista, QObject* parent = nullptr);
+    // `findings` give the tooltips of the marked rows, in `host`'s language.
+    StructureModel(const tabrick& lista, const Findings& findings, const Host& host, QObject* parent = nullptr);
 
     // Rebuilds the shape from the list; `step` is called now and then with
     // the rows done so far (the gauge).
@@ -59,7 +62,11 @@ private:
     // The children of element row `row` (-1: the top level) as a span of children_.
     std::pair<const int32_t*, const int32_t*> Children(int row) const;
 
+    QString ToolTip(int row) const;
+
     const tabrick& lista_;
+    const Findings& findings_;
+    const Host& host_;
     std::vector<int32_t> parent_;        // per row: parent row, -1 at the top level
     std::vector<int32_t> childStart_;    // per row + 1: where its children start in children_
     std::vector<int32_t> children_;      // rows grouped by parent: the top level first, then per row

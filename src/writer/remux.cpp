@@ -70,9 +70,11 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
 
     const ClusterLoopResult clusters = WriteClusters(doc, map, options, files.source, added, out, d, host);
 
-    if (options.writeCues) WriteSection(out, cues2buff(clusters.cues), kCues, d, topSeeks);
+    // Cues hold at least one CuePoint: a file without key frames to point at gets none.
+    if (options.writeCues && !clusters.cues.empty()) WriteSection(out, cues2buff(clusters.cues), kCues, d, topSeeks);
     if (options.writeSeekHeads) {
-        WriteSection(out, seekhead2buff(clusters.clusterSeeks), kSeekHead, d, topSeeks);
+        // A SeekHead holds at least one Seek: without Clusters there is none behind them.
+        if (!clusters.clusterSeeks.empty()) WriteSection(out, seekhead2buff(clusters.clusterSeeks), kSeekHead, d, topSeeks);
         const ByteList front = topHeadxVoid2buff(topSeeks);
         out.WriteAt(d, front.data(), front.size());
     }
@@ -80,7 +82,7 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     PutVint(out.Position() - d, kSegmentSizeLength, size, 0);
     out.WriteAt(segmentStart + 4, size.data(), size.size());
 
-    const bool leftOut = LogLeftOutBlocks(host, clusters.leftOutDamaged, clusters.leftOutBadTime);
+    const bool leftOut = LogLeftOutBlocks(host, doc, clusters.leftOutDamaged, clusters.leftOutBadTime);
     const SaveOutcome outcome = clusters.stopped ? SaveOutcome::Stopped
                                 : leftOut        ? SaveOutcome::WrittenWithWarnings
                                                  : SaveOutcome::Written;

@@ -1,5 +1,8 @@
 #include "writer/section_builders.h"
 
+#include "core/dictionary.h"
+#include "core/written_text.h"
+
 #include "core/generated/element_ids.h"
 
 #include <cstring>
@@ -8,8 +11,13 @@
 namespace quillon {
 namespace {
 
+// Every text is written as its element's type allows: an ASCII string with
+// its printable characters only ('?' for the others), a UTF-8 string as valid
+// UTF-8. A text from a damaged file must not make the new one unreadable.
 void AppendText(ByteList& out, uint32_t id, const std::string& text) {
-    AppendBytes(out, id, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    const int row = FindElementById(id);
+    const std::string written = WritableText(row >= 0 ? DictionaryRow(row).valueType : 0, text);
+    AppendBytes(out, id, reinterpret_cast<const uint8_t*>(written.data()), written.size());
 }
 
 void AppendByte(ByteList& out, uint32_t id, uint8_t value) { AppendBytes(out, id, &value, 1); }
@@ -44,8 +52,9 @@ ByteList EbmlData(const tebml& e) {
 ByteList InfoData(const tinfo& i) {
     ByteList d;
     if (i.timecodeScale.present) AppendUInt(d, kTimecodeScale, i.timecodeScale.value);
-    if (i.muxingApp.present) AppendText(d, kMuxingApp, i.muxingApp.value);
-    if (i.writingApp.present) AppendText(d, kWritingApp, i.writingApp.value);
+    // Every file must name the programs that made it: the source's names, or ours when it has none.
+    AppendText(d, kMuxingApp, i.muxingApp.present ? i.muxingApp.value : "Quillon");
+    AppendText(d, kWritingApp, i.writingApp.present ? i.writingApp.value : "Quillon");
     if (i.duration.present) AppendFloat32(d, kDuration, i.duration.value);
     if (i.dateUTC.present) {
         uint8_t bytes[8];
@@ -103,9 +112,10 @@ ByteList EntryData(const tTrackEntry& t, uint8_t newNumber) {
     if (t.defaultDuration.present) AppendUInt(d, kDefaultDuration, t.defaultDuration.value);
     if (t.language.present) AppendText(d, kLanguage, t.language.value == kPlaceholderLanguage ? "und" : t.language.value);
     if (t.name.present) AppendText(d, kName, t.name.value);
+    // An empty Video would lack the pixel sizes every Video must have: a track without them gets none.
     if (t.trackType.value == 1) {
         const ByteList video = VideoData(t);
-        AppendBytes(d, kVideo, video.data(), video.size());
+        if (!video.empty()) AppendBytes(d, kVideo, video.data(), video.size());
     }
     if (t.trackType.value == 2) {
         const ByteList audio = AudioData(t);

@@ -54,6 +54,14 @@ std::map<uint64_t, uint64_t> BlocksPerTrack(const tabrick& list) {
     return count;
 }
 
+bool WrittenScansClean(const OpenOutcome& written, const Document& writtenDoc, const Document& source) {
+    if (written.scan == ScanResult::Ok) return true;
+    if (written.scan != ScanResult::StructureError || source.findings.empty()) return false;
+    for (const quillon::Finding& f : writtenDoc.findings.items())
+        if (f.rule != Rule::MissingElement && f.rule != Rule::MissingEssential && f.rule != Rule::UnknownElement) return false;
+    return true;
+}
+
 void Finding(const std::string& what) {
     std::fprintf(stderr, "FINDING: %s\n", what.c_str());
     std::fflush(stderr);

@@ -10,6 +10,7 @@
 
 #include "core/document.h"
 #include "core/host.h"
+#include "reader/open_file.h"
 
 namespace quillon::fuzz {
 
@@ -40,6 +41,11 @@ bool OpenForSave(const InputFile& input, Document& doc, Host& host);
 
 // SimpleBlocks and Blocks per track number of a scanned list.
 std::map<uint64_t, uint64_t> BlocksPerTrack(const tabrick& list);
+
+// Whether a file we wrote scans clean: no findings for a clean source; for a
+// source with findings, at most the mandatory elements it did not have and
+// the unknown elements it had (copied as they stand).
+bool WrittenScansClean(const OpenOutcome& written, const Document& writtenDoc, const Document& source);
 
 // Prints what went wrong and aborts: the fuzzer keeps the input.
 [[noreturn]] void Finding(const std::string& what);

@@ -311,7 +311,7 @@ TEST(QuillonCli, ExitStatusesAndLogLines) {
     const CliCase cases[] = {
         {"sample", "check " + sample, 0, "• ошибки контейнера не обнаружены", nullptr},
         {"quick check", "check --quick " + sample, 0, "• быстрая проверка контейнера", nullptr},
-        {"English", "check --lang eng " + sample, 0, "• no errors was found", nullptr},
+        {"English", "check --lang eng " + sample, 0, "• no errors were found", nullptr},
         {"English, option first", "--lang eng check " + sample, 0, "• operation complete", nullptr},
         {"text file", "check " + Quoted(text.path()), 1, "• отсутствует сигнатура 1A45DFA3", nullptr},
         {"text file, English", "check --lang eng " + Quoted(text.path()), 1, "• signature 1A45DFA3 not found",

@@ -22,7 +22,8 @@ public:
     bool HasLine(const std::string& line) const;
 
 protected:
-    void logLine(const std::string& line) override { lines.push_back(line); }
+    // QUILLON_TEST_LOG=1 echoes every line to stderr, to see what a failing test was told.
+    void logLine(const std::string& line) override;
     void statusText(const std::string& text) override { statuses.push_back(text); }
 };
 

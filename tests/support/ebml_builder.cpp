@@ -1,5 +1,7 @@
 #include "support/ebml_builder.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -107,6 +109,19 @@ ByteVec SimpleBlock(uint64_t track, int16_t timecode, uint8_t flags, const ByteV
 }
 
 ByteVec Frame(size_t size, uint8_t fill) { return ByteVec(size, fill); }
+
+ByteVec InfoMaster(const std::vector<ByteVec>& children) {
+    std::vector<ByteVec> all = children;
+    const auto has = [&](uint32_t id) {
+        const ByteVec head = IdBytes(id);
+        for (const ByteVec& c : children)
+            if (c.size() >= head.size() && std::equal(head.begin(), head.end(), c.begin())) return true;
+        return false;
+    };
+    if (!has(0x4D80)) all.push_back(Str(0x4D80, "test"));
+    if (!has(0x5741)) all.push_back(Str(0x5741, "test"));
+    return MasterOf(0x1549A966, all);
+}
 
 ByteVec EbmlHeader() {
     return Master(0x1A45DFA3, {Uint(0x4286, 1), Uint(0x42F7, 1), Uint(0x42F2, 4), Uint(0x42F3, 8),

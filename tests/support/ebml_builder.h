@@ -33,6 +33,9 @@ ByteVec BlockPayload(uint64_t track, int16_t timecode, uint8_t flags, const Byte
 ByteVec SimpleBlock(uint64_t track, int16_t timecode, uint8_t flags, const ByteVec& rest);
 ByteVec Frame(size_t size, uint8_t fill = 0x55);
 
+// An Info holding `children` and, as the format asks of every file, a
+// MuxingApp and a WritingApp (added when `children` have none).
+ByteVec InfoMaster(const std::vector<ByteVec>& children);
 // EBML header with DocType "matroska".
 ByteVec EbmlHeader();
 // EBML header + Segment holding `children`.

@@ -47,7 +47,7 @@ QString FileWithPreviews(const QTemporaryDir& dir) {
         return Master(kAttachedFile, {Str(kFileName, name), Str(kFileMimeType, mime), Binary(kFileData, data), Uint(kFileUID, uid)});
     };
     const ByteVec bytes = MatroskaFile(
-        {Master(kInfo, {Uint(kTimecodeScale, 1000000)}), Master(kTracks, {TrackEntry(1, 17, "S_TEXT/UTF8")}),
+        {InfoMaster({Uint(kTimecodeScale, 1000000)}), Master(kTracks, {TrackEntry(1, 17, "S_TEXT/UTF8")}),
          Master(kAttachments, {attached("notes.txt", "text/plain", {'h', 'e', 'l', 'l', 'o'}, 1),
                                attached("cover.jpg", "image/jpeg", Bytes(jpeg), 2),
                                attached("face.ttf", "font/ttf", Bytes(font), 3)}),

@@ -33,7 +33,7 @@ ByteVec VfwFilm() {
         cluster.push_back(SimpleBlock(1, int16_t(k * 40), k % 12 == 0 ? 0x80 : 0x00, Frame(300 + k, 0x11)));
         cluster.push_back(SimpleBlock(2, int16_t(k * 40), 0x80, Frame(130, 0x22)));
     }
-    return MatroskaFile({Master(kInfo, {Uint(kTimecodeScale, 1000000), Float(kDuration, 1000)}),
+    return MatroskaFile({InfoMaster({Uint(kTimecodeScale, 1000000), Float(kDuration, 1000)}),
                          Master(kTracks, {video, audio, subs}), MasterOf(kCluster, cluster)});
 }
 

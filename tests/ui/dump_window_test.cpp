@@ -80,7 +80,7 @@ TEST_F(DumpWindowTest, ALargeElementAsksHowMuchToShow) {
     QTemporaryDir files;
     const QString big = files.filePath("big.mkv");
     {
-        const ByteVec bytes = MatroskaFile({Master(kInfo, {Uint(kTimecodeScale, 1000000)}),
+        const ByteVec bytes = MatroskaFile({InfoMaster({Uint(kTimecodeScale, 1000000)}),
                                             Master(kAttachments, {Master(kAttachedFile, {Str(kFileName, "big.bin"),
                                                                                          Str(kFileMimeType, "application/octet-stream"),
                                                                                          Binary(kFileData, ByteVec(150000, 0x5A)),

@@ -8,6 +8,17 @@
 namespace quillon::ui::test {
 namespace {
 
+// The model's findings and the language of their tooltips.
+class English : public Host {
+public:
+    English() { setLanguage(Lang::Eng); }
+
+protected:
+    void logLine(const std::string&) override {}
+};
+const Findings kNoFindings;
+const English kEnglish;
+
 tabrick ListOfDepths(const std::vector<int>& depths) {
     tabrick list;
     for (int depth : depths) list.push_back().depth = depth;
@@ -25,7 +36,7 @@ std::vector<int> ChildRows(const StructureModel& model, int parent) {
 TEST(StructureModelTest, ChildrenAreTheNextLevelUntilTheDepthFallsBack) {
     //            0  1  2  3  4  5  6  7  8
     tabrick list = ListOfDepths({0, 1, 2, 2, 1, 0, 1, 3, 1});
-    StructureModel model(list);
+    StructureModel model(list, kNoFindings, kEnglish);
     model.Rebuild();
     EXPECT_EQ(ChildRows(model, -1), (std::vector<int>{0, 5}));
     EXPECT_EQ(ChildRows(model, 0), (std::vector<int>{1, 4}));
@@ -48,7 +59,7 @@ TEST(StructureModelTest, ABigFlatClusterIsIndexedWithoutTouchingItsRows) {
     std::vector<int> depths = {0, 1};
     depths.resize(300002, 2);
     tabrick list = ListOfDepths(depths);
-    StructureModel model(list);
+    StructureModel model(list, kNoFindings, kEnglish);
     size_t steps = 0;
     model.Rebuild([&steps](size_t) { ++steps; });
     EXPECT_GT(steps, 1u);  // the gauge moves along
@@ -62,11 +73,26 @@ TEST(StructureModelTest, ABigFlatClusterIsIndexedWithoutTouchingItsRows) {
 
 TEST(StructureModelTest, RowsOfAListRefilledUnderTheModelShowNothing) {
     tabrick list = ListOfDepths({0, 1, 1});
-    StructureModel model(list);
+    StructureModel model(list, kNoFindings, kEnglish);
     model.Rebuild();
     const QModelIndex stale = model.IndexOfRow(2);
     list.truncate(1);
     EXPECT_FALSE(model.data(stale).isValid());
+}
+
+
+TEST(StructureModelTest, AMarkedRowTellsWhatTheCheckFoundInItsTooltip) {
+    tabrick list = ListOfDepths({0, 1, 1});
+    list[1].damage = kCrcMismatch;
+    English host;
+    Findings findings;
+    findings.Add(host, Rule::CrcMismatch, 1, "Cluster", 4000, "1234ABCD / 00000000");
+    StructureModel model(list, findings, kEnglish);
+    model.Rebuild();
+    EXPECT_EQ(model.data(model.IndexOfRow(1), Qt::ToolTipRole).toString().toStdString(),
+              "• file structure error: CRC-32 mismatch: Cluster @ 4000: 1234ABCD / 00000000");
+    EXPECT_FALSE(model.data(model.IndexOfRow(2), Qt::ToolTipRole).isValid() &&
+                 !model.data(model.IndexOfRow(2), Qt::ToolTipRole).toString().isEmpty());
 }
 
 }  // namespace

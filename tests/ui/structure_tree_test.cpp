@@ -27,7 +27,7 @@ constexpr int kClusters = 400, kBlocksPerCluster = 250;
 // SimpleBlocks (a key frame every 50): about 100,800 elements.
 ByteVec ManyBlocksFile() {
     std::vector<ByteVec> segment = {
-        Master(kInfo, {Uint(kTimecodeScale, 1000000)}),
+        InfoMaster({Uint(kTimecodeScale, 1000000)}),
         Master(kTracks, {TrackEntry(1, 1, "V_MPEG4/ISO/AVC"), TrackEntry(2, 2, "A_AC3")}),
     };
     for (int c = 0; c < kClusters; ++c) {

@@ -46,7 +46,7 @@ ByteVec File(const std::vector<Block>& blocks) {
     for (const Block& b : blocks)
         cluster.push_back(quillon::test::SimpleBlock(b.track, b.time, b.key ? 0x80 : 0x00, quillon::test::Frame(8)));
     return quillon::test::MatroskaFile(
-        {Master(kInfo, {quillon::test::Uint(kTimecodeScale, 1000000)}),
+        {quillon::test::InfoMaster({quillon::test::Uint(kTimecodeScale, 1000000)}),
          Master(kTracks, {quillon::test::TrackEntry(1, 2, "A_AC3"), quillon::test::TrackEntry(2, 2, "A_AC3")}),
          MasterOf(kCluster, cluster)});
 }

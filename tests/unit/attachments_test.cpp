@@ -126,7 +126,7 @@ ByteVec AttachedFile(const std::string& name, const std::string& mime, const Byt
     return MasterOf(kAttachedFile, children);
 }
 ByteVec FileWithAttachments() {
-    return MatroskaFile({Master(kInfo, {Uint(kTimecodeScale, 1000000)}),
+    return MatroskaFile({InfoMaster({Uint(kTimecodeScale, 1000000)}),
                          Master(kTracks, {TrackEntry(1, 17, "S_TEXT/UTF8")}),
                          Master(kAttachments, {AttachedFile("notes.txt", "text/plain", Ascii("hello notes"), 7, "Notes"),
                                                AttachedFile("big.bin", "application/octet-stream", ByteVec(3000, 0xAB),

@@ -136,7 +136,7 @@ ByteVec FilmOf(double durationMs, const std::vector<ByteVec>& tracks, const std:
     cluster.insert(cluster.end(), blocks.begin(), blocks.end());
     std::vector<ByteVec> info = {Uint(kTimecodeScale, 1000000)};
     if (durationMs >= 0) info.push_back(Float(kDuration, durationMs));
-    return MatroskaFile({MasterOf(kInfo, info), MasterOf(kTracks, tracks), MasterOf(kCluster, cluster)});
+    return MatroskaFile({InfoMaster(info), MasterOf(kTracks, tracks), MasterOf(kCluster, cluster)});
 }
 ByteVec FilmFile(double durationMs, const std::vector<ByteVec>& blocks, bool withAudio = true) {
     std::vector<ByteVec> tracks = {VfwEntry(1)};
@@ -246,7 +246,7 @@ TEST(AviConvert, AnOutputPastFourGibibytesIsRefusedBeforeWriting) {
     // fits 32 bits, the AVI they would make does not.
     const uint64_t frameBytes = 3ull << 29;
     ByteVec file = EbmlHeader();
-    const ByteVec body = Cat({MasterOf(kInfo, {Uint(kTimecodeScale, 1000000), Float(kDuration, 120)}),
+    const ByteVec body = Cat({InfoMaster({Uint(kTimecodeScale, 1000000), Float(kDuration, 120)}),
                               Master(kTracks, {VfwEntry(1)})});
     const ByteVec segment = UnknownSizeMaster(kSegment, {body, UnknownSizeMaster(kCluster, {Uint(kTimeCode, 0)})});
     file.insert(file.end(), segment.begin(), segment.end());

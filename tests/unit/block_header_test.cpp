@@ -25,7 +25,7 @@ TEST(BlockHeader, AllLacings) {
         {"no lacing", 0x80, {}, 1226, {1226}, "00"},
         {"Xiph 300, 10, 50", 0x02, {0x02, 0xFF, 0x2D, 0x0A}, 360, {300, 10, 50}, "01"},
         {"Xiph run of exactly 255", 0x02, {0x01, 0xFF, 0x00}, 300, {255, 45}, "01"},
-        {"fixed 4 frames of 1001 bytes", 0x04, {0x03}, 1001, {250, 250, 250, 250}, "10"},
+        {"fixed 4 frames of 1000 bytes", 0x04, {0x03}, 1000, {250, 250, 250, 250}, "10"},
         // EBML: 500, then +100 (0x40 0x00 biased: 0x5F 0xFF is 0; 0x60 0x63 is +100), then -200.
         {"EBML 500, 600, 400, rest", 0x06, {0x03, 0x41, 0xF4, 0x60, 0x63, 0x5F, 0x37}, 1600, {500, 600, 400, 100}, "11"},
     };
@@ -37,6 +37,15 @@ TEST(BlockHeader, AllLacings) {
         for (size_t k = 0; k < c.sizes.size(); ++k) EXPECT_EQ(b.frameSize(k), c.sizes[k]) << c.what << " frame " << k;
         const size_t header = element.size() - c.payload;
         EXPECT_EQ(b.dataOffset, header) << c.what;  // behind the last lace byte
+    }
+}
+
+TEST(BlockHeader, FixedLacingThatDoesNotDivideIsDamaged) {
+    // 390 bytes cannot be 256 frames of one size: no frame boundary is known.
+    for (const size_t payload : {size_t{1001}, size_t{390}}) {
+        const ByteVec element = SimpleBlock(1, 0, 0x04, Cat({ByteVec{0xFF}, Frame(payload)}));
+        Tblock block;
+        EXPECT_EQ(ParseBlockHeader(element.data(), element.size(), element.size(), block), BlockParse::Damaged) << payload;
     }
 }
 

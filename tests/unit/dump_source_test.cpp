@@ -26,7 +26,7 @@ void WriteAll(const std::string& path, const ByteVec& bytes) {
 }
 
 struct Opened {
-    TempFile file{MatroskaFile({Master(kInfo, {Uint(0x2AD7B1, 1000000), Str(kTitle, "title")}),
+    TempFile file{MatroskaFile({InfoMaster({Uint(0x2AD7B1, 1000000), Str(kTitle, "title")}),
                                 Master(kTracks, {TrackEntry(1, 2, "A_AC3", {Str(kLanguage, "eng")})})})};
     Document doc;
     CaptureHost host;

@@ -29,7 +29,7 @@ namespace {
 
 std::string Text(const ByteVec& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-ByteVec Info(uint64_t scale = 1000000) { return Master(kInfo, {Uint(kTimecodeScale, scale)}); }
+ByteVec Info(uint64_t scale = 1000000) { return InfoMaster({Uint(kTimecodeScale, scale)}); }
 ByteVec Cluster(uint64_t time, const std::vector<ByteVec>& blocks) {
     std::vector<ByteVec> children = {Uint(kTimeCode, time)};
     children.insert(children.end(), blocks.begin(), blocks.end());
@@ -435,7 +435,7 @@ TEST(ExportSrt, DurationsFromTheGroupsOrUpToTheNextEvent) {
     const std::string cyrillic = "Привет,\r\nмир";
     const auto file = [&](std::vector<ByteVec> info) {
         return MatroskaFile(
-            {MasterOf(kInfo, info), Master(kTracks, {TrackEntry(3, 17, "S_TEXT/UTF8")}),
+            {InfoMaster(info), Master(kTracks, {TrackEntry(3, 17, "S_TEXT/UTF8")}),
              Cluster(1000, {SimpleBlock(3, 0, 0x80, Bytes("one")), Group(3, 500, Bytes(cyrillic), 2500)}),
              Cluster(9000, {SimpleBlock(3, 0, 0x80, Bytes("three"))})});
     };

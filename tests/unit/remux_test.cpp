@@ -18,7 +18,7 @@ namespace quillon::test {
 namespace {
 
 
-ByteVec Info() { return Master(kInfo, {Uint(0x2AD7B1, 1000000), Str(0x4D80, "test"), Str(0x5741, "test")}); }
+ByteVec Info() { return InfoMaster({Uint(0x2AD7B1, 1000000), Str(0x4D80, "test"), Str(0x5741, "test")}); }
 ByteVec Cluster(uint64_t time, const std::vector<ByteVec>& blocks) {
     std::vector<ByteVec> children = {Uint(kTimeCode, time)};
     children.insert(children.end(), blocks.begin(), blocks.end());
@@ -106,7 +106,8 @@ void Remux(const ByteVec& source, const RemuxSetup& setup, Remuxed& out) {
 }
 
 ByteVec VideoAudioFile(const std::vector<ByteVec>& clusters) {
-    std::vector<ByteVec> children = {Info(), Master(kTracks, {TrackEntry(1, 1, "V_TEST"), TrackEntry(2, 2, "A_AC3")})};
+    const ByteVec video = Master(kVideo, {Uint(kPixelWidth, 320), Uint(kPixelHeight, 240)});
+    std::vector<ByteVec> children = {Info(), Master(kTracks, {TrackEntry(1, 1, "V_TEST", {video}), TrackEntry(2, 2, "A_AC3")})};
     children.insert(children.end(), clusters.begin(), clusters.end());
     return MatroskaFile(children);
 }
@@ -125,7 +126,9 @@ TEST(Remux, TimeRuleWritesNoEmptyClustersAcrossAGap) {
 
 TEST(Remux, KeyFrameRuleFollowsEveryVideoTrackEvenAnInactiveOne) {
     const ByteVec file = MatroskaFile(
-        {Info(), Master(kTracks, {TrackEntry(1, 1, "V_A"), TrackEntry(2, 1, "V_B"), TrackEntry(3, 2, "A_AC3")}),
+        {Info(), Master(kTracks, {TrackEntry(1, 1, "V_A", {Master(kVideo, {Uint(kPixelWidth, 320), Uint(kPixelHeight, 240)})}),
+                                  TrackEntry(2, 1, "V_B", {Master(kVideo, {Uint(kPixelWidth, 320), Uint(kPixelHeight, 240)})}),
+                                  TrackEntry(3, 2, "A_AC3")}),
          Cluster(0, {Simple(1, 0, true), Simple(3, 5, true), Simple(2, 20, true), Simple(1, 40, false),
                      Simple(3, 50, true), Simple(1, 80, true)})});
     RemuxSetup setup;

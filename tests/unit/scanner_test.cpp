@@ -17,7 +17,7 @@ namespace {
 // A valid two-byte EBML ID that no dictionary row has.
 constexpr uint32_t kUnknownId = 0x4FAB;
 
-ByteVec Info() { return Master(kInfo, {Uint(kTimecodeScale, 1000000), Float(0x4489, 5023.9)}); }
+ByteVec Info() { return InfoMaster({Uint(kTimecodeScale, 1000000), Float(0x4489, 5023.9)}); }
 ByteVec Tracks() {
     return Master(kTracks, {TrackEntry(1, 1, "V_MPEG4/ISO/AVC", {Master(kVideo, {Uint(0xB0, 320), Uint(kPixelHeight, 240)})}),
                             TrackEntry(2, 2, "A_AC3")});
@@ -27,13 +27,25 @@ ByteVec Cluster(uint64_t time, const std::vector<ByteVec>& blocks) {
     children.insert(children.end(), blocks.begin(), blocks.end());
     return MasterOf(kCluster, children);
 }
-ByteVec SeekHead() { return Master(kSeekHead, {Master(kSeek, {Binary(kSeekID, {0x15, 0x49, 0xA9, 0x66}), Uint(0x53AC, 0)})}); }
-ByteVec Cues() { return Master(kCues, {Master(kCuePoint, {Uint(kCueTime, 0)})}); }
+// A SeekHead whose one entry points at the Info right behind it.
+ByteVec SeekHead() {
+    const auto head = [](uint64_t infoAt) {
+        return Master(kSeekHead, {Master(kSeek, {Binary(kSeekID, {0x15, 0x49, 0xA9, 0x66}), Uint(kSeekPosition, infoAt)})});
+    };
+    return head(head(0).size());
+}
+// Cues with one point: track 1 at time 0 in the Cluster at `clusterAt` (counted from the Segment's data).
+ByteVec Cues(uint64_t clusterAt) {
+    return Master(kCues, {Master(kCuePoint, {Uint(kCueTime, 0), Master(kCueTrackPositions, {Uint(kCueTrack, 1), Uint(kCueClusterPosition, clusterAt)})})});
+}
+ByteVec Tags() {
+    return Master(kTags, {Master(kTag, {Master(kTargets, {}), Master(kSimpleTag, {Str(kTagName, "TITLE"), Str(kTagString, "film")})})});
+}
 
 ByteVec NormalFile() {
-    return MatroskaFile({SeekHead(), Info(), Tracks(),
-                         Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(20)), SimpleBlock(2, 5, 0x80, Frame(10))}),
-                         Cluster(40, {SimpleBlock(1, 0, 0x00, Frame(7))}), Cues()});
+    const ByteVec head = Cat({SeekHead(), Info(), Tracks()});
+    return MatroskaFile({head, Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(20)), SimpleBlock(2, 5, 0x80, Frame(10))}),
+                         Cluster(40, {SimpleBlock(1, 0, 0x00, Frame(7))}), Cues(head.size())});
 }
 
 TEST(ContainerScan, RefusesAFileWithoutTheSignature) {
@@ -61,7 +73,7 @@ TEST(ContainerScan, QuickScanListsClustersCuesAndSeekHeadWithoutChildren) {
     const std::vector<std::string> expected = {
         "EBML", ".EBMLVersion", ".EBMLReadVersion", ".EBMLMaxIDLength", ".EBMLMaxSizeLength", ".DocType",
         ".DocTypeVersion", ".DocTypeReadVersion", "Segment", ".SeekHead", ".Info", "..TimecodeScale",
-        "..Duration", ".Tracks", "..TrackEntry", "...TrackNumber", "...TrackUID", "...TrackType", "...CodecID",
+        "..Duration", "..MuxingApp", "..WritingApp", ".Tracks", "..TrackEntry", "...TrackNumber", "...TrackUID", "...TrackType", "...CodecID",
         "...Video", "....PixelWidth", "....PixelHeight", "..TrackEntry", "...TrackNumber", "...TrackUID",
         "...TrackType", "...CodecID", ".Cluster", ".Cluster", ".Cues"};
     EXPECT_EQ(Outline(s.list), expected);
@@ -98,28 +110,45 @@ TEST(ContainerScan, FullScanListsEveryBlockWithItsHeader) {
     EXPECT_EQ(s.list[cues].end(), s.list[1 + RowNamed(s.list, "Segment") - 1].end());
 }
 
-TEST(ContainerScan, UnknownElementLosesOnlyTheRestOfItsParent) {
-    const ByteVec file = MatroskaFile({Info(), Master(kTracks, {TrackEntry(1, 2, "A_AC3", {Uint(kUnknownId, 1)}),
+TEST(ContainerScan, UnknownElementIsSkippedByItsSizeAndListed) {
+    // A newer or private element: its header reads, its size fits, and what follows it reads too.
+    const ByteVec file = MatroskaFile({Info(), Master(kTracks, {TrackEntry(1, 2, "A_AC3", {Uint(kUnknownId, 1), Uint(kFlagDefault, 1)}),
                                                                 TrackEntry(2, 17, "S_TEXT/UTF8")}),
                                        Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))})});
     ASSERT_EQ(FindElementById(kUnknownId), -1);
-    // The first entry stops at the unknown element; the second one and the cluster are read whole.
     const std::vector<std::string> tracks = {".Tracks", "..TrackEntry", "...TrackNumber", "...TrackUID",
-                                             "...TrackType", "...CodecID", "..TrackEntry", "...TrackNumber",
-                                             "...TrackUID", "...TrackType", "...CodecID"};
+                                             "...TrackType", "...CodecID", "...(unknown)", "...FlagDefault",
+                                             "..TrackEntry", "...TrackNumber", "...TrackUID", "...TrackType", "...CodecID"};
     for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full, ScanKind::Header}) {
         Scanned s;
         ScanBytes(file, kind, s);
         EXPECT_EQ(s.outcome.result, ScanResult::StructureError);
         EXPECT_EQ(s.outcome.damagedPlaces, 1u);
-        EXPECT_TRUE(s.host.HasLine("• ошибка в структуре файла: ? @ 93: неизвестный элемент"));
-        EXPECT_FALSE(s.host.HasLine("• ошибки контейнера не обнаружены"));
+        EXPECT_TRUE(s.host.HasLine("• предупреждение: элемент с неизвестным ID пропущен: (unknown) @ 107: ID 4FAB"));
         const auto outline = Outline(s.list);
         const int from = RowNamed(s.list, "Tracks");
         ASSERT_GE(from, 0);
         EXPECT_EQ(std::vector<std::string>(outline.begin() + from, outline.begin() + from + tracks.size()), tracks);
-        EXPECT_EQ(outline.back(), kind == ScanKind::Header ? ".clusters ... " : kind == ScanKind::Full ? "..SimpleBlock" : ".Cluster");
+        EXPECT_EQ(s.list[RowNamed(s.list, "(unknown)")].id(), kUnknownId);
+        EXPECT_FALSE(s.list[from + 1].damage & kContentLost);
+        ExpectWellFormed(s.list);
+    }
+}
+
+TEST(ContainerScan, UnknownIdWhoseSizeDoesNotFitLosesOnlyTheRestOfItsParent) {
+    const ByteVec entry = TrackEntry(1, 2, "A_AC3", {Cat({IdBytes(kUnknownId), SizeField(200), ByteVec(3, 1)})});
+    const ByteVec file = MatroskaFile({Info(), Master(kTracks, {entry, TrackEntry(2, 17, "S_TEXT/UTF8")}),
+                                       Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))})});
+    for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full, ScanKind::Header}) {
+        Scanned s;
+        ScanBytes(file, kind, s);
+        EXPECT_EQ(s.outcome.result, ScanResult::StructureError);
+        EXPECT_TRUE(s.host.HasLine("• ошибка в структуре файла: неизвестный элемент: ? @ 107"));
+        EXPECT_FALSE(s.host.HasLine("• ошибки контейнера не обнаружены"));
+        const int from = RowNamed(s.list, "Tracks");
         EXPECT_TRUE(s.list[from + 1].damage & kContentLost);
+        EXPECT_GE(RowNamed(s.list, "TrackEntry", from + 2), 0);
+        EXPECT_EQ(Outline(s.list).back(), kind == ScanKind::Header ? ".clusters ... " : kind == ScanKind::Full ? "..SimpleBlock" : ".Cluster");
         ExpectWellFormed(s.list);
     }
 }
@@ -162,8 +191,9 @@ TEST(ContainerScan, UnknownSizeClustersEndAtTheNextTopLevelElement) {
     const ByteVec c1 = UnknownSizeMaster(kCluster, {Uint(kTimeCode, 0), SimpleBlock(1, 0, 0x80, Frame(30)),
                                                     SimpleBlock(1, 40, 0x00, Frame(12))});
     const ByteVec c2 = UnknownSizeMaster(kCluster, {Uint(kTimeCode, 80), SimpleBlock(1, 0, 0x80, Frame(9))});
-    const ByteVec tags = Master(kTags, {Master(kTag, {})});
-    const ByteVec segmentData = Cat({Info(), Tracks(), c1, c2, Cues(), tags});
+    const ByteVec tags = Tags();
+    const ByteVec head = Cat({Info(), Tracks()});
+    const ByteVec segmentData = Cat({head, c1, c2, Cues(head.size()), tags});
     const ByteVec file = Cat({EbmlHeader(), UnknownSizeMaster(0x18538067, {segmentData})});
 
     for (const ScanKind kind : {ScanKind::Quick, ScanKind::Full}) {
@@ -192,9 +222,10 @@ TEST(ContainerScan, ElementsOfTwoGigabytesAndMoreKeepTheir64BitSize) {
     // A sparse file: a 3 GiB Void, then Tags. Only the headers are on disk.
     const uint64_t voidData = 3ull << 30;
     const ByteVec voidHeader = Cat({IdBytes(kVoid), SizeField(voidData, 8)});
-    const ByteVec tags = Master(kTags, {Master(kTag, {})});
+    const ByteVec tags = Tags();
     const uint64_t segmentData = voidHeader.size() + voidData + tags.size();
-    const ByteVec head = Cat({EbmlHeader(), IdBytes(0x18538067), SizeField(segmentData, 8), voidHeader});
+    const ByteVec info = Info();
+    const ByteVec head = Cat({EbmlHeader(), IdBytes(0x18538067), SizeField(info.size() + segmentData, 8), info, voidHeader});
     TempFile file(head);
     {
         const int fd = ::open(file.path().c_str(), O_WRONLY);
@@ -249,7 +280,7 @@ TEST(ContainerScan, BlockGroupsAndForwardReferences) {
 
 TEST(HeaderRead, StopsAtTheFirstClusterAndSkipsWhatFollows) {
     const ByteVec file = MatroskaFile({SeekHead(), Info(), Tracks(), Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))}),
-                                       Cluster(40, {}), Master(kTags, {Master(kTag, {})})});
+                                       Cluster(40, {}), Tags()});
     Scanned s;
     ScanBytes(file, ScanKind::Header, s);
     ASSERT_EQ(s.outcome.result, ScanResult::Ok);

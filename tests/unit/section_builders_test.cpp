@@ -25,17 +25,21 @@ TEST(SectionBuilders, EbmlHeaderWritesPresentValuesInOrder) {
 }
 
 TEST(SectionBuilders, InfoValues) {
-    EXPECT_EQ(makeINFObuff(tinfo{}), (V{0x15, 0x49, 0xA9, 0x66, 0x80}));
+    // The two names every file must carry: ours when the model has none.
+    const V apps = {0x4D, 0x80, 0x87, 'Q', 'u', 'i', 'l', 'l', 'o', 'n', 0x57, 0x41, 0x87, 'Q', 'u', 'i', 'l', 'l', 'o', 'n'};
+    EXPECT_EQ(makeINFObuff(tinfo{}), test::Cat({V{0x15, 0x49, 0xA9, 0x66, 0x94}, apps}));
     tinfo info;
     info.timecodeScale.Set(1000000);
     info.duration.Set(2.5f);
+    info.muxingApp.Set("m");
+    info.writingApp.Set("w");
     const V bytes = makeINFObuff(info);
-    EXPECT_EQ(bytes, (V{0x15, 0x49, 0xA9, 0x66, 0x8E, 0x2A, 0xD7, 0xB1, 0x83, 0x0F, 0x42, 0x40, 0x44, 0x89, 0x84, 0x40,
-                        0x20, 0x00, 0x00}));
+    EXPECT_EQ(bytes, (V{0x15, 0x49, 0xA9, 0x66, 0x96, 0x2A, 0xD7, 0xB1, 0x83, 0x0F, 0x42, 0x40, 0x4D, 0x80, 0x81, 'm',
+                        0x57, 0x41, 0x81, 'w', 0x44, 0x89, 0x84, 0x40, 0x20, 0x00, 0x00}));
     info = tinfo{};
     info.segmentUID.Set(fillSegmentUID("ABC"));  // padded on the left
     const V uid = makeINFObuff(info);
-    ASSERT_EQ(uid.size(), 5u + 3 + 16);
+    ASSERT_EQ(uid.size(), 5u + apps.size() + 3 + 16);
     EXPECT_EQ(V(uid.end() - 3, uid.end()), (V{0x00, 0x0A, 0xBC}));
 }
 

@@ -36,7 +36,7 @@ ByteVec File(const std::vector<B>& blocks, uint64_t firstType = 2) {
         if (!b.key) group.push_back(Int(kReferenceBlock, -40));
         children.push_back(MasterOf(kBlockGroup, group));
     }
-    return MatroskaFile({Master(kInfo, {Uint(kTimecodeScale, 1000000)}),
+    return MatroskaFile({InfoMaster({Uint(kTimecodeScale, 1000000)}),
                          Master(kTracks, {TrackEntry(1, firstType, firstType == 1 ? "V_TEST" : "A_AC3"),
                                           TrackEntry(2, 2, "A_AAC")}),
                          MasterOf(kCluster, children)});

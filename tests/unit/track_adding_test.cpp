@@ -86,7 +86,7 @@ TEST(TrackAdding, NumbersFollowTheLargestAndUidsAreNewAndNonZero) {
 
 // ---------------------------------------------------------------- files
 
-ByteVec Info(uint64_t scale) { return Master(kInfo, {Uint(kTimecodeScale, scale), Str(0x4D80, "test"), Str(0x5741, "test")}); }
+ByteVec Info(uint64_t scale) { return InfoMaster({Uint(kTimecodeScale, scale), Str(0x4D80, "test"), Str(0x5741, "test")}); }
 ByteVec Cluster(uint64_t time, const std::vector<ByteVec>& blocks) {
     std::vector<ByteVec> children = {Uint(kTimeCode, time)};
     children.insert(children.end(), blocks.begin(), blocks.end());

@@ -27,7 +27,7 @@ ByteVec ReadAll(const std::string& path) {
 ByteVec EditableFile() {
     const ByteVec wideLanguage = Element(kLanguage, ByteVec{'g', 'e', 'r'}, 2);
     return MatroskaFile(
-        {Master(kInfo, {Uint(0x2AD7B1, 1000000)}),
+        {InfoMaster({Uint(0x2AD7B1, 1000000)}),
          Master(kTracks, {TrackEntry(1, 2, "A_AC3", {Uint(kFlagDefault, 1), Str(kLanguage, "eng")}),
                           TrackEntry(2, 2, "A_AAC", {Uint(kFlagDefault, 0), wideLanguage}),
                           TrackEntry(3, 17, "S_TEXT/UTF8", {Str(kLanguage, "rus")})}),
@@ -150,7 +150,7 @@ TEST(QuickEdits, FileChangedSinceTheScanIsRefused) {
 
 struct Staged {
     TempFile file{MatroskaFile(
-        {Master(kInfo, {Uint(0x2AD7B1, 1000000)}),
+        {InfoMaster({Uint(0x2AD7B1, 1000000)}),
          Master(kTracks, {TrackEntry(1, 1, "V_TEST", {Master(0xE0, {Uint(0xB0, 640), Uint(0xBA, 480)})}),
                           TrackEntry(2, 2, "A_AC3", {Uint(kFlagDefault, 1), Str(kLanguage, "eng"), Str(0x22B59D, "en")}),
                           TrackEntry(3, 2, "A_AAC", {Str(kLanguage, "ger")})}),

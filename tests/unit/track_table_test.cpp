@@ -87,7 +87,7 @@ TEST(DisplayText, CyrillicAndQuotesPassOtherCharactersShowTheirBytes) {
 }
 
 TEST(OpenFile, HeaderReadAndContainerCheckFillTheDocument) {
-    TempFile file(MatroskaFile({Master(kTracks, {TrackEntry(1, 2, "A_AC3")}),
+    TempFile file(MatroskaFile({InfoMaster({}), Master(kTracks, {TrackEntry(1, 2, "A_AC3")}),
                                 Master(kCluster, {Uint(0xE7, 0), SimpleBlock(1, 0, 0x80, Frame(3))})}));
     Document doc;
     doc.sourcePath = file.path();

@@ -216,7 +216,7 @@ TEST(CodecList, DecodableCodecIds) {
 
 // ------------------------------------------------------- whole exports
 
-ByteVec Info() { return Master(kInfo, {Uint(kTimecodeScale, 1000000), Float(kDuration, 40)}); }
+ByteVec Info() { return InfoMaster({Uint(kTimecodeScale, 1000000), Float(kDuration, 40)}); }
 ByteVec Audio(double hz, uint64_t channels, uint64_t depth = 0) {
     std::vector<ByteVec> children = {Float(kSamplingFrequency, hz), Uint(kChannels, channels)};
     if (depth) children.push_back(Uint(kBitDepth, depth));
@@ -264,7 +264,7 @@ TEST(WavExport, PcmTracksKeepTheirDepthInLittleEndianOrder) {
     EXPECT_EQ(DataOf(lit.bytes, 44), joined);
 
     // Without a Duration a fast stream may grow past 4 GiB: the header keeps its room.
-    const ByteVec noDuration = MatroskaFile({Master(kInfo, {Uint(kTimecodeScale, 1000000)}),
+    const ByteVec noDuration = MatroskaFile({InfoMaster({Uint(kTimecodeScale, 1000000)}),
                                              Master(kTracks, {TrackEntry(1, 2, "A_PCM/INT/BIG", {Audio(44100, 2, 24)})}),
                                              Cluster(0, {SimpleBlock(1, 0, 0x80, a), SimpleBlock(1, 20, 0x80, b)})});
     Exported roomy;

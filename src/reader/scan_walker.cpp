@@ -1,0 +1,513 @@
+#include "reader/scan_walker.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "core/dictionary.h"
+#include "core/ebml.h"
+#include "core/generated/element_ids.h"
+#include "reader/block_header.h"
+#include "reader/value_rules.h"
+
+namespace quillon::scan {
+namespace {
+
+// Values longer than this keep an empty value text: no dictionary value is
+// legitimately that long.
+constexpr uint64_t kMaxValueBytes = SourceFile::kCacheSize;
+// The longest lace header read before a block is called damaged.
+constexpr size_t kMaxBlockHeaderBytes = 16u << 20;
+// The first read of a block: enough for every header but long lace lists.
+constexpr size_t kFirstBlockRead = 256;
+// Rows between two looks at the stop request and two progress steps.
+constexpr unsigned kPollEvery = 512;
+// The deepest nesting listed: real files stay far below it (chapters and
+// tags nest a few levels); it keeps every walk over the list shallow.
+constexpr size_t kMaxDepth = 64;
+// The size the header read gives its "clusters ... " row: it stands for
+// every cluster, so it has no extent of its own.
+constexpr uint64_t kPseudoClustersSize = 123;
+// The CRC-32 of an element is computed over pieces of this size.
+constexpr size_t kCrcPiece = 1 << 20;
+
+const char* TrackTypeText(const std::string& hex) {
+    static const struct { const char* hex; const char* text; } kTypes[] = {
+        {"01", "01 (video)"},   {"02", "02 (audio)"},    {"03", "03 (complex)"}, {"10", "10 (logo)"},
+        {"11", "11 (subtitle)"}, {"12", "12 (buttons)"}, {"20", "20 (control)"},
+    };
+    for (const auto& t : kTypes)
+        if (hex == t.hex) return t.text;
+    return nullptr;
+}
+
+// The value sizes a type allows; strings and binaries are only limited in
+// what is decoded.
+bool ValueSizeFits(char valueType, uint64_t size) {
+    switch (valueType) {
+        case 'u':
+        case 'i': return size <= 8;
+        case 'f': return size == 0 || size == 4 || size == 8;
+        case 'd': return size == 0 || size == 8;
+        default: return true;
+    }
+}
+
+bool IsBlockId(uint32_t id) { return id == kBlock || id == kSimpleBlock || id == kEncriptedBlock; }
+
+std::string Hex32(uint32_t value) {
+    char text[12];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+}  // namespace
+
+// Top-level elements stand only in the Segment; the EBML header and the
+// Segment themselves nowhere inside.
+bool Walker::AllowedHere(const Header& h) const {
+    if (!IsTopLevelId(h.id)) return true;
+    return stack_.size() == 1 && inSegment_ && h.id != kEBML && h.id != kSegment;
+}
+
+// Where the schema puts the element: a SimpleBlock in a TrackEntry is damage,
+// not a block.
+bool Walker::InPlace(const Header& h) const {
+    const uint32_t parent = DictionaryParentId(h.row);
+    const int32_t frameRow = stack_.back().row;
+    if (parent == 0 || frameRow < 0) return true;
+    const uint32_t frameId = list_[frameRow].id();
+    return frameId == parent || (DictionaryNests(h.row) && frameId == h.id);
+}
+
+void Walker::Report(Rule rule, int64_t row, int dictionaryRow, uint64_t position, std::string detail) {
+    const char* name = row >= 0 ? list_[static_cast<size_t>(row)].name() : dictionaryRow >= 0 ? DictionaryRow(dictionaryRow).name : "?";
+    findings_.Add(host_, rule, row, name, position, std::move(detail));
+    if (row >= 0 && RuleSeverity(rule) == Severity::Warning) list_[static_cast<size_t>(row)].damage |= kRuleBroken;
+}
+
+void Walker::Poll(uint64_t position) {
+    if (++sincePoll_ < kPollEvery) return;
+    sincePoll_ = 0;
+    host_.ProgressTo(position);
+    if (host_.StopRequested()) stopped_ = true;
+}
+
+Tbrick& Walker::AppendRow(const Header& h, uint64_t position, uint64_t end) {
+    const int32_t index = static_cast<int32_t>(list_.size());
+    const int32_t parent = stack_.empty() ? -1 : stack_.back().row;
+    Tbrick& row = list_.push_back();
+    if (h.row >= 0) {
+        row.element = static_cast<int16_t>(h.row);
+    } else {
+        row.element = Tbrick::kUnknownElement;
+        row.unknownId = h.id;
+    }
+    row.parent = parent;
+    row.depth = static_cast<int32_t>(stack_.size());
+    row.position = position;
+    row.sizeLen = static_cast<uint8_t>(h.sizeLength);
+    row.totalSize = end - position;
+    row.dataSize = row.totalSize - h.length();
+    row.unknownSize = h.unknownSize;
+    if (parent >= 0 && list_[parent].firstChild == -1) list_[parent].firstChild = index;
+    if (parent >= 0 && parent == segmentRow_) lastLevel1Row_ = index;
+    return row;
+}
+
+void Walker::AppendPseudoClusters() {
+    Frame& frame = stack_.back();
+    const int32_t index = static_cast<int32_t>(list_.size());
+    Tbrick& row = list_.push_back();
+    row.element = Tbrick::kPseudoClusters;
+    row.parent = frame.row;
+    row.depth = static_cast<int32_t>(stack_.size());
+    row.position = frame.pos;
+    row.totalSize = kPseudoClustersSize;
+    if (list_[frame.row].firstChild == -1) list_[frame.row].firstChild = index;
+    // Nothing behind the first Cluster is read; an element of known size keeps it.
+    if (frame.unknownSize) frame.end = frame.pos;
+    else frame.pos = frame.end;
+}
+
+void Walker::DecodeValue(Tbrick& row, char valueType) {
+    const int64_t index = static_cast<int64_t>(list_.size()) - 1;
+    if (!ValueSizeFits(valueType, row.dataSize)) {
+        row.damage |= kBadValueSize;
+        Report(Rule::BadValueSize, index, row.element, row.position);
+        return;
+    }
+    if (row.dataSize > kMaxValueBytes) return;
+    const size_t count = static_cast<size_t>(row.dataSize);
+    source_.ReadAt(row.dataStart(), count, buffer_);
+    const Bytes data(buffer_.data(), count);
+    switch (valueType) {
+        case 's':
+        case '8': row.valueText = StrText(data, count); break;
+        case 'u': row.valueText = UIntText(data, count); break;
+        case 'i': row.valueText = IntText(data, count); break;
+        case 'f': row.valueText = FloatText(data, count); break;
+        case 'd': row.valueText = DateText(data, count); break;
+        case 'h': row.valueText = HexText(data, 0, count); break;
+        default: break;
+    }
+    if (mode_ != Mode::Header)
+        if (const ValueProblem problem = CheckValue(row.element, data); problem.broken)
+            Report(problem.rule, index, row.element, row.position, problem.detail);
+    const uint32_t id = row.id();
+    if (id == kTrackType) {
+        if (const char* text = TrackTypeText(row.valueText)) row.valueText = text;
+    } else if (id == kTrackNumber && count > 0 && count <= 8) {
+        trackNumbers_.push_back(UIntValue(data, count));
+    }
+}
+
+void Walker::ParseBlock(Tbrick& row) {
+    size_t want = static_cast<size_t>(std::min<uint64_t>(row.totalSize, kFirstBlockRead));
+    BlockParse parse;
+    for (;;) {
+        source_.ReadAt(row.position, want, buffer_);
+        parse = ParseBlockHeader(buffer_.data(), want, row.totalSize, row.block);
+        if (parse != BlockParse::NeedMore) break;
+        if (want >= kMaxBlockHeaderBytes) {
+            parse = BlockParse::Damaged;
+            break;
+        }
+        want = static_cast<size_t>(std::min<uint64_t>(row.totalSize, std::min(want * 4, kMaxBlockHeaderBytes)));
+    }
+    if (parse == BlockParse::Damaged) {
+        // A block cut at its parent's end was told already.
+        if (!(row.damage & kPastParent)) Report(Rule::BadBlockHeader, static_cast<int64_t>(list_.size()) - 1, row.element, row.position);
+        row.damage |= kBadBlockHeader;
+    }
+}
+
+// The CRC-32 covers the rest of its parent's data, stored little-endian.
+// A parent cut short or of unknown size has nothing to compare with.
+void Walker::VerifyCrc(const Tbrick& crc) {
+    Tbrick& parent = list_[static_cast<size_t>(crc.parent)];
+    if (crc.dataSize != 4 || (parent.damage & kPastParent) || parent.unknownSize) return;
+    uint8_t stored[4];
+    source_.ReadInto(crc.dataStart(), 4, stored);
+    const uint32_t expected = uint32_t(stored[0]) | uint32_t(stored[1]) << 8 | uint32_t(stored[2]) << 16 | uint32_t(stored[3]) << 24;
+    uLong sum = crc32(0L, Z_NULL, 0);
+    for (uint64_t at = crc.end(); at < parent.end();) {
+        const size_t piece = static_cast<size_t>(std::min<uint64_t>(kCrcPiece, parent.end() - at));
+        const uint8_t* bytes = source_.View(at, piece);
+        if (!bytes) return;
+        sum = crc32(sum, bytes, static_cast<uInt>(piece));
+        at += piece;
+    }
+    if (static_cast<uint32_t>(sum) == expected) return;
+    parent.damage |= kCrcMismatch;
+    Report(Rule::CrcMismatch, crc.parent, parent.element, parent.position,
+           Hex32(expected) + " / " + Hex32(static_cast<uint32_t>(sum)));
+}
+
+void Walker::Visit(const Header& h, bool inPlace) {
+    Frame& frame = stack_.back();
+    const uint64_t position = frame.pos;
+    const uint64_t dataStart = position + h.length();
+    const Telement& entry = DictionaryRow(h.row);
+    const bool master = entry.kind == 'c';
+    if (h.unknownSize && !master) {  // only a master may leave its size open
+        Resync(position, Rule::BadSizeField, h.row);
+        return;
+    }
+    if (!inPlace && h.unknownSize) {  // no telling where it ends
+        Resync(position, Rule::OutOfPlace, h.row);
+        return;
+    }
+    const uint64_t declaredEnd = h.unknownSize ? frame.end : dataStart + h.size;
+    const bool cut = declaredEnd > frame.end;
+    const uint64_t end = cut ? frame.end : declaredEnd;
+    const Rule cutRule = declaredEnd > fileSize_ ? Rule::PastFile : Rule::PastParent;
+
+    if (!inPlace) {
+        // Believed only when what follows reads as an element too: otherwise
+        // these are damaged bytes that happen to start like an element.
+        if (cut || !NextHeaderValid(end, frame)) {
+            Resync(position, Rule::OutOfPlace, h.row);
+            return;
+        }
+        int64_t index = -1;
+        if (frame.listed) {
+            // Listed so the tree shows it, and left alone: its bytes belong to no one.
+            AppendRow(h, position, end).damage |= kOutOfPlace;
+            index = static_cast<int64_t>(list_.size()) - 1;
+        }
+        Report(Rule::OutOfPlace, index, h.row, position);
+        frame.pos = end;
+        Poll(end);
+        return;
+    }
+    // A master running past its parent is believed when its first child reads as one of its own.
+    if (cut && master && !h.unknownSize && !FirstChildReads(h, dataStart, end)) {
+        Resync(position, cutRule, h.row);
+        return;
+    }
+    // A block or value whose size overruns: what lies inside its claimed extent may be intact.
+    if (!master && frame.listed && mode_ == Mode::Full &&
+        (cut || (frame.unknownSize && !NextHeaderValid(declaredEnd, frame))) && CutOverrun(h, position, declaredEnd))
+        return;
+
+    if (!frame.listed) {  // only finding where an element of unknown size ends
+        if (cut) Report(cutRule, -1, h.row, position);
+        if (h.unknownSize) {
+            frame.pos = dataStart;
+            stack_.push_back(Frame{-1, dataStart, end, true, false});
+        } else {
+            frame.pos = end;
+        }
+        Poll(end);
+        return;
+    }
+
+    if (master && stack_.size() >= kMaxDepth && h.unknownSize) {
+        Resync(position, Rule::TooDeep, h.row);
+        return;
+    }
+    const bool tooDeep = master && stack_.size() >= kMaxDepth;
+    const bool descend = master && !tooDeep &&
+                         (mode_ == Mode::Full || (h.id != kSeekHead && h.id != kCluster && h.id != kCues));
+    Tbrick& row = AppendRow(h, position, end);
+    const int32_t index = static_cast<int32_t>(list_.size() - 1);
+    if (cut) {
+        row.damage |= kPastParent;
+        Report(cutRule, index, h.row, position);
+    }
+    if (h.unknownSize && !UnknownSizeAllowed(h.id)) Report(Rule::UnknownSizeNotAllowed, index, h.row, position);
+    if (tooDeep) {
+        row.damage |= kContentLost;
+        Report(Rule::TooDeep, index, h.row, position);
+    }
+    if (!master) {
+        if (entry.valueType && !cut) DecodeValue(row, entry.valueType);
+        if (mode_ != Mode::Header && IsBlockId(h.id)) ParseBlock(row);
+        if (h.id == kCRC32 && mode_ != Mode::Header && row.parent >= 0) {
+            if (list_[row.parent].firstChild != index) Report(Rule::CrcNotFirst, index, h.row, position);
+            else if (!cut) VerifyCrc(row);
+        }
+    }
+    if (h.unknownSize) {
+        // The parent goes on where this one ends, once that is known.
+        frame.pos = dataStart;
+        stack_.push_back(Frame{index, dataStart, end, true, descend});
+    } else {
+        frame.pos = end;
+        if (descend) stack_.push_back(Frame{index, dataStart, end, false, true});
+    }
+    Poll(end);
+}
+
+// The element on top of the stack is done: its row takes the extent the walk
+// found (an unknown size becomes known; an end moved by a damaged place
+// moves the row's), and its parent goes on behind it.
+void Walker::CloseFrame() {
+    const Frame done = stack_.back();
+    stack_.pop_back();
+    const uint64_t end = done.unknownSize ? std::min(done.pos, done.end) : done.end;
+    if (done.row >= 0) {
+        Tbrick& row = list_[done.row];
+        if (row.end() != end && end >= row.dataStart()) {
+            row.totalSize = end - row.position;
+            row.dataSize = row.totalSize - row.idLength() - row.sizeLen;
+        }
+    }
+    if (!stack_.empty()) stack_.back().pos = end;
+}
+
+// An element the dictionary does not know, but whose header reads and whose
+// size fits, followed by something that reads as an element: skipped by its
+// size and listed as unknown. Anything less is damage.
+bool Walker::SkipUnknown(const Header& h) {
+    Frame& frame = stack_.back();
+    if (h.idLength == 0 || h.sizeLength == 0 || h.unknownSize) return false;
+    const uint64_t end = frame.pos + h.length() + h.size;
+    if (end > frame.end || !NextHeaderValid(end, frame)) return false;
+    if (frame.listed) {
+        const uint64_t position = frame.pos;
+        AppendRow(h, position, end);
+        const int64_t index = static_cast<int64_t>(list_.size()) - 1;
+        char id[12];
+        std::snprintf(id, sizeof id, "%X", h.id);
+        list_.back().valueText = std::string("ID ") + id;
+        Report(Rule::UnknownElement, index, -1, position, std::string("ID ") + id);
+        if (!IdIsShortest(h.id)) Report(Rule::IdNotShortest, index, -1, position, std::string("ID ") + id);
+    }
+    frame.pos = end;
+    Poll(end);
+    return true;
+}
+
+// A top-level ID inside another element. An element of unknown size ends
+// there; at the Segment level an EBML header starts another file; a
+// plausible level-1 element inside elements of known size shows that their
+// sizes claim too much: they end where it starts.
+bool Walker::EndsHere(const Header& h) {
+    Frame& frame = stack_.back();
+    const uint64_t at = frame.pos;
+    if (stack_.size() == 1) {
+        if (inSegment_ && h.id == kEBML && LooksLikeEbmlHeader(at)) {
+            secondSegmentAt_ = at;
+            frame.end = at;
+            return true;
+        }
+        return false;
+    }
+    if (frame.unknownSize) {
+        frame.end = at;
+        return true;
+    }
+    if (!inSegment_ || h.id == kEBML || h.id == kSegment || !LooksLikeLevel1(at, h)) return false;
+    // Only when the level-1 element it stands in has a size that cannot be
+    // right (cut at the end of the file, or not followed by an element).
+    const int32_t outer = stack_[1].row;
+    if (outer < 0) return false;
+    const Tbrick& outerRow = list_[outer];
+    if (!(outerRow.damage & kPastParent) && NextHeaderValid(outerRow.end(), stack_[0])) return false;
+    Report(Rule::WrongSize, outer, -1, outerRow.position, "→ " + std::to_string(at));
+    EndOpenElementsAt(1, at, kPastParent);
+    return true;
+}
+
+// At the stated end of a Segment of known size: when level-1 elements go on
+// behind it, the size is wrong and the Segment is read to the end of the file.
+bool Walker::ExtendSegment() {
+    Frame& frame = stack_.back();
+    if (!inSegment_ || frame.unknownSize || segmentExtended_ || secondSegmentAt_ || frame.end >= fileSize_ ||
+        mode_ == Mode::Header)
+        return false;
+    Header h;
+    if (ParseHeader(frame.end, h) != HeaderRead::Ok) return false;
+    if (h.id == kEBML) {
+        if (LooksLikeEbmlHeader(frame.end)) secondSegmentAt_ = frame.end;
+        return false;
+    }
+    if (!IsTopLevelId(h.id) || h.id == kSegment || !LooksLikeLevel1(frame.end, h)) return false;
+    Report(Rule::SegmentTooShort, segmentRow_, -1, list_[segmentRow_].position, "→ " + std::to_string(frame.end));
+    segmentExtended_ = true;
+    frame.end = fileSize_;
+    return true;
+}
+
+void Walker::Step() {
+    Frame& frame = stack_.back();
+    if (frame.pos >= frame.end) {
+        if (stack_.size() == 1 && ExtendSegment()) return;
+        CloseFrame();
+        return;
+    }
+    Header h;
+    Rule damage;
+    if (!ReadHeader(frame.pos, frame.end, h, damage)) {
+        if (damage == Rule::UnknownId && SkipUnknown(h)) return;
+        Resync(frame.pos, damage, h.row);
+        return;
+    }
+    if (!AllowedHere(h)) {
+        if (!EndsHere(h)) Resync(frame.pos, Rule::TopLevelInside, h.row);
+        return;
+    }
+    if (mode_ == Mode::Header && h.id == kCluster && frame.listed) {
+        AppendPseudoClusters();
+        return;
+    }
+    const bool inPlace = InPlace(h);
+    if (!inPlace && (h.id == kSimpleBlock || h.id == kBlockGroup) && CanReopenCluster() && LooksLikeBlock(frame.pos, frame.end)) {
+        ReopenCluster(frame.pos);
+        return;
+    }
+    Visit(h, inPlace);
+}
+
+void Walker::WalkTop(const Header& h, uint64_t position, bool isSegment) {
+    inSegment_ = isSegment;
+    // An unknown-size Segment runs to the end of the file; every element ends there at the latest.
+    const uint64_t declaredEnd = h.unknownSize ? fileSize_ : position + h.length() + h.size;
+    const uint64_t end = std::min(declaredEnd, fileSize_);
+    Tbrick& row = AppendRow(h, position, std::max(end, position + h.length()));
+    const int32_t index = static_cast<int32_t>(list_.size() - 1);
+    if (isSegment) segmentRow_ = index;
+    if (!isSegment && declaredEnd > fileSize_) {
+        row.damage |= kPastParent;
+        Report(Rule::PastFile, index, h.row, position);
+    }
+    stack_.push_back(Frame{index, position + h.length(), end, h.unknownSize, true});
+    while (!stack_.empty() && !stopped_) Step();
+    stack_.clear();
+}
+
+// Another file glued behind the first: its EBML header is listed with its
+// children and its Segment as one row, never read, so none of its blocks is
+// taken for the first file's.
+void Walker::ListSecondSegment(uint64_t position) {
+    Header ebml, segment;
+    Rule damage;
+    if (!ReadHeader(position, fileSize_, ebml, damage)) return;
+    Report(Rule::SecondSegment, -1, ebml.row, position);
+    WalkTop(ebml, position, false);
+    const uint64_t at = position + ebml.length() + ebml.size;
+    if (stopped_ || ebml.unknownSize || at >= fileSize_ || !ReadHeader(at, fileSize_, segment, damage) || segment.id != kSegment) return;
+    const uint64_t declaredEnd = segment.unknownSize ? fileSize_ : at + segment.length() + segment.size;
+    AppendRow(segment, at, std::min(declaredEnd, fileSize_)).damage |= kContentLost;
+}
+
+ScanResult Walker::ReadPreamble(Header& ebml, Header& segment, uint64_t& segmentStart) {
+    Rule damage;
+    if (!ReadHeader(0, fileSize_, ebml, damage) || ebml.id != kEBML) {
+        host_.AddLog("• отсутствует сигнатура 1A45DFA3");
+        return ScanResult::NoSignature;
+    }
+    segmentStart = ebml.length() + ebml.size;
+    if (ebml.unknownSize || segmentStart >= fileSize_ || !ReadHeader(segmentStart, fileSize_, segment, damage) ||
+        segment.id != kSegment) {
+        host_.AddLog("• ожидался сегмент (18538067) и не нашёлся");
+        return ScanResult::NoSegment;
+    }
+    return ScanResult::Ok;
+}
+
+ScanOutcome Walker::Run() {
+    ScanOutcome outcome;
+    Header ebml, segment;
+    uint64_t segmentStart = 0;
+    outcome.result = ReadPreamble(ebml, segment, segmentStart);
+    if (outcome.result != ScanResult::Ok) {
+        host_.ProgressHide();
+        return outcome;
+    }
+    if (mode_ != Mode::Header) {
+        host_.AddLog("• файл открыт");
+        host_.AddLog(mode_ == Mode::Full ? "• проверка контейнера" : "• быстрая проверка контейнера");
+    }
+    host_.ProgressShow(fileSize_);
+    // The Segment's end, not only its length, is compared with the file size:
+    // a file cut short by a few bytes must be reported too.
+    const bool segmentPastFile = !segment.unknownSize && segmentStart + segment.length() + segment.size > fileSize_;
+    if (segmentPastFile) host_.AddLog("• размер файла меньше размера, указанного в сегменте");
+    // A recorder that never finished writes a size of 0: everything it wrote
+    // follows, so the Segment is read as one of unknown size.
+    const bool sizeZero = !segment.unknownSize && segment.size == 0;
+    if (sizeZero) segment.unknownSize = true;
+
+    WalkTop(ebml, 0, false);
+    if (!stopped_) {
+        WalkTop(segment, segmentStart, true);
+        if (segmentPastFile) findings_.Record(Rule::SegmentPastFile, segmentRow_, "Segment", segmentStart);
+        if (sizeZero) {
+            list_[segmentRow_].unknownSize = false;
+            Report(Rule::SegmentSizeZero, segmentRow_, -1, segmentStart);
+        }
+    }
+    if (!stopped_ && secondSegmentAt_) ListSecondSegment(secondSegmentAt_);
+
+    outcome.skippedBytes = skippedBytes_;
+    outcome.secondSegmentAt = secondSegmentAt_;
+    outcome.result = stopped_ && mode_ != Mode::Header ? ScanResult::Stopped : ScanResult::Ok;
+    return outcome;
+}
+
+}  // namespace quillon::scan
