@@ -6,6 +6,7 @@
 #include "core/dictionary.h"
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
+#include "reader/block_header.h"
 #include "reader/scan_walker.h"
 
 namespace quillon::scan {
@@ -130,9 +131,10 @@ bool Walker::KnownTrack(uint64_t number) const {
 }
 
 // A SimpleBlock or a BlockGroup (its Block first) of a known track that ends
-// inside `limit`, followed by something a Cluster may hold, a top-level
-// element or `limit` itself.
-bool Walker::LooksLikeBlock(uint64_t position, uint64_t limit) {
+// inside `limit`; when `chained`, followed by `limit` itself, another such
+// block, a level-1 element that can be believed, or an element a Cluster
+// holds that fits: one block alone is too easily read into random bytes.
+bool Walker::LooksLikeBlock(uint64_t position, uint64_t limit, bool chained) {
     Header h;
     if (ParseHeader(position, h) != HeaderRead::Ok || h.unknownSize) return false;
     if (h.id != kSimpleBlock && h.id != kBlockGroup) return false;
@@ -157,10 +159,24 @@ bool Walker::LooksLikeBlock(uint64_t position, uint64_t limit) {
     if (trackLength == 0 || static_cast<uint64_t>(trackLength) + 3 > blockSize || trackLength + 3 > 12) return false;
     if (!KnownTrack(VintValue(view, 0))) return false;
     if (head[trackLength + 2] & reservedFlags) return false;
-    if (end == limit || end == fileSize_) return true;
+    // Its lace header must fit it too.
+    Tblock parsed;
+    uint8_t start[256];
+    const uint64_t blockAt = blockData - (h.id == kBlockGroup ? 0 : h.length());
+    const uint64_t blockTotal = blockData + blockSize - blockAt;
+    const size_t available = static_cast<size_t>(std::min<uint64_t>(sizeof start, blockTotal));
+    source_.ReadInto(blockAt, available, start);
+    if (h.id == kSimpleBlock && ParseBlockHeader(start, available, blockTotal, parsed) == BlockParse::Damaged) return false;
+    if (!chained || end == limit || end == fileSize_) return true;
     Header next;
     if (ParseHeader(end, next) != HeaderRead::Ok || next.row < 0) return false;
-    return IsTopLevelId(next.id) || IsPaddingId(next.id) || DictionaryParentId(next.row) == kCluster;
+    if (IsTopLevelId(next.id)) return next.id == kEBML ? LooksLikeEbmlHeader(end) : LooksLikeLevel1(end, next);
+    if (next.unknownSize) return false;
+    if (next.id == kSimpleBlock || next.id == kBlockGroup) return LooksLikeBlock(end, limit, false);
+    const bool clusterChild = IsPaddingId(next.id) || DictionaryParentId(next.row) == kCluster;
+    const char type = DictionaryRow(next.row).valueType;
+    const bool sizeFitsType = type != 'u' && type != 'i' ? true : next.size >= 1 && next.size <= 8;
+    return clusterChild && sizeFitsType && end + next.length() + next.size <= std::min(limit, fileSize_);
 }
 
 // A Cluster's Timestamp where the Cluster's own header is damaged: a

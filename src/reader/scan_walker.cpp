@@ -221,6 +221,9 @@ void Walker::Visit(const Header& h, bool inPlace) {
         return;
     }
     const uint64_t declaredEnd = h.unknownSize ? frame.end : dataStart + h.size;
+    // A level-1 element that runs past the Segment's stated end but not past
+    // the file's: the Segment's size is wrong, the file goes on.
+    if (declaredEnd > frame.end && declaredEnd <= fileSize_ && inPlace && stack_.size() == 1) ExtendSegmentTo(position);
     const bool cut = declaredEnd > frame.end;
     const uint64_t end = cut ? frame.end : declaredEnd;
     const Rule cutRule = declaredEnd > fileSize_ ? Rule::PastFile : Rule::PastParent;
@@ -387,7 +390,15 @@ bool Walker::ExtendSegment() {
         return false;
     }
     if (!IsTopLevelId(h.id) || h.id == kSegment || !LooksLikeLevel1(frame.end, h)) return false;
-    Report(Rule::SegmentTooShort, segmentRow_, -1, list_[segmentRow_].position, "→ " + std::to_string(frame.end));
+    return ExtendSegmentTo(frame.end);
+}
+
+// The Segment of known size is read to the end of the file: its elements go
+// on past its stated end from `at`.
+bool Walker::ExtendSegmentTo(uint64_t at) {
+    Frame& frame = stack_.front();
+    if (!inSegment_ || frame.unknownSize || segmentExtended_ || frame.end >= fileSize_ || mode_ == Mode::Header) return false;
+    Report(Rule::SegmentTooShort, segmentRow_, -1, list_[segmentRow_].position, "→ " + std::to_string(at));
     segmentExtended_ = true;
     frame.end = fileSize_;
     return true;

@@ -62,6 +62,7 @@ private:
     bool InPlace(const Header& h) const;
     bool EndsHere(const Header& h);
     bool ExtendSegment();
+    bool ExtendSegmentTo(uint64_t at);
     bool SkipUnknown(const Header& h);
     Tbrick& AppendRow(const Header& h, uint64_t position, uint64_t end);
     void AppendPseudoClusters();
@@ -80,7 +81,7 @@ private:
     bool LooksLikeCluster(uint64_t position);
     bool LooksLikeLevel1(uint64_t position, const Header& h);
     bool LooksLikeEbmlHeader(uint64_t position);
-    bool LooksLikeBlock(uint64_t position, uint64_t limit);
+    bool LooksLikeBlock(uint64_t position, uint64_t limit, bool chained = true);
     bool KnownTrack(uint64_t number) const;
     bool LooksLikeOrphanTimestamp(uint64_t position, uint64_t limit);
     Resume FindResume(uint64_t from, uint64_t limit, bool blocks, bool timestamps = false);
