@@ -1,4 +1,4 @@
-// The CRC-32 of EBML's CRC-32 element (IEEE 802.3, reflected, as zlib's),
+// The CRC-32 of EBML's CRC-32 element (IEEE 802.3, reflected: zlib's own),
 // stored little-endian over the data of its parent that follows it.
 #pragma once
 

@@ -1,11 +1,10 @@
 #include "reader/scan_walker.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "core/crc32.h"
 #include "core/dictionary.h"
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
@@ -192,18 +191,18 @@ void Walker::VerifyCrc(const Tbrick& crc) {
     uint8_t stored[4];
     source_.ReadInto(crc.dataStart(), 4, stored);
     const uint32_t expected = uint32_t(stored[0]) | uint32_t(stored[1]) << 8 | uint32_t(stored[2]) << 16 | uint32_t(stored[3]) << 24;
-    uLong sum = crc32(0L, Z_NULL, 0);
+    uint32_t sum = 0;
     for (uint64_t at = crc.end(); at < parent.end();) {
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(kCrcPiece, parent.end() - at));
         const uint8_t* bytes = source_.View(at, piece);
         if (!bytes) return;
-        sum = crc32(sum, bytes, static_cast<uInt>(piece));
+        sum = Crc32(bytes, piece, sum);
         at += piece;
     }
-    if (static_cast<uint32_t>(sum) == expected) return;
+    if (sum == expected) return;
     parent.damage |= kCrcMismatch;
     Report(Rule::CrcMismatch, crc.parent, parent.element, parent.position,
-           Hex32(expected) + " / " + Hex32(static_cast<uint32_t>(sum)));
+           Hex32(expected) + " / " + Hex32(sum));
 }
 
 void Walker::Visit(const Header& h, bool inPlace) {

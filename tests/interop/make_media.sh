@@ -28,6 +28,9 @@
 #   ffmpeg_vp9_opus.mkv        ffmpeg: VP9 with Colour, VP9 with alpha (BlockAdditions),
 #                              Opus with CodecDelay, SeekPreRoll and DiscardPadding on its
 #                              last block                                    scan, remux
+#   ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm
+#                              the VP9 and Opus of the film above as WebM, by ffmpeg's WebM
+#                              muxer and by mkvmerge --webm                  scan
 #   ffmpeg_pipe.mkv            ffmpeg writing to a pipe: Segment of unknown size; H.264, MP3
 #                                                                            remux
 #   ffmpeg_live.mkv            as ffmpeg_pipe.mkv, and Clusters of unknown size too
@@ -212,6 +215,11 @@ for what in 'Color primaries' 'Codec-inherent delay' 'Seek pre-roll' 'Codec ID: 
   'VideoAlphaMode'; do
   has "$listing" "$what" $f
 done
+
+# The same streams as WebM, written by ffmpeg's WebM muxer and by mkvmerge's WebM mode.
+ff -i "$work/ffmpeg_vp9_opus.mkv" -map 0:0 -map 0:2 -c copy -f webm "$work/ffmpeg_vp9_opus.webm"
+mkvmerge -q --webm -o "$work/mkvmerge_vp9_opus.webm" "$work/ffmpeg_vp9_opus.webm"
+for f in ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm; do has "$(info "$work/$f")" 'Document type: webm' $f; done
 
 f=ffmpeg_pipe.mkv
 ff "${film[@]}" -f lavfi -i sine=frequency=500:sample_rate=44100 -t 1.5 \
@@ -599,7 +607,7 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3 mkvmerge_mpeg4_asp.mkv mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv \
   ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
   mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka \
-  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv; do
+  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm; do
   mv "$work/$f" "$dir/$f"
 done
 if [ -f "$work/ffmpeg_hevc.mkv" ]; then mv "$work/ffmpeg_hevc.mkv" "$dir/ffmpeg_hevc.mkv"; fi

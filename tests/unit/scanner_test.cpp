@@ -247,6 +247,44 @@ TEST(ContainerScan, ElementsOfTwoGigabytesAndMoreKeepTheir64BitSize) {
     EXPECT_GE(RowNamed(list, "Tag"), 0);
 }
 
+TEST(ContainerScan, BlocksOfGigabytesInAClusterOfUnknownSizeAreAllListed) {
+    // A sparse file: three SimpleBlocks of 1.5 GB in an unknown-size Cluster, as a
+    // recorder of uncompressed video writes them. Only the headers are on disk.
+    const uint64_t frame = 1500000000;
+    const ByteVec head = Cat({EbmlHeader(), IdBytes(kSegment), SizeField(0, 8)});
+    const ByteVec front = Cat({Info(), Tracks(), IdBytes(kCluster), ByteVec{0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, Uint(kTimeCode, 0)});
+    const auto blockHeader = [&](int16_t tc) {
+        const ByteVec payload = BlockPayload(1, tc, 0x80, {});
+        return Cat({IdBytes(kSimpleBlock), SizeField(payload.size() + frame, 8), payload});
+    };
+    ByteVec first = Cat({head, front, blockHeader(0)});
+    // The segment size 0 stands for "unknown" here as a recorder leaves it: rewrite it as unknown.
+    for (size_t k = 0; k < 8; ++k) first[head.size() - 8 + k] = k == 0 ? 0x01 : 0xFF;
+    TempFile file(first);
+    uint64_t at = first.size() + frame;
+    {
+        const int fd = ::open(file.path().c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        for (int16_t tc : {40, 80}) {
+            const ByteVec h = blockHeader(tc);
+            ASSERT_EQ(::pwrite(fd, h.data(), h.size(), static_cast<off_t>(at)), static_cast<ssize_t>(h.size()));
+            at += h.size() + frame;
+        }
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(at)), 0);
+        ::close(fd);
+    }
+    SourceFile source;
+    ASSERT_TRUE(source.Open(file.path()));
+    CaptureHost host;
+    tabrick list;
+    const ScanOutcome outcome = ReadStruct(source, host, list, true);
+    EXPECT_EQ(outcome.result, ScanResult::Ok);
+    std::vector<int> times;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].isBlock() && list[i].intactBlock()) times.push_back(list[i].block.timecode);
+    EXPECT_EQ(times, (std::vector<int>{0, 40, 80}));
+}
+
 TEST(ContainerScan, BlockGroupsAndForwardReferences) {
     auto group = [](uint64_t track, int16_t tc, int64_t reference) {
         std::vector<ByteVec> children = {Element(kBlock, BlockPayload(track, tc, 0x00, Frame(8))),
