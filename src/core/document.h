@@ -35,6 +35,7 @@ struct Document {
     uint64_t damagedPlaces = 0;         // findings of the last scan: the file is damaged or breaks a rule when above 0
     Findings findings;                  // what the last scan found, each with its row
     uint64_t skippedBytes = 0;          // bytes of the file where the last scan found no element
+    uint64_t lostBlocks = 0;            // the blocks those bytes held, as far as the times around them tell
     uint64_t secondSegmentAt = 0;       // where a second file glued behind the first begins; 0 when none
     std::string blockTypeText = "...";  // which block types the file uses
     bool simpleBlockAllowed = true;     // false when the video uses forward references

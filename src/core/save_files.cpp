@@ -36,6 +36,7 @@ SaveOutcome CommitSaveFiles(SaveFiles& files, const std::string& outputPath, Hos
 bool LogLeftOutBlocks(Host& host, const Document& doc, uint64_t notWhole, uint64_t badTime) {
     if (notWhole > 0) host.AddLog("• блоков пропущено (в исходном файле они не целые): ", std::to_string(notWhole));
     if (badTime > 0) host.AddLog("• блоков пропущено (время блока вне допустимых пределов): ", std::to_string(badTime));
+    if (doc.lostBlocks > 0) host.AddLog("• блоков пропущено (потеряны в повреждённых байтах, по времени соседних): ", std::to_string(doc.lostBlocks));
     if (doc.skippedBytes > 0) host.AddLog("• повреждённых байтов исходного файла не прочитано: ", std::to_string(doc.skippedBytes));
     if (doc.secondSegmentAt > 0) host.AddLog("• второй сегмент не записан, он начинается с ", std::to_string(doc.secondSegmentAt));
     return notWhole > 0 || badTime > 0 || doc.skippedBytes > 0 || doc.secondSegmentAt > 0;

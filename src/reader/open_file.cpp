@@ -15,6 +15,7 @@ void ResetDocument(Document& doc) {
     doc.damagedPlaces = 0;
     doc.findings.clear();
     doc.skippedBytes = 0;
+    doc.lostBlocks = 0;
     doc.secondSegmentAt = 0;
     doc.blockTypeText = "...";
     doc.simpleBlockAllowed = true;
@@ -40,6 +41,7 @@ ScanOutcome ScanDocument(Document& doc, Host& host, SourceFile& source, bool ful
     doc.damagedPlaces = scan.damagedPlaces;
     doc.findings = scan.findings;
     doc.skippedBytes = scan.skippedBytes;
+    doc.lostBlocks = scan.lostBlocks;
     doc.secondSegmentAt = scan.secondSegmentAt;
     host.ProgressHide();
     if (scan.result == ScanResult::Stopped) {

@@ -237,6 +237,7 @@ void Walker::EndOpenElementsAt(size_t keep, uint64_t at, uint8_t damage) {
 
 void Walker::LogSkipped(uint64_t from, uint64_t to) {
     skippedBytes_ += to - from;
+    skipped_.push_back({from, to});
     host_.AddLog("• пропущены повреждённые байты: ",
                  std::to_string(to - from) + " (" + std::to_string(from) + "-" + std::to_string(to) + ")");
 }

@@ -515,6 +515,7 @@ ScanOutcome Walker::Run() {
     if (!stopped_ && secondSegmentAt_) ListSecondSegment(secondSegmentAt_);
 
     outcome.skippedBytes = skippedBytes_;
+    outcome.skipped = skipped_;
     outcome.secondSegmentAt = secondSegmentAt_;
     outcome.result = stopped_ && mode_ != Mode::Header ? ScanResult::Stopped : ScanResult::Ok;
     return outcome;

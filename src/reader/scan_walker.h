@@ -109,6 +109,7 @@ private:
     std::vector<uint64_t> trackNumbers_;  // the TrackNumbers read so far, for judging blocks found by a search
     std::vector<uint8_t> buffer_;
     uint64_t skippedBytes_ = 0;
+    std::vector<SkippedStretch> skipped_;
     unsigned sincePoll_ = 0;
     bool stopped_ = false;
 };

@@ -29,7 +29,10 @@ ScanOutcome ReadStruct(SourceFile& source, Host& host, tabrick& target, bool ful
     ScanOutcome outcome = Walk(source, host, target, full ? scan::Mode::Full : scan::Mode::Quick);
     if (outcome.result != ScanResult::Ok) return outcome;  // no file to check, or stopped
     CheckFormatRules(target, source, host, outcome.findings, full);
-    if (full) CheckCrossReferences(target, source, host, outcome.findings);
+    if (full) {
+        CheckCrossReferences(target, source, host, outcome.findings);
+        outcome.lostBlocks = CountLostBlocks(target, source, outcome.skipped);
+    }
     Conclude(outcome, host);
     if (outcome.result == ScanResult::Ok) {
         host.AddLog("• ошибки контейнера не обнаружены");

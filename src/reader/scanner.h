@@ -20,6 +20,7 @@
 #include "core/findings.h"
 #include "core/host.h"
 #include "core/source_file.h"
+#include "reader/lost_blocks.h"
 
 namespace quillon {
 
@@ -35,6 +36,8 @@ struct ScanOutcome {
     ScanResult result = ScanResult::Ok;
     uint64_t damagedPlaces = 0;  // findings in all
     uint64_t skippedBytes = 0;   // bytes where no element could be read
+    std::vector<SkippedStretch> skipped;  // where they are
+    uint64_t lostBlocks = 0;     // blocks those bytes held, as far as the times around them tell
     uint64_t secondSegmentAt = 0;  // where another file glued behind the first begins; 0 when none
     Findings findings;
 };

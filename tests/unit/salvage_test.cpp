@@ -180,5 +180,29 @@ TEST(Salvage, ASecondFileGluedBehindTheFirstIsListedNeverRead) {
     }
 }
 
+// Blocks whose bytes are gone cannot be listed, but a track of fixed frame
+// length shows the hole they left: the save counts them.
+TEST(Salvage, BlocksLostInDamagedBytesAreCountedByTheHoleInTheirTrack) {
+    const ByteVec tracks = Master(kTracks, {TrackEntry(1, 2, "A_AC3", {Uint(kDefaultDuration, 32000000)}),
+                                            TrackEntry(2, 17, "S_TEXT/UTF8")});
+    const auto block = [](int16_t tc) { return SimpleBlock(1, tc, 0x80, Frame(40)); };
+    const size_t lostBytes = 3 * block(0).size();
+    const ByteVec file = MatroskaFile({Info(), tracks, Cluster(0, {block(0), block(32), SimpleBlock(2, 40, 0x80, Frame(10)),
+                                                                   ByteVec(lostBytes, 0x00), block(160), block(192)}),
+                                       Cluster(224, {block(0)})});
+    TempFile in(file);
+    Document doc;
+    doc.sourcePath = in.path();
+    CaptureHost host;
+    CheckContainer(doc, host, true);
+    EXPECT_EQ(doc.lostBlocks, 3u);
+    SaveRequest request;
+    request.exportOn = true;
+    request.outputPath = in.path() + ".out.mkv";
+    EXPECT_EQ(SaveCommand(doc, host, request), SaveOutcome::WrittenWithWarnings);
+    std::remove(request.outputPath.c_str());
+    EXPECT_TRUE(host.HasLine("• блоков пропущено (потеряны в повреждённых байтах, по времени соседних): 3"));
+}
+
 }  // namespace
 }  // namespace quillon::test
