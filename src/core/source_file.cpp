@@ -90,6 +90,16 @@ bool SourceFile::ReadInto(uint64_t position, size_t count, uint8_t* out) {
     return true;
 }
 
+bool SourceFile::ReadFew(uint64_t position, size_t count, uint8_t* out) {
+    if (fd_ < 0) return false;
+    const bool inside = position >= cacheStart_ && position - cacheStart_ + count <= cacheFilled_;
+    if (inside) {
+        std::memcpy(out, cache_.get() + (position - cacheStart_), count);
+        return true;
+    }
+    return ReadDirect(position, count, out);
+}
+
 const uint8_t* SourceFile::View(uint64_t position, size_t count) {
     if (fd_ < 0 || count > kCacheSize || !Holds(position, count)) return nullptr;
     const bool inside = position >= cacheStart_ && position - cacheStart_ + count <= cacheFilled_;

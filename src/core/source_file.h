@@ -36,6 +36,11 @@ public:
     // The same into caller memory.
     bool ReadInto(uint64_t position, size_t count, uint8_t* out);
 
+    // A few bytes anywhere in the file (a value): from the cache when it holds
+    // them, otherwise read on their own, so a look here and there does not
+    // refill the cache's two megabytes each time.
+    bool ReadFew(uint64_t position, size_t count, uint8_t* out);
+
     // The `count` bytes at `position` (at most kCacheSize) without a copy: a
     // pointer into the cache, valid until the next read. Null when the file
     // does not hold them all or the read fails.

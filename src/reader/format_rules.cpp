@@ -162,14 +162,15 @@ bool ReadUnsigned(SourceFile& source, const Tbrick& row, uint64_t& value) {
     if (row.dataSize > 8) return false;
     uint8_t bytes[8];
     const size_t count = static_cast<size_t>(row.dataSize);
-    if (!source.ReadInto(row.dataStart(), count, bytes)) return false;
+    if (!source.ReadFew(row.dataStart(), count, bytes)) return false;
     value = UIntValue(Bytes(bytes, count), count);
     return true;
 }
 
 bool ReadValueBytes(SourceFile& source, const Tbrick& row, std::vector<uint8_t>& bytes, size_t limit) {
     if (row.dataSize > limit) return false;
-    return source.ReadAt(row.dataStart(), static_cast<size_t>(row.dataSize), bytes);
+    bytes.resize(static_cast<size_t>(row.dataSize));
+    return source.ReadFew(row.dataStart(), bytes.size(), bytes.data());
 }
 
 void CheckFormatRules(tabrick& list, SourceFile& source, Host& host, Findings& findings, bool full) {

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "core/crc32.h"
 #include "core/dictionary.h"
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
@@ -183,26 +182,28 @@ void Walker::ParseBlock(Tbrick& row) {
     }
 }
 
-// The CRC-32 covers the rest of its parent's data, stored little-endian.
-// A parent cut short or of unknown size has nothing to compare with.
+// The CRC-32 covers the rest of its parent's data, stored little-endian; the
+// verifier sums it beside the walk. A parent cut short or of unknown size has
+// nothing to compare with.
 void Walker::VerifyCrc(const Tbrick& crc) {
-    Tbrick& parent = list_[static_cast<size_t>(crc.parent)];
+    const Tbrick& parent = list_[static_cast<size_t>(crc.parent)];
     if (crc.dataSize != 4 || (parent.damage & kPastParent) || parent.unknownSize) return;
     uint8_t stored[4];
     source_.ReadInto(crc.dataStart(), 4, stored);
-    const uint32_t expected = uint32_t(stored[0]) | uint32_t(stored[1]) << 8 | uint32_t(stored[2]) << 16 | uint32_t(stored[3]) << 24;
-    uint32_t sum = 0;
-    for (uint64_t at = crc.end(); at < parent.end();) {
-        const size_t piece = static_cast<size_t>(std::min<uint64_t>(kCrcPiece, parent.end() - at));
-        const uint8_t* bytes = source_.View(at, piece);
-        if (!bytes) return;
-        sum = Crc32(bytes, piece, sum);
-        at += piece;
+    const uint32_t value = uint32_t(stored[0]) | uint32_t(stored[1]) << 8 | uint32_t(stored[2]) << 16 | uint32_t(stored[3]) << 24;
+    if (!crcs_) crcs_ = std::make_unique<CrcVerifier>(source_.Path());
+    crcs_->Add(crc.parent, crc.end(), parent.end(), value);
+}
+
+// The verifier's mismatches, told once the walk is over.
+void Walker::ReportCrcMismatches() {
+    if (!crcs_) return;
+    for (const CrcVerifier::Mismatch& m : crcs_->Finish(stopped_)) {
+        Tbrick& parent = list_[static_cast<size_t>(m.row)];
+        parent.damage |= kCrcMismatch;
+        Report(Rule::CrcMismatch, m.row, parent.element, parent.position, Hex32(m.stored) + " / " + Hex32(m.computed));
     }
-    if (sum == expected) return;
-    parent.damage |= kCrcMismatch;
-    Report(Rule::CrcMismatch, crc.parent, parent.element, parent.position,
-           Hex32(expected) + " / " + Hex32(sum));
+    crcs_.reset();
 }
 
 void Walker::Visit(const Header& h, bool inPlace) {
@@ -513,6 +514,7 @@ ScanOutcome Walker::Run() {
         }
     }
     if (!stopped_ && secondSegmentAt_) ListSecondSegment(secondSegmentAt_);
+    ReportCrcMismatches();
 
     outcome.skippedBytes = skippedBytes_;
     outcome.skipped = skipped_;

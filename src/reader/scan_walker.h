@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/element_list.h"
 #include "core/findings.h"
 #include "core/host.h"
 #include "core/source_file.h"
+#include "reader/crc_verifier.h"
 #include "reader/scanner.h"
 
 namespace quillon::scan {
@@ -69,6 +71,7 @@ private:
     void DecodeValue(Tbrick& row, char valueType);
     void ParseBlock(Tbrick& row);
     void VerifyCrc(const Tbrick& crc);
+    void ReportCrcMismatches();
     void CloseFrame();
     void Report(Rule rule, int64_t row, int dictionaryRow, uint64_t position, std::string detail = {});
     void Poll(uint64_t position);
@@ -108,6 +111,7 @@ private:
     uint64_t secondSegmentAt_ = 0;  // an EBML header at the Segment level: another file begins there
     std::vector<uint64_t> trackNumbers_;  // the TrackNumbers read so far, for judging blocks found by a search
     std::vector<uint8_t> buffer_;
+    std::unique_ptr<CrcVerifier> crcs_;  // started at the first CRC-32
     uint64_t skippedBytes_ = 0;
     std::vector<SkippedStretch> skipped_;
     unsigned sincePoll_ = 0;
