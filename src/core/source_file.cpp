@@ -92,6 +92,7 @@ bool SourceFile::ReadInto(uint64_t position, size_t count, uint8_t* out) {
 
 bool SourceFile::ReadFew(uint64_t position, size_t count, uint8_t* out) {
     if (fd_ < 0) return false;
+    if (count == 0) return true;
     const bool inside = position >= cacheStart_ && position - cacheStart_ + count <= cacheFilled_;
     if (inside) {
         std::memcpy(out, cache_.get() + (position - cacheStart_), count);
