@@ -1,5 +1,5 @@
 // The state of the open document: everything a command reads or changes,
-// owned by the front and passed by reference. Replaced on every open.
+// owned by the front and passed by reference. Every open assigns a fresh one.
 #pragma once
 
 #include <string>

@@ -8,24 +8,12 @@
 namespace quillon {
 namespace {
 
+// The document belongs to the file: a new open starts from a fresh one, the
+// file's name all it keeps.
 void ResetDocument(Document& doc) {
-    doc.lista.clear();
-    doc.tatra.clear();
-    doc.readState = ReadState::Nothing;
-    doc.damagedPlaces = 0;
-    doc.findings.clear();
-    doc.skippedBytes = 0;
-    doc.lostBlocks = 0;
-    doc.secondSegmentAt = 0;
-    doc.blockTypeText = "...";
-    doc.simpleBlockAllowed = true;
-    doc.mkv = TMKV{};
-    doc.modelBuilt = false;
-    doc.saveMode = SaveMode::Export;
-    doc.importLista.clear();
-    doc.importTatra.clear();
-    doc.addedSources.clear();
-    doc.leaveAsIs = false;
+    std::string path = std::move(doc.sourcePath);
+    doc = Document{};
+    doc.sourcePath = std::move(path);
 }
 
 bool OpenSource(SourceFile& source, const Document& doc, Host& host) {

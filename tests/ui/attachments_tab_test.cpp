@@ -102,6 +102,22 @@ TEST_F(AttachmentsTabTest, TheListKeepMarksAndATextPreview) {
     EXPECT_EQ(main().document().attachList[0].keep, "");
 }
 
+// Open a file with attachments, look at them, open another: the tab and the
+// document hold the second file's attachments only.
+TEST_F(AttachmentsTabTest, ASecondFileShowsItsOwnAttachments) {
+    QTemporaryDir dir;
+    OpenOn(SamplePath(), main().TabSheetRE);
+    ShowTab();
+    ASSERT_EQ(main().ATT->rowCount(), 2);
+    OpenOn(FileWithPreviews(dir), main().TabSheetRE);
+    EXPECT_TRUE(main().document().attachList.empty() || main().document().attachList[0].fileName == "notes.txt");
+    ShowTab();
+    ASSERT_EQ(main().ATT->rowCount(), 4);
+    EXPECT_EQ(CellText(1, 1), "notes.txt");
+    EXPECT_EQ(CellText(3, 1), "face.ttf");
+    for (const TAttach& a : main().document().attachList) EXPECT_NE(a.fileName, "readme.txt");
+}
+
 TEST_F(AttachmentsTabTest, TheEditPanelStoresOnlyANameAndAType) {
     OpenOn(SamplePath(), main().TabSheetRE);
     ShowTab();

@@ -219,5 +219,42 @@ TEST(AttachList, AChangedFileIsNotReadAsTheAttachment) {
     EXPECT_EQ(ReadAttachment(o.doc, o.doc.attachList[1], data), AttachRead::StructureError);
 }
 
+// A second file opened in the same document: nothing of the first stays
+// (its attachment list read for the tab, its added tracks), and a save of the
+// second writes the second's attachments.
+TEST(AttachList, ASecondFileOpenedInTheSameDocumentLeavesNothingOfTheFirst) {
+    Opened first(FileWithAttachments());
+    lista2attach(first.doc);
+    ASSERT_EQ(first.doc.attachList.size(), 2u);
+    first.doc.attachmentFiles.push_back("/nonexistent/added.bin");
+
+    const ByteVec secondBytes = MatroskaFile({InfoMaster({Uint(kTimecodeScale, 1000000)}), Master(kTracks, {TrackEntry(1, 17, "S_TEXT/UTF8")}),
+                                              Master(kAttachments, {AttachedFile("cover.jpg", "image/jpeg", Ascii("JPEG bytes"), 99)}),
+                                              Master(kCluster, {Uint(kTimeCode, 0), SimpleBlock(1, 0, 0x80, Ascii("Yo"))})});
+    TempFile second(secondBytes);
+    Document& doc = first.doc;
+    doc.sourcePath = second.path();
+    CheckContainer(doc, first.host, true);
+    FinishContainerCheck(doc, first.host, true);
+    EXPECT_TRUE(doc.attachList.empty());
+    EXPECT_TRUE(doc.attachmentFiles.empty());
+
+    SaveRequest request;
+    request.exportOn = true;
+    request.remux.attachments = true;
+    request.outputPath = second.path() + ".out.mkv";
+    ASSERT_EQ(SaveCommand(doc, first.host, request), SaveOutcome::Written);
+    Document out;
+    out.sourcePath = request.outputPath;
+    CaptureHost host;
+    CheckContainer(out, host, true);
+    prepare2export(out, host);
+    lista2attach(out);
+    std::remove(request.outputPath.c_str());
+    ASSERT_EQ(out.attachList.size(), 1u);
+    EXPECT_EQ(out.attachList[0].fileName, "cover.jpg");
+    EXPECT_EQ(out.attachList[0].fileUID, 99u);
+}
+
 }  // namespace
 }  // namespace quillon::test
