@@ -20,7 +20,16 @@ void AppendText(ByteList& out, uint32_t id, const std::string& text) {
     AppendBytes(out, id, reinterpret_cast<const uint8_t*>(written.data()), written.size());
 }
 
-void AppendByte(ByteList& out, uint32_t id, uint8_t value) { AppendBytes(out, id, &value, 1); }
+// A flag (an element the schema keeps to 0 and 1) is written as 0 or 1,
+// whatever other value a damaged source held.
+void AppendByte(ByteList& out, uint32_t id, uint8_t value) {
+    const int row = FindElementById(id);
+    if (row >= 0) {
+        const ElementRule& rule = DictionaryRule(row);
+        if (rule.rangeKind == 2 && rule.hasLow && rule.hasHigh && rule.low == 0 && rule.high == 1) value = value != 0;
+    }
+    AppendBytes(out, id, &value, 1);
+}
 
 void AppendFloat32(ByteList& out, uint32_t id, float value) {
     uint32_t bits;
