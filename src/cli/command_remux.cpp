@@ -181,6 +181,7 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     options.writeCues = !args.Has("--no-cues");
     options.writeSeekHeads = !args.Has("--no-seekhead");
     options.chapters = args.Has("--chapters");
+    options.tags = !args.Has("--no-tags");
     // Editing the attachments means writing them.
     options.attachments = args.Has("--attachments") || HasAttachmentEdits(args);
     const std::string packing = args.Value("--packing").value_or("keep");

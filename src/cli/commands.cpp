@@ -36,7 +36,7 @@ const std::vector<Command>& Commands() {
         {"remux", "новый файл Matroska из выбранных треков",
          "quillon-cli remux ВХОД [-o ВЫХОД] [--tracks СПИСОК] [--packing keep|simple|group] [правки треков]\r\n"
          "                  [--clusters time|keyframe|source] [--no-cues] [--no-seekhead] [--chapters]\r\n"
-         "                  [--attachments] [--overwrite]\r\n"
+         "                  [--attachments] [--no-tags] [--overwrite]\r\n"
          "Пишет новый файл Matroska. Без -o имя выхода подбирается рядом с входом (фильм.001.mkv).\r\n"
          "  --tracks 3,1   оставить треки 3 и 1 (номера исходного файла) в этом порядке, с номерами 1 и 2\r\n"
          "  --packing      блоки: keep как было, simple в SimpleBlock, group в BlockGroup\r\n"
@@ -44,6 +44,7 @@ const std::vector<Command>& Commands() {
          "                 source по времени кластеров исходного файла\r\n"
          "  --no-cues      не создавать Cues;  --no-seekhead  не создавать SeekHead\r\n"
          "  --chapters     выгрузить Chapters;  --attachments  выгрузить Attachments\r\n"
+         "  --no-tags      не переносить Tags (без этой опции они переносятся, кроме нацеленных на то, чего нет в новом файле)\r\n"
          "  --overwrite    заменить существующий файл без вопроса\r\n"
          "Правки треков в новом файле (N: номер трека в исходном файле, можно повторять):\r\n"
          "  --name N=ТЕКСТ  название;  --lang N=КОД  язык;  --default N  трек по умолчанию своего типа\r\n"
@@ -62,7 +63,7 @@ const std::vector<Command>& Commands() {
          "  --attachment-name N=ТЕКСТ, --attachment-mime N=ТИП, --attachment-desc N=ТЕКСТ  имя, тип MIME, описание\r\n"
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
-         {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--overwrite", "--fix-references"},
+         {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--no-tags", "--overwrite", "--fix-references"},
          {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start",
           "--import", "--add-subtitles", "--add-audio", "--repair", "--attach", "--drop-attachment", "--attachment-name",
           "--attachment-mime", "--attachment-desc"},

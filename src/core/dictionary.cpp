@@ -74,6 +74,14 @@ uint32_t DictionaryParentId(int row) { return kParents[static_cast<size_t>(row)]
 
 const ElementRule& DictionaryRule(int row) { return kRules[static_cast<size_t>(row)]; }
 
+bool ValueInRange(const ElementRule& rule, double value) {
+    if (rule.rangeKind == 1) return value != 0;
+    if (rule.rangeKind != 2) return true;
+    if (rule.hasLow && (rule.lowInclusive ? value < rule.low : value <= rule.low)) return false;
+    if (rule.hasHigh && (rule.highInclusive ? value > rule.high : value >= rule.high)) return false;
+    return true;
+}
+
 bool UnknownSizeAllowed(uint32_t id) {
     const int row = FindElementById(id);
     return row >= 0 && kRules[static_cast<size_t>(row)].unknownSizeAllowed;

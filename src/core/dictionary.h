@@ -55,6 +55,9 @@ struct ElementRule {
     bool hasLow = false, hasHigh = false, lowInclusive = false, highInclusive = false;
 };
 const ElementRule& DictionaryRule(int row);
+// Whether a number is inside the range the schema gives the element (true
+// where it gives none).
+bool ValueInRange(const ElementRule& rule, double value);
 
 // Only the schema's elements that allow it may leave their size unknown.
 bool UnknownSizeAllowed(uint32_t id);

@@ -10,13 +10,6 @@
 namespace quillon {
 namespace {
 
-bool InRange(const ElementRule& rule, double value) {
-    if (rule.rangeKind == 1) return value != 0;
-    if (rule.hasLow && (rule.lowInclusive ? value < rule.low : value <= rule.low)) return false;
-    if (rule.hasHigh && (rule.highInclusive ? value > rule.high : value >= rule.high)) return false;
-    return true;
-}
-
 double FloatValue(Bytes data) {
     if (data.size() == 4) {
         const uint32_t bits = static_cast<uint32_t>(UIntValue(data, 4));
@@ -52,17 +45,17 @@ ValueProblem CheckValue(int row, Bytes data) {
     switch (DictionaryRow(row).valueType) {
         case 'u': {
             const uint64_t value = UIntValue(data, data.size());
-            if (rule.rangeKind && !InRange(rule, static_cast<double>(value))) return Broken(Rule::OutOfRange, std::to_string(value));
+            if (!ValueInRange(rule, static_cast<double>(value))) return Broken(Rule::OutOfRange, std::to_string(value));
             break;
         }
         case 'i': {
             const int64_t value = IntValue(data, data.size());
-            if (rule.rangeKind && !InRange(rule, static_cast<double>(value))) return Broken(Rule::OutOfRange, std::to_string(value));
+            if (!ValueInRange(rule, static_cast<double>(value))) return Broken(Rule::OutOfRange, std::to_string(value));
             break;
         }
         case 'f': {
             const double value = FloatValue(data);
-            if (std::isnan(value) || (rule.rangeKind && !InRange(rule, value)))
+            if (std::isnan(value) || (!ValueInRange(rule, value)))
                 return Broken(Rule::OutOfRange, std::to_string(value));
             break;
         }

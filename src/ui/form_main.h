@@ -243,6 +243,7 @@ public:
     QRadioButton* RadioSRT;
     QRadioButton* RadioASS;
     QCheckBox* CheckCH;
+    QCheckBox* CheckTG;  // the Tags (less those aimed at what the new file does not hold)
     QCheckBox* CheckAT;
     QCheckBox* CheckCU;
     QCheckBox* CheckSH;

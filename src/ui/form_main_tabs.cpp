@@ -163,6 +163,8 @@ QWidget* TFormMain::BuildSavePanel() {
     CheckCH->setText(QStringLiteral("выгрузить Chapters"));
     CheckAT = Make<QCheckBox>(panel, "CheckAT");
     CheckAT->setText(QStringLiteral("выгрузить Attachments"));
+    CheckTG = Make<QCheckBox>(panel, "CheckTG");
+    CheckTG->setText(QStringLiteral("выгрузить Tags"));
     CheckCU = Make<QCheckBox>(panel, "CheckCU");
     CheckCU->setText(QStringLiteral("не создавать Cues"));
     CheckSH = Make<QCheckBox>(panel, "CheckSH");
@@ -181,7 +183,7 @@ QWidget* TFormMain::BuildSavePanel() {
     typeRow->addWidget(PanelSUB);
     typeRow->addSpacing(ImageSA->sizeHint().width() + 6);
     auto* optionRow = new QHBoxLayout;
-    for (QCheckBox* option : {CheckCH, CheckAT, CheckCU, CheckSH}) optionRow->addWidget(option);
+    for (QCheckBox* option : {CheckCH, CheckAT, CheckTG, CheckCU, CheckSH}) optionRow->addWidget(option);
     optionRow->addStretch();
 
     auto* rows = new QVBoxLayout(panel);

@@ -35,6 +35,7 @@ SaveRequest RequestFromControls(const TFormMain& form) {
     remux.writeSeekHeads = !form.CheckSH->isChecked();
     remux.chapters = form.CheckCH->isChecked();
     remux.attachments = form.CheckAT->isChecked();
+    remux.tags = form.CheckTG->isChecked();
     return request;
 }
 

@@ -56,6 +56,10 @@ void TFormMain::CheckEXClick() {
             CheckCH->setEnabled(true);
             CheckCH->setChecked(true);
         }
+        if (FindFirstById(doc_.lista, kTags) >= 0) {
+            CheckTG->setEnabled(true);
+            CheckTG->setChecked(true);
+        }
         // The file's attachments, or those the attachments tab added.
         if (FindFirstById(doc_.lista, kAttachedFile) >= 0 || AttachesDA(doc_.attachList)) {
             CheckAT->setEnabled(true);
@@ -101,7 +105,7 @@ void TFormMain::OutOff() {
 }
 
 void TFormMain::galkiOff() {
-    for (QCheckBox* option : {CheckCH, CheckAT, CheckCU, CheckSH}) {
+    for (QCheckBox* option : {CheckCH, CheckAT, CheckTG, CheckCU, CheckSH}) {
         option->setChecked(false);
         option->setEnabled(false);
     }

@@ -7,6 +7,7 @@
 #include "writer/cluster_writer.h"
 #include "writer/index_builders.h"
 #include "writer/section_builders.h"
+#include "writer/tags_section.h"
 
 namespace quillon {
 namespace {
@@ -67,6 +68,7 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
             return CommitSaveFiles(files, outputPath, host, SaveOutcome::Failed);
     }
     if (options.chapters && !mkv.chapters.empty()) WriteSection(out, makeCHAPbuff(mkv.chapters), kChapters, d, topSeeks);
+    if (const ByteList tags = TagsForRemux(doc, map, options, files.source); !tags.empty()) WriteSection(out, tags, kTags, d, topSeeks);
 
     const ClusterLoopResult clusters = WriteClusters(doc, map, options, files.source, added, out, d, host);
 

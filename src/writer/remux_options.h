@@ -25,6 +25,7 @@ struct RemuxOptions {
     bool writeSeekHeads = true;
     bool chapters = false;
     bool attachments = false;
+    bool tags = true;  // the Tags, less those aimed only at what the new file does not hold
 };
 
 }  // namespace quillon

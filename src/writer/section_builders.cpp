@@ -5,6 +5,7 @@
 
 #include "core/generated/element_ids.h"
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -31,7 +32,22 @@ void AppendByte(ByteList& out, uint32_t id, uint8_t value) {
     AppendBytes(out, id, &value, 1);
 }
 
+// A number the schema's range forbids is left out where the element has a
+// default to stand for it: a damaged source's value must not make the new
+// file break a rule.
+bool Writable(uint32_t id, double value) {
+    const int row = FindElementById(id);
+    if (row < 0) return true;
+    const ElementRule& rule = DictionaryRule(row);
+    return !rule.hasDefault || (!std::isnan(value) && ValueInRange(rule, value));
+}
+
+void AppendNumber(ByteList& out, uint32_t id, uint64_t value) {
+    if (Writable(id, static_cast<double>(value))) AppendUInt(out, id, value);
+}
+
 void AppendFloat32(ByteList& out, uint32_t id, float value) {
+    if (!Writable(id, value)) return;
     uint32_t bits;
     std::memcpy(&bits, &value, 4);
     const uint8_t bytes[4] = {uint8_t(bits >> 24), uint8_t(bits >> 16), uint8_t(bits >> 8), uint8_t(bits)};
@@ -46,21 +62,27 @@ ByteList Wrap(uint32_t id, const ByteList& data) {
     return out;
 }
 
+// The source's EBML header values where they are sound; what this program
+// writes where they are not (a damaged header must not make the new file one
+// no reader accepts).
 ByteList EbmlData(const tebml& e) {
     ByteList d;
-    if (e.ebmlVersion.present) AppendUInt(d, kEBMLVersion, e.ebmlVersion.value);
-    if (e.ebmlReadVersion.present) AppendUInt(d, kEBMLReadVersion, e.ebmlReadVersion.value);
-    if (e.ebmlMaxIDLength.present) AppendUInt(d, kEBMLMaxIDLength, e.ebmlMaxIDLength.value);
-    if (e.ebmlMaxSizeLength.present) AppendUInt(d, kEBMLMaxSizeLength, e.ebmlMaxSizeLength.value);
-    if (e.docType.present) AppendText(d, kDocType, e.docType.value);
-    if (e.docTypeVersion.present) AppendUInt(d, kDocTypeVersion, e.docTypeVersion.value);
-    if (e.docTypeReadVersion.present) AppendUInt(d, kDocTypeReadVersion, e.docTypeReadVersion.value);
+    if (e.ebmlVersion.present) AppendUInt(d, kEBMLVersion, 1);
+    if (e.ebmlReadVersion.present) AppendUInt(d, kEBMLReadVersion, 1);
+    if (e.ebmlMaxIDLength.present) AppendUInt(d, kEBMLMaxIDLength, 4);
+    if (e.ebmlMaxSizeLength.present) AppendUInt(d, kEBMLMaxSizeLength, 8);
+    const bool knownType = e.docType.present && (e.docType.value == "matroska" || e.docType.value == "webm");
+    AppendText(d, kDocType, knownType ? e.docType.value : "matroska");
+    const bool versionsSound = e.docTypeVersion.present && e.docTypeReadVersion.present && e.docTypeVersion.value >= 1 &&
+                               e.docTypeReadVersion.value >= 1 && e.docTypeReadVersion.value <= e.docTypeVersion.value;
+    if (e.docTypeVersion.present) AppendUInt(d, kDocTypeVersion, versionsSound ? e.docTypeVersion.value : 4);
+    if (e.docTypeReadVersion.present) AppendUInt(d, kDocTypeReadVersion, versionsSound ? e.docTypeReadVersion.value : 2);
     return d;
 }
 
 ByteList InfoData(const tinfo& i) {
     ByteList d;
-    if (i.timecodeScale.present) AppendUInt(d, kTimecodeScale, i.timecodeScale.value);
+    if (i.timecodeScale.present) AppendNumber(d, kTimecodeScale, i.timecodeScale.value);
     // Every file must name the programs that made it: the source's names, or ours when it has none.
     AppendText(d, kMuxingApp, i.muxingApp.present ? i.muxingApp.value : "Quillon");
     AppendText(d, kWritingApp, i.writingApp.present ? i.writingApp.value : "Quillon");
@@ -80,8 +102,8 @@ ByteList VideoData(const tTrackEntry& t) {
     if (t.pixelWidth.present) AppendUInt(d, kPixelWidth, t.pixelWidth.value);
     if (t.pixelHeight.present) AppendUInt(d, kPixelHeight, t.pixelHeight.value);
     if (t.flagInterlaced.present) AppendByte(d, kFlagInterlaced, t.flagInterlaced.value);
-    if (t.displayWidth.present) AppendUInt(d, kDisplayWidth, t.displayWidth.value);
-    if (t.displayHeight.present) AppendUInt(d, kDisplayHeight, t.displayHeight.value);
+    if (t.displayWidth.present) AppendNumber(d, kDisplayWidth, t.displayWidth.value);
+    if (t.displayHeight.present) AppendNumber(d, kDisplayHeight, t.displayHeight.value);
     d.insert(d.end(), t.otherVideoChildren.begin(), t.otherVideoChildren.end());
     return d;
 }
@@ -89,7 +111,7 @@ ByteList VideoData(const tTrackEntry& t) {
 ByteList AudioData(const tTrackEntry& t) {
     ByteList d;
     if (t.samplingFrequency.present) AppendFloat32(d, kSamplingFrequency, t.samplingFrequency.value);
-    if (t.channels.present) AppendUInt(d, kChannels, t.channels.value);
+    if (t.channels.present) AppendNumber(d, kChannels, t.channels.value);
     d.insert(d.end(), t.otherAudioChildren.begin(), t.otherAudioChildren.end());
     return d;
 }
@@ -112,13 +134,13 @@ ByteList EntryData(const tTrackEntry& t, uint8_t newNumber) {
     if (t.flagDefault.present) AppendByte(d, kFlagDefault, t.flagDefault.value);
     if (t.flagForced.present) AppendByte(d, kFlagForced, t.flagForced.value);
     if (t.flagLacing.present) AppendByte(d, kFlagLacing, t.flagLacing.value);
-    if (t.minCache.present) AppendUInt(d, kMinCache, t.minCache.value);
+    if (t.minCache.present) AppendNumber(d, kMinCache, t.minCache.value);
     if (t.trackTimecodeScale.present) AppendFloat32(d, kTrackTimecodeScale, t.trackTimecodeScale.value);
-    if (t.maxBlockAdditionID.present) AppendUInt(d, kMaxBlockAdditionID, t.maxBlockAdditionID.value);
+    if (t.maxBlockAdditionID.present) AppendNumber(d, kMaxBlockAdditionID, t.maxBlockAdditionID.value);
     if (t.codecID.present) AppendText(d, kCodecID, t.codecID.value);
     if (t.codecDecodeAll.present) AppendByte(d, kCodecDecodeAll, t.codecDecodeAll.value);
     if (t.codecPrivate.present) AppendBytes(d, kCodecPrivate, t.codecPrivate.value.data(), t.codecPrivate.value.size());
-    if (t.defaultDuration.present) AppendUInt(d, kDefaultDuration, t.defaultDuration.value);
+    if (t.defaultDuration.present) AppendNumber(d, kDefaultDuration, t.defaultDuration.value);
     if (t.language.present) AppendText(d, kLanguage, t.language.value == kPlaceholderLanguage ? "und" : t.language.value);
     if (t.name.present) AppendText(d, kName, t.name.value);
     // An empty Video would lack the pixel sizes every Video must have: a track without them gets none.

@@ -17,6 +17,8 @@
 #                              clusters of 500 ms                            damaged
 #   mkvmerge_h264_aac_srt.mkv  mkvmerge: H.264, AAC (laced), SRT; languages with BCP 47
 #                                                                            remux
+#   mkvmerge_tags.mkv          mkvmerge: the same with global tags (TITLE, ARTIST, DATE_RELEASED) and a
+#                              tag aimed at the AAC track (COMMENT)          remux
 #   mkvmerge_groups.mkv        mkvmerge --engage no_simpleblocks: the same tracks, every
 #                              block in a BlockGroup (ReferenceBlock, BlockDuration), forward
 #                              references from the B-frames                  scan, remux
@@ -160,6 +162,26 @@ f=mkvmerge_h264_aac_srt.mkv
 mkvmerge -q -o "$work/$f" --language 0:eng --language 1:fra "$work/h264_aac.mp4" \
   --language 0:deu "$work/subs.srt"
 has "$(info "$work/$f")" 'Language (IETF BCP 47): fr' $f
+
+f=mkvmerge_tags.mkv
+cat > "$work/global_tags.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<Tags><Tag><Targets><TargetTypeValue>50</TargetTypeValue></Targets>
+  <Simple><Name>TITLE</Name><String>Фильм с тегами</String></Simple>
+  <Simple><Name>ARTIST</Name><String>Someone</String></Simple>
+  <Simple><Name>DATE_RELEASED</Name><String>2026</String></Simple>
+</Tag></Tags>
+XML
+cat > "$work/audio_tags.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<Tags><Tag><Targets><TargetTypeValue>30</TargetTypeValue></Targets>
+  <Simple><Name>COMMENT</Name><String>the French audio</String></Simple>
+</Tag></Tags>
+XML
+mkvmerge -q -o "$work/$f" --global-tags "$work/global_tags.xml" --tags 1:"$work/audio_tags.xml" \
+  --language 1:fra "$work/h264_aac.mp4" --language 0:deu "$work/subs.srt"
+listing=$(info "$work/$f")
+for what in 'Name: DATE_RELEASED' 'Name: COMMENT' 'Track UID'; do has "$listing" "$what" $f; done
 
 f=mkvmerge_groups.mkv
 mkvmerge -q -o "$work/$f" --engage no_simpleblocks --language 1:spa "$work/h264_aac.mp4" "$work/subs.srt"
@@ -599,7 +621,7 @@ done
 
 # ---------------------------------------------------------------- in place
 
-for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_groups.mkv \
+for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_tags.mkv mkvmerge_groups.mkv \
   mkvmerge_mp3_ac3.mkv mkvmerge_vorbis.mkv mkvmerge_attach_chap.mkv ffmpeg_vp9_opus.mkv ffmpeg_pipe.mkv \
   ffmpeg_live.mkv mkvmerge_audio.mkv ffmpeg_audio_subs.mkv mkvmerge_subtitles.mkv \
   cyrillic.srt big.srt script.ass script.ssa ffmpeg_import.mkv mkvmerge_import.mkv mkvmerge_groups_500us.mkv \

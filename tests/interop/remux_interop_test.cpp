@@ -969,3 +969,38 @@ TEST_F(RemuxInterop, ExistingOutputIsKeptUnlessOverwriteIsGiven) {
 
 }  // namespace
 }  // namespace quillon::remux_interop
+
+namespace quillon::remux_interop {
+namespace {
+
+// The tags mkvextract writes for a file, as its XML text.
+std::string TagsXml(const fs::path& file) {
+    const SeparatedResult run = RunSeparated("mkvextract " + Quoted(file.string()) + " tags -");
+    return run.status == 0 ? run.out : "mkvextract failed: " + run.err;
+}
+
+// A remux keeps the tags mkvmerge wrote: the global ones and those aimed at a
+// track that stays, as mkvextract reads them; a track's tags go with it, and
+// --no-tags leaves them all out.
+TEST_F(RemuxInterop, TagsAreCarriedAsMkvextractReadsThem) {
+    const fs::path source = test::MediaFile("mkvmerge_tags.mkv");
+    const std::string before = TagsXml(source);
+    ASSERT_TRUE(HasText(before, "DATE_RELEASED") && HasText(before, "the French audio")) << before;
+
+    const fs::path all = test::FreshOutput("remux", "tags-all.mkv");
+    ASSERT_EQ(Quillon("remux " + Quoted(source.string()) + " -o " + Quoted(all.string()) + " --overwrite").status, 0);
+    EXPECT_EQ(TagsXml(all), before);
+
+    const fs::path noAudio = test::FreshOutput("remux", "tags-no-audio.mkv");
+    ASSERT_EQ(Quillon("remux " + Quoted(source.string()) + " --tracks 1,3 -o " + Quoted(noAudio.string()) + " --overwrite").status, 0);
+    const std::string kept = TagsXml(noAudio);
+    EXPECT_TRUE(HasText(kept, "DATE_RELEASED") && HasText(kept, "Фильм с тегами")) << kept;
+    EXPECT_FALSE(HasText(kept, "the French audio")) << kept;
+
+    const fs::path none = test::FreshOutput("remux", "tags-none.mkv");
+    ASSERT_EQ(Quillon("remux " + Quoted(source.string()) + " --no-tags -o " + Quoted(none.string()) + " --overwrite").status, 0);
+    EXPECT_FALSE(HasText(TagsXml(none), "DATE_RELEASED"));
+}
+
+}  // namespace
+}  // namespace quillon::remux_interop

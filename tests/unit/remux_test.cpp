@@ -297,6 +297,50 @@ TEST(Remux, RelativeTimecodesNeverWrap) {
     EXPECT_EQ(r.Blocks(), (std::vector<std::string>{"1:0k", "2:10k", "1:0", "2:10k", "1:0k"}));
 }
 
+// Tags go along: global ones as they are; one aimed at a track, a chapter or
+// an attachment the new file no longer holds goes with it; a tag aimed at two
+// tracks keeps the one that stays.
+TEST(Remux, TagsAreCarriedLessThoseAimedAtWhatIsLeftOut) {
+    const auto tag = [](const std::string& name, const std::vector<ByteVec>& targets) {
+        return Master(kTag, {MasterOf(kTargets, targets), Master(kSimpleTag, {Str(kTagName, name), Str(kTagString, "x")})});
+    };
+    const ByteVec video = Master(kVideo, {Uint(kPixelWidth, 320), Uint(kPixelHeight, 240)});
+    const ByteVec file = MatroskaFile(
+        {Info(), Master(kTracks, {TrackEntry(1, 1, "V_TEST", {video}), TrackEntry(2, 2, "A_AC3")}),
+         Master(kChapters, {Master(kEditionEntry, {Uint(kEditionUID, 55), Master(kChapterAtom, {Uint(kChapterUID, 66), Uint(kChapterTimeStart, 0)})})}),
+         Master(kAttachments, {Master(kAttachedFile, {Str(kFileName, "a.txt"), Str(kFileMimeType, "text/plain"), Binary(kFileData, {1}), Uint(kFileUID, 77)})}),
+         Cluster(0, {Simple(1, 0, true), Simple(2, 5, true)}),
+         Master(kTags, {tag("TITLE", {}), tag("VIDEO", {Uint(kTagTrackUID, 1007)}), tag("AUDIO", {Uint(kTagTrackUID, 2007)}),
+                        tag("BOTH", {Uint(kTagTrackUID, 1007), Uint(kTagTrackUID, 2007)}), tag("CHAPTER", {Uint(kTagChapterUID, 66)}),
+                        tag("FILE", {Uint(kTagAttachmentUID, 77)})})});
+    const auto tagNames = [](const Remuxed& r) {
+        std::vector<std::string> names;
+        for (const Tbrick* t : r.All(kTagName)) names.push_back(t->valueText);
+        return names;
+    };
+    RemuxSetup audioDropped;
+    audioDropped.selectMarks = {"y", ""};
+    audioDropped.options.attachments = true;
+    Remuxed r;
+    Remux(file, audioDropped, r);
+    ASSERT_EQ(r.outcome, SaveOutcome::Written);
+    EXPECT_EQ(tagNames(r), (std::vector<std::string>{"TITLE", "VIDEO", "BOTH", "FILE"}));
+    EXPECT_EQ(r.All(kTagTrackUID).size(), 2u);  // BOTH keeps only the video's UID
+    EXPECT_EQ(r.All(kSeek).size(), 4u + 1u + 1u + 1u);  // Info, Tracks, Attachments, Tags, Cues, SeekHead; a Cluster
+
+    RemuxSetup everything;
+    everything.options.chapters = true;
+    Remuxed all;
+    Remux(file, everything, all);
+    EXPECT_EQ(tagNames(all), (std::vector<std::string>{"TITLE", "VIDEO", "AUDIO", "BOTH", "CHAPTER"}));
+
+    RemuxSetup none;
+    none.options.tags = false;
+    Remuxed without;
+    Remux(file, none, without);
+    EXPECT_TRUE(without.All(kTags).empty());
+}
+
 TEST(Remux, StoppedRemuxStillLeavesAValidFile) {
     std::vector<ByteVec> clusters;
     for (int c = 0; c < 10; ++c) {

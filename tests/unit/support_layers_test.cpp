@@ -35,7 +35,7 @@ TEST(Messages, TablesHoldTheirRowsInOrder) {
     ASSERT_GE(MessageTable().size(), 69u);
     EXPECT_STREQ(MessageTable()[0].rus, "сюда надо положить имя файла");
     EXPECT_STREQ(MessageTable()[68].eng, "enclose attachment");
-    ASSERT_EQ(CaptionTable().size(), 58u);
+    ASSERT_EQ(CaptionTable().size(), 59u);
     EXPECT_STREQ(CaptionTable()[0].component, "TabSheetCH");
     const TCompLangRec* row = FindCaption("MIdef", "TMenuItem");
     ASSERT_NE(row, nullptr);
