@@ -1,5 +1,7 @@
 #include "edit/track_texts.h"
 
+#include "core/cp1251.h"
+
 #include <cstdio>
 
 #include "core/utf8.h"
@@ -24,21 +26,6 @@ bool IsSignedInteger(std::string_view text) {
     return true;
 }
 
-std::string AnsiToUtf8Text(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (const char ch : text) {
-        const auto b = static_cast<unsigned char>(ch);
-        unsigned code = 0;  // the Unicode code point of a byte the table knows
-        if (b >= 0xC0) code = 0x0410 + (b - 0xC0);  // А..я
-        else if (b == 0xA8) code = 0x0401;          // Ё
-        else if (b == 0xB8) code = 0x0451;          // ё
-        else if (b == 0x93) code = 0x201C;          // “
-        else if (b == 0x94) code = 0x201D;          // ”
-        if (code == 0) out.push_back(ch);
-        else AppendUtf8(out, code);
-    }
-    return out;
-}
+std::string AnsiToUtf8Text(std::string_view text) { return Cp1251ToUtf8(text); }
 
 }  // namespace quillon

@@ -11,8 +11,7 @@ namespace quillon {
 std::string FormatMsTime(int64_t milliseconds);
 // Non-empty digits with at most one leading "-".
 bool IsSignedInteger(std::string_view text);
-// Windows-1251 Cyrillic letters and the curly double quotes to UTF-8; other
-// bytes are copied. The reverse of Utf8ToAnsiText for those characters.
+// Windows-1251 text to UTF-8, every character of the code page.
 std::string AnsiToUtf8Text(std::string_view text);
 
 }  // namespace quillon

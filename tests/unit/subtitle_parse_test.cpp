@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include "core/cp1251.h"
 
 #include <iterator>
 #include <ostream>
@@ -305,6 +308,34 @@ TEST(SubtitleSrt, EveryEncodingEndsAsUtf8) {
         EXPECT_EQ(script.error, "") << c.name;
         EXPECT_EQ(Events(script), (std::vector<Event>{{1, 1'000, 1'000, utf8Text}})) << c.name;
     }
+}
+
+// A Russian dialogue line starts with a dash: every character of the code
+// page comes through, not only the letters.
+TEST(SubtitleSrt, Windows1251KeepsDashesQuotesAndTheNumeroSign) {
+    const Bytes file = ToBytes("1\r\n00:00:01,000 --> 00:00:02,000\r\n\x97 \xC2\xF2\xEE\xF0\xE0\xFF \xF1\xF2\xF0\xEE\xEA\xE0 "
+                               "\x97 \xB8\xE6\xE8\xEA \xAB\xB9 5\xBB\x85\r\n");
+    const SubtitleScript script = ParseSrt(file);
+    ASSERT_EQ(script.events.size(), 1u);
+    EXPECT_EQ(script.events[0].text, "\u2014 \u0412\u0442\u043E\u0440\u0430\u044F \u0441\u0442\u0440\u043E\u043A\u0430 "
+                                     "\u2014 \u0451\u0436\u0438\u043A \u00AB\u2116 5\u00BB\u2026");
+}
+
+// Every byte of the code page decodes as glibc's iconv decodes it.
+TEST(SubtitleSrt, Windows1251TableIsIconvs) {
+    iconv_t cd = iconv_open("UTF-8", "CP1251");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        if (b == 0x98) continue;  // not a character of the code page
+        char in[1] = {static_cast<char>(b)};
+        char out[8] = {};
+        char* inPtr = in;
+        char* outPtr = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        ASSERT_NE(iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft), static_cast<size_t>(-1)) << b;
+        EXPECT_EQ(Cp1251ToUtf8(std::string(1, static_cast<char>(b))), std::string(out, outPtr)) << std::hex << b;
+    }
+    iconv_close(cd);
 }
 
 // ---------------------------------------------------------------------------
