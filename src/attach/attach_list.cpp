@@ -1,5 +1,7 @@
 #include "attach/attach_list.h"
 
+#include "core/utf8.h"
+
 #include <random>
 
 #include "attach/mime_table.h"
@@ -179,6 +181,15 @@ bool SaveAttach(const Document& doc, const TAttach& a, const std::string& path, 
         return false;
     }
     return true;
+}
+
+std::string SafeFileName(const std::string& name, size_t number) {
+    const size_t cut = name.find_last_of("/\\");
+    std::string last = ValidUtf8(cut == std::string::npos ? name : name.substr(cut + 1));
+    for (char& c : last)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+    if (last.empty() || last == "." || last == "..") return "attachment-" + std::to_string(number);
+    return last;
 }
 
 }  // namespace quillon

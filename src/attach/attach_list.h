@@ -53,6 +53,12 @@ const char* AttachReadMessage(AttachRead result);
 
 // Writes the attachment's bytes to `path` (asking before replacing an existing
 // file unless `overwriteConfirmed`); the outcome's message goes to the host.
+// The name an attachment is saved under by default: a name from the file is
+// only a name, never a path. Its last component (after "/" or "\\"), control
+// characters as "_", bytes that are not UTF-8 replaced; "attachment-N" (N its
+// number, from 1) when nothing usable is left, or it is "." or "..".
+std::string SafeFileName(const std::string& name, size_t number);
+
 bool SaveAttach(const Document& doc, const TAttach& a, const std::string& path, bool overwriteConfirmed, Host& host);
 
 }  // namespace quillon

@@ -4,6 +4,7 @@
 
 #include "attach/attach_list.h"
 #include "cli/arguments.h"
+#include "core/display_text.h"
 #include "cli/commands.h"
 #include "cli/terminal_host.h"
 #include "core/value_text.h"
@@ -31,7 +32,7 @@ int RunAttachments(const Command& self, const Arguments& args, TerminalHost& hos
         const uint64_t n = IsDigits(*number) && number->size() < 10 ? TextToUInt64(*number) : 0;
         if (n < 1 || n > doc.attachList.size()) return UsageError(self, host, "--save " + *number, "нет такого вложения");
         const TAttach& a = doc.attachList[n - 1];
-        const std::string out = args.Value("-o").value_or(a.fileName.empty() ? "attachment.bin" : a.fileName);
+        const std::string out = args.Value("-o").value_or(SafeFileName(a.fileName, n));
         if (!SaveAttach(doc, a, out, args.Has("--overwrite"), host)) return kExitFailed;
         std::printf("%s\n", out.c_str());
         return kExitOk;
@@ -39,9 +40,10 @@ int RunAttachments(const Command& self, const Arguments& args, TerminalHost& hos
 
     for (size_t i = 0; i < doc.attachList.size(); ++i) {
         const TAttach& a = doc.attachList[i];
-        std::printf("%zu\t%s\t%s\t%llu\t%llu\t%s\n", i + 1, a.fileName.c_str(), a.fileMimeType.c_str(),
+        // One line each: a TAB or a line end in a name is shown as the rest of the program shows it.
+        std::printf("%zu\t%s\t%s\t%llu\t%llu\t%s\n", i + 1, DisplayText(a.fileName).c_str(), DisplayText(a.fileMimeType).c_str(),
                     static_cast<unsigned long long>(a.fileData.length), static_cast<unsigned long long>(a.fileUID),
-                    a.fileDescription.c_str());
+                    DisplayText(a.fileDescription).c_str());
     }
     return ScanExitStatus(outcome.scan);
 }

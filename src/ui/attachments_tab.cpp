@@ -411,8 +411,9 @@ void TFormMain::Image7Click() { PanelATTE->hide(); }
 void TFormMain::MIattsaveClick() {
     const int row = ATT->currentRow();
     if (row < 1 || size_t(row) > doc_.attachList.size()) return;
-    const QString path = QFileDialog::getSaveFileName(this, QString(), FromCore(doc_.attachList[size_t(row) - 1].fileName),
-                                                      QString(), nullptr, QFileDialog::DontConfirmOverwrite);
+    // The name from the file is only proposed as a name, never as a path.
+    const QString name = FromCore(SafeFileName(doc_.attachList[size_t(row) - 1].fileName, size_t(row)));
+    const QString path = QFileDialog::getSaveFileName(this, QString(), name, QString(), nullptr, QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty()) SaveAttachTo(path);
 }
 
@@ -447,7 +448,7 @@ void TFormMain::MIsaveClick() {
         host_.SetStatus("Attachment structure error.");
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(this, QString(), FromCore(a.fileName), QString(), nullptr,
+    const QString path = QFileDialog::getSaveFileName(this, QString(), FromCore(SafeFileName(a.fileName, 1)), QString(), nullptr,
                                                       QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty()) SaveTreeAttachmentTo(path);
 }

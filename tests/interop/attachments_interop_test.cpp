@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/generated/element_ids.h"
+#include "support/ebml_builder.h"
 #include "support/interop_helpers.h"
 
 namespace quillon::attachments_interop {
@@ -108,6 +110,30 @@ std::string Collapsed(const std::string& text) {
         out += c;
     }
     return out;
+}
+
+// Attachment names that would be paths or break the listing's one line per
+// attachment: saved in the folder asked for under their last component, and
+// listed with their control characters shown.
+TEST_F(AttachmentsInterop, NamesFromTheFileAreNeverPaths) {
+    using namespace quillon::test;
+    const auto attached = [](const std::string& name, uint64_t uid) {
+        return Master(kAttachedFile, {Str(kFileName, name), Str(kFileMimeType, "text/plain"), Binary(kFileData, {'x'}), Uint(kFileUID, uid)});
+    };
+    const fs::path dir = test::FreshOutput("attachments", "names");
+    fs::create_directories(dir / "inner");
+    const fs::path file = dir / "inner" / "names.mkv";
+    test::WriteBytes(file, MatroskaFile({InfoMaster({Uint(kTimecodeScale, 1000000)}), Master(kTracks, {TrackEntry(1, 17, "S_TEXT/UTF8")}),
+                                   Master(kAttachments, {attached("../escape.txt", 1), attached("two\tcolumns\nlines", 2)}),
+                                   Master(kCluster, {Uint(kTimeCode, 0), SimpleBlock(1, 0, 0x80, {'H'})})}));
+    const SeparatedResult list = Quillon("attachments " + Quoted(file.string()));
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(test::Lines(list.out).size(), 2u) << list.out;
+    const SeparatedResult saved = RunSeparated("cd " + Quoted((dir / "inner").string()) + " && " + Quoted(test::QuillonPath()) +
+                                               " attachments names.mkv --save 1 --overwrite");
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_TRUE(fs::exists(dir / "inner" / "escape.txt"));
+    EXPECT_FALSE(fs::exists(dir / "escape.txt"));
 }
 
 TEST_F(AttachmentsInterop, TheDumpAndItsRtf) {

@@ -48,6 +48,8 @@ void RequireMedia() {
     ASSERT_EQ(made.status, 0) << "make_media.sh failed:\n" << made.out << made.err;
 }
 
+std::string QuillonPath() { return QUILLON_CLI; }
+
 SeparatedResult Quillon(const std::string& args) { return RunSeparated(Quoted(QUILLON_CLI) + " " + args); }
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {

@@ -45,6 +45,8 @@ SeparatedResult Quillon(const std::string& args);
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 std::string ReadText(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// quillon-cli's path, for a command line of a test's own making.
+std::string QuillonPath();
 
 // The lines of a text, without their line ends.
 std::vector<std::string> Lines(const std::string& text);

@@ -146,6 +146,20 @@ struct Opened {
     }
 };
 
+// A name from the file is only a name: never a path, never a control character.
+TEST(AttachList, SafeFileNamesAreLastComponentsOnly) {
+    const struct {
+        const char* name;
+        const char* safe;
+    } cases[] = {
+        {"cover.jpg", "cover.jpg"},           {"../escape.txt", "escape.txt"}, {"/etc/passwd", "passwd"},
+        {"a\\b\\font.ttf", "font.ttf"},      {"dir/", "attachment-3"},       {"..", "attachment-3"},
+        {".", "attachment-3"},                {"", "attachment-3"},            {"tab\tand\nline", "tab_and_line"},
+        {"\xD0\xBC\xD1\x8B.txt", "\xD0\xBC\xD1\x8B.txt"}, {"cut\xD0.txt", "cut\xEF\xBF\xBD.txt"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SafeFileName(c.name, 3), c.safe) << c.name;
+}
+
 TEST(AttachList, FilledFromTheFileAndComparedWithTheModel) {
     Opened o(FileWithAttachments());
     lista2attach(o.doc);
