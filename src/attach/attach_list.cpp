@@ -175,9 +175,8 @@ bool SaveAttach(const Document& doc, const TAttach& a, const std::string& path, 
         host.SetStatus(AttachReadMessage(read));
         return false;
     }
-    OutputFile out;
-    if (!out.Create(path) || !out.Write(data.data(), data.size()) || !out.Commit()) {
-        host.SetStatus("Can't create output file.");
+    if (const std::string failure = WriteWholeFile(path, data.data(), data.size()); !failure.empty()) {
+        host.Inform("Файл не записан: ", failure);
         return false;
     }
     return true;

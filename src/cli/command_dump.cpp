@@ -2,6 +2,7 @@
 //                        [--group 4|8] [--rtf OUT]: a hex dump, the same text the
 // window shows (bytes above 0x7F shown as "." so a terminal gets no escapes).
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
@@ -61,10 +62,14 @@ int RunDump(const Command& self, const Arguments& args, TerminalHost& host) {
         return read == DumpRead::CannotOpen ? kExitUsage : kExitFailed;
     }
     if (const auto rtf = args.Value("--rtf")) {
+        // Every writer leaves an existing file alone unless told to replace it.
+        std::error_code ec;
+        if (!args.Has("--overwrite") && std::filesystem::exists(*rtf, ec) &&
+            !host.Ask("Файл с таким именем уже существует.\r\nПерезаписать?"))
+            return kExitFailed;
         const std::string text = DumpRtf(bytes, 0, layout, PaintTags(bytes), {}, 0);
-        OutputFile out;
-        if (!out.Create(*rtf) || !out.Write(text.data(), text.size()) || !out.Commit()) {
-            std::fprintf(stderr, "%s\n", host.Tr("Can't create output file.").c_str());
+        if (const std::string failure = WriteWholeFile(*rtf, text.data(), text.size()); !failure.empty()) {
+            std::fprintf(stderr, "%s%s\n", host.Tr("Файл не записан: ").c_str(), failure.c_str());
             return kExitFailed;
         }
         return kExitOk;

@@ -15,4 +15,12 @@ bool PwriteAll(int fd, const void* data, size_t count, uint64_t position);
 // Writes all `count` bytes at the file's current offset; false on an error.
 bool WriteAll(int fd, const void* data, size_t count);
 
+// A seam for the tests of failing files: from now on the `n`-th read (or
+// write) fails with the system error `error` (n = 0: none fails). Every read
+// and write of the program passes here; a test needs no root, no full disk.
+enum class FileOp { Read, Write };
+void InjectFileFault(FileOp op, int64_t n, int error);
+// True (errno set) when the seam makes this read or write fail.
+bool InjectedFault(FileOp op);
+
 }  // namespace quillon

@@ -14,6 +14,7 @@ constexpr Severity W = Severity::Warning;
 
 // In the order of the Rule enumerators.
 constexpr RuleRow kRules[] = {
+    {"read-error", E, "файл не прочитан"},
     {"unknown-id", E, "неизвестный элемент"},
     {"size-field", E, "неверное поле размера"},
     {"past-parent", E, "элемент выходит за конец родителя"},

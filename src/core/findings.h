@@ -19,6 +19,7 @@ enum class Severity : uint8_t {
 
 enum class Rule : uint8_t {
     // The walk over the elements.
+    ReadError,            // the system could not read the file: what follows the place may be missing
     UnknownId,            // no element can be read here: the rest of the parent is lost
     BadSizeField,
     PastParent,

@@ -1,5 +1,7 @@
 #include "core/gather_writer.h"
 
+#include "core/file_io.h"
+
 #include <sys/mman.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -51,6 +53,12 @@ void GatherWriter::PutRange(SourceFile& from, uint64_t offset, uint64_t length) 
 bool GatherWriter::WriteWindows(SourceFile& source, size_t first, size_t last, std::vector<Window>& windows) {
     bool ok = true;
     for (Window& w : windows) {
+        // Mapping a window is reading it: a failure the file layer makes fails it too.
+        if (InjectedFault(FileOp::Read)) {
+            out_.Fail(source.Path(), errno);
+            ok = false;
+            break;
+        }
         w.mapped = ::mmap(nullptr, w.end - w.start, PROT_READ, MAP_SHARED | MAP_POPULATE, source.Descriptor(),
                           static_cast<off_t>(w.start));
         if (w.mapped != MAP_FAILED) {
@@ -59,7 +67,10 @@ bool GatherWriter::WriteWindows(SourceFile& source, size_t first, size_t last, s
         } else {
             // No mapping (a file system without it): the runs are read into memory instead.
             w.staging.resize(w.end - w.start);
-            ok = ok && source.ReadAt(w.start, w.end - w.start, w.staging);
+            if (ok && !source.ReadAt(w.start, w.end - w.start, w.staging)) {
+                out_.Fail(source.Path(), source.LastError());
+                ok = false;
+            }
             w.data = w.staging.data();
         }
     }
@@ -118,7 +129,10 @@ bool GatherWriter::Assemble() {
     uint8_t* at = assembly_.data();
     for (const Piece& p : pieces_) {
         if (!p.fromSource()) std::memcpy(at, arena_.data() + p.offset, p.length);
-        else if (!p.source->ReadInto(p.offset, static_cast<size_t>(p.length), at)) return false;
+        else if (!p.source->ReadInto(p.offset, static_cast<size_t>(p.length), at)) {
+            out_.Fail(p.source->Path(), p.source->LastError());  // the output would lack these bytes
+            return false;
+        }
         at += p.length;
     }
     return out_.Write(assembly_.data(), assembly_.size());

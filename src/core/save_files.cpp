@@ -15,7 +15,7 @@ std::optional<SaveOutcome> OpenSaveFiles(const std::string& sourcePath, const st
         return SaveOutcome::Failed;
     }
     if (!files.output.Create(outputPath)) {
-        host.Inform("Can't create output file.");
+        host.Inform("Файл не создан: ", files.output.FailureText());
         return SaveOutcome::Failed;
     }
     host.ClearStop();
@@ -23,10 +23,13 @@ std::optional<SaveOutcome> OpenSaveFiles(const std::string& sourcePath, const st
 }
 
 SaveOutcome CommitSaveFiles(SaveFiles& files, const std::string& outputPath, Host& host, SaveOutcome outcome) {
+    // A read of the source that failed on the way left a hole in what was written.
+    if (files.source.LastError() != 0) files.output.Fail(files.source.Path(), files.source.LastError());
     const uint64_t bytes = files.output.Position();
+    // A write or read that failed on the way fails the file: it is removed, and the reason told.
     if (!files.output.Commit()) {
-        host.SetStatus("Can't create output file.");
-        host.Inform("Can't create output file.");
+        host.AddLog("• файл не записан: ", files.output.FailureText());
+        host.Inform("Файл не записан: ", files.output.FailureText());
         return SaveOutcome::Failed;
     }
     host.AddLog("• записан файл: ", outputPath + " (" + std::to_string(bytes) + " " + host.Tr("байт") + ")");

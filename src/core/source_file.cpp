@@ -49,7 +49,10 @@ bool SourceFile::ReadDirect(uint64_t position, size_t count, uint8_t* out) {
     size_t done = 0;
     if (position < size_) {
         const int64_t got = PreadAll(fd_, out, static_cast<size_t>(std::min<uint64_t>(count, size_ - position)), position);
-        if (got < 0) return false;
+        if (got < 0) {
+            lastError_ = errno;
+            return false;
+        }
         done = static_cast<size_t>(got);  // fewer: the file shrank under us
     }
     std::memset(out + done, 0, count - done);
@@ -66,7 +69,11 @@ bool SourceFile::Fill(uint64_t position) {
     cacheFilled_ = 0;
     if (position >= size_) return true;
     const int64_t got = PreadAll(fd_, cache_.get(), static_cast<size_t>(std::min<uint64_t>(capacity, size_ - position)), position);
-    if (got < 0) return false;
+    if (got < 0) {
+        lastError_ = errno;
+        cacheFilled_ = 0;
+        return false;
+    }
     cacheFilled_ = static_cast<size_t>(got);
     return true;
 }

@@ -26,6 +26,8 @@ public:
     // The open file, for mapping it (GatherWriter); -1 when closed.
     int Descriptor() const { return fd_; }
     const std::string& Path() const { return path_; }
+    // The system's error number of the last read that failed; 0 when none did.
+    int LastError() const { return lastError_; }
 
     // Reads `count` bytes at `position` into `out` (resized to exactly
     // `count`). Bytes past the end of the file read as zero; a read larger
@@ -60,6 +62,7 @@ private:
     int fd_ = -1;
     uint64_t size_ = 0;
     std::string path_;
+    int lastError_ = 0;
     // Never larger than the file: a small file needs no 2 MB of cache.
     std::unique_ptr<uint8_t[]> cache_;
     size_t cacheCapacity_ = 0;

@@ -40,15 +40,18 @@ DumpRead ReadFileBytes(const std::string& path, uint64_t offset, size_t length, 
     out.clear();
     SourceFile file;
     if (!file.Open(path)) return DumpRead::CannotOpen;
-    if (offset >= file.Size()) return DumpRead::Ok;
+    if (offset >= file.Size()) return DumpRead::PastEnd;
     const size_t count = size_t(std::min<uint64_t>(length, file.Size() - offset));
     if (!file.ReadAt(offset, count, out)) return out.clear(), DumpRead::CannotOpen;
     return DumpRead::Ok;
 }
 
 const char* DumpReadMessage(DumpRead result) {
-    return result == DumpRead::CannotOpen ? "Can't open file, access denied."
-                                          : "Элемент уже не на своём месте: файл изменился после открытия.";
+    switch (result) {
+        case DumpRead::CannotOpen: return "Can't open file, access denied.";
+        case DumpRead::PastEnd: return "Смещение за концом файла: там нет ни одного байта.";
+        default: return "Элемент уже не на своём месте: файл изменился после открытия.";
+    }
 }
 
 }  // namespace quillon

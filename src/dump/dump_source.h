@@ -14,6 +14,7 @@ enum class DumpRead {
     Ok,
     CannotOpen,  // "Can't open file, access denied."
     Changed,     // the element is no longer there: the file changed since the scan
+    PastEnd,     // the offset asked for lies at or past the end of the file
 };
 
 // The first `limit` bytes of row `row` of the element list (header and data).

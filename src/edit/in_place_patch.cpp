@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/crc32.h"
@@ -17,7 +20,7 @@ namespace {
 
 class WritableFile {
 public:
-    explicit WritableFile(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CLOEXEC)) {}
+    explicit WritableFile(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CLOEXEC)), error_(fd_ < 0 ? errno : 0) {}
     ~WritableFile() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -26,17 +29,24 @@ public:
         out.resize(size);
         return PreadAll(fd_, out.data(), size, at) == static_cast<int64_t>(size);
     }
-    bool Write(uint64_t at, const uint8_t* data, size_t size) { return PwriteAll(fd_, data, size, at); }
+    bool Write(uint64_t at, const uint8_t* data, size_t size) { return Note(PwriteAll(fd_, data, size, at)); }
     // Closing reports what a delayed write could not do.
     bool Close() {
-        const bool ok = ::fsync(fd_) == 0;
-        const bool closed = ::close(fd_) == 0;
+        const bool ok = Note(::fsync(fd_) == 0);
+        const bool closed = Note(::close(fd_) == 0);
         fd_ = -1;
         return ok && closed;
     }
+    // The system's error number of the open or the first write that failed.
+    int Error() const { return error_; }
 
 private:
+    bool Note(bool ok) {
+        if (!ok && error_ == 0) error_ = errno;
+        return ok;
+    }
     int fd_;
+    int error_;
 };
 
 bool IsElement(const Document& doc, int element, uint32_t id) {
@@ -60,10 +70,15 @@ PatchResult ReadCurrent(WritableFile& file, const Tbrick& row, std::vector<uint8
     return PatchResult::Written;
 }
 
-PatchResult Report(Host& host, PatchResult result) {
+// `error` is the system's error number of a failed open or write.
+PatchResult Report(Host& host, PatchResult result, const std::string& path = {}, int error = 0) {
+    const std::string reason = path + ": " + std::strerror(error);
     switch (result) {
-        case PatchResult::OpenFailed: host.Inform("файл занят другим приложением"); break;
-        case PatchResult::WriteFailed: host.Inform("Не удалось записать изменение в файл."); break;
+        case PatchResult::OpenFailed:
+            if (error == EBUSY || error == ETXTBSY) host.Inform("файл занят другим приложением");
+            else host.Inform("Файл не открыт для записи: ", reason);
+            break;
+        case PatchResult::WriteFailed: host.Inform("Не удалось записать изменение в файл: ", reason); break;
         case PatchResult::FileChanged: host.Inform("Файл изменился после чтения: откройте его заново."); break;
         case PatchResult::TooLong: host.Inform("Новый код языка длиннее старого: его можно задать только в новом файле."); break;
         case PatchResult::BadCode: host.Inform("Код языка должен состоять из букв."); break;
@@ -94,11 +109,11 @@ PatchResult Patch(Document& doc, Host& host, int element, uint64_t offset, const
                   std::vector<uint8_t>& current) {
     const Tbrick& row = doc.lista[element];
     WritableFile file(doc.sourcePath);
-    if (!file.IsOpen()) return Report(host, PatchResult::OpenFailed);
+    if (!file.IsOpen()) return Report(host, PatchResult::OpenFailed, doc.sourcePath, file.Error());
     if (const PatchResult check = ReadCurrent(file, row, current); check != PatchResult::Written) return Report(host, check);
     if (!file.Write(row.position + offset, bytes.data(), bytes.size()) || !UpdateCrcs(doc.lista, element, file) ||
         !file.Close())
-        return Report(host, PatchResult::WriteFailed);
+        return Report(host, PatchResult::WriteFailed, doc.sourcePath, file.Error());
     return PatchResult::Written;
 }
 
@@ -107,7 +122,7 @@ PatchResult Patch(Document& doc, Host& host, int element, uint64_t offset, const
 PatchResult VerifyElement(Document& doc, Host& host, int element) {
     if (element < 0 || static_cast<size_t>(element) >= doc.lista.size()) return PatchResult::NotThatElement;
     WritableFile file(doc.sourcePath);
-    if (!file.IsOpen()) return Report(host, PatchResult::OpenFailed);
+    if (!file.IsOpen()) return Report(host, PatchResult::OpenFailed, doc.sourcePath, file.Error());
     std::vector<uint8_t> current;
     return Report(host, ReadCurrent(file, doc.lista[element], current));
 }

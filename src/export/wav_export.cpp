@@ -45,12 +45,15 @@ public:
         PutFrameBytes(out, block, at, size);
         dataBytes_ += size;
     }
-    // False when the sizes cannot be written (past 4 GiB without room) or the output failed.
+    // False when the sizes cannot be written (past 4 GiB without room for
+    // them). A write that fails fails the file itself, which the save tells
+    // with the system's reason.
     bool Close(ExportSink& out) {
         const auto header = BuildWaveHeader(format_, dataBytes_, room64_);
         if (!header) return false;
         if (dataBytes_ & 1) out.Put(std::string_view("\0", 1));  // chunks are padded to an even length
-        return out.Overwrite(0, *header);
+        out.Overwrite(0, *header);
+        return true;
     }
 
 private:

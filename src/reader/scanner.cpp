@@ -1,5 +1,7 @@
 #include "reader/scanner.h"
 
+#include <cstring>
+
 #include "reader/format_check.h"
 #include "reader/scan_walker.h"
 
@@ -13,6 +15,8 @@ ScanOutcome Walk(SourceFile& source, Host& host, tabrick& target, scan::Mode mod
     scan::Walker walker(source, host, target, mode, findings);
     ScanOutcome outcome = walker.Run();
     if (outcome.result == ScanResult::NoSignature || outcome.result == ScanResult::NoSegment) target.clear();
+    // Bytes the system could not read were taken for zeros: the list may lack what they held.
+    if (source.LastError() != 0) findings.Add(host, Rule::ReadError, -1, source.Path(), 0, std::strerror(source.LastError()));
     outcome.findings = std::move(findings);
     return outcome;
 }

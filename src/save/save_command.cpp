@@ -1,5 +1,6 @@
 #include "save/save_command.h"
 
+#include <cstring>
 #include <filesystem>
 
 #include "attach/attach_list.h"
@@ -31,8 +32,13 @@ void RelinkTracks(Document& doc) {
     }
 }
 
+// A read that fails while the model is built would leave values out of it unseen.
 bool BuildModel(Document& doc, Host& host, SourceFile& source) {
     lista2matros(doc, source, host);
+    if (source.LastError() != 0) {
+        host.Inform("Файл не прочитан: ", source.Path() + ": " + std::strerror(source.LastError()));
+        return false;
+    }
     doc.modelBuilt = true;
     return true;
 }

@@ -272,8 +272,9 @@ bool TFormDU::OpenFile(const QString& path) {
         length = first10 ? kDumpShortLimit : kDumpLimit;
     }
     std::vector<uint8_t> bytes;
-    if (ReadFileBytes(ToCore(path), 0, length, bytes) != DumpRead::Ok) {
-        LabelST->setText(QStringLiteral("Can't open file, access denied."));
+    const DumpRead read = ReadFileBytes(ToCore(path), 0, length, bytes);
+    if (read != DumpRead::Ok && read != DumpRead::PastEnd) {  // an empty file shows an empty dump
+        LabelST->setText(FromCore(host_.Tr(DumpReadMessage(read))));
         return false;
     }
     ImageFIX->hide();  // a new dump has no search marks
@@ -292,8 +293,9 @@ void TFormDU::N1Click() {
 bool TFormDU::SaveRtf(const QString& path) {
     const std::string rtf = DumpRtf(bytes_, 0, Layout(), CheckTG->isChecked() ? PaintTags(bytes_) : std::vector<HeaderMark>{},
                                     ImageFIX->isHidden() ? std::vector<size_t>{} : matches_, pattern_.size());
-    OutputFile out;
-    return out.Create(ToCore(path)) && out.Write(rtf.data(), rtf.size()) && out.Commit();
+    const std::string failure = WriteWholeFile(ToCore(path), rtf.data(), rtf.size());
+    if (!failure.empty()) LabelST->setText(FromCore(host_.Tr("Файл не записан: ") + failure));
+    return failure.empty();
 }
 
 void TFormDU::rtf1Click() {
@@ -302,7 +304,7 @@ void TFormDU::rtf1Click() {
     if (path.isEmpty()) return;
     if (QFileInfo::exists(path) && !(ask_ && ask_->Ask(FromCore(host_.Tr("Файл с таким именем уже существует.\r\nПерезаписать?")), this)))
         return;
-    if (!SaveRtf(path)) LabelST->setText(QStringLiteral("Can't create output file."));
+    SaveRtf(path);
 }
 
 }  // namespace quillon::ui

@@ -26,6 +26,12 @@ public:
     SourceFile* File(uint16_t source) const {
         return source >= 1 && source <= files_.size() ? files_[source - 1].get() : nullptr;
     }
+    // The first of them whose read failed, or nullptr.
+    const SourceFile* Failed() const {
+        for (const auto& f : files_)
+            if (f && f->LastError() != 0) return f.get();
+        return nullptr;
+    }
 
 private:
     std::vector<std::unique_ptr<SourceFile>> files_;

@@ -84,6 +84,7 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     PutVint(out.Position() - d, kSegmentSizeLength, size, 0);
     out.WriteAt(segmentStart + 4, size.data(), size.size());
 
+    if (const SourceFile* failed = added.Failed()) out.Fail(failed->Path(), failed->LastError());
     const bool leftOut = LogLeftOutBlocks(host, doc, clusters.leftOutDamaged, clusters.leftOutBadTime);
     const SaveOutcome outcome = clusters.stopped ? SaveOutcome::Stopped
                                 : leftOut        ? SaveOutcome::WrittenWithWarnings

@@ -81,11 +81,12 @@ TEST(DumpSource, FileReadsAndFailures) {
     Opened o;
     const ByteVec file = ReadAll(o.file.path());
     std::vector<uint8_t> out;
-    // Past the end: fewer bytes, or none.
+    // Running past the end: fewer bytes; starting past it: none, and said so.
     ASSERT_EQ(ReadFileBytes(o.file.path(), file.size() - 5, 100, out), DumpRead::Ok);
     EXPECT_EQ(out, ByteVec(file.end() - 5, file.end()));
-    ASSERT_EQ(ReadFileBytes(o.file.path(), file.size() + 10, 100, out), DumpRead::Ok);
+    EXPECT_EQ(ReadFileBytes(o.file.path(), file.size() + 10, 100, out), DumpRead::PastEnd);
     EXPECT_TRUE(out.empty());
+    EXPECT_EQ(ReadFileBytes(o.file.path(), file.size(), 100, out), DumpRead::PastEnd);
     // A row the list does not have, and a file that is gone.
     EXPECT_EQ(ReadElementBytes(o.doc, o.doc.lista.size(), 100, out), DumpRead::Changed);
     const std::string missing = o.file.path() + ".gone";
