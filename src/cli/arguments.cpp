@@ -52,9 +52,10 @@ std::vector<std::pair<std::string, std::string>> Arguments::ValuesInOrder(const 
 }
 
 bool ExtractLanguage(std::vector<std::string>& args, Lang& lang) {
-    // Before the command name "--lang" is always the interface language.
-    // After it, only "--lang rus|eng" is, and not for "edit", whose "--lang"
-    // is a track's language code; "remux --lang N=CODE" is a track's too.
+    // "--lang rus|eng" is the interface language wherever it stands; before the
+    // command name any "--lang" is. A track's language has options of its own
+    // ("edit --language CODE", "remux --language N=CODE", and the older
+    // "remux --lang N=CODE", whose value is never "rus" or "eng").
     size_t commandAt = args.size();
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--lang") {
@@ -64,14 +65,11 @@ bool ExtractLanguage(std::vector<std::string>& args, Lang& lang) {
         commandAt = i;
         break;
     }
-    // With --help there is no track to edit: "edit --help --lang eng" asks for English help.
-    const bool asksHelp = std::find(args.begin(), args.end(), "--help") != args.end();
-    const bool commandOwnsLang = commandAt < args.size() && args[commandAt] == "edit" && !asksHelp;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] != "--lang") continue;
         const bool beforeCommand = i < commandAt;
         const bool interfaceValue = i + 1 < args.size() && (args[i + 1] == "rus" || args[i + 1] == "eng");
-        if (!beforeCommand && (commandOwnsLang || !interfaceValue)) continue;
+        if (!beforeCommand && !interfaceValue) continue;
         if (!interfaceValue) return false;
         lang = LangFromCode(args[i + 1]);
         args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);

@@ -1,4 +1,4 @@
-// quillon-cli edit FILE --track N [--default | --no-default] [--lang CODE]:
+// quillon-cli edit FILE --track N [--default | --no-default] [--language CODE]:
 // the quick edits, written into FILE in place.
 #include <cstdio>
 
@@ -23,7 +23,7 @@ int Outcome(PatchResult result, const Host& host, const char* missingElement) {
 int RunEdit(const Command& self, const Arguments& args, TerminalHost& host) {
     const auto track = args.Value("--track");
     const bool setDefault = args.Has("--default"), dropDefault = args.Has("--no-default");
-    const auto language = args.Value("--lang");
+    const auto language = args.Value("--language");
     if (!track) return UsageError(self, host, "--track", "не указан трек");
     if (setDefault && dropDefault) return UsageError(self, host, "--default --no-default", "нельзя вместе");
     if (!setDefault && !dropDefault && !language) return UsageError(self, host, "", "не указано, что менять");

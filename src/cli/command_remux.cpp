@@ -73,10 +73,13 @@ std::optional<BadEdit> StageEdits(Document& doc, const Arguments& args) {
         if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};
         if (!StageName(doc, number, value)) return BadEdit{a, kNoTrack};
     }
-    for (const std::string& a : args.Values("--lang")) {
+    std::vector<std::string> languages = args.Values("--language");
+    for (const std::string& a : args.Values("--lang")) languages.push_back(a);  // the older spelling
+    for (const std::string& a : languages) {
         if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};
         if (value.empty()) return BadEdit{a, "пустой код языка"};
-        if (!StageLanguage(doc, number, value)) return BadEdit{a, kNoTrack};
+        if (!hasTrack(number)) return BadEdit{a, kNoTrack};
+        if (!StageLanguage(doc, number, value)) return BadEdit{a, "неизвестный код языка"};
     }
     for (const std::string& a : args.Values("--timescale")) {
         if (!SplitAssignment(a, number, value)) return BadEdit{a, kNotAssignment};

@@ -47,7 +47,7 @@ const std::vector<Command>& Commands() {
          "  --no-tags      не переносить Tags (без этой опции они переносятся, кроме нацеленных на то, чего нет в новом файле)\r\n"
          "  --overwrite    заменить существующий файл без вопроса\r\n"
          "Правки треков в новом файле (N: номер трека в исходном файле, можно повторять):\r\n"
-         "  --name N=ТЕКСТ  название;  --lang N=КОД  язык;  --default N  трек по умолчанию своего типа\r\n"
+         "  --name N=ТЕКСТ  название;  --language N=КОД  язык;  --default N  трек по умолчанию своего типа\r\n"
          "  --timescale N=ЧИСЛО  TrackTimecodeScale;  --start N=МСЕК  время первого кадра трека\r\n"
          "Новые треки (номера после имеющихся, в порядке опций; к ним применимы правки треков):\r\n"
          "  --import ФАЙЛ.mkv[:N,M]  треки другого файла Matroska (без списка все)\r\n"
@@ -64,19 +64,19 @@ const std::vector<Command>& Commands() {
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
          {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--no-tags", "--overwrite", "--fix-references"},
-         {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--default", "--timescale", "--start",
+         {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--language", "--default", "--timescale", "--start",
           "--import", "--add-subtitles", "--add-audio", "--repair", "--attach", "--drop-attachment", "--attachment-name",
           "--attachment-mime", "--attachment-desc"},
          RunRemux},
         {"edit", "правка заголовка трека на месте: флаг по умолчанию, язык",
-         "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--lang КОД]\r\n"
+         "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--language КОД]\r\n"
          "Меняет сам ФАЙЛ на месте, не переписывая его: размер файла и остальные байты не меняются.\r\n"
          "  --default     сделать трек N треком по умолчанию (у других треков того же типа флаг снимается)\r\n"
          "  --no-default  снять флаг трека по умолчанию\r\n"
-         "  --lang КОД    новый код языка, не длиннее старого (длиннее: remux --lang N=КОД)\r\n"
+         "  --language КОД  новый язык трека (Language и LanguageBCP47), не длиннее старого (длиннее: remux --language N=КОД)\r\n"
          "Код возврата: 0 файл изменён; 1 изменение не записано; 2 ошибка вызова или открытия файла.",
          {"--default", "--no-default"},
-         {"--track", "--lang"},
+         {"--track", "--language"},
          RunEdit},
         {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, mka, mks; или AVI",
          "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"

@@ -78,14 +78,6 @@ std::string IntText(Bytes bytes, size_t count) { return std::to_string(IntValue(
 
 namespace {
 
-std::string TruncatedText(double value) {
-    if (std::isnan(value)) return "0";
-    const double t = std::trunc(value);
-    if (t >= 9.2233720368547758e18) return std::to_string(INT64_MAX);
-    if (t <= -9.2233720368547758e18) return std::to_string(INT64_MIN);
-    return std::to_string(static_cast<int64_t>(t));
-}
-
 int64_t FloorDiv(int64_t a, int64_t b) {
     int64_t q = a / b;
     if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
@@ -108,26 +100,54 @@ void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
 
 }  // namespace
 
+std::string FloatValueText(double value) {
+    if (std::isnan(value)) return "0";
+    const double t = std::trunc(value);
+    if (t >= 9.2233720368547758e18) return std::to_string(INT64_MAX);
+    if (t <= -9.2233720368547758e18) return std::to_string(INT64_MIN);
+    return std::to_string(static_cast<int64_t>(t));
+}
+
+double FloatValue(Bytes bytes, size_t count) {
+    if (bytes.size() < count) return 0;
+    if (count == 4) {
+        const uint32_t bits = static_cast<uint32_t>(UIntValue(bytes, 4));
+        float f;
+        std::memcpy(&f, &bits, 4);
+        return f;
+    }
+    if (count == 8) {
+        const uint64_t bits = UIntValue(bytes, 8);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        return d;
+    }
+    return 0;
+}
+
 std::string FloatText(Bytes bytes, size_t count) {
     if (bytes.size() < count) return {};
     if (count == 4) {
         const uint32_t bits = static_cast<uint32_t>(UIntValue(bytes, 4));
         float f;
         std::memcpy(&f, &bits, 4);
-        return TruncatedText(f);
+        return FloatValueText(f);
     }
     if (count == 8) {
         const uint64_t bits = UIntValue(bytes, 8);
         double d;
         std::memcpy(&d, &bits, 8);
-        return TruncatedText(d);
+        return FloatValueText(d);
     }
     return {};
 }
 
 std::string DateText(Bytes bytes, size_t count) {
     if (count != 8 || bytes.size() < 8) return {};
-    const int64_t nanoseconds = IntValue(bytes, 8);
+    return DateValueText(IntValue(bytes, 8));
+}
+
+std::string DateValueText(int64_t nanoseconds) {
     const int64_t seconds = FloorDiv(nanoseconds, 1000000000);
     const int64_t days = FloorDiv(seconds, 86400);
     const int64_t secondOfDay = seconds - days * 86400;

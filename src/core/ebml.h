@@ -43,9 +43,13 @@ std::string UIntText(Bytes bytes, size_t count);   // printed as signed 64-bit
 std::string IntText(Bytes bytes, size_t count);
 // IEEE float of 4 or 8 bytes truncated toward zero; empty for other counts.
 std::string FloatText(Bytes bytes, size_t count);
+// The float of 4 or 8 bytes (0 for other counts), and its text as FloatText makes it.
+double FloatValue(Bytes bytes, size_t count);
+std::string FloatValueText(double value);
 // Nanoseconds since 2001-01-01 00:00:00 as "YYYY-MM-DD[ HH:MM:SS]"; empty
 // unless there are 8 bytes.
 std::string DateText(Bytes bytes, size_t count);
+std::string DateValueText(int64_t nanoseconds);
 // The text up to the first zero byte (EBML pads strings with zeros).
 std::string StrText(Bytes bytes, size_t count);
 std::string HexText(Bytes bytes, size_t offset, size_t count);

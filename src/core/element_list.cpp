@@ -1,5 +1,6 @@
 #include "core/element_list.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "core/ebml.h"
@@ -16,6 +17,53 @@ const char* Tbrick::name() const {
     if (element == kPseudoClusters) return "clusters ... ";
     if (element == kUnknownElement) return "(unknown)";
     return DictionaryRow(element).name;
+}
+
+double Tbrick::Float() const {
+    double value;
+    std::memcpy(&value, &number, sizeof value);
+    return value;
+}
+
+namespace {
+
+const char* TrackTypeText(uint64_t type) {
+    switch (type) {
+        case 0x01: return "01 (video)";
+        case 0x02: return "02 (audio)";
+        case 0x03: return "03 (complex)";
+        case 0x10: return "10 (logo)";
+        case 0x11: return "11 (subtitle)";
+        case 0x12: return "12 (buttons)";
+        case 0x20: return "20 (control)";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+std::string Tbrick::ValueText() const {
+    if (element == kUnknownElement) {
+        char text[16];
+        std::snprintf(text, sizeof text, "ID %X", unknownId);
+        return text;
+    }
+    if (!hasValue || element < 0) return {};
+    switch (DictionaryRow(element).valueType) {
+        case 'u':
+        case 'i': return std::to_string(Signed());
+        case 'f': return FloatValueText(Float());
+        case 'd': return DateValueText(Signed());
+        case 's':
+        case '8': return bytes;
+        case 'h': {
+            if (id() == kTrackType && bytes.size() == 1)
+                if (const char* text = TrackTypeText(number)) return text;
+            const Bytes raw(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+            return HexText(raw, 0, raw.size());
+        }
+        default: return {};
+    }
 }
 
 const char* Tbrick::idHex() const { return element < 0 ? "" : DictionaryRow(element).idHex; }

@@ -62,11 +62,25 @@ struct Tbrick {
     uint8_t sizeLen = 0;     // length of the size field, 1..8
     bool unknownSize = false;  // the size field said "unknown"; the sizes above are the real extent
     uint8_t damage = 0;        // DamageBits; 0 for an intact element
+    bool hasValue = false;     // the value was decoded: its size suits its type and it could be held
     uint32_t unknownId = 0;    // the ID of a kUnknownElement row
-    std::string valueText;
+    // The decoded value: numbers in `number` (an unsigned value; a signed
+    // value's or a date's two's complement; a float's double bits, 4-byte
+    // floats widened; a binary value of up to 8 bytes as its big-endian
+    // number too), texts (up to the first zero) and binary values in `bytes`.
+    uint64_t number = 0;
+    std::string bytes;
     Tblock block;
 
     const char* name() const;
+    uint64_t Unsigned() const { return number; }
+    int64_t Signed() const { return static_cast<int64_t>(number); }
+    double Float() const;
+    const std::string& Text() const { return bytes; }
+    // The value as the tree shows it: decimal integers, floats truncated
+    // toward zero, dates, texts, binary values in hex ("01 (video)" for a
+    // TrackType); "ID 4FAB" for an element of unknown ID; empty without a value.
+    std::string ValueText() const;
     const char* idHex() const;
     uint32_t id() const;        // the element's ID (marker bits included); 0 for the pseudo-row
     char kind() const;

@@ -47,6 +47,9 @@ struct tinfo {
     Present<int64_t> dateUTC;  // nanoseconds since 2001-01-01, as stored
     Present<std::string> title;
     Present<std::array<uint8_t, 16>> segmentUID;
+    // Children the fields above do not hold (SegmentFilename, PrevUID,
+    // NextUID, SegmentFamily, ChapterTranslate, ...), their raw element bytes.
+    std::vector<uint8_t> otherInfoChildren;
 };
 
 struct tTrackEntry {
@@ -62,6 +65,7 @@ struct tTrackEntry {
     Present<std::vector<uint8_t>> codecPrivate;
     Present<uint64_t> defaultDuration;
     Present<std::string> language;
+    Present<std::string> languageBCP47;
     Present<std::string> name;
     Present<uint32_t> pixelWidth, pixelHeight;
     Present<uint8_t> flagInterlaced;
@@ -70,7 +74,7 @@ struct tTrackEntry {
     Present<uint32_t> channels;
     Present<std::vector<uint8_t>> contentEncodings;  // the source element's data, unparsed
 
-    // Children the fields above do not hold (LanguageBCP47, CodecDelay,
+    // Children the fields above do not hold (CodecDelay,
     // SeekPreRoll, accessibility flags, Colour, BitDepth, ...), as their raw
     // element bytes in source order; written after the modelled children.
     std::vector<uint8_t> otherEntryChildren;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -70,8 +71,10 @@ PatchResult ReadCurrent(WritableFile& file, const Tbrick& row, std::vector<uint8
     return PatchResult::Written;
 }
 
+}  // namespace
+
 // `error` is the system's error number of a failed open or write.
-PatchResult Report(Host& host, PatchResult result, const std::string& path = {}, int error = 0) {
+PatchResult Report(Host& host, PatchResult result, const std::string& path, int error) {
     const std::string reason = path + ": " + std::strerror(error);
     switch (result) {
         case PatchResult::OpenFailed:
@@ -81,11 +84,16 @@ PatchResult Report(Host& host, PatchResult result, const std::string& path = {},
         case PatchResult::WriteFailed: host.Inform("Не удалось записать изменение в файл: ", reason); break;
         case PatchResult::FileChanged: host.Inform("Файл изменился после чтения: откройте его заново."); break;
         case PatchResult::TooLong: host.Inform("Новый код языка длиннее старого: его можно задать только в новом файле."); break;
-        case PatchResult::BadCode: host.Inform("Код языка должен состоять из букв."); break;
+        case PatchResult::BadCode: host.Inform("Неизвестный код языка: нужен код ISO 639-2 (rus, ger) или BCP 47 (ru, de-AT)."); break;
+        case PatchResult::NoElement:
+            host.Inform("У трека нет этого элемента, а места для него в файле нет: это можно задать только в новом файле (remux).");
+            break;
         default: break;
     }
     return result;
 }
+
+namespace {
 
 // The CRC-32 elements of the patched element's ancestors (innermost first:
 // an outer CRC covers the inner one's bytes) are recomputed over what the
@@ -136,22 +144,25 @@ PatchResult TrackSetDef(Document& doc, Host& host, int element, uint8_t value) {
     data.back() = value;
     std::vector<uint8_t> current;
     const PatchResult result = Patch(doc, host, element, row.idLength() + row.sizeLen, data, current);
-    if (result == PatchResult::Written) row.valueText = std::to_string(value);
+    if (result == PatchResult::Written) row.number = value;
     return result;
 }
 
+bool LanguageFits(const Tbrick& row, const std::string& code) {
+    return !code.empty() && code.size() <= row.dataSize && row.sizeLen + (row.dataSize - code.size()) <= 8;
+}
+
 PatchResult TrackSetLang(Document& doc, Host& host, int element, const std::string& code) {
-    if (!IsElement(doc, element, kLanguage)) return PatchResult::NotThatElement;
+    if (!IsElement(doc, element, kLanguage) && !IsElement(doc, element, kLanguageBCP47)) return PatchResult::NotThatElement;
     Tbrick& row = doc.lista[element];
     if (code.empty()) return Report(host, PatchResult::BadCode);
     for (char c : code)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-')) return Report(host, PatchResult::BadCode);
-    if (code.size() > row.dataSize) return Report(host, PatchResult::TooLong);
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') return Report(host, PatchResult::BadCode);
+    if (!LanguageFits(row, code)) return Report(host, PatchResult::TooLong);
     // The bytes saved by a shorter code widen the size field instead of
     // padding the code: "de" is a language, "de " is not.
     const uint64_t saved = row.dataSize - code.size();
     const uint64_t width = row.sizeLen + saved;
-    if (width > 8) return Report(host, PatchResult::TooLong);
     std::vector<uint8_t> bytes(static_cast<size_t>(width + code.size()), 0);
     PutVint(code.size(), static_cast<int>(width), bytes, 0);
     std::copy(code.begin(), code.end(), bytes.begin() + static_cast<long>(width));
@@ -160,7 +171,7 @@ PatchResult TrackSetLang(Document& doc, Host& host, int element, const std::stri
     if (result == PatchResult::Written) {
         row.sizeLen = static_cast<uint8_t>(width);
         row.dataSize = code.size();
-        row.valueText = code;
+        row.bytes = code;
     }
     return result;
 }

@@ -1,7 +1,9 @@
 #include "edit/quick_edits.h"
 
+#include <utility>
 #include <vector>
 
+#include "core/language_codes.h"
 #include "reader/element_queries.h"
 
 namespace quillon {
@@ -41,9 +43,12 @@ PatchResult QuickSetDefault(Document& doc, Host& host, size_t row) {
     // Every flag that will change is checked first, so a refusal leaves the
     // file with its old default rather than with none.
     std::vector<int> flags = {element};
-    for (size_t other = 0; other < doc.tatra.size(); ++other)
-        if (other != row && doc.tatra[other].typeText == type && doc.tatra[other].defaultMark == "y")
-            if (const int flag = TrackFlagDefaultElement(doc, other); flag >= 0) flags.push_back(flag);
+    for (size_t other = 0; other < doc.tatra.size(); ++other) {
+        if (other == row || doc.tatra[other].typeText != type || doc.tatra[other].defaultMark != "y") continue;
+        const int flag = TrackFlagDefaultElement(doc, other);
+        if (flag < 0) return Report(host, PatchResult::NoElement);  // a default by absence cannot be taken away in place
+        flags.push_back(flag);
+    }
     for (const int flag : flags)
         if (const PatchResult check = VerifyElement(doc, host, flag); check != PatchResult::Written) return check;
     for (size_t other = 0; other < doc.tatra.size(); ++other) {
@@ -68,7 +73,8 @@ PatchResult QuickSetDefault(Document& doc, Host& host, size_t row) {
 PatchResult QuickDropDefault(Document& doc, Host& host, size_t row) {
     if (row >= doc.tatra.size() || doc.tatra[row].defaultMark != "y") return PatchResult::NotThatElement;
     const int element = TrackFlagDefaultElement(doc, row);
-    if (element < 0) return PatchResult::NotThatElement;
+    // Without the element the track is default by the format's rule: dropping that needs the element written.
+    if (element < 0) return Report(host, PatchResult::NoElement);
     const PatchResult result = TrackSetDef(doc, host, element, 0);
     if (result == PatchResult::Written) {
         doc.tatra[row].defaultMark.clear();
@@ -77,17 +83,34 @@ PatchResult QuickDropDefault(Document& doc, Host& host, size_t row) {
     return result;
 }
 
+// Language and LanguageBCP47 change together, so players that read either
+// see the same language; both are checked before either is written.
 PatchResult QuickSetLanguage(Document& doc, Host& host, size_t row, const std::string& code) {
-    const int element = TrackLanguageElement(doc, row);
-    if (element < 0) return PatchResult::NotThatElement;
-    const std::string old = doc.lista[element].valueText;
-    const PatchResult result = TrackSetLang(doc, host, element, code);
-    if (result == PatchResult::Written) {
-        doc.tatra[row].language = code;
-        host.AddLog("• изменено в файле: трек ", doc.tatra[row].numberText + ", Language: " + old + " \u2192 " + code);
-        if (tTrackEntry* t = ModelEntry(doc, row)) t->language.Set(code);
+    if (row >= doc.tatra.size()) return PatchResult::NotThatElement;
+    const std::string iso = MatroskaLanguage(code), tag = Bcp47Language(code);
+    if (iso.empty()) return Report(host, PatchResult::BadCode);
+    const int language = TrackLanguageElement(doc, row), bcp47 = ChildOfEntry(doc, row, kLanguageBCP47);
+    // Without Language the track is English by the format's rule; another language needs the element written.
+    if (language < 0 && (bcp47 < 0 || iso != "eng")) return Report(host, PatchResult::NoElement);
+    if ((language >= 0 && !LanguageFits(doc.lista[language], iso)) || (bcp47 >= 0 && !LanguageFits(doc.lista[bcp47], tag)))
+        return Report(host, PatchResult::TooLong);
+    const std::string old = language >= 0 ? doc.lista[language].Text() : doc.lista[bcp47].Text();
+    for (const auto& [element, value] : {std::pair{language, iso}, std::pair{bcp47, tag}}) {
+        if (element < 0) continue;
+        if (const PatchResult check = VerifyElement(doc, host, element); check != PatchResult::Written) return check;
     }
-    return result;
+    for (const auto& [element, value] : {std::pair{language, iso}, std::pair{bcp47, tag}}) {
+        if (element < 0) continue;
+        if (const PatchResult result = TrackSetLang(doc, host, element, value); result != PatchResult::Written) return result;
+    }
+    // The table shows Language, or the tag where the track has only that.
+    doc.tatra[row].language = language >= 0 ? iso : tag;
+    host.AddLog("• изменено в файле: трек ", doc.tatra[row].numberText + ", Language: " + old + " \u2192 " + doc.tatra[row].language);
+    if (tTrackEntry* t = ModelEntry(doc, row)) {
+        if (language >= 0) t->language.Set(iso);
+        if (bcp47 >= 0) t->languageBCP47.Set(tag);
+    }
+    return PatchResult::Written;
 }
 
 }  // namespace quillon

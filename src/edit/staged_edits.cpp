@@ -1,5 +1,7 @@
 #include "edit/staged_edits.h"
 
+#include "core/language_codes.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -51,28 +53,6 @@ void Describe(Document& doc, const std::string& number) {
     row->description = description;
 }
 
-// Removes LanguageBCP47 from the raw children: it would contradict a new
-// Language, and players read it first.
-void DropBcp47(tTrackEntry& t) {
-    std::vector<uint8_t>& raw = t.otherEntryChildren;
-    std::vector<uint8_t> kept;
-    size_t at = 0;
-    while (at < raw.size()) {
-        const Bytes bytes(raw.data(), raw.size());
-        const int idLength = VintLen(bytes, at);
-        if (idLength < 1 || idLength > 4 || at + idLength >= raw.size()) return;  // not elements: leave it
-        uint32_t id = 0;
-        for (int i = 0; i < idLength; ++i) id = id << 8 | raw[at + i];
-        const int sizeLength = VintLen(bytes, at + idLength);
-        if (sizeLength == 0) return;
-        const uint64_t end = at + idLength + sizeLength + VintValue(bytes, at + idLength);
-        if (end > raw.size()) return;
-        if (id != kLanguageBCP47) kept.insert(kept.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(end));
-        at = static_cast<size_t>(end);
-    }
-    raw = std::move(kept);
-}
-
 }  // namespace
 
 std::optional<TrackPanelValues> OpenTrackPanel(Document& doc, const std::string& number) {
@@ -82,7 +62,8 @@ std::optional<TrackPanelValues> OpenTrackPanel(Document& doc, const std::string&
     v.number = number;
     v.codecID = t->codecID.value;
     v.name = t->name.value;
-    v.language = t->language.value;
+    // A track whose language is only in LanguageBCP47 (as mkvmerge writes English) shows it as Language would.
+    v.language = t->language.present ? t->language.value : t->languageBCP47.present ? t->languageBCP47.value : "eng";
     // An absent TrackTimecodeScale means 1.
     v.timecodeScale = ShortestText(t->trackTimecodeScale.present ? t->trackTimecodeScale.value : 1.0f);
     const xBlock* first = nullptr;
@@ -96,7 +77,7 @@ std::optional<TrackPanelValues> OpenTrackPanel(Document& doc, const std::string&
     }
     v.firstFrame = first ? std::to_string(first->absTime) : "-1";
     v.duration = FormatMsTime(last ? static_cast<int64_t>(static_cast<uint32_t>(last->absTime)) : 0);
-    v.isDefault = t->flagDefault.value != 0;
+    v.isDefault = !t->flagDefault.present || t->flagDefault.value != 0;  // absent means default
     return v;
 }
 
@@ -112,10 +93,11 @@ bool StageName(Document& doc, const std::string& number, const std::string& name
 
 bool StageLanguage(Document& doc, const std::string& number, const std::string& language) {
     tTrackEntry* t = EntryOf(doc, number);
-    if (!t) return false;
-    if (!t->language.present || t->language.value != language) DropBcp47(*t);
-    t->language.Set(language);
-    if (Track* row = RowOf(doc, number)) row->language = language;
+    const std::string code = MatroskaLanguage(language), tag = Bcp47Language(language);
+    if (!t || code.empty()) return false;
+    t->language.Set(code);
+    t->languageBCP47.Set(tag);
+    if (Track* row = RowOf(doc, number)) row->language = code;
     doc.saveMode = SaveMode::Build;
     return true;
 }
@@ -177,6 +159,7 @@ PanelField AcceptTrackPanel(Document& doc, const TrackPanelInput& input) {
     const std::string language = Trimmed(input.language);
     if (language.empty()) return PanelField::Language;
     if (language == "xz") return PanelField::LanguagePlaceholder;
+    if (MatroskaLanguage(language).empty()) return PanelField::UnknownLanguage;
     if (Trimmed(input.timecodeScale).empty()) return PanelField::TimecodeScale;
     const std::optional<double> scale = ParseDecimal(input.timecodeScale);
     if (!scale || !(*scale > 0)) return PanelField::TimecodeScale;
@@ -185,9 +168,8 @@ PanelField AcceptTrackPanel(Document& doc, const TrackPanelInput& input) {
 
     StageName(doc, input.number, name);
     StageLanguage(doc, input.number, language);
-    if (Track* row = RowOf(doc, input.number)) row->language = input.language;  // as typed
     StageTimecodeScale(doc, input.number, *scale);
-    StageDefault(doc, input.number, input.isDefault);
+    if (input.isDefault != input.initialIsDefault) StageDefault(doc, input.number, input.isDefault);
     if (input.firstFrame != input.initialFirstFrame)
         ShiftTrackStart(doc, input.number, TextToInt64(input.firstFrame));
     doc.saveMode = SaveMode::Build;

@@ -31,10 +31,11 @@ struct TrackPanelInput {
     std::string firstFrame;
     std::string initialFirstFrame;  // what the panel showed
     bool isDefault = false;
+    bool initialIsDefault = false;  // what the panel showed: the flag is written only when the user changed it
 };
 
 // Which box a refused accept points at (checked in this order).
-enum class PanelField { None, Language, LanguagePlaceholder, TimecodeScale, FirstFrame, NoSuchTrack };
+enum class PanelField { None, Language, LanguagePlaceholder, UnknownLanguage, TimecodeScale, FirstFrame, NoSuchTrack };
 
 // Checks the panel's values and stages them; on a refusal nothing changes.
 PanelField AcceptTrackPanel(Document& doc, const TrackPanelInput& input);
@@ -42,6 +43,9 @@ PanelField AcceptTrackPanel(Document& doc, const TrackPanelInput& input);
 // The single staged edits, by source track number; false when no such track
 // (or, for the timecode scale, not a positive number).
 bool StageName(Document& doc, const std::string& number, const std::string& name);
+// Any form of a known language ("ger", "deu", "de", "fr-CA"): Language takes its
+// ISO 639-2 code, LanguageBCP47 its BCP 47 tag, so the two always agree.
+// False for a language no code table knows.
 bool StageLanguage(Document& doc, const std::string& number, const std::string& language);
 bool StageDefault(Document& doc, const std::string& number, bool isDefault);
 bool StageTimecodeScale(Document& doc, const std::string& number, double scale);

@@ -17,14 +17,6 @@ namespace {
 
 constexpr size_t kPollEvery = 4096;
 
-// The other file's TimecodeScale: its first one, when it is a number.
-uint64_t FileScale(const tabrick& list) {
-    const int row = FindFirstById(list, kTimecodeScale);
-    if (row < 0 || !IsDigits(list[row].valueText)) return kDefaultTimecodeScale;
-    const uint64_t scale = TextToUInt64(list[row].valueText);
-    return scale > 0 ? scale : kDefaultTimecodeScale;
-}
-
 // A new track of the document from the TrackEntry of row `chosen` of the
 // second track table; false when the other file has no such entry.
 bool TakeTrack(Document& doc, const Track& chosen, SourceFile& source, Host& host, AddedSource& added) {
@@ -37,7 +29,7 @@ bool TakeTrack(Document& doc, const Track& chosen, SourceFile& source, Host& hos
     it.newNumber = NewTrackNumber(doc.mkv);
     const float scale = t.trackTimecodeScale.present ? t.trackTimecodeScale.value : 1.0f;
     it.trackScale = std::isfinite(scale) && scale > 0 ? scale : 1.0;
-    it.fileScale = FileScale(list);
+    it.fileScale = ListTimecodeScale(list);
     it.documentScale = TimecodeScaleOf(doc.mkv);
     t.trackNumber.Set(it.newNumber);
     // A UID names a track across files (tags, chapters): it stays unless this file already has it.

@@ -37,9 +37,9 @@ bool BlockWalk::ClusterTimecode(const Tbrick& row, int64_t& time) {
         clusterTimeKnown_ = true;
         const int row = FindChildElement(lista_, kTimeCode, at);
         if (row >= 0) {
-            const std::string& text = lista_[row].valueText;
-            clusterTimeKnown_ = lista_[row].damage == 0 && IsDigits(text) && TextToInt64(text) <= kMaxBlockTime;
-            if (clusterTimeKnown_) clusterTime_ = TextToInt64(text);
+            const Tbrick& time = lista_[row];
+            clusterTimeKnown_ = time.damage == 0 && time.hasValue && time.Unsigned() <= uint64_t(kMaxBlockTime);
+            if (clusterTimeKnown_) clusterTime_ = time.Signed();
         }
     }
     time = clusterTime_;

@@ -1,5 +1,7 @@
 #include "export/export_driver.h"
 
+#include "reader/element_queries.h"
+
 #include "core/save_files.h"
 
 namespace quillon {
@@ -16,7 +18,7 @@ ExportTrack DescribeTrack(const Document& doc, const std::string& number) {
     if (const tTrackEntry* entry = TrackEntryRecord(doc.mkv, number); entry && entry->codecPrivate.present)
         track.codecPrivate = entry->codecPrivate.value;
     track.audio = TrackAudioParams(doc.lista, number);
-    track.timecodeScale = FileTimecodeScale(doc.lista);
+    track.timecodeScale = static_cast<int64_t>(ListTimecodeScale(doc.lista));
     if (doc.mkv.info.duration.present && doc.mkv.info.duration.value > 0)
         track.durationSeconds = double(doc.mkv.info.duration.value) * double(TimecodeScaleOf(doc.mkv)) / 1e9;
     return track;

@@ -53,7 +53,7 @@ uint16_t GetAudioCodecFormatTag(const Document& doc, std::string_view numberText
     for (const Track& t : doc.tatra) {
         if (t.numberText != numberText || t.typeText != "AUDIO" || t.entryIndex >= doc.lista.size()) continue;
         const int codec = FindChildElement(doc.lista, kCodecID, static_cast<int>(t.entryIndex));
-        if (codec >= 0) return acFormatTag(doc.lista[codec].valueText);
+        if (codec >= 0) return acFormatTag(doc.lista[codec].Text());
     }
     return 0;
 }
@@ -110,11 +110,5 @@ FrameEncoding TrackFrameEncoding(const tabrick& lista, std::string_view numberTe
     return stripped && !prefix.empty() ? FrameEncoding::HeaderStripped : FrameEncoding::Plain;
 }
 
-int64_t FileTimecodeScale(const tabrick& lista) {
-    const int row = FindFirstById(lista, kTimecodeScale);
-    if (row < 0 || !IsDigits(lista[row].valueText)) return 1000000;
-    const int64_t scale = TextToInt64(lista[row].valueText);
-    return scale > 0 ? scale : 1000000;
-}
 
 }  // namespace quillon

@@ -56,8 +56,5 @@ enum class FrameEncoding {
 // From the ContentEncodings of the track's TrackEntry.
 FrameEncoding TrackFrameEncoding(const tabrick& lista, std::string_view numberText, std::vector<uint8_t>& prefix);
 
-// Nanoseconds per timecode tick: the first TimecodeScale of the list when its
-// text is a non-zero decimal number, else 1000000.
-int64_t FileTimecodeScale(const tabrick& lista);
 
 }  // namespace quillon

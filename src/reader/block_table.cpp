@@ -11,9 +11,9 @@ namespace {
 // A cluster's TimeCode as a time; false when it is missing, damaged or out of range.
 bool ClusterTime(const tabrick& list, int cluster, int64_t& time) {
     const int row = FindChildElement(list, kTimeCode, cluster);
-    if (row < 0 || list[row].damage || !IsDigits(list[row].valueText)) return false;
-    time = TextToInt64(list[row].valueText);
-    return time <= kMaxBlockTime;
+    if (row < 0 || list[row].damage || !list[row].hasValue || list[row].Unsigned() > uint64_t(kMaxBlockTime)) return false;
+    time = list[row].Signed();
+    return true;
 }
 
 // The flags a BlockGroup gives its Block.

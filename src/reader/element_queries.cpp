@@ -33,9 +33,15 @@ int FindNextChild(const tabrick& list, uint32_t id, int parent, int after) {
 
 int FindChildElement(const tabrick& list, uint32_t id, int parent) { return FindNextChild(list, id, parent, -1); }
 
+uint64_t ListTimecodeScale(const tabrick& list) {
+    const int row = FindFirstById(list, kTimecodeScale);
+    const uint64_t scale = row >= 0 && list[row].hasValue ? list[row].Unsigned() : 0;
+    return scale > 0 && scale < (uint64_t{1} << 63) ? scale : 1000000;
+}
+
 std::string FindChildValue(const tabrick& list, uint32_t id, int parent) {
     const int row = FindChildElement(list, id, parent);
-    return row < 0 ? std::string() : list[row].valueText;
+    return row < 0 ? std::string() : list[row].ValueText();
 }
 
 int FindFirstById(const tabrick& list, uint32_t id) { return FindNextById(list, id, -1); }

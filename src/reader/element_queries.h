@@ -20,6 +20,9 @@ std::string FindChildValue(const tabrick& list, uint32_t id, int parent);
 int FindFirstById(const tabrick& list, uint32_t id);
 // First row with that ID after `index`; -1 if none.
 int FindNextById(const tabrick& list, uint32_t id, int index);
+// The list's TimecodeScale (its first one), or Matroska's default when it has
+// none or one of 0.
+uint64_t ListTimecodeScale(const tabrick& list);
 // For a BlockGroup row with children: its first ReferenceBlock child; -1 otherwise.
 int FindReferenceBlock(const tabrick& list, int groupRow);
 // "b", "s", "e" for Block, SimpleBlock, EncriptedBlock present, then "-mode";

@@ -9,9 +9,9 @@ std::string NodeText(const Tbrick& row) {
     text += " [";
     text += std::to_string(row.totalSize);
     text += ']';
-    if (!row.valueText.empty()) {
+    if (const std::string value = row.ValueText(); !value.empty()) {
         text += " = ";
-        text += DisplayText(row.valueText);
+        text += DisplayText(value);
     }
     if (row.isBlock()) {
         const Tblock& b = row.block;

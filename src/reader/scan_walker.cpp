@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "core/dictionary.h"
@@ -30,16 +31,6 @@ constexpr size_t kMaxDepth = 64;
 constexpr uint64_t kPseudoClustersSize = 123;
 // The CRC-32 of an element is computed over pieces of this size.
 constexpr size_t kCrcPiece = 1 << 20;
-
-const char* TrackTypeText(const std::string& hex) {
-    static const struct { const char* hex; const char* text; } kTypes[] = {
-        {"01", "01 (video)"},   {"02", "02 (audio)"},    {"03", "03 (complex)"}, {"10", "10 (logo)"},
-        {"11", "11 (subtitle)"}, {"12", "12 (buttons)"}, {"20", "20 (control)"},
-    };
-    for (const auto& t : kTypes)
-        if (hex == t.hex) return t.text;
-    return nullptr;
-}
 
 // The value sizes a type allows; strings and binaries are only limited in
 // what is decoded.
@@ -141,25 +132,32 @@ void Walker::DecodeValue(Tbrick& row, char valueType) {
     const size_t count = static_cast<size_t>(row.dataSize);
     source_.ReadAt(row.dataStart(), count, buffer_);
     const Bytes data(buffer_.data(), count);
+    row.hasValue = true;
     switch (valueType) {
         case 's':
-        case '8': row.valueText = StrText(data, count); break;
-        case 'u': row.valueText = UIntText(data, count); break;
-        case 'i': row.valueText = IntText(data, count); break;
-        case 'f': row.valueText = FloatText(data, count); break;
-        case 'd': row.valueText = DateText(data, count); break;
-        case 'h': row.valueText = HexText(data, 0, count); break;
-        default: break;
+        case '8': row.bytes = StrText(data, count); break;
+        case 'u': row.number = UIntValue(data, count); break;
+        case 'i': row.number = static_cast<uint64_t>(IntValue(data, count)); break;
+        case 'f': {
+            const double value = FloatValue(data, count);
+            std::memcpy(&row.number, &value, sizeof value);
+            row.hasValue = count > 0;  // an empty float shows nothing, as before
+            break;
+        }
+        case 'd':
+            row.number = static_cast<uint64_t>(IntValue(data, count));
+            row.hasValue = count == 8;
+            break;
+        case 'h':
+            row.bytes.assign(reinterpret_cast<const char*>(data.data()), count);
+            if (count <= 8) row.number = UIntValue(data, count);
+            break;
+        default: row.hasValue = false; break;
     }
     if (mode_ != Mode::Header)
         if (const ValueProblem problem = CheckValue(row.element, data); problem.broken)
             Report(problem.rule, index, row.element, row.position, problem.detail);
-    const uint32_t id = row.id();
-    if (id == kTrackType) {
-        if (const char* text = TrackTypeText(row.valueText)) row.valueText = text;
-    } else if (id == kTrackNumber && count > 0 && count <= 8) {
-        trackNumbers_.push_back(UIntValue(data, count));
-    }
+    if (row.id() == kTrackNumber && count > 0 && count <= 8) trackNumbers_.push_back(row.Unsigned());
 }
 
 void Walker::ParseBlock(Tbrick& row) {
@@ -334,11 +332,9 @@ bool Walker::SkipUnknown(const Header& h) {
         const uint64_t position = frame.pos;
         AppendRow(h, position, end);
         const int64_t index = static_cast<int64_t>(list_.size()) - 1;
-        char id[12];
-        std::snprintf(id, sizeof id, "%X", h.id);
-        list_.back().valueText = std::string("ID ") + id;
-        Report(Rule::UnknownElement, index, -1, position, std::string("ID ") + id);
-        if (!IdIsShortest(h.id)) Report(Rule::IdNotShortest, index, -1, position, std::string("ID ") + id);
+        const std::string id = list_.back().ValueText();
+        Report(Rule::UnknownElement, index, -1, position, id);
+        if (!IdIsShortest(h.id)) Report(Rule::IdNotShortest, index, -1, position, id);
     }
     frame.pos = end;
     Poll(end);

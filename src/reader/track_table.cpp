@@ -43,10 +43,11 @@ void FillTrackList(const tabrick& list, TrackTable& tracks) {
         if (!InTracks(list, e)) continue;
         Track track;
         const int numberRow = FindChildElement(list, kTrackNumber, e);
-        track.numberText = numberRow >= 0 ? list[numberRow].valueText : "?";
+        track.numberText = numberRow >= 0 ? list[numberRow].ValueText() : "?";
 
-        const std::string type = FindChildValue(list, kTrackType, e).substr(0, 2);
-        track.typeText = type == "01" ? "VIDEO" : type == "02" ? "AUDIO" : type == "11" ? "SUBTITLES" : "UNKNOWN";
+        const int typeRow = FindChildElement(list, kTrackType, e);
+        const uint64_t type = typeRow >= 0 && list[typeRow].hasValue ? list[typeRow].Unsigned() : 0;
+        track.typeText = type == 1 ? "VIDEO" : type == 2 ? "AUDIO" : type == 0x11 ? "SUBTITLES" : "UNKNOWN";
 
         const std::string codec = FindChildValue(list, kCodecID, e);
         const std::string name = FindChildValue(list, kName, e);
@@ -66,7 +67,9 @@ void FillTrackList(const tabrick& list, TrackTable& tracks) {
             track.language = FindChildValue(list, kLanguage, e);
             if (track.language.empty()) track.language = FindChildValue(list, kLanguageBCP47, e);
             if (track.language.empty()) track.language = "eng";
-            if (FindChildValue(list, kFlagDefault, e) == "1") track.defaultMark = "y";
+            // FlagDefault's default is 1: mkvmerge and libwebm leave it out for a default track.
+            const int flag = FindChildElement(list, kFlagDefault, e);
+            if (flag < 0 || !list[flag].hasValue || list[flag].Unsigned() != 0) track.defaultMark = "y";
         }
         track.selectMark = "y";
         track.entryIndex = static_cast<uint32_t>(e);

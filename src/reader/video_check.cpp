@@ -9,7 +9,7 @@ namespace {
 bool HasForwardReference(const tabrick& list, int group) {
     bool forward = false;
     ForEachChild(list, group, [&](int child) {
-        if (list[child].id() == kReferenceBlock && TextToInt64(list[child].valueText) > 0) forward = true;
+        if (list[child].id() == kReferenceBlock && list[child].Signed() > 0) forward = true;
     });
     return forward;
 }

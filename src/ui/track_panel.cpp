@@ -145,6 +145,7 @@ void TrackEditing::MIparaClick() {
     EditTD->setText(FromCore(values->duration));
     const QSignalBlocker quiet(CheckTDE);
     CheckTDE->setChecked(values->isDefault);
+    initialIsDefault = values->isDefault;
 }
 
 void TrackEditing::ImageTNSAClick() {
@@ -156,13 +157,15 @@ void TrackEditing::ImageTNSAClick() {
     input.firstFrame = ToCore(EditTT->text());
     input.initialFirstFrame = ToCore(initialFirstFrame);
     input.isDefault = CheckTDE->isChecked();
+    input.initialIsDefault = initialIsDefault;
 
     const PanelField refused = AcceptTrackPanel(form_.document(), input);
     QLineEdit* box = nullptr;
     switch (refused) {
         case PanelField::None: break;
         case PanelField::Language:
-        case PanelField::LanguagePlaceholder: box = EditTLA; break;
+        case PanelField::LanguagePlaceholder:
+        case PanelField::UnknownLanguage: box = EditTLA; break;
         case PanelField::TimecodeScale: box = EditTTS; break;
         case PanelField::FirstFrame: box = EditTT; break;
         case PanelField::NoSuchTrack: return;
@@ -170,7 +173,8 @@ void TrackEditing::ImageTNSAClick() {
     if (box) {
         form_.BlinkControl(box);
         box->setFocus();
-        if (refused == PanelField::LanguagePlaceholder || refused == PanelField::FirstFrame) box->selectAll();
+        if (refused == PanelField::LanguagePlaceholder || refused == PanelField::UnknownLanguage || refused == PanelField::FirstFrame)
+            box->selectAll();
         return;
     }
     const int current = form_.Tracks->currentRow();

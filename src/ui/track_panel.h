@@ -96,6 +96,7 @@ public:
     ClickableImage* ImageTNSA;
     ClickableImage* Image4;
     QString initialFirstFrame;
+    bool initialIsDefault = false;
 
     // Quick language panel.
     QFrame* PanelLA;

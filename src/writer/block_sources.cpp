@@ -109,7 +109,7 @@ void BlockSources::AppendGroupChildren(const xBlock& block, ByteList& out, bool 
         const Tbrick& c = list[child];
         if (!kept(c.id())) return;
         if (convert && (c.id() == kReferenceBlock || c.id() == kBlockDuration) && !c.damage) {
-            const int64_t value = TextToInt64(c.valueText);
+            const int64_t value = c.Signed();
             const int64_t converted = track->Ticks(at + value) - track->Ticks(at);
             if (c.id() == kReferenceBlock) AppendSignedChild(out, kReferenceBlock, converted);
             else AppendUInt(out, kBlockDuration, static_cast<uint64_t>(std::max<int64_t>(converted, 0)));

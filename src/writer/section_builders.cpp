@@ -1,6 +1,7 @@
 #include "writer/section_builders.h"
 
 #include "core/dictionary.h"
+#include "core/model_bindings.h"
 #include "core/written_text.h"
 
 #include "core/generated/element_ids.h"
@@ -8,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <type_traits>
+#include <variant>
 
 namespace quillon {
 namespace {
@@ -54,6 +57,38 @@ void AppendFloat32(ByteList& out, uint32_t id, float value) {
     AppendBytes(out, id, bytes, 4);
 }
 
+// A model field as its element, as the field's type writes it.
+template <class Record>
+void AppendBound(ByteList& out, const Record& record, const Binding<Record>& binding) {
+    std::visit(
+        [&](auto member) {
+            const auto& slot = record.*member;
+            if (!slot.present) return;
+            using T = std::decay_t<decltype(slot.value)>;
+            if constexpr (std::is_same_v<T, uint8_t>) {
+                AppendByte(out, binding.id, slot.value);
+            } else if constexpr (std::is_same_v<T, uint32_t> || std::is_same_v<T, uint64_t>) {
+                AppendNumber(out, binding.id, slot.value);
+            } else if constexpr (std::is_same_v<T, int64_t>) {  // a date: 8 bytes, big-endian
+                uint8_t bytes[8];
+                for (int k = 0; k < 8; ++k) bytes[k] = static_cast<uint8_t>(static_cast<uint64_t>(slot.value) >> (56 - 8 * k));
+                AppendBytes(out, binding.id, bytes, 8);
+            } else if constexpr (std::is_same_v<T, float>) {
+                AppendFloat32(out, binding.id, slot.value);
+            } else if constexpr (std::is_same_v<T, std::string>) {
+                AppendText(out, binding.id, slot.value);
+            } else {  // bytes
+                AppendBytes(out, binding.id, slot.value.data(), slot.value.size());
+            }
+        },
+        binding.field);
+}
+
+template <class Record>
+void AppendAllBound(ByteList& out, const Record& record, std::span<const Binding<Record>> table) {
+    for (const Binding<Record>& b : table) AppendBound(out, record, b);
+}
+
 ByteList Wrap(uint32_t id, const ByteList& data) {
     ByteList out;
     out.reserve(ElementLength(IdLength(id), data.size()));
@@ -82,36 +117,27 @@ ByteList EbmlData(const tebml& e) {
 
 ByteList InfoData(const tinfo& i) {
     ByteList d;
-    if (i.timecodeScale.present) AppendNumber(d, kTimecodeScale, i.timecodeScale.value);
-    // Every file must name the programs that made it: the source's names, or ours when it has none.
-    AppendText(d, kMuxingApp, i.muxingApp.present ? i.muxingApp.value : "Quillon");
-    AppendText(d, kWritingApp, i.writingApp.present ? i.writingApp.value : "Quillon");
-    if (i.duration.present) AppendFloat32(d, kDuration, i.duration.value);
-    if (i.dateUTC.present) {
-        uint8_t bytes[8];
-        for (int k = 0; k < 8; ++k) bytes[k] = static_cast<uint8_t>(static_cast<uint64_t>(i.dateUTC.value) >> (56 - 8 * k));
-        AppendBytes(d, kDateUTC, bytes, 8);
+    for (const Binding<tinfo>& b : InfoBindings()) {
+        // Every file must name the programs that made it: the source's names, or ours when it has none.
+        if ((b.id == kMuxingApp && !i.muxingApp.present) || (b.id == kWritingApp && !i.writingApp.present))
+            AppendText(d, b.id, "Quillon");
+        else
+            AppendBound(d, i, b);
     }
-    if (i.title.present) AppendText(d, kTitle, i.title.value);
-    if (i.segmentUID.present) AppendBytes(d, kSegmentUID, i.segmentUID.value.data(), 16);
+    d.insert(d.end(), i.otherInfoChildren.begin(), i.otherInfoChildren.end());
     return d;
 }
 
 ByteList VideoData(const tTrackEntry& t) {
     ByteList d;
-    if (t.pixelWidth.present) AppendUInt(d, kPixelWidth, t.pixelWidth.value);
-    if (t.pixelHeight.present) AppendUInt(d, kPixelHeight, t.pixelHeight.value);
-    if (t.flagInterlaced.present) AppendByte(d, kFlagInterlaced, t.flagInterlaced.value);
-    if (t.displayWidth.present) AppendNumber(d, kDisplayWidth, t.displayWidth.value);
-    if (t.displayHeight.present) AppendNumber(d, kDisplayHeight, t.displayHeight.value);
+    AppendAllBound(d, t, VideoBindings());
     d.insert(d.end(), t.otherVideoChildren.begin(), t.otherVideoChildren.end());
     return d;
 }
 
 ByteList AudioData(const tTrackEntry& t) {
     ByteList d;
-    if (t.samplingFrequency.present) AppendFloat32(d, kSamplingFrequency, t.samplingFrequency.value);
-    if (t.channels.present) AppendNumber(d, kChannels, t.channels.value);
+    AppendAllBound(d, t, AudioBindings());
     d.insert(d.end(), t.otherAudioChildren.begin(), t.otherAudioChildren.end());
     return d;
 }
@@ -127,22 +153,18 @@ uint64_t NonZeroUID(const Present<uint64_t>& uid) {
 
 ByteList EntryData(const tTrackEntry& t, uint8_t newNumber) {
     ByteList d;
-    if (t.trackNumber.present) AppendByte(d, kTrackNumber, newNumber);
-    AppendUInt(d, kTrackUID, NonZeroUID(t.trackUID));
-    if (t.trackType.present) AppendByte(d, kTrackType, t.trackType.value);
-    if (t.flagEnabled.present) AppendByte(d, kFlagEnabled, t.flagEnabled.value);
-    if (t.flagDefault.present) AppendByte(d, kFlagDefault, t.flagDefault.value);
-    if (t.flagForced.present) AppendByte(d, kFlagForced, t.flagForced.value);
-    if (t.flagLacing.present) AppendByte(d, kFlagLacing, t.flagLacing.value);
-    if (t.minCache.present) AppendNumber(d, kMinCache, t.minCache.value);
-    if (t.trackTimecodeScale.present) AppendFloat32(d, kTrackTimecodeScale, t.trackTimecodeScale.value);
-    if (t.maxBlockAdditionID.present) AppendNumber(d, kMaxBlockAdditionID, t.maxBlockAdditionID.value);
-    if (t.codecID.present) AppendText(d, kCodecID, t.codecID.value);
-    if (t.codecDecodeAll.present) AppendByte(d, kCodecDecodeAll, t.codecDecodeAll.value);
-    if (t.codecPrivate.present) AppendBytes(d, kCodecPrivate, t.codecPrivate.value.data(), t.codecPrivate.value.size());
-    if (t.defaultDuration.present) AppendNumber(d, kDefaultDuration, t.defaultDuration.value);
-    if (t.language.present) AppendText(d, kLanguage, t.language.value == kPlaceholderLanguage ? "und" : t.language.value);
-    if (t.name.present) AppendText(d, kName, t.name.value);
+    for (const Binding<tTrackEntry>& b : EntryBindings()) {
+        switch (b.id) {
+            case kTrackNumber:  // renumbered
+                if (t.trackNumber.present) AppendByte(d, kTrackNumber, newNumber);
+                break;
+            case kTrackUID: AppendUInt(d, kTrackUID, NonZeroUID(t.trackUID)); break;
+            case kLanguage:  // an added track's placeholder is no language
+                if (t.language.present) AppendText(d, kLanguage, t.language.value == kPlaceholderLanguage ? "und" : t.language.value);
+                break;
+            default: AppendBound(d, t, b);
+        }
+    }
     // An empty Video would lack the pixel sizes every Video must have: a track without them gets none.
     if (t.trackType.value == 1) {
         const ByteList video = VideoData(t);
@@ -160,11 +182,15 @@ ByteList EntryData(const tTrackEntry& t, uint8_t newNumber) {
 
 // An AttachedFile's children up to the FileData's header, and those after its data.
 void FileParts(const tAttachedFile& f, ByteList& head, ByteList& tail) {
-    if (f.fileName.present) AppendText(head, kFileName, f.fileName.value);
-    if (f.fileMimeType.present) AppendText(head, kFileMimeType, f.fileMimeType.value);
-    if (f.fileData.present) AppendHeader(head, kFileData, f.fileData.value.length);
-    if (f.fileUID.present) AppendUInt(tail, kFileUID, f.fileUID.value);
-    if (f.fileDescription.present) AppendText(tail, kFileDescription, f.fileDescription.value);
+    // The bound fields before FileData go ahead of it, the others behind its data.
+    bool beforeData = true;
+    for (const Binding<tAttachedFile>& b : AttachedFileBindings()) {
+        if (b.id == kFileUID) {
+            if (f.fileData.present) AppendHeader(head, kFileData, f.fileData.value.length);
+            beforeData = false;
+        }
+        AppendBound(beforeData ? head : tail, f, b);
+    }
 }
 
 uint64_t FileDataLength(const tAttachedFile& f) { return f.fileData.present ? f.fileData.value.length : 0; }

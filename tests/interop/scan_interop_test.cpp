@@ -411,7 +411,7 @@ TEST(QuillonCli, InfoListsTheThreeTracksOfSample) {
     const std::vector<std::vector<std::string>> expected = {
         {"1", "VIDEO", "160x120, V_MPEG4/ISO/AVC, Test picture", "en"},  // mkvmerge wrote only LanguageBCP47
         {"2", "AUDIO", "A_AC3, Звук", "rus"},
-        {"3", "SUBTITLES", "S_TEXT/UTF8, Русские субтитры", "rus"},
+        {"3", "SUBTITLES", "S_TEXT/UTF8, Русские субтитры", "rus", "y"},  // no FlagDefault: default by the format's rule
     };
     EXPECT_EQ(tracks, expected) << run.out;
 }

@@ -11,6 +11,7 @@
 
 #include "core/generated/element_ids.h"
 #include "edit/quick_edits.h"
+#include "reader/element_queries.h"
 #include "reader/open_file.h"
 #include "support/capture_host.h"
 #include "support/interop_helpers.h"
@@ -42,7 +43,7 @@ uint32_t SlowCrc32(const uint8_t* data, size_t size) {
 // What a quick edit of a track may change: the element itself and the data
 // of the CRC-32 elements of the masters around it (as our header read sees them).
 struct EditPlaces {
-    Extent element{0, 0};
+    std::vector<Extent> elements;  // the element, and for a language its LanguageBCP47 too
     std::vector<Extent> crcs;     // the 4 data bytes of each CRC-32
     std::vector<Extent> covered;  // what each CRC-32 covers: its parent's data after it
 };
@@ -57,7 +58,9 @@ EditPlaces PlacesOf(const std::string& path, const std::string& track, bool lang
         if (doc.tatra[i].numberText != track) continue;
         const int element = language ? TrackLanguageElement(doc, i) : TrackFlagDefaultElement(doc, i);
         const Tbrick& row = doc.lista[element];
-        places.element = {row.position, row.end()};
+        places.elements.push_back({row.position, row.end()});
+        if (const int tag = language ? FindChildElement(doc.lista, kLanguageBCP47, row.parent) : -1; tag >= 0)
+            places.elements.push_back({doc.lista[tag].position, doc.lista[tag].end()});
         for (int32_t at = row.parent; at >= 0; at = doc.lista[at].parent)
             for (size_t c = static_cast<size_t>(at) + 1; c < doc.lista.size() && doc.lista[c].depth > doc.lista[at].depth; ++c)
                 if (doc.lista[c].parent == at && doc.lista[c].id() == kCRC32) {
@@ -72,7 +75,8 @@ void ExpectOnlyInside(const std::vector<uint8_t>& before, const std::vector<uint
     ASSERT_EQ(before.size(), after.size());
     const auto inside = [](size_t i, Extent e) { return i >= e.first && i < e.second; };
     for (size_t i = 0; i < before.size(); ++i) {
-        if (before[i] == after[i] || inside(i, places.element)) continue;
+        if (before[i] == after[i] || std::any_of(places.elements.begin(), places.elements.end(), [&](Extent e) { return inside(i, e); }))
+            continue;
         ASSERT_TRUE(std::any_of(places.crcs.begin(), places.crcs.end(), [&](Extent e) { return inside(i, e); }))
             << "byte " << i << " changed";
     }
@@ -88,22 +92,25 @@ struct QuickCase {
     const char* file;
     const char* track;
     const char* code;
+    const char* language;  // Language as mkvinfo then shows it
+    const char* tag;       // LanguageBCP47, or nullptr when the track has none
 };
 
 TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
-    const QuickCase cases[] = {{"sample.mkv", "2", "de"}, {"sample.mkv", "3", "eng"}, {"ffmpeg_sample.mkv", "1", "ger"},
-                               {"ffmpeg_sample.mkv", "2", "fr"}};
+    const QuickCase cases[] = {{"sample.mkv", "2", "de", "ger", "de"}, {"sample.mkv", "3", "eng", "eng", "en"},
+                               {"ffmpeg_sample.mkv", "1", "ger", "ger", nullptr}, {"ffmpeg_sample.mkv", "2", "fr", "fre", nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " track " + c.track + " " + c.code);
         const std::string path = Copy(c.file, std::string("lang-") + c.track + "-" + c.file);
         const EditPlaces places = PlacesOf(path, c.track, true);
         const auto before = ReadBytes(path);
-        const SeparatedResult edit = Quillon("edit " + Quoted(path) + " --track " + c.track + " --lang " + c.code);
+        const SeparatedResult edit = Quillon("edit " + Quoted(path) + " --track " + c.track + " --language " + c.code);
         ASSERT_EQ(edit.status, 0) << edit.out << edit.err;
         ExpectOnlyInside(before, ReadBytes(path), places);
         const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
         EXPECT_EQ(info.exitStatus, 0) << info.output;
-        EXPECT_NE(info.output.find(std::string("Language: ") + c.code + "\n"), std::string::npos) << info.output;
+        EXPECT_NE(info.output.find(std::string("Language: ") + c.language + "\n"), std::string::npos) << info.output;
+        if (c.tag) EXPECT_NE(info.output.find(std::string("Language (IETF BCP 47): ") + c.tag + "\n"), std::string::npos) << info.output;
     }
 
     // Default flag: ffmpeg wrote FlagDefault 0 on every track, and a CRC-32 in Tracks.
@@ -115,7 +122,7 @@ TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
     const auto after = ReadBytes(path);
     ExpectOnlyInside(before, after, places);
     size_t changed = 0;
-    for (size_t i = places.element.first; i < places.element.second; ++i) changed += before[i] != after[i];
+    for (size_t i = places.elements[0].first; i < places.elements[0].second; ++i) changed += before[i] != after[i];
     EXPECT_EQ(changed, 1u);
     const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
     EXPECT_EQ(info.exitStatus, 0);
@@ -126,9 +133,11 @@ TEST(QuickEditInterop, RefusalsLeaveTheFileAlone) {
     const std::string path = Copy("sample.mkv", "refusals.mkv");
     const auto before = ReadBytes(path);
     const std::pair<std::string, int> refusals[] = {
-        {"--track 2 --lang germ", 1},  // longer than "rus"
-        {"--track 3 --default", 1},    // mkvmerge wrote no FlagDefault for this track
-        {"--track 9 --lang de", 2},
+        {"--track 2 --language germ", 1},  // no language's code
+        {"--track 2 --language pt-BR", 1},  // LanguageBCP47 "ru" has no room for it
+        {"--track 3 --default", 0},    // mkvmerge wrote no FlagDefault: it is default already, nothing to write
+        {"--track 3 --no-default", 1},  // dropping that needs the element: only a remux can
+        {"--track 9 --language de", 2},
         {"--track 2", 2},
     };
     for (const auto& [args, status] : refusals) {
@@ -136,6 +145,11 @@ TEST(QuickEditInterop, RefusalsLeaveTheFileAlone) {
         EXPECT_EQ(r.status, status) << args << "\n" << r.out << r.err;
         EXPECT_EQ(ReadBytes(path), before) << args;
     }
+    // "--lang eng" is the interface's language, never a track's: the edit makes track 1 default and says so in English.
+    const SeparatedResult english = Quillon("edit " + Quoted(path) + " --track 1 --default --lang eng");
+    EXPECT_EQ(english.status, 0) << english.out << english.err;
+    EXPECT_NE((english.out + english.err).find("changed in the file"), std::string::npos) << english.out << english.err;
+    EXPECT_NE(RunCommand("mkvinfo " + Quoted(path)).output.find("Language (IETF BCP 47): en"), std::string::npos);
 }
 
 std::vector<long> Timestamps(const std::string& file, int trackId) {
@@ -154,7 +168,7 @@ TEST(StagedEditInterop, RemuxCarriesNamesLanguagesDefaultsOrderAndShift) {
     const std::string output = source + ".out.mkv";
     const SeparatedResult remux =
         Quillon("remux " + Quoted(source) + " -o " + Quoted(output) +
-                " --overwrite --tracks 3,2,1 --name 2=Dolby --lang 2=ger --lang 3=eng --default 2 --start 2=500");
+                " --overwrite --tracks 3,2,1 --name 2=Dolby --language 2=ger --lang 3=eng --default 2 --start 2=500");
     ASSERT_EQ(remux.status, 0) << remux.out << remux.err;
     const CommandResult info = RunCommand("mkvinfo " + Quoted(output));
     ASSERT_EQ(info.exitStatus, 0) << info.output;
@@ -167,8 +181,9 @@ TEST(StagedEditInterop, RemuxCarriesNamesLanguagesDefaultsOrderAndShift) {
     EXPECT_NE(info.output.find("Name: Dolby"), std::string::npos);
     EXPECT_NE(info.output.find("Language: ger"), std::string::npos);
     EXPECT_NE(info.output.find("Language: eng"), std::string::npos);
-    // The changed languages lost their contradicting IETF forms; the video kept its own.
+    // The changed languages' IETF forms agree with them; the video kept its own.
     EXPECT_EQ(info.output.find("Language (IETF BCP 47): ru"), std::string::npos);
+    EXPECT_NE(info.output.find("Language (IETF BCP 47): de"), std::string::npos);
     EXPECT_NE(info.output.find("Language (IETF BCP 47): en"), std::string::npos);
     const size_t audioTrack = info.output.rfind("+ Track\n", audio);
     const size_t defaultFlag = info.output.find("\"Default track\" flag: 1", audioTrack);

@@ -341,12 +341,12 @@ TEST_F(TrackEditingTest, QuickLanguagePanelWritesTheCodeIntoTheFile) {
     edit().EditLA->setText("de");
     QTest::keyClick(edit().EditLA, Qt::Key_Return);
     EXPECT_FALSE(edit().PanelLA->isVisible());
-    EXPECT_EQ(Cell(2, 3), "de");
-    EXPECT_EQ(main().document().tatra[1].language, "de");
+    EXPECT_EQ(Cell(2, 3), "ger");  // Language takes the ISO 639-2 form, LanguageBCP47 "de"
+    EXPECT_EQ(main().document().tatra[1].language, "ger");
     EXPECT_EQ(Cell(3, 3), "rus");
     EXPECT_EQ(QFileInfo(copy_).size(), size);
     Reopen();
-    EXPECT_EQ(Cell(2, 3), "de");
+    EXPECT_EQ(Cell(2, 3), "ger");
     EXPECT_EQ(Cell(3, 3), "rus");
 
     // The write button.
@@ -408,7 +408,7 @@ TEST_F(TrackEditingTest, TreeCaptionsFollowTheQuickEdits) {
     ASSERT_TRUE(edit().PanelLA->isVisible());
     edit().EditLA->setText("de");
     edit().ImageLSClick();
-    EXPECT_TRUE(caption(language).endsWith("de")) << caption(language).toStdString();
+    EXPECT_TRUE(caption(language).endsWith("ger")) << caption(language).toStdString();
     EXPECT_TRUE(told(language));
 }
 

@@ -49,7 +49,7 @@ TEST_F(TrackGridTest, ShowsTitleRowAndOneRowPerTrack) {
     const QStringList rows[] = {
         {"y", "VIDEO", "160x120, V_MPEG4/ISO/AVC, Test picture", "en", ""},  // mkvmerge wrote only LanguageBCP47
         {"y", "AUDIO", QStringLiteral("A_AC3, Звук"), "rus", ""},
-        {"y", "SUBTITLES", QStringLiteral("S_TEXT/UTF8, Русские субтитры"), "rus", ""},
+        {"y", "SUBTITLES", QStringLiteral("S_TEXT/UTF8, Русские субтитры"), "rus", "y"},  // no FlagDefault: default
     };
     for (int row = 1; row <= 3; ++row)
         for (int column = 0; column < 5; ++column) EXPECT_EQ(Cell(row, column), rows[row - 1][column]) << row << "," << column;

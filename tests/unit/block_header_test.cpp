@@ -99,13 +99,16 @@ TEST(NodeText, BlocksAndValues) {
     Tbrick type;
     type.element = 75;  // TrackType
     type.totalSize = 3;
-    type.valueText = "01 (video)";
+    type.bytes = "\x01";
+    type.number = 1;
+    type.hasValue = true;
     EXPECT_EQ(NodeText(type), "TrackType [3] = 01 (video)");
 
     Tbrick name;
     name.element = 86;  // Name: UTF-8 text shown through the display conversion
     name.totalSize = 12;
-    name.valueText = "Caf\xC3\xA9";
+    name.bytes = "Caf\xC3\xA9";
+    name.hasValue = true;
     EXPECT_EQ(NodeText(name), "Name [12] = Café");
 
     Tbrick container;

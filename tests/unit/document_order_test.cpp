@@ -59,8 +59,10 @@ TEST(ElementQueries, ChildrenByNameStayInsideTheirParent) {
     const int second = Add(list, "TrackEntry", tracks, 60);
     const int number = Add(list, "TrackNumber", second, 62);
     const int language = Add(list, "Language", second, 65);
-    list[number].valueText = "2";
-    list[language].valueText = "ger";
+    list[number].number = 2;
+    list[number].hasValue = true;
+    list[language].bytes = "ger";
+    list[language].hasValue = true;
     listasort(list);
 
     EXPECT_EQ(FindChildElement(list, kLanguage, first), -1);  // not taken from the next entry

@@ -178,14 +178,14 @@ TEST(Remux, PackingChoices) {
         const auto durations = r.All(kBlockDuration);
         if (c.packing == Packing::AsBefore) {
             ASSERT_EQ(references.size(), 1u);
-            EXPECT_EQ(references[0]->valueText, "-40");
+            EXPECT_EQ(references[0]->ValueText(), "-40");
             ASSERT_EQ(durations.size(), 1u);  // kept on the group without a reference
-            EXPECT_EQ(durations[0]->valueText, "40");
+            EXPECT_EQ(durations[0]->ValueText(), "40");
         }
         if (c.packing == Packing::BlockGroup) {
             // The non-key SimpleBlock refers to the block before it of its track.
             ASSERT_EQ(references.size(), 2u);
-            EXPECT_EQ(references[1]->valueText, "-40");
+            EXPECT_EQ(references[1]->ValueText(), "-40");
         }
         if (c.packing == Packing::SimpleBlock) {
             EXPECT_TRUE(references.empty());
@@ -212,20 +212,20 @@ TEST(Remux, CuesForKeyFramesOfTheFirstActiveVideoTrack) {
     Remux(file, {}, withVideo);
     const auto times = withVideo.All(kCueTime);
     ASSERT_EQ(times.size(), 2u);
-    EXPECT_EQ(times[0]->valueText, "0");
-    EXPECT_EQ(times[1]->valueText, "1000");
+    EXPECT_EQ(times[0]->ValueText(), "0");
+    EXPECT_EQ(times[1]->ValueText(), "1000");
     // Each cue points at the cluster that holds its key frame.
     const auto positions = withVideo.All(kCueClusterPosition);
     const auto clusters = withVideo.All(kCluster);
     const uint64_t segmentData = withVideo.list[FindFirstById(withVideo.list, kSegment)].dataStart();
-    EXPECT_EQ(segmentData + TextToUInt64(positions[1]->valueText), clusters[1]->position);
+    EXPECT_EQ(segmentData + TextToUInt64(positions[1]->ValueText()), clusters[1]->position);
 
     RemuxSetup audioOnly;
     audioOnly.selectMarks = {"", "y"};
     Remuxed audio;
     Remux(file, audioOnly, audio);
     EXPECT_EQ(audio.All(kCuePoint).size(), 2u);  // every audio block is a key frame
-    EXPECT_EQ(audio.All(kCueTrack)[0]->valueText, "1");
+    EXPECT_EQ(audio.All(kCueTrack)[0]->ValueText(), "1");
 }
 
 TEST(Remux, FrontSeekHeadFillsTheReserveOrIsLeftOut) {
@@ -236,7 +236,7 @@ TEST(Remux, FrontSeekHeadFillsTheReserveOrIsLeftOut) {
     EXPECT_EQ(r.list[FindFirstById(r.list, kInfo)].position, segment.dataStart() + 4000);
     const auto seekIds = r.All(kSeekID);
     std::vector<std::string> front;
-    for (size_t i = 0; i < 4; ++i) front.push_back(seekIds[i]->valueText);
+    for (size_t i = 0; i < 4; ++i) front.push_back(seekIds[i]->ValueText());
     EXPECT_EQ(front, (std::vector<std::string>{"1549A966", "1654AE6B", "1C53BB6B", "114D9B74"}));
 
     RemuxSetup bare;
@@ -260,8 +260,8 @@ TEST(Remux, ChosenTracksAreRenumbered) {
     Remuxed r;
     Remux(file, setup, r);
     ASSERT_EQ(r.All(kTrackEntry).size(), 1u);
-    EXPECT_EQ(r.All(kTrackNumber)[0]->valueText, "1");
-    EXPECT_EQ(r.All(kCodecID)[0]->valueText, "A_AC3");
+    EXPECT_EQ(r.All(kTrackNumber)[0]->ValueText(), "1");
+    EXPECT_EQ(r.All(kCodecID)[0]->ValueText(), "A_AC3");
     EXPECT_EQ(r.Blocks(), (std::vector<std::string>{"1:0k"}));
 }
 
@@ -274,12 +274,12 @@ TEST(Remux, TrackMetadataTheModelDoesNotHoldIsKept) {
     Remuxed r;
     Remux(file, {}, r);
     ASSERT_EQ(r.outcome, SaveOutcome::Written);
-    EXPECT_EQ(r.All(kLanguageBCP47)[0]->valueText, "de-CH");
+    EXPECT_EQ(r.All(kLanguageBCP47)[0]->ValueText(), "de-CH");
     EXPECT_EQ(r.All(kFlagHearingImpaired).size(), 1u);
-    EXPECT_EQ(r.All(kCodecDelay)[0]->valueText, "6500000");
+    EXPECT_EQ(r.All(kCodecDelay)[0]->ValueText(), "6500000");
     ASSERT_EQ(r.All(kColour).size(), 1u);
     EXPECT_EQ(r.list[r.All(kColour)[0]->parent].name(), std::string("Video"));
-    EXPECT_EQ(r.All(kTrackUID)[0]->valueText, "1007");  // the source's UID
+    EXPECT_EQ(r.All(kTrackUID)[0]->ValueText(), "1007");  // the source's UID
 }
 
 TEST(Remux, RelativeTimecodesNeverWrap) {
@@ -315,7 +315,7 @@ TEST(Remux, TagsAreCarriedLessThoseAimedAtWhatIsLeftOut) {
                         tag("FILE", {Uint(kTagAttachmentUID, 77)})})});
     const auto tagNames = [](const Remuxed& r) {
         std::vector<std::string> names;
-        for (const Tbrick* t : r.All(kTagName)) names.push_back(t->valueText);
+        for (const Tbrick* t : r.All(kTagName)) names.push_back(t->ValueText());
         return names;
     };
     RemuxSetup audioDropped;
@@ -359,7 +359,7 @@ TEST(Remux, StoppedRemuxStillLeavesAValidFile) {
     EXPECT_LT(written.size(), 10u);
     // The SeekHead at the end lists exactly the clusters present; the cues match them.
     size_t clusterSeeks = 0;
-    for (const Tbrick* id : r.All(kSeekID)) clusterSeeks += id->valueText == "1F43B675";
+    for (const Tbrick* id : r.All(kSeekID)) clusterSeeks += id->ValueText() == "1F43B675";
     EXPECT_EQ(clusterSeeks, written.size());
     EXPECT_EQ(r.All(kCuePoint).size(), written.size());
 }

@@ -100,8 +100,8 @@ TEST(ContainerScan, FullScanListsEveryBlockWithItsHeader) {
     EXPECT_EQ(row.totalSize, 26u);
     EXPECT_EQ(s.list[RowNamed(s.list, "SimpleBlock", first + 1)].block.timecodeText(), "5");
     EXPECT_EQ(FindUsedBlockType(s.list), "s-mode");
-    EXPECT_EQ(s.list[RowNamed(s.list, "TrackType")].valueText, "01 (video)");
-    EXPECT_EQ(s.list[RowNamed(s.list, "Duration")].valueText, "5023");
+    EXPECT_EQ(s.list[RowNamed(s.list, "TrackType")].ValueText(), "01 (video)");
+    EXPECT_EQ(s.list[RowNamed(s.list, "Duration")].ValueText(), "5023");
     // Positions chain: every row's data starts where its header ends, and
     // siblings follow each other.
     const int cues = RowNamed(s.list, "Cues");
@@ -161,8 +161,8 @@ TEST(ContainerScan, NewerMatroskaElementsAreKnown) {
     Scanned s;
     ScanBytes(file, ScanKind::Full, s);
     EXPECT_EQ(s.outcome.result, ScanResult::Ok);
-    EXPECT_EQ(s.list[RowNamed(s.list, "LanguageBCP47")].valueText, "en-US");
-    EXPECT_EQ(s.list[RowNamed(s.list, "CodecDelay")].valueText, "6500000");
+    EXPECT_EQ(s.list[RowNamed(s.list, "LanguageBCP47")].ValueText(), "en-US");
+    EXPECT_EQ(s.list[RowNamed(s.list, "CodecDelay")].ValueText(), "6500000");
 }
 
 TEST(ContainerScan, WarnsWhenTheSegmentIsLongerThanTheFile) {

@@ -234,7 +234,7 @@ TEST(TimelineRepair, ReferencesPointAtTheBlockWrittenBefore) {
     for (size_t i = 0; i < s.list.size(); ++i)
         if (s.list[i].id() == kBlock && s.list[i].block.trackNumber == 1) {
             const int ref = FindChildElement(s.list, kReferenceBlock, s.list[i].parent);
-            references.push_back(ref < 0 ? "-" : s.list[ref].valueText);
+            references.push_back(ref < 0 ? "-" : s.list[ref].ValueText());
         }
     EXPECT_EQ(references, (std::vector<std::string>{"-", "-40", "-40", "-40"}));
 }

@@ -133,7 +133,7 @@ struct Saved : SavedFile {
         for (size_t i = 0; i < list.size(); ++i)
             if (list[i].id() == kBlock && list[i].block.trackNumber == track) {
                 const int row = FindChildElement(list, id, list[i].parent);
-                out.push_back(row < 0 ? "-" : list[row].valueText);
+                out.push_back(row < 0 ? "-" : list[row].ValueText());
             }
         return out;
     }

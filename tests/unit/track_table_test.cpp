@@ -38,13 +38,13 @@ TEST(TrackTable, RowsFromTrackEntries) {
         const char* defaultMark;
         uint16_t formatTag;
     } expected[] = {
-        {"1", "VIDEO", "x480, V_MS/VFW/FOURCC", "eng", "", 0},  // no Language: Matroska's default
+        {"1", "VIDEO", "x480, V_MS/VFW/FOURCC", "eng", "y", 0},  // no Language, no FlagDefault: Matroska's defaults
         {"2", "AUDIO", "A_AC3, Звук", "rus", "y", 0x2000},
         {"3", "AUDIO", "A_AAC/MPEG4/LC", "eng", "", 0},  // only the exact "A_AAC" is AAC
-        {"4", "SUBTITLES", "S_TEXT/UTF8", "eng", "", 0},
+        {"4", "SUBTITLES", "S_TEXT/UTF8", "eng", "y", 0},
         {"5", "UNKNOWN", "", "", "", 0},  // complex tracks are listed with nothing else
-        {"?", "AUDIO", "A_MPEG/L3", "eng", "", 0x0055},
-        {"7", "SUBTITLES", "S_TEXT/ASS", "pt-BR", "", 0},
+        {"?", "AUDIO", "A_MPEG/L3", "eng", "y", 0x0055},
+        {"7", "SUBTITLES", "S_TEXT/ASS", "pt-BR", "y", 0},
     };
     ASSERT_EQ(tracks.size(), std::size(expected));
     for (size_t i = 0; i < tracks.size(); ++i) {
