@@ -71,6 +71,7 @@ private:
     std::vector<Planned> planned_;
     ByteList heads_;
     uint64_t clusterBytes_ = 0;  // the blocks' bytes in the new cluster
+    int64_t clusterLastTime_ = -1;  // the latest block time in it
     ByteList extras_;
     std::vector<CueRow> pendingCues_;
     int64_t clusterTime_ = 0;           // C
@@ -167,8 +168,12 @@ void ClusterWriter::Append(const xBlock& block, const BlockParts& parts, const t
     if (!block.keyFrame()) {
         const auto previous = lastTimeOfTrack_.find(trackNumber);
         if (previous != lastTimeOfTrack_.end()) reference = previous->second - block.absTime;
+        // A group without a reference is a key frame: a block that is none (a file cut in the
+        // middle of a GOP starts with one) refers back even with nothing of its track before it.
+        if (reference == 0) reference = -1;
     }
     lastTimeOfTrack_[trackNumber] = block.absTime;
+    clusterLastTime_ = std::max(clusterLastTime_, block.absTime);
 
     // The frames are copied from the source; ID, size, track, timecode and flags are new.
     const int64_t relative = std::clamp<int64_t>(block.absTime - clusterTime_, -32768, 32767);
@@ -221,6 +226,8 @@ void ClusterWriter::WriteCluster() {
     planned_.clear();
     heads_.clear();
     clusterBytes_ = 0;
+    result_.lastWrittenTime = std::max(result_.lastWrittenTime, clusterLastTime_);
+    clusterLastTime_ = -1;
     for (CueRow& cue : pendingCues_) cue.cueClusterPos = at;
     result_.cues.insert(result_.cues.end(), pendingCues_.begin(), pendingCues_.end());
     pendingCues_.clear();

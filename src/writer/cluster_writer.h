@@ -27,6 +27,7 @@ struct ClusterLoopResult {
     uint64_t leftOutBadTime = 0;
     std::vector<CueRow> cues;
     std::vector<TSeek> clusterSeeks;
+    int64_t lastWrittenTime = -1;  // the latest block time in the clusters written (a stop drops the last one)
 };
 
 // Writes the clusters at the output's current end. `segmentData` is the file

@@ -1,5 +1,9 @@
 #include "writer/remux.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
 #include "core/save_files.h"
@@ -18,6 +22,24 @@ constexpr int kSegmentSizeLength = 8;
 void WriteSection(OutputFile& out, const ByteList& bytes, uint32_t id, uint64_t segmentData, std::vector<TSeek>& seeks) {
     seeks.push_back(TSeek{id, out.Position() - segmentData});
     out.Write(bytes.data(), bytes.size());
+}
+
+// Where the data of a master's child `id` start in the master's bytes.
+std::optional<size_t> ChildDataOffset(const ByteList& master, uint32_t id) {
+    const Bytes bytes(master.data(), master.size());
+    size_t at = 4 + static_cast<size_t>(VintLen(bytes, 4));  // a level-1 master: a 4-byte ID
+    while (at < master.size()) {
+        const size_t idLength = static_cast<size_t>(VintLen(bytes, at));
+        if (idLength == 0) return std::nullopt;
+        uint32_t child = 0;
+        for (size_t k = 0; k < idLength; ++k) child = child << 8 | master[at + k];
+        const size_t sizeLength = static_cast<size_t>(VintLen(bytes, at + idLength));
+        if (sizeLength == 0) return std::nullopt;
+        const size_t data = at + idLength + sizeLength;
+        if (child == id) return data;
+        at = data + static_cast<size_t>(VintValue(bytes, at + idLength));
+    }
+    return std::nullopt;
 }
 
 ByteList FrontReserve() {
@@ -59,7 +81,9 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     }
 
     std::vector<TSeek> topSeeks;
-    WriteSection(out, makeINFObuff(mkv.info), kInfo, d, topSeeks);
+    const uint64_t infoAt = out.Position();
+    const ByteList info = makeINFObuff(mkv.info);
+    WriteSection(out, info, kInfo, d, topSeeks);
     WriteSection(out, makeTRACKSbuff(mkv.tracks, map), kTracks, d, topSeeks);
     // An Attachments element holds at least one AttachedFile: none is written without files.
     if (options.attachments && !mkv.attachedFiles.empty()) {
@@ -71,6 +95,15 @@ SaveOutcome DoMKV(Document& doc, Host& host, const TrackMap& map, const std::str
     if (const ByteList tags = TagsForRemux(doc, map, options, files.source); !tags.empty()) WriteSection(out, tags, kTags, d, topSeeks);
 
     const ClusterLoopResult clusters = WriteClusters(doc, map, options, files.source, added, out, d, host);
+    // A stopped remux holds less than the source: its Duration is that of what was written.
+    if (clusters.stopped && mkv.info.duration.present)
+        if (const auto at = ChildDataOffset(info, kDuration)) {
+            const float written = static_cast<float>(std::max<int64_t>(clusters.lastWrittenTime, 0));
+            uint32_t bits;
+            std::memcpy(&bits, &written, 4);
+            const uint8_t bytes[4] = {uint8_t(bits >> 24), uint8_t(bits >> 16), uint8_t(bits >> 8), uint8_t(bits)};
+            out.WriteAt(infoAt + *at, bytes, 4);
+        }
 
     // Cues hold at least one CuePoint: a file without key frames to point at gets none.
     if (options.writeCues && !clusters.cues.empty()) WriteSection(out, cues2buff(clusters.cues), kCues, d, topSeeks);

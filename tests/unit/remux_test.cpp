@@ -105,9 +105,9 @@ void Remux(const ByteVec& source, const RemuxSetup& setup, Remuxed& out) {
     ASSERT_EQ(segment.end(), out.bytes.size());
 }
 
-ByteVec VideoAudioFile(const std::vector<ByteVec>& clusters) {
+ByteVec VideoAudioFile(const std::vector<ByteVec>& clusters, const ByteVec& info = Info()) {
     const ByteVec video = Master(kVideo, {Uint(kPixelWidth, 320), Uint(kPixelHeight, 240)});
-    std::vector<ByteVec> children = {Info(), Master(kTracks, {TrackEntry(1, 1, "V_TEST", {video}), TrackEntry(2, 2, "A_AC3")})};
+    std::vector<ByteVec> children = {info, Master(kTracks, {TrackEntry(1, 1, "V_TEST", {video}), TrackEntry(2, 2, "A_AC3")})};
     children.insert(children.end(), clusters.begin(), clusters.end());
     return MatroskaFile(children);
 }
@@ -341,6 +341,20 @@ TEST(Remux, TagsAreCarriedLessThoseAimedAtWhatIsLeftOut) {
     EXPECT_TRUE(without.All(kTags).empty());
 }
 
+// A block that is no key frame stays one in a BlockGroup, also as the first
+// of its track (a file cut in the middle of a GOP): it refers back.
+TEST(Remux, GroupPackingKeepsEveryBlocksKeyFrameState) {
+    RemuxSetup setup;
+    setup.options.packing = Packing::BlockGroup;
+    Remuxed r;
+    Remux(VideoAudioFile({Cluster(0, {Simple(1, 0, false), Simple(1, 40, true), Simple(1, 80, false)})}), setup, r);
+    ASSERT_EQ(r.outcome, SaveOutcome::Written);
+    std::vector<bool> referring;
+    for (const Tbrick* group : r.All(kBlockGroup))
+        referring.push_back(FindChildElement(r.list, kReferenceBlock, static_cast<int>(group - &r.list[0])) >= 0);
+    EXPECT_EQ(referring, (std::vector<bool>{true, false, true}));
+}
+
 TEST(Remux, StoppedRemuxStillLeavesAValidFile) {
     std::vector<ByteVec> clusters;
     for (int c = 0; c < 10; ++c) {
@@ -352,9 +366,14 @@ TEST(Remux, StoppedRemuxStillLeavesAValidFile) {
     setup.selectMarks = {"y", ""};
     setup.stopAfterPolls = 3;  // stops after about 4 * 64 blocks
     Remuxed r;
-    Remux(VideoAudioFile(clusters), setup, r);  // Remux checks the Segment size against the length
+    // The source says it lasts 10 s.
+    const ByteVec info = InfoMaster({Uint(kTimecodeScale, 1000000), Float(kDuration, 10000)});
+    Remux(VideoAudioFile(clusters, info), setup, r);  // Remux checks the Segment size against the length
     ASSERT_EQ(r.outcome, SaveOutcome::Stopped);
     const auto written = r.All(kCluster);
+    // Its Duration is that of what was written: the last block of the last cluster kept.
+    const std::string lastCluster = FindChildValue(r.list, kTimeCode, static_cast<int>(written.back() - &r.list[0]));
+    EXPECT_EQ(r.All(kDuration)[0]->ValueText(), std::to_string(std::stoll(lastCluster) + 49 * 20));
     EXPECT_GT(written.size(), 2u);
     EXPECT_LT(written.size(), 10u);
     // The SeekHead at the end lists exactly the clusters present; the cues match them.
