@@ -154,8 +154,9 @@ int AddTracks(const Command& self, Document& doc, const Arguments& args, Termina
     return kGoOn;
 }
 
-// The timeline repairs of the command line, in its order, after the edits.
-std::optional<BadEdit> RunRepairs(Document& doc, const Arguments& args, Host& host) {
+// The timeline repairs of the command line, in its order, after the edits;
+// `faultsRemain` tells whether any left its track out of order.
+std::optional<BadEdit> RunRepairs(Document& doc, const Arguments& args, Host& host, bool& faultsRemain) {
     static const std::pair<const char*, TimelineRepair> kRepairs[] = {
         {"reorder", TimelineRepair::Reorder},
         {"retime", TimelineRepair::Retime},
@@ -170,6 +171,7 @@ std::optional<BadEdit> RunRepairs(Document& doc, const Arguments& args, Host& ho
         if (kind == std::end(kRepairs)) return BadEdit{a, "ожидалось N=reorder, retime, retime-invisible или keyframes"};
         const RepairOutcome outcome = RepairTrack(doc, TextToUInt64(number), kind->second, args.Has("--fix-references"));
         for (const std::string& line : outcome.memo) host.AddLog(line);
+        faultsRemain = faultsRemain || outcome.faultsRemain;
     }
     return std::nullopt;
 }
@@ -214,11 +216,14 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     if (!prepare2export(doc, host)) return kExitFailed;
     if (const int status = AddTracks(self, doc, args, host); status != kGoOn) return status;
     if (const auto wrong = StageEdits(doc, args)) return UsageError(self, host, wrong->argument, wrong->why);
-    if (const auto wrong = RunRepairs(doc, args, host)) return UsageError(self, host, wrong->argument, wrong->why);
+    bool faultsRemain = false;
+    if (const auto wrong = RunRepairs(doc, args, host, faultsRemain)) return UsageError(self, host, wrong->argument, wrong->why);
     if (HasAttachmentEdits(args))
         if (const auto wrong = ApplyAttachmentEdits(doc, args, host)) return UsageError(self, host, wrong->argument, wrong->why);
 
-    return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);
+    const int status = SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);
+    // A repair that left faults is no clean result, whatever was written.
+    return status == kExitOk && faultsRemain ? kExitFailed : status;
 }
 
 }  // namespace quillon::cli

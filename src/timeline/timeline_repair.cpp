@@ -189,8 +189,10 @@ RepairOutcome RepairTrack(Document& doc, uint64_t trackNo, TimelineRepair repair
     }
     outcome.memo.push_back("• готово");
     outcome.after = TimeLineCheck(doc);
-    if (const TrackFaults* left = outcome.after.Find(trackNo); left && !left->faults.empty())
+    if (const TrackFaults* left = outcome.after.Find(trackNo); left && !left->faults.empty()) {
+        outcome.faultsRemain = true;
         outcome.memo.push_back("• ошибки остались");
+    }
     return outcome;
 }
 

@@ -24,6 +24,7 @@ enum class TimelineRepair {
 struct RepairOutcome {
     std::vector<std::string> memo;  // Russian lines, for the message lookup
     bool changed = false;
+    bool faultsRemain = false;      // the check still finds the track out of order ("• ошибки остались")
     TimelineReport after;           // the check run again
 };
 
