@@ -188,12 +188,24 @@ void AudioDecoder::Close() {
     format_ = DecodedFormat{};
 }
 
-bool AudioDecoder::Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm, uint32_t discardSamples) {
+namespace {
+
+// Nanoseconds of padding in samples at `rate`, rounded to the nearest.
+uint32_t PaddingSamples(int64_t nanoseconds, int rate) {
+    if (nanoseconds <= 0 || rate <= 0) return 0;
+    const double samples = double(nanoseconds) * rate / 1e9 + 0.5;
+    return samples >= 4294967295.0 ? 0xFFFFFFFFu : uint32_t(samples);
+}
+
+}  // namespace
+
+bool AudioDecoder::Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm, int64_t discardNanoseconds) {
     State& s = *state_;
     if (!s.codec || frame.empty()) return false;
     // libavcodec reads up to its padding past the end of a packet.
     if (av_new_packet(s.packet, int(frame.size())) < 0) return false;
     std::memcpy(s.packet->data, frame.data(), frame.size());
+    const uint32_t discardSamples = PaddingSamples(discardNanoseconds, s.codec->sample_rate);
     if (discardSamples > 0) {
         // The decoder trims its own output (also where it gives a frame's
         // sound one packet late): skip none at the start, this many at the end.

@@ -49,8 +49,11 @@ public:
     bool IsOpen() const;
     // One frame of the track: its PCM is appended to `pcm`. False when the
     // decoder rejected the frame (nothing of it is appended; the stream goes on).
-    // `discardSamples`: padding at the end of the frame's sound, left out.
-    bool Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm, uint32_t discardSamples = 0);
+    // `discardNanoseconds`: padding at the end of the frame's sound (a
+    // group's DiscardPadding), left out. It is counted in samples of the
+    // rate the decoder works at, which need not be the track's: Opus always
+    // decodes at 48 kHz whatever SamplingFrequency says.
+    bool Convert(std::span<const uint8_t> frame, std::vector<uint8_t>& pcm, int64_t discardNanoseconds = 0);
     // What the decoder and the resampler still hold at the end of the track.
     void Drain(std::vector<uint8_t>& pcm);
     void Close();

@@ -1,5 +1,7 @@
 #include "export/avi_layout.h"
 
+#include <cmath>
+
 #include <cstring>
 
 namespace quillon {
@@ -60,6 +62,37 @@ std::vector<uint8_t> DefaultBitmapInfo(uint32_t width, uint32_t height, const st
     return b.Take();
 }
 
+AviFrameRate FrameRateOfDuration(uint64_t nanoseconds) {
+    if (nanoseconds == 0 || nanoseconds > 0xFFFFFFFFull) return {};
+    // A DefaultDuration is rounded to the nanosecond: a rate fits when the
+    // frames it makes in `scale` seconds miss that time by less than a
+    // nanosecond each.
+    for (const uint64_t scale : {uint64_t{1}, uint64_t{1001}}) {
+        const uint64_t rate = (1000000000ull * scale + nanoseconds / 2) / nanoseconds;
+        const uint64_t made = rate * nanoseconds, wanted = 1000000000ull * scale;
+        const uint64_t miss = made > wanted ? made - wanted : wanted - made;
+        if (rate > 0 && rate <= 0xFFFFFFFFull && miss <= rate) return {uint32_t(rate), uint32_t(scale)};
+    }
+    return {1000000000u, uint32_t(nanoseconds)};
+}
+
+AviFrameRate FrameRateOfAverage(double nanoseconds) {
+    if (!(nanoseconds >= 1) || nanoseconds > 4e9) return {};
+    const double fps = 1e9 / nanoseconds;
+    AviFrameRate best;
+    double bestMiss = 5e-4;
+    // Whole rates, and the NTSC family: N000/1001.
+    const double whole = std::round(fps), ntsc = std::round(fps * 1.001);
+    const AviFrameRate candidates[] = {{uint32_t(whole), 1}, {uint32_t(ntsc * 1000), 1001}};
+    for (const AviFrameRate& c : candidates) {
+        if (c.rate == 0) continue;
+        const double miss = std::fabs(double(c.rate) / c.scale - fps) / fps;
+        if (miss < bestMiss) best = c, bestMiss = miss;
+    }
+    if (best.rate == 0) best = {uint32_t(std::max(1.0, std::round(fps * 1000))), 1000};
+    return best;
+}
+
 std::vector<uint8_t> BuildAviHeaders(const AviHeaders& h) {
     // A chunk of odd size is followed by a pad byte, which its list counts.
     const uint32_t videoStrf = uint32_t(h.bitmapInfo.size());
@@ -93,8 +126,10 @@ std::vector<uint8_t> BuildAviHeaders(const AviHeaders& h) {
     b.Text("LIST");
     b.U32(videoStrl);
     b.Text("strl");
-    const uint32_t videoRate = h.microSecPerFrame ? uint32_t(100ull * 1000000 / h.microSecPerFrame) : 0;
-    StreamHeader(b, "vids", h.handler, 100, videoRate, h.totalFrames, h.maxVideoChunk, 0, 0);
+    AviFrameRate videoRate = h.videoRate;
+    if (videoRate.rate == 0)
+        videoRate = {h.microSecPerFrame ? uint32_t(100ull * 1000000 / h.microSecPerFrame) : 0, 100};
+    StreamHeader(b, "vids", h.handler, videoRate.scale, videoRate.rate, h.totalFrames, h.maxVideoChunk, 0, 0);
     b.Text("strf");
     b.U32(videoStrf);
     b.Raw(h.bitmapInfo);

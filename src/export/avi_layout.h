@@ -12,9 +12,25 @@
 
 namespace quillon {
 
+// A video stream's frame rate as AVI says it: rate ÷ scale frames a second.
+struct AviFrameRate {
+    uint32_t rate = 0;
+    uint32_t scale = 1;
+};
+
+// The exact rate of frames `nanoseconds` long (a track's DefaultDuration):
+// whole rates as N/1, the NTSC family as N/1001 (41708333 ns → 24000/1001),
+// anything else as 1e9/nanoseconds.
+AviFrameRate FrameRateOfDuration(uint64_t nanoseconds);
+// The rate of frames `nanoseconds` long on average (from millisecond
+// timestamps): the nearest N/1 or N000/1001 when it is within 0.05 %, else
+// thousandths of a frame a second.
+AviFrameRate FrameRateOfAverage(double nanoseconds);
+
 struct AviHeaders {
     // Main header and video stream.
     uint32_t microSecPerFrame = 0;
+    AviFrameRate videoRate;               // when rate is 0: 100 ÷ (microSecPerFrame ÷ 10^4)
     uint32_t totalFrames = 0;
     uint32_t width = 0, height = 0;
     std::string handler = "DIVX";         // the video stream's fccHandler

@@ -1,18 +1,10 @@
 #include "export/srt_writer.h"
 
-
-#include "core/ascii_text.h"
 #include "export/subtitle_events.h"
 #include "export/track_queries.h"
 
 namespace quillon {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 class SrtWriter : public SubtitleWriter {
 public:
@@ -20,9 +12,7 @@ public:
 
 protected:
     void WriteEvents(const std::vector<Tsrt>& events, ExportSink& out) override {
-        const int cut = fromAss_ ? AssTextFieldsToCut(std::string_view(
-                                       reinterpret_cast<const char*>(track_.codecPrivate.data()), track_.codecPrivate.size()))
-                                 : 0;
+        const int cut = fromAss_ ? kAssFieldsBeforeText : 0;
         std::string record;
         for (const Tsrt& e : events) {
             // SRT has no negative times: an event before zero starts at zero.
@@ -45,26 +35,6 @@ SaveOutcome RunSrt(Document& doc, Host& host, const ExportRequest& request, bool
 }
 
 }  // namespace
-
-int AssTextFieldsToCut(std::string_view codecPrivate) {
-    const std::vector<std::string_view> lines = TextLines(codecPrivate);
-    size_t i = 0;
-    while (i < lines.size() && AsciiLower(lines[i]) != "[events]") ++i;
-    for (++i; i < lines.size(); ++i) {
-        if (AsciiLower(lines[i].substr(0, 7)) != "format:") continue;
-        std::string_view fields = lines[i].substr(lines[i].find(':') + 1);
-        int position = 1;
-        for (;;) {
-            const size_t comma = fields.find(',');
-            if (AsciiLower(Trimmed(fields.substr(0, comma))) == "text") return position - 2;
-            if (comma == std::string_view::npos) break;
-            fields.remove_prefix(comma + 1);
-            ++position;
-        }
-        return -2;
-    }
-    return -2;
-}
 
 std::string_view CutLeadingFields(std::string_view text, int count) {
     for (int k = 0; k < count; ++k) {

@@ -12,12 +12,11 @@
 
 namespace quillon {
 
-// How many leading fields to cut from an ASS/SSA block's text so that the
-// dialogue text remains: from the Format line after "[Events]" of the
-// track's CodecPrivate, the 1-based position of its Text field less 2 (a
-// Matroska block carries ReadOrder in front and lacks Start and End). 0 or
-// less when there is no such line: nothing is cut.
-int AssTextFieldsToCut(std::string_view codecPrivate);
+// A Matroska ASS/SSA block always holds ReadOrder, Layer, Style, Name,
+// MarginL, MarginR, MarginV, Effect and Text, whatever the Format line of the
+// script says (the muxers rebuild every event in this order): the dialogue
+// text follows the eighth comma.
+inline constexpr int kAssFieldsBeforeText = 8;
 // The text after `count` times the part up to and including the first ",".
 std::string_view CutLeadingFields(std::string_view text, int count);
 

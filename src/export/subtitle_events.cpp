@@ -85,7 +85,10 @@ bool SubtitleWriter::Block(const WalkBlock& block, ExportSink&) {
     event.number = static_cast<uint32_t>(events_.size() + 1);
     event.start = TicksToMs(block.timecode, track_.timecodeScale);
     event.duration = block.duration < 0 ? -1 : TicksToMs(block.duration, track_.timecodeScale);
-    event.text.assign(block.data.begin(), block.data.end());
+    // A text block ends at its first NUL: what some muxers leave after it is
+    // padding or garbage, and players stop there too.
+    const auto end = std::find(block.data.begin(), block.data.end(), uint8_t{0});
+    event.text.assign(block.data.begin(), end);
     events_.push_back(std::move(event));
     return true;
 }

@@ -103,7 +103,7 @@ public:
             converted_.clear();
             const bool last = k + 1 == block.frameSizes.size();
             if (pcm_) pcm_->Convert(frame, converted_);
-            else if (!decoder_.Convert(frame, converted_, last ? PaddingSamples(block.discardPadding) : 0)) ++skipped_;
+            else if (!decoder_.Convert(frame, converted_, last ? block.discardPadding : 0)) ++skipped_;
             Emit(out);
         }
         return true;
@@ -147,13 +147,6 @@ private:
     bool acmConvertClose() {
         decoder_.Close();
         return true;
-    }
-
-    // DiscardPadding in samples of the track's rate, rounded to the nearest.
-    uint32_t PaddingSamples(int64_t nanoseconds) const {
-        if (nanoseconds <= 0) return 0;
-        const double samples = double(nanoseconds) * track_.audio.samplingFrequency / 1e9 + 0.5;
-        return samples >= 4294967295.0 ? 0xFFFFFFFFu : uint32_t(samples);
     }
 
     // The first AC-3 block must start with a whole syncframe header of a

@@ -74,7 +74,9 @@ std::vector<MoviChunk> WalkAvi(const std::vector<uint8_t>& b, int streams) {
             ADD_FAILURE() << "chunk " << c.id << " at " << at;
             return {};
         }
-        if (c.size & 1) EXPECT_EQ(b[at + 8 + c.size], 0) << "pad byte at " << at;
+        if (c.size & 1) {
+            EXPECT_EQ(b[at + 8 + c.size], 0) << "pad byte at " << at;
+        }
         chunks.push_back(c);
         at += 8 + c.size + (c.size & 1);
     }
@@ -109,6 +111,14 @@ TEST_F(AviInterop, PacketsLayoutAndIndexAgreeWithTheSource) {
         const SeparatedResult decode = RunSeparated("ffmpeg -nostdin -v error -i " + Quoted(avi.string()) + " -f null -");
         EXPECT_EQ(decode.status, 0);
         EXPECT_EQ(decode.err, "");
+
+        // The frame rate is the source's, exactly (a film of 25 frames a second is not 24.92).
+        const auto rate = [](const fs::path& f) {
+            return RunSeparated("ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 " +
+                                Quoted(f.string()))
+                .out;
+        };
+        EXPECT_EQ(rate(avi), rate(source));
 
         // Every packet of each stream: the same bytes and key flags, in the same order.
         const test::ProbedFile ours = test::FfprobePackets(avi);

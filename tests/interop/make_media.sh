@@ -33,6 +33,8 @@
 #   ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm
 #                              the VP9 and Opus of the film above as WebM, by ffmpeg's WebM
 #                              muxer and by mkvmerge --webm                  scan
+#   ffmpeg_opus16k.mka         ffmpeg: Opus from 16 kHz sound (the track says 16000 Hz) with
+#                              DiscardPadding                                wav
 #   ffmpeg_pipe.mkv            ffmpeg writing to a pipe: Segment of unknown size; H.264, MP3
 #                                                                            remux
 #   ffmpeg_live.mkv            as ffmpeg_pipe.mkv, and Clusters of unknown size too
@@ -237,6 +239,13 @@ for what in 'Color primaries' 'Codec-inherent delay' 'Seek pre-roll' 'Codec ID: 
   'VideoAlphaMode'; do
   has "$listing" "$what" $f
 done
+
+# Opus from 16 kHz sound: the track says 16000 Hz, the decoder works at 48 kHz
+# and the last block's DiscardPadding counts in its time.
+f=ffmpeg_opus16k.mka
+ff -f lavfi -i sine=frequency=330:sample_rate=16000 -t 1.3 -c:a libopus -b:a 24k "$work/$f"
+has "$(info "$work/$f")" 'Sampling frequency: 16000' $f
+has "$(info "$work/$f")" 'Discard padding' $f
 
 # The same streams as WebM, written by ffmpeg's WebM muxer and by mkvmerge's WebM mode.
 ff -i "$work/ffmpeg_vp9_opus.mkv" -map 0:0 -map 0:2 -c copy -f webm "$work/ffmpeg_vp9_opus.webm"
@@ -629,7 +638,7 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3 mkvmerge_mpeg4_asp.mkv mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv \
   ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
   mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka \
-  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm; do
+  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm ffmpeg_opus16k.mka; do
   mv "$work/$f" "$dir/$f"
 done
 if [ -f "$work/ffmpeg_hevc.mkv" ]; then mv "$work/ffmpeg_hevc.mkv" "$dir/ffmpeg_hevc.mkv"; fi

@@ -110,6 +110,7 @@ TEST_F(WavInterop, DecodedTracksMatchFfmpegSampleForSample) {
         // ffmpeg marks its encoders' padding in the last block (DiscardPadding): left out as ffmpeg does.
         {"ffmpeg_audio_subs.mkv", 4, 3, "Vorbis"},    {"ffmpeg_vp9_opus.mkv", 3, 0, "Opus"},
         {"ffmpeg_wav.mkv", 7, 5, "MP3 (MPEG-2)"},
+        {"ffmpeg_opus16k.mka", 1, 0, "Opus tagged 16 kHz, decoded at 48 kHz"},
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " track " + std::to_string(c.track) + " (" + c.what + ")");

@@ -114,12 +114,14 @@ TEST(AviLayout, HeadersEndAtMoviAndTheIndexCountsPaddedChunks) {
 
 // ------------------------------------------------------------ whole files
 
-ByteVec VfwEntry(uint64_t number) {
+ByteVec VfwEntry(uint64_t number, uint64_t defaultDuration = 0) {
     ByteVec bih(40, 0);
     bih[0] = 40, bih[4] = 64, bih[8] = 48;
     std::memcpy(&bih[16], "XVID", 4);
-    return TrackEntry(number, 1, "V_MS/VFW/FOURCC",
-                      {Binary(kCodecPrivate, bih), Master(kVideo, {Uint(kPixelWidth, 64), Uint(kPixelHeight, 48)})});
+    std::vector<ByteVec> children = {Binary(kCodecPrivate, bih),
+                                     Master(kVideo, {Uint(kPixelWidth, 64), Uint(kPixelHeight, 48)})};
+    if (defaultDuration) children.push_back(Uint(kDefaultDuration, defaultDuration));
+    return TrackEntry(number, 1, "V_MS/VFW/FOURCC", children);
 }
 ByteVec Mp3Entry(uint64_t number) {
     return TrackEntry(number, 2, "A_MPEG/L3", {Master(kAudio, {Float(kSamplingFrequency, 44100), Uint(kChannels, 2)})});
@@ -188,8 +190,8 @@ TEST(AviConvert, KeyFlagsFromGroupsAndSimpleBlocksAndTheChunksWhereTheIndexSays)
     // The BITMAPINFOHEADER and handler are the track's own.
     EXPECT_EQ(TextAt(e.bytes, 100 + 8 + 4), "XVID");
     EXPECT_EQ(TextAt(e.bytes, 164 + 8 + 16), "XVID");
-    // 2000 ms over 4 frames.
-    EXPECT_EQ(Le32At(e.bytes, 32), 500000u);
+    // Frames 40 ms apart: 25 a second, whatever the Duration says.
+    EXPECT_EQ(Le32At(e.bytes, 32), 40000u);
 }
 
 TEST(AviConvert, RefusalsLeaveNoFile) {
@@ -226,7 +228,8 @@ TEST(AviConvert, RefusalsLeaveNoFile) {
 
 TEST(AviConvert, WithoutDurationTheLastBlockEndsTheFilm) {
     // Frames at 0, 40, 80 and a last one at 1960 lasting 40: the film is 2000 ms
-    // long, so 500000 µs a frame and 417 audio bytes over 2 s.
+    // long, so 417 audio bytes over 2 s; the frames come 1960 ÷ 3 ms apart
+    // on average.
     const ByteVec frame = Frame(100, 0x11), mp3 = Frame(417, 0x55);
     const ByteVec file =
         FilmOf(-1, {VfwEntry(1), Mp3Entry(2)},
@@ -236,9 +239,62 @@ TEST(AviConvert, WithoutDurationTheLastBlockEndsTheFilm) {
     Exported e;
     Export(file, ExportType::None, e, {}, /*avi=*/true);
     ASSERT_EQ(e.outcome, SaveOutcome::Written);
-    EXPECT_EQ(Le32At(e.bytes, 32), 500000u);          // dwMicroSecPerFrame
+    EXPECT_EQ(Le32At(e.bytes, 32), 653168u);          // dwMicroSecPerFrame: 1.531 frames a second
     EXPECT_EQ(Le32At(e.bytes, 224 + 8 + 24), 208u);   // the audio dwRate: 417 bytes ÷ 2 s
     EXPECT_EQ(Le32At(e.bytes, 288 + 8 + 8), 208u);    // nAvgBytesPerSec
+}
+
+TEST(AviLayout, FrameRatesOfFrameDurations) {
+    const struct {
+        uint64_t nanoseconds;
+        uint32_t rate, scale;
+    } cases[] = {
+        {40000000, 25, 1},        {41666667, 24, 1},        {41708333, 24000, 1001}, {33366667, 30000, 1001},
+        {16683333, 60000, 1001},  {20000000, 50, 1},        {41708334, 24000, 1001}, {32000000, 125, 4},
+        {1, 1000000000, 1},
+    };
+    for (const auto& c : cases) {
+        const AviFrameRate r = FrameRateOfDuration(c.nanoseconds);
+        // 32 ms a frame is 31.25 frames a second: no N/1 or N/1001 fits, so
+        // it falls back to 10^9 over the duration, the same ratio.
+        EXPECT_EQ(uint64_t(r.rate) * c.scale, uint64_t(c.rate) * r.scale) << c.nanoseconds;
+        EXPECT_NE(r.rate, 0u) << c.nanoseconds;
+    }
+    EXPECT_EQ(FrameRateOfDuration(0).rate, 0u);
+
+    // Averages of millisecond times snap to the rate they came from.
+    const struct {
+        double nanoseconds;
+        uint32_t rate, scale;
+    } averages[] = {{40e6, 25, 1}, {41.7e6, 24000, 1001}, {41.67e6, 24, 1}, {33.37e6, 30000, 1001}, {32e6, 31250, 1000}, {653.333e6, 1531, 1000}};
+    for (const auto& c : averages) {
+        const AviFrameRate r = FrameRateOfAverage(c.nanoseconds);
+        EXPECT_EQ(r.rate, c.rate) << c.nanoseconds;
+        EXPECT_EQ(r.scale, c.scale) << c.nanoseconds;
+    }
+}
+
+TEST(AviConvert, TheFrameRateIsTheTracksDefaultDurationWhenItHasOne) {
+    // Four frames of 40 ms in a film whose Duration says 2000 ms: the
+    // average would be 500000 µs a frame, the track says 25 frames a second.
+    const ByteVec frame = Frame(100, 0x11);
+    std::vector<ByteVec> blocks;
+    for (int16_t k = 0; k < 4; ++k) blocks.push_back(SimpleBlock(1, int16_t(40 * k), k == 0 ? 0x80 : 0x00, frame));
+    for (const uint64_t duration : {uint64_t{40000000}, uint64_t{41708333}}) {
+        Exported e;
+        Export(FilmOf(2000, {VfwEntry(1, duration)}, blocks), ExportType::None, e, {}, /*avi=*/true);
+        ASSERT_EQ(e.outcome, SaveOutcome::Written);
+        const uint32_t scale = Le32At(e.bytes, 100 + 8 + 20), rate = Le32At(e.bytes, 100 + 8 + 24);
+        if (duration == 40000000) {
+            EXPECT_EQ(Le32At(e.bytes, 32), 40000u);  // dwMicroSecPerFrame
+            EXPECT_EQ(rate, 25u);
+            EXPECT_EQ(scale, 1u);
+        } else {
+            EXPECT_EQ(Le32At(e.bytes, 32), 41708u);
+            EXPECT_EQ(rate, 24000u);
+            EXPECT_EQ(scale, 1001u);
+        }
+    }
 }
 
 TEST(AviConvert, AnOutputPastFourGibibytesIsRefusedBeforeWriting) {

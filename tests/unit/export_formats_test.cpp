@@ -292,28 +292,6 @@ TEST(SubtitleEvents, MissingDurationsEndJustBeforeTheNextEvent) {
     EXPECT_EQ(events[2].duration, 3000);
 }
 
-const char* const kUsualHeader =
-    "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n"
-    "Format: Name, Fontname, Fontsize, PrimaryColour, Bold, Text\n"  // a Format line before [Events] does not count
-    "Style: Default,Arial,20,&H00FFFFFF,0,0\n\n[Events]\n"
-    "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n";
-
-std::string WithLineEnds(std::string text, const std::string& end) {
-    std::string out;
-    for (char c : text) out += c == '\n' ? end : std::string(1, c);
-    return out;
-}
-
-TEST(AssFields, TheTextFieldOfTheEventsFormatLine) {
-    for (const char* end : {"\n", "\r\n", "\r"}) {
-        EXPECT_EQ(AssTextFieldsToCut(WithLineEnds(kUsualHeader, end)), 8) << "line end " << int(end[0]);
-        EXPECT_EQ(AssTextFieldsToCut(WithLineEnds("[events]\n  FORMAT: Layer, Start, End, Style, Text\n", end)), 3);
-    }
-    EXPECT_LE(AssTextFieldsToCut(""), 0);
-    EXPECT_LE(AssTextFieldsToCut("[Events]\nDialogue: 0,0:00:00.00,0:00:01.00,Default,,0,0,0,,x\n"), 0);
-    EXPECT_LE(AssTextFieldsToCut("[Events]\nFormat: Layer, Start, End, Style\n"), 0);  // no Text field
-}
-
 TEST(AssFields, CuttingLeavesCommasOfTheTextAlone) {
     EXPECT_EQ(CutLeadingFields("5,0,Default,,0,0,0,,Hello", 8), "Hello");
     EXPECT_EQ(CutLeadingFields("5,0,Default,,0,0,0,,Hello, world {\\i1}x\\Ny", 8), "Hello, world {\\i1}x\\Ny");

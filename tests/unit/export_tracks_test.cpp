@@ -466,14 +466,33 @@ ByteVec AssFile(const std::string& codec, const std::string& header) {
                            Group(1, 3000, Bytes("6,,Default,,0,0,0,,Пока"), 1000)})});
 }
 
-TEST(ExportSrt, AnAssTrackKeepsOnlyItsTextWhateverItsLineEnds) {
+TEST(ExportSrt, AnAssTrackKeepsOnlyItsTextWhateverItsFormatLine) {
+    // The blocks hold the nine fields of Matroska's layout even when the
+    // script's Format line names fewer: the text is still the ninth.
+    const std::string shortFormat =
+        "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, End, Style, Name, Text\n";
     for (const std::string codec : {"S_TEXT/ASS", "S_TEXT/SSA"}) {
-        Exported e;
-        Export(AssFile(codec, kAssHeaderLf), ExportType::Srt, e);  // LF line ends, as mkvmerge writes them
-        ASSERT_EQ(e.outcome, SaveOutcome::Written);
-        EXPECT_EQ(Text(e.bytes), "1\r\n01:02:03,045 --> 01:02:05,000\r\nHello, {\\i1}world\r\n\r\n"
-                                 "2\r\n01:02:06,000 --> 01:02:07,000\r\nПока\r\n\r\n");
+        for (const std::string& header : {kAssHeaderLf, shortFormat}) {
+            Exported e;
+            Export(AssFile(codec, header), ExportType::Srt, e);  // LF line ends, as mkvmerge writes them
+            ASSERT_EQ(e.outcome, SaveOutcome::Written);
+            EXPECT_EQ(Text(e.bytes), "1\r\n01:02:03,045 --> 01:02:05,000\r\nHello, {\\i1}world\r\n\r\n"
+                                     "2\r\n01:02:06,000 --> 01:02:07,000\r\nПока\r\n\r\n")
+                << codec << " " << header;
+        }
     }
+}
+
+TEST(ExportSrt, ATextEndsAtItsFirstNul) {
+    ByteVec padded = Bytes("Hi there");
+    padded.push_back(0);
+    for (uint8_t c : Bytes("garbage")) padded.push_back(c);
+    const ByteVec file = MatroskaFile({Info(), Master(kTracks, {TrackEntry(3, 17, "S_TEXT/UTF8")}),
+                                       Cluster(0, {Group(3, 0, padded, 1000)})});
+    Exported e;
+    Export(file, ExportType::Srt, e);
+    ASSERT_EQ(e.outcome, SaveOutcome::Written);
+    EXPECT_EQ(Text(e.bytes), "1\r\n00:00:00,000 --> 00:00:01,000\r\nHi there\r\n\r\n");
 }
 
 TEST(ExportAss, TheHeaderThenOneDialogueLinePerBlock) {
