@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,13 +38,15 @@ struct ImportedTrack {
 
     bool SameTicks() const { return trackScale == 1.0 && fileScale == documentScale; }
     // A time of its file in the document's ticks: scaled by the track's
-    // factor (truncated), then by the ratio of the two TimecodeScales (truncated).
-    // Clamped to ±(kMaxBlockTime + 1): beyond kMaxBlockTime a time is out of range.
+    // factor and by the ratio of the two TimecodeScales, rounded to the
+    // nearest tick (a sample-exact scale such as 999999 ns would otherwise put
+    // every time a tick early). Clamped to ±(kMaxBlockTime + 1): beyond
+    // kMaxBlockTime a time is out of range.
     int64_t Ticks(int64_t fileTicks) const {
-        constexpr double kLimit = static_cast<double>(kMaxBlockTime + 1);
-        const double scaled = std::clamp(static_cast<double>(fileTicks) * trackScale, -kLimit, kLimit);
-        const __int128 ticks = static_cast<__int128>(static_cast<int64_t>(scaled)) * fileScale / (documentScale ? documentScale : 1);
-        return static_cast<int64_t>(std::clamp<__int128>(ticks, -(kMaxBlockTime + 1), kMaxBlockTime + 1));
+        constexpr long double kLimit = static_cast<long double>(kMaxBlockTime + 1);
+        const long double exact = static_cast<long double>(fileTicks) * trackScale * fileScale /
+                                  static_cast<long double>(documentScale ? documentScale : 1);
+        return static_cast<int64_t>(std::llroundl(std::clamp(exact, -kLimit, kLimit)));
     }
 };
 

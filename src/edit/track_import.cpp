@@ -32,6 +32,9 @@ bool TakeTrack(Document& doc, const Track& chosen, SourceFile& source, Host& hos
     it.fileScale = ListTimecodeScale(list);
     it.documentScale = TimecodeScaleOf(doc.mkv);
     t.trackNumber.Set(it.newNumber);
+    // Its blocks' times are turned into the document's ticks with the factor
+    // applied: the factor must not be written again for players to apply twice.
+    t.trackTimecodeScale = {};
     // A UID names a track across files (tags, chapters): it stays unless this file already has it.
     t.trackUID.Set(KeptOrNewUID(doc.mkv, t.trackUID.present ? t.trackUID.value : 0));
 

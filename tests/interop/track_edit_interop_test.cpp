@@ -110,7 +110,10 @@ TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
         const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
         EXPECT_EQ(info.exitStatus, 0) << info.output;
         EXPECT_NE(info.output.find(std::string("Language: ") + c.language + "\n"), std::string::npos) << info.output;
-        if (c.tag) EXPECT_NE(info.output.find(std::string("Language (IETF BCP 47): ") + c.tag + "\n"), std::string::npos) << info.output;
+        if (c.tag) {
+            EXPECT_NE(info.output.find(std::string("Language (IETF BCP 47): ") + c.tag + "\n"), std::string::npos)
+                << info.output;
+        }
     }
 
     // Default flag: ffmpeg wrote FlagDefault 0 on every track, and a CRC-32 in Tracks.

@@ -51,7 +51,9 @@ TEST_F(DumpWindowTest, TheTreeItemDumpsTheElementWithItsHeadersPainted) {
     EXPECT_EQ(du().DumpPlainText().section('\n', 0, 0).size(), 3 * 32 + 2 * 7 + 12 + 32);
     du().RadioR4->setChecked(true);
     const QStringList lines = du().DumpPlainText().split('\n');
-    if (lines.size() > 5) EXPECT_TRUE(lines[4].isEmpty());
+    if (lines.size() > 5) {
+        EXPECT_TRUE(lines[4].isEmpty());
+    }
 }
 
 TEST_F(DumpWindowTest, SearchMarksEveryMatchAndTheClearImageDropsThem) {

@@ -202,9 +202,27 @@ TEST(TrackImport, TimesReferencesAndDurationsBecomeTheDocumentsTicks) {
     EXPECT_EQ(saved.GroupValues(3, kBlockDuration), (std::vector<std::string>{"40", "40", "40"}));
     // TrackTimecodeScale 2 first: (1000 + 10) × 2 half-ticks; the key-frame bit travels.
     EXPECT_EQ(saved.BlocksOf(4), (std::vector<std::string>{"1010k", "1030"}));
+    // The factor is in those times already: it is not written to be applied again.
+    EXPECT_EQ(saved.EntryValue(4, kTrackTimecodeScale), "");
     EXPECT_EQ(saved.EntryValue(3, kCodecID), "V_OTHER");
     EXPECT_EQ(saved.EntryValue(3, kLanguageBCP47), "de-CH");  // children we hold no field for travel as they are
     EXPECT_EQ(saved.FirstBlockData(3), Frame(12, 0x31));
+}
+
+TEST(TrackImport, TimesFromAnotherScaleAreRoundedToTheNearestTick) {
+    // A scale 1 ns short of a millisecond: tick 1000 is 999.999 ms, which is
+    // 1000 ms to the nearest (cutting would give 999); 1500 → 1499.9985 → 1500.
+    const ByteVec file = MatroskaFile({Info(999999), Master(kTracks, {TrackEntry(1, 2, "A_OTHER")}),
+                                       Cluster(1000, {Simple(1, 0, true, 0x31), Simple(1, 500, true, 0x32)})});
+    Opened open(OpenFile());
+    TempFile other(file);
+    CaptureHost host;
+    ASSERT_TRUE(ScanImportFile(open.doc, other.path(), host));
+    ASSERT_EQ(MergeTracks(open.doc, other.path(), host), 1u);
+    Saved saved;
+    Save(open.doc, saved);
+    ASSERT_EQ(saved.outcome, SaveOutcome::Written);
+    EXPECT_EQ(saved.BlocksOf(3), (std::vector<std::string>{"1000k", "1500k"}));
 }
 
 TEST(TrackImport, UidsAreKeptUnlessTheFileHasThemAlready) {

@@ -56,17 +56,6 @@ struct Opened {
     }
 };
 
-// Bytes that differ between two equally long files, as [first, last].
-std::pair<size_t, size_t> ChangedRange(const ByteVec& a, const ByteVec& b) {
-    size_t first = a.size(), last = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i]) {
-            first = std::min(first, i);
-            last = i;
-        }
-    return {first, last};
-}
-
 TEST(QuickEdits, DefaultSwitchPatchesOnlyTheFlagBytes) {
     Opened o;
     const ByteVec before = ReadAll(o.file.path());
