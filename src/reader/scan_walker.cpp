@@ -9,6 +9,8 @@
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
 #include "reader/block_header.h"
+#include "reader/element_queries.h"
+#include "reader/format_check.h"
 #include "reader/value_rules.h"
 
 namespace quillon::scan {
@@ -116,8 +118,53 @@ void Walker::AppendPseudoClusters() {
     row.position = frame.pos;
     row.totalSize = kPseudoClustersSize;
     if (list_[frame.row].firstChild == -1) list_[frame.row].firstChild = index;
+    pastFirstCluster_ = inSegment_ && stack_.size() == 1;
+    if (pastFirstCluster_) {
+        JumpPastClusters(frame);
+        return;
+    }
     // Nothing behind the first Cluster is read; an element of known size keeps it.
     if (frame.unknownSize) frame.end = frame.pos;
+    else frame.pos = frame.end;
+}
+
+// The header elements a SeekHead names, wherever they are: muxers put
+// Chapters, Attachments and Tags behind the Clusters too, and a player finds
+// them so. The first one at or behind `from` whose header reads as the ID
+// its entry names; 0 when there is none.
+uint64_t Walker::NextSeekTarget(uint64_t from, uint64_t end) {
+    if (segmentRow_ < 0) return 0;
+    const uint64_t dataStart = list_[segmentRow_].dataStart();
+    uint64_t best = 0;
+    std::vector<uint8_t> idBytes;
+    for (size_t i = size_t(segmentRow_); i < list_.size(); ++i) {
+        const Tbrick& seek = list_[i];
+        if (seek.id() != kSeek || seek.damage) continue;
+        const int idRow = FindChildElement(list_, kSeekID, int(i)), positionRow = FindChildElement(list_, kSeekPosition, int(i));
+        uint64_t position = 0;
+        if (idRow < 0 || positionRow < 0 || !ReadUnsigned(source_, list_[positionRow], position) ||
+            !ReadValueBytes(source_, list_[idRow], idBytes, 4) || idBytes.empty())
+            continue;
+        uint32_t id = 0;
+        for (uint8_t b : idBytes) id = id << 8 | b;
+        if (id != kInfo && id != kTracks && id != kChapters && id != kAttachments && id != kTags && id != kSeekHead)
+            continue;
+        if (position > fileSize_ || dataStart + position < from || dataStart + position >= end) continue;
+        const uint64_t at = dataStart + position;
+        if (best != 0 && at >= best) continue;
+        Header h;
+        Rule damage;
+        if (ReadHeader(at, end, h, damage) && h.id == id) best = at;
+    }
+    return best;
+}
+
+// Header read, at the Segment's level behind its first Cluster: on to the
+// next element a SeekHead names, or to the end.
+void Walker::JumpPastClusters(Frame& frame) {
+    const uint64_t next = NextSeekTarget(frame.pos, frame.end);
+    if (next != 0) frame.pos = next;
+    else if (frame.unknownSize) frame.end = frame.pos;
     else frame.pos = frame.end;
 }
 
@@ -271,8 +318,12 @@ void Walker::Visit(const Header& h, bool inPlace) {
         return;
     }
     const bool tooDeep = master && stack_.size() >= kMaxDepth;
+    // The quick scan leaves the index elements closed; the header read opens
+    // the SeekHead, which tells it where the header elements behind the
+    // Clusters are.
     const bool descend = master && !tooDeep &&
-                         (mode_ == Mode::Full || (h.id != kSeekHead && h.id != kCluster && h.id != kCues));
+                         (mode_ == Mode::Full || (h.id != kSeekHead && h.id != kCluster && h.id != kCues) ||
+                          (mode_ == Mode::Header && h.id == kSeekHead));
     Tbrick& row = AppendRow(h, position, end);
     const int32_t index = static_cast<int32_t>(list_.size() - 1);
     if (cut) {
@@ -402,6 +453,7 @@ bool Walker::ExtendSegmentTo(uint64_t at) {
 
 void Walker::Step() {
     Frame& frame = stack_.back();
+    if (pastFirstCluster_ && stack_.size() == 1) JumpPastClusters(frame);
     if (frame.pos >= frame.end) {
         if (stack_.size() == 1 && ExtendSegment()) return;
         CloseFrame();

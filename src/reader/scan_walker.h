@@ -68,6 +68,8 @@ private:
     bool SkipUnknown(const Header& h);
     Tbrick& AppendRow(const Header& h, uint64_t position, uint64_t end);
     void AppendPseudoClusters();
+    uint64_t NextSeekTarget(uint64_t from, uint64_t end);
+    void JumpPastClusters(Frame& frame);
     void DecodeValue(Tbrick& row, char valueType);
     void ParseBlock(Tbrick& row);
     void VerifyCrc(const Tbrick& crc);
@@ -108,6 +110,7 @@ private:
     int32_t segmentRow_ = -1;
     int32_t lastLevel1Row_ = -1;    // the Segment's last child listed so far
     bool segmentExtended_ = false;  // level-1 elements were found past its stated end
+    bool pastFirstCluster_ = false;  // header read: only what a SeekHead names is read from here on
     uint64_t secondSegmentAt_ = 0;  // an EBML header at the Segment level: another file begins there
     std::vector<uint64_t> trackNumbers_;  // the TrackNumbers read so far, for judging blocks found by a search
     std::vector<uint8_t> buffer_;

@@ -27,7 +27,9 @@ class JsonInterop : public test::InteropTest {};
 TEST_F(JsonInterop, InfoAgreesWithMkvmerge) {
     const fs::path files[] = {test::SampleFile("sample.mkv"), test::SampleFile("ffmpeg_sample.mkv"),
                               test::MediaFile("mkvmerge_h264_aac_srt.mkv"), test::MediaFile("ffmpeg_h264_aac_srt.mkv"),
-                              test::MediaFile("mkvmerge_attach_chap.mkv"), test::MediaFile("ffmpeg_wav.mkv")};
+                              test::MediaFile("mkvmerge_attach_chap.mkv"), test::MediaFile("ffmpeg_wav.mkv"),
+                              // Chapters and an attachment behind the Clusters, named by a SeekHead.
+                              test::MediaFile("mkvpropedit_appended.mkv")};
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.filename().string());
         const SeparatedResult ours = Quillon("info " + Quoted(file.string()) + " --json");

@@ -27,6 +27,8 @@
 #   mkvmerge_vorbis.mkv        mkvmerge: Vorbis (EBML lacing)                remux
 #   mkvmerge_attach_chap.mkv   mkvmerge: two attachments and chapters around an AAC track
 #                                                                            scan
+#   mkvpropedit_appended.mkv   the mkvmerge H.264 film above with an attachment and 120 chapters
+#                              appended by mkvpropedit behind the Clusters  info, json
 #   ffmpeg_vp9_opus.mkv        ffmpeg: VP9 with Colour, VP9 with alpha (BlockAdditions),
 #                              Opus with CodecDelay, SeekPreRoll and DiscardPadding on its
 #                              last block                                    scan, remux
@@ -227,6 +229,19 @@ mkvmerge -q -o "$work/$f" --chapters "$work/chapters.xml" \
 listing=$(info "$work/$f")
 [ "$(grep -c '^| + Attached at ' <<<"$listing")" -eq 2 ] || fail "$f: not two attachments"
 [ "$(grep -c 'Chapter atom' <<<"$listing")" -eq 2 ] || fail "$f: not two chapter atoms"
+
+# Attachments and chapters too big for the room in front: mkvpropedit appends
+# them behind the Clusters and names them in a second SeekHead.
+f=mkvpropedit_appended.mkv
+cp "$work/mkvmerge_h264_aac_srt.mkv" "$work/$f"
+head -c 20000 /dev/urandom > "$work/appended.bin"
+for i in $(seq 1 120); do
+  printf 'CHAPTER%03d=00:00:%02d.%03d\nCHAPTER%03dNAME=Chapter number %d of the film\n' \
+    "$i" $((i / 40)) $((i * 25 % 1000)) "$i" "$i"
+done > "$work/appended_chapters.txt"
+mkvpropedit -q "$work/$f" --add-attachment "$work/appended.bin" --chapters "$work/appended_chapters.txt"
+tops=$(LC_ALL=C.UTF-8 mkvinfo --ui-language en_US -a "$work/$f" | grep '^|+ ' | tr '\n' ' ')
+[[ "$tops" == *"+ Cluster |+ Cues |+ Tags |+ Chapters |+ Attachments "* ]] || fail "$f: not appended: $tops"
 
 f=ffmpeg_vp9_opus.mkv
 ff "${film[@]}" -f lavfi -i sine=frequency=330:sample_rate=48000 -t 1.5 \
@@ -638,7 +653,7 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3 mkvmerge_mpeg4_asp.mkv mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv \
   ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
   mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka \
-  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm ffmpeg_opus16k.mka; do
+  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm ffmpeg_opus16k.mka mkvpropedit_appended.mkv; do
   mv "$work/$f" "$dir/$f"
 done
 if [ -f "$work/ffmpeg_hevc.mkv" ]; then mv "$work/ffmpeg_hevc.mkv" "$dir/ffmpeg_hevc.mkv"; fi

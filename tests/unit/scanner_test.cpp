@@ -327,8 +327,28 @@ TEST(HeaderRead, StopsAtTheFirstClusterAndSkipsWhatFollows) {
     EXPECT_EQ(s.list[s.list.size() - 1].totalSize, 123u);
     EXPECT_EQ(RowNamed(s.list, "Tags"), -1);
     EXPECT_EQ(RowNamed(s.list, "Cluster"), -1);
-    EXPECT_EQ(RowNamed(s.list, "Seek"), -1);  // the SeekHead is listed without children
-    EXPECT_GE(RowNamed(s.list, "SeekHead"), 0);
+    EXPECT_GE(RowNamed(s.list, "Seek"), 0);  // the SeekHead is opened: it names what lies behind
+}
+
+TEST(HeaderRead, ReadsTheHeaderElementsASeekHeadNamesBehindTheClusters) {
+    // Tags and a second Cluster behind the first: the SeekHead names the Tags,
+    // so the header read reads them, and nothing else behind the first Cluster.
+    const ByteVec info = Info(), tracks = Tracks(), tags = Tags();
+    const ByteVec clusters = Cat({Cluster(0, {SimpleBlock(1, 0, 0x80, Frame(4))}), Cluster(40, {})});
+    const auto head = [](uint64_t infoAt, uint64_t tagsAt) {
+        return Master(kSeekHead, {Master(kSeek, {Binary(kSeekID, {0x15, 0x49, 0xA9, 0x66}), Uint(kSeekPosition, infoAt)}),
+                                  Master(kSeek, {Binary(kSeekID, {0x12, 0x54, 0xC3, 0x67}), Uint(kSeekPosition, tagsAt)})});
+    };
+    ByteVec seekHead = head(0, 0);
+    for (int k = 0; k < 3; ++k)
+        seekHead = head(seekHead.size(), seekHead.size() + info.size() + tracks.size() + clusters.size());
+    Scanned s;
+    ScanBytes(MatroskaFile({seekHead, info, tracks, clusters, tags}), ScanKind::Header, s);
+    ASSERT_EQ(s.outcome.result, ScanResult::Ok);
+    EXPECT_GE(RowNamed(s.list, "Tags"), 0);
+    EXPECT_GE(RowNamed(s.list, "TagString"), 0);
+    EXPECT_EQ(RowNamed(s.list, "Cluster"), -1);
+    EXPECT_EQ(Outline(s.list).back(), "....TagString");
 }
 
 TEST(ContainerScan, StopRequestEndsTheScan) {
