@@ -306,25 +306,35 @@ void TFormMain::ATTClick() {
     } else {
         TTF->setGeometry(inside);
         TTF->show();
-        const QByteArray bytes(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
-        const int id = QFontDatabase::addApplicationFontFromData(bytes);
-        if (id < 0) return;
+        // The font is loaded under a family name of its own: under its real
+        // name the system would draw an installed font of that family in its
+        // place (a bold attached face as the installed regular one).
+        static int previews = 0;
+        const std::vector<uint8_t> renamed = TtfWithFamily(data, "Attached Font Preview " + std::to_string(++previews));
+        const std::vector<uint8_t>& loaded = renamed.empty() ? data : renamed;
+        if (ttfFontId_ >= 0) QFontDatabase::removeApplicationFont(ttfFontId_);
+        ttfFontId_ = QFontDatabase::addApplicationFontFromData(
+            QByteArray(reinterpret_cast<const char*>(loaded.data()), qsizetype(loaded.size())));
+        if (ttfFontId_ < 0) return;
         const QString family = FromCore(TtfNameText(data, "name"));
         if (family.isEmpty() || family.size() >= 33) return;
+        const QStringList faces = QFontDatabase::applicationFontFamilies(ttfFontId_);
+        ttfFace = faces.isEmpty() ? family : faces.first();
         ttfFamily = family;
+        ttfKind = TtfKindText(data);
         ttfCopyright = FromCore(TtfNameText(data, "copyright"));
         FillTTF();
     }
 }
 
 void TFormMain::FillTTF() {
-    QStringList lines = {"TrueType Font", "Name: " + ttfFamily, "Size: " + QString::number(ttfSize), "----------"};
+    QStringList lines = {ttfKind, "Name: " + ttfFamily, "Size: " + QString::number(ttfSize), "----------"};
     if (!ttfCopyright.isEmpty()) lines << ttfCopyright;
     lines << "" << "1234567890 + (!@#$%^&*)" << "";
     lines << "eng:" << "abcdefghijklmnopqrstuvwxyz" << "ABCDEFGHIJKLMNOPQRSTUVWXYZ" << "";
     lines << "rus:" << QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя")
           << QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
-    QFont font(ttfFamily);
+    QFont font(ttfFace);
     font.setPointSize(ttfSize);
     TTF->hide();
     TTF->setFont(font);

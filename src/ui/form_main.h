@@ -221,6 +221,9 @@ public:
     int ttfSize = 12;      // the font sample's size in points, 1..72
     int ttfCursor = 1;     // which of the four wheel cursors shows
     QString ttfFamily, ttfCopyright;
+    QString ttfFace;              // the family the preview draws with: the attached font's own copy
+    QString ttfKind;              // "TrueType Font" or "OpenType Font"
+    int ttfFontId_ = -1;          // the application font loaded for the preview
     QTableWidget* StringTAG;
     QFrame* PanelSE;
     ClickableImage* ImageTX;

@@ -40,7 +40,8 @@ QString FileWithPreviews(const QTemporaryDir& dir) {
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, "JPEG");
-    QFile fontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    // A bold face of a family installed as regular too: the preview must draw the attached one.
+    QFile fontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
     fontFile.open(QIODevice::ReadOnly);
     const QByteArray font = fontFile.readAll();
     auto attached = [](const std::string& name, const std::string& mime, const ByteVec& data, uint64_t uid) {
@@ -165,6 +166,9 @@ TEST_F(AttachmentsTabTest, PicturesAndFontsArePreviewed) {
     ASSERT_FALSE(main().TTF->isHidden());
     EXPECT_TRUE(main().TTF->toPlainText().startsWith("TrueType Font\nName: DejaVu Sans\nSize: 12"));
     EXPECT_TRUE(main().TTF->toPlainText().contains(QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюя")));
+    const QFontInfo drawn(main().TTF->font());
+    EXPECT_NE(drawn.family(), "DejaVu Sans");     // not the installed family ...
+    EXPECT_EQ(drawn.styleName(), "Bold");        // ... but the attached bold face
     for (int i = 0; i < 3; ++i) main().TTFMouseWheel(-120);  // towards the user: larger
     EXPECT_EQ(main().ttfSize, 15);
     for (int i = 0; i < 20; ++i) main().TTFMouseWheel(120);

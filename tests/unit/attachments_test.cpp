@@ -102,6 +102,25 @@ TEST(TtfNames, MacAndWindowsRecordsOpenTypeAndCollections) {
     EXPECT_EQ(TtfNameText(std::span(mac).first(mac.size() - 3), "name"), "");
 }
 
+TEST(TtfNames, AKindAndACopyUnderAFamilyOfOurOwn) {
+    const char kTrueType[] = {0, 1, 0, 0};
+    EXPECT_STREQ(TtfKindText(Font(kTrueType, {})), "TrueType Font");
+    EXPECT_STREQ(TtfKindText(Font("OTTO", {})), "OpenType Font");
+
+    const ByteVec font = Font(kTrueType, {{1, 0, 0, Ascii("(c) Someone")}, {3, 1, 1, Utf16(u"DejaVu Sans")}});
+    const ByteVec renamed = TtfWithFamily(font, "Preview 7");
+    ASSERT_FALSE(renamed.empty());
+    EXPECT_EQ(TtfNameText(renamed, "name"), "Preview 7");
+    // Every byte of the font stays but the directory entry of its name table.
+    ASSERT_GT(renamed.size(), font.size());
+    EXPECT_TRUE(std::equal(font.begin(), font.begin() + 12 + 4, renamed.begin()));
+    EXPECT_TRUE(std::equal(font.begin() + 12 + 16, font.end(), renamed.begin() + 12 + 16));
+    EXPECT_EQ(renamed.size() % 4, 0u);
+    // Collections and non-fonts are not renamed; nor to a name past ASCII.
+    EXPECT_TRUE(TtfWithFamily(Ascii("not a font at all, not at all"), "X").empty());
+    EXPECT_TRUE(TtfWithFamily(font, "Шрифт").empty());
+}
+
 TEST(PictureFit, TheFourCasesCentred) {
     const struct {
         int pw, ph, w, h;
