@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "reader/block_table.h"
+#include "timeline/frame_grid.h"
 
 namespace quillon {
 namespace {
@@ -26,6 +27,30 @@ int64_t Milliseconds(int64_t ticks, uint64_t scale) {
     return static_cast<int64_t>(static_cast<__int128>(ticks) * static_cast<__int128>(scale) / 1000000);
 }
 
+// Video frames out of place on their grid, added to the faults (in list order).
+void AddDisplacedFrames(const Document& doc, TrackFaults& track) {
+    if (!track.video || !(track.frameTicks > 0)) return;
+    const std::vector<xBlock>& blocks = doc.mkv.blocks;
+    std::vector<uint32_t> places;
+    std::vector<int64_t> times;
+    size_t nextFault = 0;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const xBlock& b = blocks[i];
+        if ((b.flags & xBlock::kBadTime) || doc.BlockTrack(b) != track.trackNo) continue;
+        if (nextFault < track.faults.size() && track.faults[nextFault].blockIndex == i) {
+            ++nextFault;
+            continue;
+        }
+        places.push_back(static_cast<uint32_t>(i));
+        times.push_back(b.absTime);
+    }
+    const std::vector<size_t> displaced = DisplacedFrames(times, track.frameTicks, kVideoReorderDepth);
+    if (displaced.empty()) return;
+    for (size_t k : displaced) track.faults.push_back(TimelineFault{times[k], places[k]});
+    std::sort(track.faults.begin(), track.faults.end(),
+              [](const TimelineFault& a, const TimelineFault& b) { return a.blockIndex < b.blockIndex; });
+}
+
 }  // namespace
 
 const TrackFaults* TimelineReport::Find(uint64_t trackNo) const {
@@ -43,7 +68,10 @@ TimelineReport TimeLineCheck(Document& doc) {
     for (const tTrackEntry& t : mkv.tracks) {
         if (states.count(t.trackNumber.value)) continue;
         states[t.trackNumber.value].row = report.tracks.size();
-        report.tracks.push_back(TrackFaults{t.trackNumber.value, t.trackType.value == 1, {}});
+        TrackFaults faults{t.trackNumber.value, t.trackType.value == 1, {}};
+        if (t.defaultDuration.present && t.defaultDuration.value > 0)
+            faults.frameTicks = double(t.defaultDuration.value) / double(report.timecodeScale ? report.timecodeScale : 1);
+        report.tracks.push_back(std::move(faults));
     }
     const std::vector<xBlock>& blocks = mkv.blocks;
     for (size_t i = 0; i < blocks.size(); ++i) {
@@ -66,6 +94,7 @@ TimelineReport TimeLineCheck(Document& doc) {
         }
         if (fault) track.faults.push_back(TimelineFault{b.absTime, static_cast<uint32_t>(i)});
     }
+    for (TrackFaults& track : report.tracks) AddDisplacedFrames(doc, track);
     report.nonLinear = std::any_of(report.tracks.begin(), report.tracks.end(),
                                    [](const TrackFaults& t) { return !t.faults.empty(); });
     return report;

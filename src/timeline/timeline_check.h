@@ -4,7 +4,9 @@
 // decode order, so with B-frames times step back between key frames by
 // design: a video block is a fault only when it is earlier than a block of
 // its track 16 or more places before it (the most a decoder reorders), or
-// negative.
+// negative. A video whose frames last a fixed time (DefaultDuration) is
+// also held to its frame grid: a frame that sits inside one step of its
+// neighbours while a step near it is empty is a fault too.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +30,8 @@ struct TimelineFault {
 struct TrackFaults {
     uint64_t trackNo = 0;
     bool video = false;
-    std::vector<TimelineFault> faults;
+    std::vector<TimelineFault> faults;  // in list order
+    double frameTicks = 0;              // video: a frame's DefaultDuration in ticks; 0 when it has none
 };
 
 struct TimelineReport {

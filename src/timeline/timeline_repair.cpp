@@ -4,6 +4,8 @@
 #include <numeric>
 #include <unordered_set>
 
+#include "timeline/frame_grid.h"
+
 namespace quillon {
 namespace {
 
@@ -36,6 +38,56 @@ bool PutInPlaces(std::vector<xBlock>& blocks, const std::vector<size_t>& places,
 // Block places in the order of their blocks' times (equal times keep their order).
 void SortByTime(const std::vector<xBlock>& blocks, std::vector<size_t>& places) {
     std::stable_sort(places.begin(), places.end(), [&](size_t a, size_t b) { return blocks[a].absTime < blocks[b].absTime; });
+}
+
+// Moves runs of flagged frames into the empty grid steps among the good
+// frames decoded up to kVideoReorderDepth places around each run: a run
+// takes its run-length earliest steps there, in the order of its frames' old
+// times (a Cluster whose Timecode was lowered keeps its reordering; a lone
+// P-frame lowered lands after the B-frames decoded behind it). A run moved
+// counts as good from then on and leaves `faults`; a run with too few empty
+// steps is left for the spreading.
+bool MoveIntoGridHoles(std::vector<xBlock>& blocks, const std::vector<size_t>& places, std::unordered_set<size_t>& faults,
+                       double frameTicks, bool invisible) {
+    bool changed = false;
+    std::vector<int64_t> around, wide;
+    for (size_t k = 0; k < places.size();) {
+        if (!faults.count(places[k])) {
+            ++k;
+            continue;
+        }
+        size_t end = k;
+        while (end < places.size() && faults.count(places[end])) ++end;
+        // The good frames decoded just before and after the run, and twice as many.
+        around.clear();
+        wide.clear();
+        for (size_t j = k, seen = 0; j-- > 0 && seen < 2 * kVideoReorderDepth;) {
+            if (faults.count(places[j])) continue;
+            if (seen++ < kVideoReorderDepth) around.push_back(blocks[places[j]].absTime);
+            wide.push_back(blocks[places[j]].absTime);
+        }
+        for (size_t j = end, seen = 0; j < places.size() && seen < 2 * kVideoReorderDepth; ++j) {
+            if (faults.count(places[j])) continue;
+            if (seen++ < kVideoReorderDepth) around.push_back(blocks[places[j]].absTime);
+            wide.push_back(blocks[places[j]].absTime);
+        }
+        std::sort(wide.begin(), wide.end());
+        std::vector<int64_t> holes = HolesWithin(around, wide, frameTicks);
+        holes.erase(std::remove_if(holes.begin(), holes.end(), [](int64_t t) { return t < 0; }), holes.end());
+        if (holes.size() >= end - k) {
+            std::vector<size_t> byTime(places.begin() + ptrdiff_t(k), places.begin() + ptrdiff_t(end));
+            SortByTime(blocks, byTime);
+            for (size_t m = 0; m < byTime.size(); ++m) {
+                xBlock& b = blocks[byTime[m]];
+                b.absTime = holes[m];
+                if (invisible) b.flags |= xBlock::kInvisible;
+                faults.erase(byTime[m]);
+            }
+            changed = true;
+        }
+        k = end;
+    }
+    return changed;
 }
 
 }  // namespace
@@ -71,8 +123,12 @@ bool MatrosTrackReorder(Document& doc, const TrackFaults& track, std::vector<std
 bool MatrosTrackTimeRecalc(Document& doc, const TrackFaults& track, bool invisible) {
     std::vector<xBlock>& blocks = doc.mkv.blocks;
     const std::vector<size_t> places = WorkingList(doc, track.trackNo);
-    const std::unordered_set<size_t> faults = FaultPlaces(track);
+    std::unordered_set<size_t> faults = FaultPlaces(track);
     bool changed = false;
+    // A video on a frame grid: each flagged frame takes the empty step among
+    // the frames decoded around it, which is where it was shown (a P-frame
+    // after the B-frames decoded behind it). What finds no step is spread below.
+    if (track.video && track.frameTicks > 0) changed = MoveIntoGridHoles(blocks, places, faults, track.frameTicks, invisible);
     int64_t previous = 0;  // the latest good time so far
     for (size_t k = 0; k < places.size();) {
         if (!faults.count(places[k])) {

@@ -89,6 +89,9 @@
 #   *_lowered.mkv              (of the three films above) the middle Cluster's Timecode 2000 lower,
 #                              in its own width: every block of that Cluster is earlier than every
 #                              block of the Cluster before, and than an earlier block of its track
+#   mkvmerge_timeline_pframe.mkv, _pframe_between.mkv  one P-frame of mkvmerge_timeline.mkv
+#                              (shown after the two B-frames decoded behind it) lowered 1 s, or
+#                              put halfway between those B-frames                timeline
 #   mkvmerge_timeline_swapped.mkv  the Timecodes of the two middle Clusters of mkvmerge_timeline.mkv
 #                              swapped: both span 1 s and hold whole GOPs, so the times stay
 #                              consistent and only the order of the blocks is wrong
@@ -596,6 +599,25 @@ for x in video[1:]:
     relative = int.from_bytes(film.bytes[at + 1:at + 3], 'big', signed=True)
     film.bytes[at + 1:at + 3] = ((relative - film.timecode(m) - 1000) & 0xFFFF).to_bytes(2, 'big')
 film.save("mkvmerge_timeline_nonkey.mkv")
+
+# One P-frame of the video, shown after the two B-frames decoded behind it:
+# lowered 1 s (_pframe), or put halfway between those B-frames (_pframe_between),
+# where a repair that spread it between its neighbours in decode order put it.
+for name, shift in (("mkvmerge_timeline_pframe.mkv", None), ("mkvmerge_timeline_pframe_between.mkv", 20)):
+    film = Film("mkvmerge_timeline.mkv")
+    video = [x for c in film.clusters for x in c[1] if x['track'] == 1]
+    middle = len(video) // 2
+    k = next(i for i in range(middle, len(video) - 2)
+             if not video[i]['key'] and video[i]['simple'] and video[i + 1]['time'] < video[i]['time']
+             and video[i + 2]['time'] < video[i]['time'] and not video[i + 1]['key'])
+    p = video[k]
+    at = p['data_at']
+    if film.bytes[at] != 0x81:
+        fail("mkvmerge_timeline.mkv: a track number of more than one byte")
+    relative = int.from_bytes(film.bytes[at + 1:at + 3], 'big', signed=True)
+    new = relative - 1000 if shift is None else relative + (min(video[k + 1]['time'], video[k + 2]['time']) + shift - p['time'])
+    film.bytes[at + 1:at + 3] = (new & 0xFFFF).to_bytes(2, 'big')
+    film.save(name)
 PY
 [ "$(info "$work/mkvmerge_timeline_nonkey.mkv" | grep -c 'track number 1, 1 frame(s), timestamp -00:00:00')" \
   -ge 3 ] || fail "mkvmerge_timeline_nonkey.mkv: not a GOP of frames before 0"
@@ -652,7 +674,8 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   lf.srt bom.srt utf16.srt cp1251.srt mpeg1_cbr.mp3 mpeg1_vbr_id3.mp3 mpeg2_22k_id3.mp3 mpeg2_24k_vbr.mp3 \
   mpeg25_8k.mp3 mpeg1_xing.mp3 layer2.mp3 mkvmerge_mpeg4_asp.mkv mkvmerge_timeline.mkv mkvmerge_timeline_groups.mkv \
   ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
-  mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka \
+  mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv mkvmerge_timeline_pframe.mkv \
+  mkvmerge_timeline_pframe_between.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka \
   mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm ffmpeg_opus16k.mka mkvpropedit_appended.mkv; do
   mv "$work/$f" "$dir/$f"
 done

@@ -596,6 +596,32 @@ TEST_P(TimelineRepairOnDamage, WritesAFileInOrderThatPeersRead) {
 INSTANTIATE_TEST_SUITE_P(Media, TimelineRepairOnDamage, ::testing::ValuesIn(kRepairs),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A P-frame out of its place on the frame grid: lowered far (every check
+// sees it) or put between the two B-frames shown before it (only the grid
+// tells: the decoder would show it before them). The check finds it, and
+// the repair gives it back the empty step among the frames around it, which
+// is its own time.
+TEST_F(TimelineInterop, APFrameOutOfPlaceGoesBackToItsStepOnTheGrid) {
+    const Film original = Read(Media("mkvmerge_timeline.mkv"));
+    for (const char* name : {"mkvmerge_timeline_pframe.mkv", "mkvmerge_timeline_pframe_between.mkv"}) {
+        SCOPED_TRACE(name);
+        const SeparatedResult check = Timeline(Media(name), "eng");
+        EXPECT_EQ(check.status, 1);
+        ASSERT_FALSE(Report(check.out).empty()) << check.out;
+        EXPECT_EQ(Report(check.out)[0], "  TimeLine  ::  Tracks with non linear timeline: 1") << check.out;
+
+        const fs::path out = Output(std::string("pframe-") + name);
+        const SeparatedResult run = Remux(Media(name), out, "--repair 1=retime");
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
+        ExpectVideoDecodesSilently(out);
+        EXPECT_EQ(Report(Timeline(out, "eng").out), std::vector<std::string>{kClean});
+        const Film written = Read(out);
+        ASSERT_EQ(written.Of(1).size(), original.Of(1).size());
+        for (size_t k = 0; k < written.Of(1).size(); ++k)
+            EXPECT_EQ(written.Of(1)[k].ns, original.Of(1)[k].ns) << "frame " << k;
+    }
+}
+
 // A repair that cannot put a track in order says so. Reordering a lowered
 // Cluster's GOP leaves it overlapping the GOP it lands on; reordering a track
 // with negative times is refused, and the track is written as it was.
