@@ -78,7 +78,7 @@ int RunAviConvert(const Command& self, const Arguments& args, TerminalHost& host
         return UsageError(self, host, "--tracks " + *list, "в AVI идут один видеотрек и не больше одного звукового");
 
     SaveRequest request;
-    request.aviConvert = true;
+    request.job = AviJob{};
     request.overwriteConfirmed = args.Has("--overwrite");
     request.outputPath = args.Value("-o").value_or(makeOutFN(ChangeOutExt(doc.sourcePath, ".avi")));
     if (!prepare2export(doc, host)) return kExitFailed;
@@ -121,12 +121,11 @@ int RunExport(const Command& self, const Arguments& args, TerminalHost& host) {
     }
 
     SaveRequest request;
-    request.exportOn = true;
-    request.exportType = chosen->type;
-    request.assExtension = chosen->type == ExportType::Ass ? chosen->name : "ass";
+    const std::string assExtension = chosen->type == ExportType::Ass ? chosen->name : "ass";
+    request.job = ExportJob(chosen->type, assExtension, RemuxOptions{});
     request.overwriteConfirmed = args.Has("--overwrite");
     request.outputPath = args.Value("-o").value_or(
-        makeOutFN(ChangeOutExt(doc.sourcePath, ExportExtension(chosen->type, request.assExtension))));
+        makeOutFN(ChangeOutExt(doc.sourcePath, ExportExtension(chosen->type, assExtension))));
     if (!prepare2export(doc, host)) return kExitFailed;
 
     return SaveExitStatus(SaveCommand(doc, host, request), doc, request.outputPath, host);

@@ -180,9 +180,8 @@ std::optional<BadEdit> RunRepairs(Document& doc, const Arguments& args, Host& ho
 
 int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     SaveRequest request;
-    request.exportOn = true;
     request.overwriteConfirmed = args.Has("--overwrite");
-    RemuxOptions& options = request.remux;
+    RemuxOptions& options = request.job.emplace<RemuxJob>().options;
     options.writeCues = !args.Has("--no-cues");
     options.writeSeekHeads = !args.Has("--no-seekhead");
     options.chapters = args.Has("--chapters");

@@ -76,18 +76,17 @@ SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
     }
     if (!prepare2export(doc, host)) return host.StopRequested() ? SaveOutcome::Stopped : SaveOutcome::Failed;
 
-    if (request.exportOn) {
-        // A single-track type goes to its writer; the Matroska types to the remux.
-        if (const ExportWriter write = FindExportWriter(request.exportType)) return write(doc, host, request.ForExport());
-    } else if (request.aviConvert) {
-        return DoAviConvert(doc, host, request.ForExport());
-    } else {
+    if (std::holds_alternative<std::monostate>(request.job)) return SaveOutcome::NothingWritten;
+    if (const auto* track = std::get_if<TrackExportJob>(&request.job)) {
+        if (const ExportWriter write = FindExportWriter(track->type)) return write(doc, host, request.ForExport());
         return SaveOutcome::NothingWritten;
     }
+    if (std::holds_alternative<AviJob>(request.job)) return DoAviConvert(doc, host, request.ForExport());
+    const RemuxOptions& options = std::get<RemuxJob>(request.job).options;
     // The attachments tab's edits, once it has been filled.
-    if (request.remux.attachments && !doc.attachList.empty() && ATTchanged(doc.attachList, doc.mkv.attachedFiles))
+    if (options.attachments && !doc.attachList.empty() && ATTchanged(doc.attachList, doc.mkv.attachedFiles))
         replaceATT(doc.attachList, doc.mkv.attachedFiles);
-    return DoMKV(doc, host, map, request.outputPath, request.remux, request.overwriteConfirmed);
+    return DoMKV(doc, host, map, request.outputPath, options, request.overwriteConfirmed);
 }
 
 }  // namespace quillon

@@ -3,22 +3,44 @@
 #pragma once
 
 #include <string>
+#include <variant>
 
 #include "export/export_type.h"
 #include "writer/remux_options.h"
 
 namespace quillon {
 
+// A Matroska file of the checked tracks (the save, and the .mka/.mks exports).
+struct RemuxJob {
+    RemuxOptions options;
+};
+// The checked track of a kind to a file of its own format.
+struct TrackExportJob {
+    ExportType type = ExportType::Ac3;
+    std::string assExtension = "ass";  // "ass" or "ssa" for ExportType::Ass
+};
+// The checked video and audio tracks to an AVI.
+struct AviJob {};
+
+// std::monostate: neither the export nor the conversion was chosen, nothing is written.
+using SaveJob = std::variant<std::monostate, RemuxJob, TrackExportJob, AviJob>;
+
+// The job of an export of `type`: the Matroska types (and None, "as the
+// source") are a remux with `options`, the others a track export.
+inline SaveJob ExportJob(ExportType type, const std::string& assExtension, const RemuxOptions& options) {
+    if (type == ExportType::None || type == ExportType::Mka || type == ExportType::Mks) return RemuxJob{options};
+    return TrackExportJob{type, assExtension};
+}
+
 struct SaveRequest {
     std::string outputPath;
-    bool exportOn = false;                 // "экспорт": a single-track export
-    bool aviConvert = false;               // "конверт": conversion to AVI
-    ExportType exportType = ExportType::None;
-    std::string assExtension = "ass";      // "ass" or "ssa" for ExportType::Ass
-    bool overwriteConfirmed = false;       // the front has already agreed to replace the output
-    RemuxOptions remux;
+    bool overwriteConfirmed = false;  // the front has already agreed to replace the output
+    SaveJob job;
 
-    ExportRequest ForExport() const { return ExportRequest{outputPath, assExtension, overwriteConfirmed}; }
+    ExportRequest ForExport() const {
+        const auto* track = std::get_if<TrackExportJob>(&job);
+        return ExportRequest{outputPath, track ? track->assExtension : "ass", overwriteConfirmed};
+    }
 };
 
 }  // namespace quillon

@@ -20,11 +20,7 @@ namespace {
 SaveRequest RequestFromControls(const TFormMain& form) {
     SaveRequest request;
     request.outputPath = ToCore(form.EditOUT->text());
-    request.exportOn = form.CheckEX->isChecked();
-    request.aviConvert = form.CheckAVI->isChecked();
-    request.exportType = request.exportOn ? ChosenExportType(form) : ExportType::None;
-    request.assExtension = ToCore(form.RadioASS->text());
-    RemuxOptions& remux = request.remux;
+    RemuxOptions remux;
     remux.packing = form.CheckSB->isChecked()   ? Packing::SimpleBlock
                     : form.CheckBG->isChecked() ? Packing::BlockGroup
                                                 : Packing::AsBefore;
@@ -36,6 +32,8 @@ SaveRequest RequestFromControls(const TFormMain& form) {
     remux.chapters = form.CheckCH->isChecked();
     remux.attachments = form.CheckAT->isChecked();
     remux.tags = form.CheckTG->isChecked();
+    if (form.CheckEX->isChecked()) request.job = ExportJob(ChosenExportType(form), ToCore(form.RadioASS->text()), remux);
+    else if (form.CheckAVI->isChecked()) request.job = AviJob{};
     return request;
 }
 

@@ -50,7 +50,7 @@ void Check(const fuzz::InputFile& base, const std::string& added, bool isMp3) {
         return;
     }
     SaveRequest request;
-    request.exportOn = true;
+    request.job = RemuxJob{};
     request.overwriteConfirmed = true;
     request.outputPath = base.Output(".mkv");
     const SaveOutcome outcome = SaveCommand(doc, host, request);

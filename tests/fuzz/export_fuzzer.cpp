@@ -23,9 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                                             : OfferedTypes{};
         for (const ExportType type : offered.types) {
             SaveRequest request;
-            request.exportOn = true;
-            request.exportType = type;
-            request.assExtension = offered.assCaption;
+            request.job = ExportJob(type, offered.assCaption, {});
             request.overwriteConfirmed = true;
             request.outputPath = input.Output(ExportExtension(type, offered.assCaption));
             const SaveOutcome outcome = SaveCommand(doc, host, request);
@@ -49,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (video >= 0) {
         for (size_t k = 0; k < doc.tatra.size(); ++k) doc.tatra[k].selectMark = int(k) == video || int(k) == audio ? "y" : "";
         SaveRequest request;
-        request.aviConvert = true;
+        request.job = AviJob{};
         request.overwriteConfirmed = true;
         request.outputPath = input.Output(".avi");
         const SaveOutcome outcome = SaveCommand(doc, host, request);

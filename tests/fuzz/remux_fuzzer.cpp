@@ -37,9 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (map.ActiveCount() == 0 || map.ActiveCount() > kMaxActiveTracks) return 0;
 
     SaveRequest request;
-    request.exportOn = true;
+    request.job = RemuxJob{RemuxOptions{.chapters = true, .attachments = true}};
     request.overwriteConfirmed = true;
-    request.remux.chapters = request.remux.attachments = true;
     request.outputPath = input.Output(".mkv");
     const SaveOutcome outcome = SaveCommand(doc, host, request);
     if (outcome != SaveOutcome::Written && outcome != SaveOutcome::WrittenWithWarnings) return 0;

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!t.faults.empty()) RepairTrack(doc, t.trackNo, repair, true);
 
     SaveRequest request;
-    request.exportOn = true;
+    request.job = RemuxJob{};
     request.overwriteConfirmed = true;
     request.outputPath = input.Output(".mkv");
     const SaveOutcome outcome = SaveCommand(doc, host, request);

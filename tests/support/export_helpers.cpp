@@ -50,10 +50,7 @@ void Export(const ByteVec& source, ExportType type, Exported& out, const ExportS
     if (setup.cutBytes) std::filesystem::resize_file(in.path(), source.size() - setup.cutBytes);
     for (size_t i = 0; i < setup.selectMarks.size() && i < doc.tatra.size(); ++i) doc.tatra[i].selectMark = setup.selectMarks[i];
     SaveRequest request;
-    request.exportOn = !aviConvert;
-    request.aviConvert = aviConvert;
-    request.exportType = type;
-    request.assExtension = setup.assExtension;
+    request.job = aviConvert ? SaveJob(AviJob{}) : ExportJob(type, setup.assExtension, {});
     request.outputPath = outputPath;
     out.host.stopAfterPolls = setup.stopAfterPolls;
     out.outcome = SaveCommand(doc, out.host, request);

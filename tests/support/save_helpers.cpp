@@ -22,7 +22,7 @@ void SaveAndRescan(Document& doc, SavedFile& out) {
     const std::string path = doc.sourcePath + ".saved.mkv";
     CaptureHost host;
     SaveRequest request;
-    request.exportOn = true;
+    request.job = RemuxJob{};
     request.outputPath = path;
     out.outcome = SaveCommand(doc, host, request);
     std::ifstream file(path, std::ios::binary);

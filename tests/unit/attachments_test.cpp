@@ -273,8 +273,7 @@ TEST(AttachList, ASecondFileOpenedInTheSameDocumentLeavesNothingOfTheFirst) {
     EXPECT_TRUE(doc.attachmentFiles.empty());
 
     SaveRequest request;
-    request.exportOn = true;
-    request.remux.attachments = true;
+    request.job = RemuxJob{RemuxOptions{.attachments = true}};
     request.outputPath = second.path() + ".out.mkv";
     ASSERT_EQ(SaveCommand(doc, first.host, request), SaveOutcome::Written);
     Document out;

@@ -61,7 +61,7 @@ void RemuxBytes(const ByteVec& file, Remuxed& r) {
     r.scan = CheckContainer(doc, r.host, true).scan;
     FinishContainerCheck(doc, r.host, true);
     SaveRequest request;
-    request.exportOn = true;
+    request.job = RemuxJob{};
     request.outputPath = in.path() + ".out.mkv";
     r.outcome = SaveCommand(doc, r.host, request);
     std::ifstream written(request.outputPath, std::ios::binary);

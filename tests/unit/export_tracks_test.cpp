@@ -184,8 +184,7 @@ TEST(ExportRaw, AnExistingFileIsKeptWhenTheUserSaysNo) {
     CheckContainer(doc, host, true);
     FinishContainerCheck(doc, host, true);
     SaveRequest request;
-    request.exportOn = true;
-    request.exportType = ExportType::Ac3;
+    request.job = TrackExportJob{ExportType::Ac3};
     request.outputPath = existing.path();
     EXPECT_EQ(SaveCommand(doc, host, request), SaveOutcome::NothingWritten);
     EXPECT_EQ(host.asked, std::vector<std::string>{"Файл с таким именем уже существует.\r\nПерезаписать?"});

@@ -61,8 +61,7 @@ protected:
     SaveOutcome Save(ExportType type, const std::string& name, std::vector<std::string> marks = {}) {
         for (size_t i = 0; i < marks.size(); ++i) doc_.tatra[i].selectMark = marks[i];
         SaveRequest request;
-        request.exportOn = true;
-        request.exportType = type;
+        request.job = ExportJob(type, "ass", {});
         request.outputPath = Output(name);
         return SaveCommand(doc_, host_, request);
     }

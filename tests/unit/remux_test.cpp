@@ -84,9 +84,8 @@ void Remux(const ByteVec& source, const RemuxSetup& setup, Remuxed& out) {
     FinishContainerCheck(doc, scanHost, true);
     for (size_t i = 0; i < setup.selectMarks.size() && i < doc.tatra.size(); ++i) doc.tatra[i].selectMark = setup.selectMarks[i];
     SaveRequest request;
-    request.exportOn = true;
+    request.job = RemuxJob{setup.options};
     request.outputPath = outputPath;
-    request.remux = setup.options;
     out.host.stopAfterPolls = setup.stopAfterPolls;
     out.outcome = SaveCommand(doc, out.host, request);
     std::ifstream file(outputPath, std::ios::binary);
@@ -401,7 +400,7 @@ TEST(Remux, RefusalsAndFailuresAreReported) {
         CheckContainer(doc, host, true);
         FinishContainerCheck(doc, host, true);
         SaveRequest request;
-        request.exportOn = true;
+        request.job = RemuxJob{};
         request.outputPath = "/nonexistent-dir/out.mkv";
         EXPECT_EQ(SaveCommand(doc, host, request), SaveOutcome::Failed);
         request.outputPath = in.path();  // the source itself

@@ -126,7 +126,7 @@ TEST(Salvage, TheRemuxWritesThemAll) {
         CheckContainer(doc, host, true);
         FinishContainerCheck(doc, host, true);
         SaveRequest request;
-        request.exportOn = true;
+        request.job = RemuxJob{};
         request.outputPath = in.path() + ".out.mkv";
         const SaveOutcome outcome = SaveCommand(doc, host, request);
         EXPECT_TRUE(outcome == SaveOutcome::Written || outcome == SaveOutcome::WrittenWithWarnings);
@@ -172,7 +172,7 @@ TEST(Salvage, ASecondFileGluedBehindTheFirstIsListedNeverRead) {
         CaptureHost host;
         CheckContainer(doc, host, true);
         SaveRequest request;
-        request.exportOn = true;
+        request.job = RemuxJob{};
         request.outputPath = in.path() + ".out.mkv";
         EXPECT_EQ(SaveCommand(doc, host, request), SaveOutcome::WrittenWithWarnings);
         std::remove(request.outputPath.c_str());
@@ -197,7 +197,7 @@ TEST(Salvage, BlocksLostInDamagedBytesAreCountedByTheHoleInTheirTrack) {
     CheckContainer(doc, host, true);
     EXPECT_EQ(doc.lostBlocks, 3u);
     SaveRequest request;
-    request.exportOn = true;
+    request.job = RemuxJob{};
     request.outputPath = in.path() + ".out.mkv";
     EXPECT_EQ(SaveCommand(doc, host, request), SaveOutcome::WrittenWithWarnings);
     std::remove(request.outputPath.c_str());
