@@ -1,15 +1,13 @@
 #include "attach/attach_list.h"
 
-#include "core/utf8.h"
-
-#include <random>
-
 #include "attach/mime_table.h"
 #include "core/ascii_text.h"
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
 #include "core/output_file.h"
 #include "core/source_file.h"
+#include "core/uid_source.h"
+#include "core/utf8.h"
 #include "core/value_text.h"
 #include "reader/element_queries.h"
 
@@ -79,10 +77,7 @@ void ResetActiveATT(std::vector<TAttach>& list) {
 }
 
 uint64_t NewAttachmentUID(const Document& doc) {
-    static std::mt19937_64 random{std::random_device{}()};
-    uint64_t uid = 0;
-    while (uid == 0 || UidInUse(doc, uid)) uid = random();
-    return uid;
+    return NewUid([&](uint64_t uid) { return UidInUse(doc, uid); });
 }
 
 bool AddAttach(Document& doc, const std::string& path, Host& host) {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
-#include <random>
 
 #include "core/ascii_text.h"
+#include "core/uid_source.h"
 #include "reader/block_table.h"
 #include "reader/track_table.h"
 
@@ -26,10 +26,7 @@ uint64_t NewTrackNumber(const TMKV& mkv) {
 }
 
 uint64_t NewUID(const TMKV& mkv) {
-    static std::mt19937_64 random{std::random_device{}()};
-    uint64_t uid = 0;
-    while (uid == 0 || UidInUse(mkv, uid)) uid = random();
-    return uid;
+    return NewUid([&](uint64_t uid) { return UidInUse(mkv, uid); });
 }
 
 uint64_t KeptOrNewUID(const TMKV& mkv, uint64_t uid) { return uid != 0 && !UidInUse(mkv, uid) ? uid : NewUID(mkv); }

@@ -2,13 +2,13 @@
 
 #include "core/dictionary.h"
 #include "core/model_bindings.h"
+#include "core/uid_source.h"
 #include "core/written_text.h"
 
 #include "core/generated/element_ids.h"
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <type_traits>
 #include <variant>
 
@@ -144,11 +144,7 @@ ByteList AudioData(const tTrackEntry& t) {
 
 // Matroska forbids a TrackUID of 0; a track without one gets a random UID.
 uint64_t NonZeroUID(const Present<uint64_t>& uid) {
-    if (uid.present && uid.value != 0) return uid.value;
-    static std::mt19937_64 random{std::random_device{}()};
-    uint64_t value = 0;
-    while (value == 0) value = random();
-    return value;
+    return uid.present && uid.value != 0 ? uid.value : NewUid();
 }
 
 ByteList EntryData(const tTrackEntry& t, uint8_t newNumber) {
