@@ -1,16 +1,16 @@
 #include "edit/staged_edits.h"
 
-#include "core/language_codes.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/block_merge.h"
 #include "core/ebml.h"
+#include "core/generated/element_ids.h"
+#include "core/language_codes.h"
+#include "core/value_text.h"
 #include "edit/track_texts.h"
 #include "reader/block_table.h"
-#include "core/generated/element_ids.h"
-#include "core/value_text.h"
 
 namespace quillon {
 namespace {
@@ -143,15 +143,7 @@ void ShiftTrackStart(Document& doc, const std::string& number, int64_t time) {
     while (first < blocks.size() && !inTrack(blocks[first])) ++first;
     if (first == blocks.size() || blocks[first].absTime == time) return;
     const int64_t delta = time - blocks[first].absTime;
-    std::vector<xBlock> track, others;
-    for (xBlock& b : blocks) (inTrack(b) ? track : others).push_back(b);
-    for (xBlock& b : track) b.absTime += delta;
-    blocks.clear();
-    size_t x = 0, a = 0;
-    while (x < track.size() || a < others.size()) {
-        const bool takeTrack = a == others.size() || (x < track.size() && track[x].absTime < others[a].absTime);
-        blocks.push_back(std::move(takeTrack ? track[x++] : others[a++]));
-    }
+    RemergeByTime(blocks, inTrack, [&](xBlock& b) { b.absTime += delta; });
 }
 
 PanelField AcceptTrackPanel(Document& doc, const TrackPanelInput& input) {

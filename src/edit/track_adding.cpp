@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/ascii_text.h"
+#include "core/block_merge.h"
 #include "core/uid_source.h"
 #include "reader/block_table.h"
 #include "reader/track_table.h"
@@ -78,17 +79,7 @@ void MergeBlocks(std::vector<xBlock>& blocks, const std::vector<xBlock>& added) 
     const size_t firstAdded = blocks.size();
     blocks.reserve(firstAdded + added.size());
     blocks.insert(blocks.end(), added.begin(), added.end());
-    MergeAppended(blocks, firstAdded);
-}
-
-void MergeAppended(std::vector<xBlock>& blocks, size_t firstAdded) {
-    // Forward from the front: the next place written never passes the next
-    // added block still to be read, so only the blocks before need a copy.
-    const std::vector<xBlock> before(blocks.begin(), blocks.begin() + static_cast<long>(firstAdded));
-    size_t b = 0, a = firstAdded, to = 0;
-    while (b < before.size() && a < blocks.size())
-        blocks[to++] = blocks[a].absTime < before[b].absTime ? blocks[a++] : before[b++];
-    while (b < before.size()) blocks[to++] = before[b++];
+    MergeByTime(blocks, firstAdded);
 }
 
 Track AddedTrackRow(const tTrackEntry& track, const std::string& description) {

@@ -44,9 +44,6 @@ void InsertBlockByTime(std::vector<xBlock>& blocks, const xBlock& block);
 // on equal times the blocks already there come first. The order within each
 // list is kept (the decode order of a video track is never changed).
 void MergeBlocks(std::vector<xBlock>& blocks, const std::vector<xBlock>& added);
-// The same for blocks already appended to `blocks` from `firstAdded` on:
-// merged in place, holding no more than a copy of the blocks before them.
-void MergeAppended(std::vector<xBlock>& blocks, size_t firstAdded);
 
 // The track table row of an added track.
 Track AddedTrackRow(const tTrackEntry& track, const std::string& description);

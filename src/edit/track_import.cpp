@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/block_merge.h"
 #include "core/generated/element_ids.h"
 #include "core/source_file.h"
 #include "core/value_text.h"
@@ -123,7 +124,7 @@ size_t MergeTracks(Document& doc, const std::string& path, Host& host) {
     const uint16_t number = static_cast<uint16_t>(doc.addedSources.size() + 1);
     const size_t firstAdded = doc.mkv.blocks.size();
     TakeBlocks(doc.importLista, added, number, host, doc.mkv.blocks);
-    MergeAppended(doc.mkv.blocks, firstAdded);
+    MergeByTime(doc.mkv.blocks, firstAdded);
     added.lista = std::move(doc.importLista);
     doc.importLista.clear();
     const size_t count = added.tracks.size();

@@ -4,6 +4,7 @@
 #include <numeric>
 #include <unordered_set>
 
+#include "core/block_merge.h"
 #include "timeline/frame_grid.h"
 
 namespace quillon {
@@ -212,15 +213,8 @@ void FixReferences(Document& doc, uint64_t trackNo) {
 }
 
 void MatrosStreamReorder(Document& doc, uint64_t trackNo) {
-    std::vector<xBlock>& blocks = doc.mkv.blocks;
-    std::vector<xBlock> track, others;
-    for (const xBlock& b : blocks) (doc.BlockTrack(b) == trackNo && !(b.flags & xBlock::kBadTime) ? track : others).push_back(b);
-    blocks.clear();
-    size_t t = 0, o = 0;
-    while (t < track.size() || o < others.size()) {
-        const bool takeTrack = o == others.size() || (t < track.size() && track[t].absTime < others[o].absTime);
-        blocks.push_back(takeTrack ? track[t++] : others[o++]);
-    }
+    RemergeByTime(doc.mkv.blocks,
+                  [&](const xBlock& b) { return doc.BlockTrack(b) == trackNo && !(b.flags & xBlock::kBadTime); });
 }
 
 RepairOutcome RepairTrack(Document& doc, uint64_t trackNo, TimelineRepair repair, bool fixReferences) {
