@@ -4,6 +4,7 @@
 
 #include "core/block_merge.h"
 #include "core/generated/element_ids.h"
+#include "core/progress_pacer.h"
 #include "core/source_file.h"
 #include "core/value_text.h"
 #include "edit/track_adding.h"
@@ -58,14 +59,11 @@ void TakeBlocks(const tabrick& list, const AddedSource& added, uint16_t source, 
     WalkSegmentBlocks(list, {}, [&](const BlockVisit& v) { count += added.Imported(list[v.row].block.trackNumber) != nullptr; });
     blocks.reserve(blocks.size() + count);
     bool stopped = false;
-    size_t seen = 0;
+    ProgressPacer pacer(&host, kPollEvery);
     host.ProgressShow(list.size());
     WalkSegmentBlocks(list, {}, [&](const BlockVisit& v) {
         if (stopped) return;
-        if (++seen % kPollEvery == 0) {
-            host.ProgressTo(static_cast<uint64_t>(v.row));
-            stopped = host.StopRequested();
-        }
+        stopped = pacer.Step(static_cast<uint64_t>(v.row));
         const ImportedTrack* track = added.Imported(list[v.row].block.trackNumber);
         if (!track) return;
         xBlock x;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/generated/element_ids.h"
+#include "core/progress_pacer.h"
 #include "core/save_files.h"
 #include "core/value_text.h"
 #include "export/avi_chunks.h"
@@ -257,6 +258,7 @@ SaveOutcome WriteAvi(Host& host, SaveFiles& files, const AviPlan& plan, const Co
                      const std::vector<uint32_t>& ordered, uint64_t progressFrom, uint64_t progressSpan) {
     host.SetStatus("c o n v e r t i n g");
     ExportSink out(files.output, files.source);
+    ProgressPacer pacer(&host, kPollChunks);
     out.Put(BuildAviHeaders(plan.headers));
     for (size_t k = 0; k < ordered.size(); ++k) {
         const AviChunk& c = got.chunks[ordered[k]];
@@ -268,10 +270,8 @@ SaveOutcome WriteAvi(Host& host, SaveFiles& files, const AviPlan& plan, const Co
         out.Put(prefix);
         out.PutRange(c.sourcePos, c.size - c.prefixBytes);
         if (c.size & 1) out.Put(std::string_view("\0", 1));
-        if (k % kPollChunks == 0) {
-            host.ProgressTo(progressFrom + uint64_t(k) * progressSpan / ordered.size());
-            if (host.StopRequested()) return SaveOutcome::Stopped;
-        }
+        const uint64_t position = progressFrom + uint64_t(k) * progressSpan / ordered.size();
+        if (k == 0 ? pacer.Report(position) : pacer.Step(position)) return SaveOutcome::Stopped;
     }
     out.Put(BuildIdx1(got.chunks, ordered));
     host.ProgressTo(progressFrom + progressSpan);

@@ -9,12 +9,12 @@
 
 namespace quillon {
 BlockWalk::BlockWalk(const tabrick& lista, SourceFile& source, std::string_view numberText, Host* host)
-    : lista_(lista), source_(source), host_(host) {
+    : lista_(lista), source_(source), pacer_(host, 512) {
     if (IsDigits(numberText) && numberText.size() <= 19) tracks_.push_back(TextToUInt64(numberText));
 }
 
 BlockWalk::BlockWalk(const tabrick& lista, SourceFile& source, std::vector<uint64_t> tracks, Host* host)
-    : lista_(lista), source_(source), host_(host), tracks_(std::move(tracks)) {}
+    : lista_(lista), source_(source), pacer_(host, 512), tracks_(std::move(tracks)) {}
 
 bool BlockWalk::Matches(const Tbrick& row) const {
     return row.isBlock() && std::find(tracks_.begin(), tracks_.end(), row.block.trackNumber) != tracks_.end();
@@ -101,10 +101,7 @@ WalkStatus BlockWalk::Next(WalkBlock& block) {
     const size_t count = lista_.size();
     while (next_ < count) {
         const size_t index = next_++;
-        if (host_ && (next_ % kPollRows == 0 || next_ == count)) {
-            host_->ProgressTo(next_);
-            if (host_->StopRequested()) return WalkStatus::Stopped;
-        }
+        if (next_ == count ? pacer_.Report(next_) : pacer_.Step(next_)) return WalkStatus::Stopped;
         const Tbrick& row = lista_[index];
         if (!Matches(row)) continue;
         int64_t clusterTime = 0;

@@ -11,6 +11,7 @@
 
 #include "core/element_list.h"
 #include "core/host.h"
+#include "core/progress_pacer.h"
 #include "core/source_file.h"
 
 namespace quillon {
@@ -67,11 +68,9 @@ private:
     int64_t DiscardPadding(const Tbrick& row) const;
     bool Read(const Tbrick& row, WalkBlock& block);
 
-    static constexpr size_t kPollRows = 512;
-
     const tabrick& lista_;
     SourceFile& source_;
-    Host* host_;
+    ProgressPacer pacer_;  // every 512 rows
     std::vector<uint64_t> tracks_;  // empty: the number text is not a number
     size_t next_ = 0;
     uint64_t leftOutDamaged_ = 0;

@@ -23,8 +23,6 @@ constexpr uint64_t kMaxValueBytes = SourceFile::kCacheSize;
 constexpr size_t kMaxBlockHeaderBytes = 16u << 20;
 // The first read of a block: enough for every header but long lace lists.
 constexpr size_t kFirstBlockRead = 256;
-// Rows between two looks at the stop request and two progress steps.
-constexpr unsigned kPollEvery = 512;
 // The deepest nesting listed: real files stay far below it (chapters and
 // tags nest a few levels); it keeps every walk over the list shallow.
 constexpr size_t kMaxDepth = 64;
@@ -80,10 +78,7 @@ void Walker::Report(Rule rule, int64_t row, int dictionaryRow, uint64_t position
 }
 
 void Walker::Poll(uint64_t position) {
-    if (++sincePoll_ < kPollEvery) return;
-    sincePoll_ = 0;
-    host_.ProgressTo(position);
-    if (host_.StopRequested()) stopped_ = true;
+    if (pacer_.Step(position)) stopped_ = true;
 }
 
 Tbrick& Walker::AppendRow(const Header& h, uint64_t position, uint64_t end) {

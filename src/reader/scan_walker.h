@@ -10,6 +10,7 @@
 #include "core/element_list.h"
 #include "core/findings.h"
 #include "core/host.h"
+#include "core/progress_pacer.h"
 #include "core/source_file.h"
 #include "reader/crc_verifier.h"
 #include "reader/scanner.h"
@@ -117,7 +118,7 @@ private:
     std::unique_ptr<CrcVerifier> crcs_;  // started at the first CRC-32
     uint64_t skippedBytes_ = 0;
     std::vector<SkippedStretch> skipped_;
-    unsigned sincePoll_ = 0;
+    ProgressPacer pacer_{&host_, 512};  // the position and the stop question every 512 elements
     bool stopped_ = false;
 };
 

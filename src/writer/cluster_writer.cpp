@@ -5,9 +5,10 @@
 
 #include "core/gather_writer.h"
 #include "core/generated/element_ids.h"
+#include "core/progress_pacer.h"
+#include "core/put_primitives.h"
 #include "core/value_text.h"
 #include "reader/element_queries.h"
-#include "core/put_primitives.h"
 #include "writer/block_sources.h"
 
 namespace quillon {
@@ -250,15 +251,13 @@ ClusterLoopResult WriteClusters(const Document& doc, const TrackMap& map, const 
     const auto& blocks = doc.mkv.blocks;
     if (blocks.empty()) return writer.Result();
     host.ProgressShow(blocks.size());
+    ProgressPacer pacer(&host, kPollEvery);
     for (size_t i = 0; i < blocks.size(); ++i) {
         writer.Add(blocks[i]);
         if (out.Failed()) break;
-        if (i + 1 < blocks.size() && (i + 1) % kPollEvery == 0) {
-            host.ProgressTo(i + 1);
-            if (host.StopRequested()) {
-                writer.Result().stopped = true;
-                break;
-            }
+        if (i + 1 < blocks.size() && pacer.Step(i + 1)) {
+            writer.Result().stopped = true;
+            break;
         }
     }
     writer.Finish(writer.Result().stopped);
