@@ -22,7 +22,8 @@ void PrintGeneralUsage(const Host& host, std::FILE* stream) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     TerminalHost host;
-    Lang lang = Lang::Rus;
+    // The locale's language unless --lang says otherwise.
+    Lang lang = LangFromEnvironment();
     if (!ExtractLanguage(args, lang)) {
         std::fprintf(stderr, "quillon-cli: --lang rus|eng\n");
         return kExitUsage;

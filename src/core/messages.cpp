@@ -1,5 +1,7 @@
 #include "core/messages.h"
 
+#include <cstdlib>
+
 namespace quillon {
 namespace {
 
@@ -17,6 +19,19 @@ constexpr TCompLangRec kCaptions[] = {
 Lang LangFromCode(std::string_view code) { return code == "rus" ? Lang::Rus : Lang::Eng; }
 
 const char* LangCode(Lang lang) { return lang == Lang::Rus ? "rus" : "eng"; }
+
+Lang LangFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (!value || !*value) continue;
+        const std::string_view v(value);
+        return v.size() >= 2 && (v[0] == 'r' || v[0] == 'R') && (v[1] == 'u' || v[1] == 'U') ? Lang::Rus : Lang::Eng;
+    }
+    return Lang::Eng;
+}
+
+Lang LangFromEnvironment() {
+    return LangFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
 
 std::span<const TMessLangRec> MessageTable() { return kMessages; }
 

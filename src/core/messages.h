@@ -14,6 +14,13 @@ enum class Lang { Rus, Eng };
 Lang LangFromCode(std::string_view code);
 const char* LangCode(Lang lang);
 
+// The language of a first start, from the locale's variables as POSIX
+// orders them (the first set one of LC_ALL, LC_MESSAGES, LANG): "ru..." is
+// Russian, anything else (or nothing) English. Null or empty means unset.
+Lang LangFromLocale(const char* lcAll, const char* lcMessages, const char* lang);
+// The same from this process's environment.
+Lang LangFromEnvironment();
+
 struct TMessLangRec {
     const char* rus;
     const char* eng;

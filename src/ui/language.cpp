@@ -15,6 +15,7 @@
 #include "ui/clickable_image.h"
 #include "ui/form_main.h"
 #include "ui/form_yes_no.h"
+#include "ui/qt_translations.h"
 #include "ui/ui_text.h"
 
 namespace quillon::ui {
@@ -51,6 +52,7 @@ void SetCaption(QObject* object, QTabWidget* pages, const QString& caption) {
 
 void TFormMain::TranslateMainWindow() {
     const Lang lang = host_.language();
+    UseQtTranslations(lang);
     for (QObject* object : findChildren<QObject*>()) {
         const char* className = TableClassName(object, PageControl1);
         if (!className || object->objectName().isEmpty()) continue;

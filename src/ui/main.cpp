@@ -1,5 +1,6 @@
 // quillon [FILE]: the desktop program. With FILE, the file is opened at start
 // on the contents tab, as if chosen in the open dialog.
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -46,6 +47,9 @@ bool AnswerTerminalOption(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (AnswerTerminalOption(argc, argv)) return 0;
     QApplication application(argc, argv);
+    // Qt hands the user's locale to the C library; numbers in files and in
+    // our texts are written and read with a point whatever the locale says.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     quillon::ui::AppWindows windows = quillon::ui::CreateAppWindows();
     windows.main->show();

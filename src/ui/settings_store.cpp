@@ -54,7 +54,8 @@ void TFormMain::ReadConfig() {
     if (!language.isEmpty()) EditDLA->setText(language);
 
     const QString lang = ReadSetting("lang");
-    host_.setLanguage(LangFromCode(lang.isEmpty() ? "rus" : lang.toStdString()));
+    // A first start speaks the locale's language; the stored choice wins afterwards.
+    host_.setLanguage(lang.isEmpty() ? LangFromEnvironment() : LangFromCode(lang.toStdString()));
 }
 
 void TFormMain::SaveConfig() {

@@ -372,6 +372,27 @@ TEST(QuillonCli, ExitStatusesAndLogLines) {
     }
 }
 
+TEST(QuillonCli, SpeaksTheLocalesLanguageUnlessToldOtherwise) {
+    const std::string sample = Quoted(Sample().string());
+    const struct {
+        const char* environment;
+        const char* args;
+        const char* line;
+    } cases[] = {
+        {"LC_ALL= LC_MESSAGES= LANG=en_US.UTF-8", "check ", "• no errors were found"},
+        {"LC_ALL= LC_MESSAGES= LANG=ru_RU.UTF-8", "check ", "• ошибки контейнера не обнаружены"},
+        {"LC_ALL=C LANG=ru_RU.UTF-8", "check ", "• no errors were found"},  // LC_ALL comes first
+        {"LC_ALL=en_US.UTF-8", "--lang rus check ", "• ошибки контейнера не обнаружены"},
+        {"LC_ALL=ru_RU.UTF-8", "check --lang eng ", "• no errors were found"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.environment) + " " + c.args);
+        const auto run = test::QuillonWith(c.environment, c.args + sample);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(HasLine(run.out, c.line)) << run.out;
+    }
+}
+
 TEST(QuillonCli, TreeOfSampleStartsWithTheEbmlHeader) {
     const auto run = test::Quillon("tree " + Quoted(Sample().string()));
     ASSERT_EQ(run.status, 0) << run.err;

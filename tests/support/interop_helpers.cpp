@@ -50,7 +50,13 @@ void RequireMedia() {
 
 std::string QuillonPath() { return QUILLON_CLI; }
 
-SeparatedResult Quillon(const std::string& args) { return RunSeparated(Quoted(QUILLON_CLI) + " " + args); }
+// Under a Russian locale, so that a run without --lang speaks the program's
+// first language whatever the machine's locale is.
+SeparatedResult Quillon(const std::string& args) { return QuillonWith("LC_ALL=ru_RU.UTF-8", args); }
+
+SeparatedResult QuillonWith(const std::string& environment, const std::string& args) {
+    return RunSeparated("env " + environment + " " + Quoted(QUILLON_CLI) + " " + args);
+}
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

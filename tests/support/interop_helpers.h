@@ -41,6 +41,8 @@ protected:
 // quillon-cli with these arguments (already quoted where needed), stdin not a
 // terminal, stdout and stderr apart.
 SeparatedResult Quillon(const std::string& args);
+// The same under the environment `environment` ("NAME=VALUE ..."), nothing else set for it.
+SeparatedResult QuillonWith(const std::string& environment, const std::string& args);
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 std::string ReadText(const std::filesystem::path& path);

@@ -3,6 +3,7 @@
 // everything the core reports.
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -47,6 +48,35 @@ TEST_F(LanguageTest, EveryControlOfTheTableShowsItsCaptionInBothLanguages) {
         }
     }
     EXPECT_GE(present, 3 * 38);  // the tabs, the save panel, the settings tab, the tree menu
+}
+
+TEST_F(LanguageTest, AFirstStartFollowsTheLocaleAndTheStoredChoiceWins) {
+    // The tests run under a Russian locale; an English one makes a fresh
+    // start English.
+    windows_ = AppWindows{};
+    ClearSettings();
+    qputenv("LC_ALL", "en_US.UTF-8");
+    windows_ = CreateAppWindows();
+    qputenv("LC_ALL", "ru_RU.UTF-8");
+    main().show();
+    EXPECT_EQ(main().host().language(), Lang::Eng);
+    EXPECT_EQ(main().PageControl1->tabText(main().PageControl1->indexOf(main().TabSheetCH)), "container review");
+    // Russian chosen and stored: it comes back whatever the locale says.
+    main().ImageRUClick();
+    main().SaveConfig();
+    windows_ = AppWindows{};
+    qputenv("LC_ALL", "en_US.UTF-8");
+    windows_ = CreateAppWindows();
+    qputenv("LC_ALL", "ru_RU.UTF-8");
+    EXPECT_EQ(main().host().language(), Lang::Rus);
+}
+
+TEST_F(LanguageTest, QtsOwnTextsFollowTheLanguage) {
+    const auto cancel = [] { return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(); };
+    main().ImageRUClick();
+    EXPECT_EQ(cancel(), QStringLiteral("Отмена"));
+    main().ImageENClick();
+    EXPECT_EQ(cancel(), "Cancel");
 }
 
 TEST_F(LanguageTest, RussianCaptionsComeFromTheTableNotTheWindowDefinition) {

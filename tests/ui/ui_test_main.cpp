@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A first start follows the locale: the tests start in Russian, the
+    // program's first language, whatever the machine's locale is.
+    qputenv("LC_ALL", "ru_RU.UTF-8");
     QTemporaryDir settingsDir;
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());

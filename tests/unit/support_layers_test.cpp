@@ -31,6 +31,21 @@ TEST(Messages, LookupByExactRussianText) {
     EXPECT_EQ(LangFromCode("deu"), Lang::Eng);  // anything but "rus" is English
 }
 
+TEST(Messages, TheLanguageOfAFirstStartFollowsTheLocale) {
+    const struct {
+        const char *all, *messages, *lang;
+        Lang expected;
+    } cases[] = {
+        {nullptr, nullptr, "ru_RU.UTF-8", Lang::Rus},  {nullptr, nullptr, "de_DE.UTF-8", Lang::Eng},
+        {"", "ru_UA.UTF-8", "en_GB.UTF-8", Lang::Rus}, {"C.UTF-8", "ru_RU.UTF-8", "ru_RU.UTF-8", Lang::Eng},
+        {"ru", nullptr, nullptr, Lang::Rus},           {nullptr, nullptr, nullptr, Lang::Eng},
+        {"", "", "", Lang::Eng},                       {nullptr, nullptr, "POSIX", Lang::Eng},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LangFromLocale(c.all, c.messages, c.lang), c.expected)
+            << (c.all ? c.all : "-") << " " << (c.messages ? c.messages : "-") << " " << (c.lang ? c.lang : "-");
+}
+
 TEST(Messages, TablesHoldTheirRowsInOrder) {
     ASSERT_GE(MessageTable().size(), 69u);
     EXPECT_STREQ(MessageTable()[0].rus, "сюда надо положить имя файла");
