@@ -1,10 +1,9 @@
 #include "cli/commands.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <set>
+
+#include "core/open_failure.h"
 
 namespace quillon::cli {
 
@@ -157,11 +156,7 @@ int UsageError(const Command& command, const Host& host, const std::string& what
 }
 
 void ExplainOpenFailure(const std::string& path, const Host& host) {
-    struct stat st {};
-    const char* reason = "файл занят другим приложением";
-    if (::stat(path.c_str(), &st) != 0) reason = errno == ENOENT ? "файл не найден" : "нет доступа к файлу";
-    else if (!S_ISREG(st.st_mode)) reason = "это не обычный файл";
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), host.Tr(reason).c_str());
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), OpenFailureText(path, host).c_str());
 }
 
 int OpenForSave(Document& doc, Host& host, const std::string& path) {

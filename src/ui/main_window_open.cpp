@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "core/open_failure.h"
 #include "reader/open_file.h"
 #include "ui/form_main.h"
 #include "ui/form_me.h"
@@ -126,7 +127,7 @@ void TFormMain::OpenEditIN(bool clearLog) {
         trackEdit->PanelTR->hide();
         trackEdit->PanelLA->hide();
     } else {
-        Inform(Tr("файл занят другим приложением"));
+        Inform(FromCore(OpenFailureText(doc_.sourcePath, host_)));
     }
     ImageWO->hide();
     ShowOpenStatus();

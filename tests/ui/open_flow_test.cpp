@@ -1,6 +1,8 @@
 // Opening files: the header read and the container checks, the structure
 // tree they leave, the read-state picture, the refusals and the big-file
 // question.
+#include <unistd.h>
+#include <QDir>
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QFile>
@@ -143,17 +145,37 @@ TEST_F(OpenFlowTest, EmptyNameGetsThePlaceholderWhichIsNeverOpened) {
     EXPECT_TRUE(LogLines().isEmpty());
 }
 
-TEST_F(OpenFlowTest, UnopenableFileIsLoggedAndTold) {
-    main().EditOUT->setText("untouched");
-    ModalSeen& seen = AnswerNextModal(true);
-    OpenOn("/nonexistent/film.mkv", main().TabSheetCH);
-    EXPECT_TRUE(seen.shown);
-    EXPECT_EQ(seen.className, "TFormME");
-    EXPECT_EQ(seen.text, QStringLiteral("файл занят другим приложением"));
-    EXPECT_EQ(LogLines(), QStringList{QStringLiteral("• ошибка открытия файла")});
-    EXPECT_EQ(main().EditOUT->text(), "untouched");
-    EXPECT_EQ(main().LabelST->text(), "r e a d y");
-    EXPECT_TRUE(main().ImageWO->isHidden());
+TEST_F(OpenFlowTest, UnopenableFileIsLoggedAndToldWhy) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("a-folder.mkv");
+    QDir().mkpath(folder);
+    const QString locked = dir.filePath("locked.mkv");
+    QFile::copy(SamplePath(), locked);
+    QFile::setPermissions(locked, QFileDevice::WriteOwner);
+    const bool root = ::geteuid() == 0;  // root reads every file
+    const struct {
+        QString path;
+        const char* told;
+    } cases[] = {
+        {"/nonexistent/film.mkv", "файл не найден"},
+        {dir.filePath("gone.mkv"), "файл не найден"},
+        {folder, "это не обычный файл"},
+        {locked, "нет доступа к файлу"},
+    };
+    for (const auto& c : cases) {
+        if (root && c.path == locked) continue;
+        SCOPED_TRACE(c.path.toStdString());
+        main().EditOUT->setText("untouched");
+        ModalSeen& seen = AnswerNextModal(true);
+        OpenOn(c.path, main().TabSheetCH);
+        EXPECT_TRUE(seen.shown);
+        EXPECT_EQ(seen.className, "TFormME");
+        EXPECT_EQ(seen.text, QString::fromUtf8(c.told));
+        EXPECT_EQ(LogLines(), QStringList{QStringLiteral("• ошибка открытия файла")});
+        EXPECT_EQ(main().EditOUT->text(), "untouched");
+        EXPECT_EQ(main().LabelST->text(), "r e a d y");
+        EXPECT_TRUE(main().ImageWO->isHidden());
+    }
 }
 
 TEST(GbTextTest, WholeGigabytesAndHundredths) {
