@@ -83,7 +83,7 @@ uint64_t NewAttachmentUID(const Document& doc) {
 bool AddAttach(Document& doc, const std::string& path, Host& host) {
     SourceFile file;
     if (!file.Open(path)) {
-        host.SetStatus("Can't open file.");
+        host.SetStatus("файл не открывается.");
         return false;
     }
     TAttach a;
@@ -156,7 +156,7 @@ AttachRead ReadAttachment(const Document& doc, const TAttach& a, std::vector<uin
 }
 
 const char* AttachReadMessage(AttachRead result) {
-    return result == AttachRead::CannotOpen ? "Can't open file, access denied." : "Attachment structure error.";
+    return result == AttachRead::CannotOpen ? "файл не открывается: нет доступа." : "ошибка в структуре вложения.";
 }
 
 bool SaveAttach(const Document& doc, const TAttach& a, const std::string& path, bool overwriteConfirmed, Host& host) {

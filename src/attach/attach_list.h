@@ -28,7 +28,7 @@ bool AttachesDA(const std::vector<TAttach>& list);
 void ResetActiveATT(std::vector<TAttach>& list);
 
 // A file from disk added to the list: its name (lower case, no folder), the
-// MIME type of its extension, a new UID, kept. False (and "Can't open file."
+// MIME type of its extension, a new UID, kept. False (and "файл не открывается."
 // on the status) when it cannot be opened.
 bool AddAttach(Document& doc, const std::string& path, Host& host);
 
@@ -47,8 +47,8 @@ enum class AttachRead { Ok, CannotOpen, StructureError };
 // file is read only when its FileData element is still where the scan found
 // it, with the same size (the file may have changed since).
 AttachRead ReadAttachment(const Document& doc, const TAttach& a, std::vector<uint8_t>& out);
-// The message of a failed read: "Can't open file, access denied." or
-// "Attachment structure error.".
+// The message of a failed read: "файл не открывается: нет доступа." or
+// "ошибка в структуре вложения.".
 const char* AttachReadMessage(AttachRead result);
 
 // Writes the attachment's bytes to `path` (asking before replacing an existing

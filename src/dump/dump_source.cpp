@@ -48,7 +48,7 @@ DumpRead ReadFileBytes(const std::string& path, uint64_t offset, size_t length, 
 
 const char* DumpReadMessage(DumpRead result) {
     switch (result) {
-        case DumpRead::CannotOpen: return "Can't open file, access denied.";
+        case DumpRead::CannotOpen: return "файл не открывается: нет доступа.";
         case DumpRead::PastEnd: return "Смещение за концом файла: там нет ни одного байта.";
         default: return "Элемент уже не на своём месте: файл изменился после открытия.";
     }

@@ -12,7 +12,7 @@ namespace quillon {
 
 enum class DumpRead {
     Ok,
-    CannotOpen,  // "Can't open file, access denied."
+    CannotOpen,  // "файл не открывается: нет доступа."
     Changed,     // the element is no longer there: the file changed since the scan
     PastEnd,     // the offset asked for lies at or past the end of the file
 };

@@ -67,12 +67,12 @@ const char* ScanMessage(Mp3ScanResult result) {
 bool AddMP32TrackList(Document& doc, const std::string& path, Host& host) {
     Mp3Stream stream = ScanMp3File(path);
     if (stream.result == Mp3ScanResult::CannotOpen) {
-        TellAddFailure(host, "Can't open MP3 file.");
+        TellAddFailure(host, "не удалось открыть файл MP3.");
         return false;
     }
     SourceFile file;
     if (stream.result == Mp3ScanResult::Ok && !file.Open(path)) {
-        TellAddFailure(host, "Can't open MP3 file.");
+        TellAddFailure(host, "не удалось открыть файл MP3.");
         return false;
     }
     std::vector<mp3block>& frames = stream.frames;

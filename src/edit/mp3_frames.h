@@ -14,7 +14,7 @@ namespace quillon {
 
 enum class Mp3ScanResult {
     Ok,
-    CannotOpen,   // "Can't open MP3 file."
+    CannotOpen,   // "не удалось открыть файл MP3."
     NoFrameSync,  // no frame at the start (after an ID3v2 tag): "не найден Frame sync"
     ParseFailed,  // a later header that is neither a frame nor a tag, or a free-format stream: "не удалось разобраться с файлом mp3"
 };

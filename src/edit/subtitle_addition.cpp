@@ -17,7 +17,7 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, Host& host)
     SourceFile file;
     if (!file.Open(path) || file.Size() > kMaxSubtitleFile ||
         !file.ReadAt(0, static_cast<size_t>(file.Size()), bytes)) {
-        TellAddFailure(host, "Can't open subtitles.");
+        TellAddFailure(host, "не удалось открыть субтитры.");
         return false;
     }
     if (bytes.size() < kMinSubtitleFile) {

@@ -116,7 +116,7 @@ void AddBuiltTrack(Document& doc, tTrackEntry track, const std::string& descript
 
 void TellAddFailure(Host& host, std::string_view text) {
     host.SetStatus(text);
-    host.AddLog("• ", text);
+    host.AddLog("• ", host.Tr(text));
 }
 
 std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }

@@ -168,7 +168,7 @@ std::optional<SaveOutcome> CollectChunks(const Document& doc, Host& host, Source
         got.lastEnd = std::max(got.lastEnd, block.timecode + std::max<int64_t>(block.duration, 0));
         if (block.track == plan.video.track) {
             if (row.block.lacing() != 0) {
-                host.Inform("Unsupported Video LaceType = ", row.block.lacingText());
+                host.Inform("видео с лейсингом не поддерживается, LaceType = ", row.block.lacingText());
                 return SaveOutcome::NothingWritten;
             }
             const uint32_t prefix = uint32_t(plan.video.prefix.size());

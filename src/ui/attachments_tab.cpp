@@ -439,7 +439,7 @@ bool TFormMain::SaveAttachTo(const QString& path) {
 void TFormMain::MIviewClick() {
     TAttach a;
     if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
-        host_.SetStatus("Attachment structure error.");
+        host_.SetStatus("ошибка в структуре вложения.");
         return;
     }
     std::vector<uint8_t> data;
@@ -455,7 +455,7 @@ void TFormMain::MIviewClick() {
 void TFormMain::MIsaveClick() {
     TAttach a;
     if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
-        host_.SetStatus("Attachment structure error.");
+        host_.SetStatus("ошибка в структуре вложения.");
         return;
     }
     const QString path = QFileDialog::getSaveFileName(this, QString(), FromCore(SafeFileName(a.fileName, 1)), QString(), nullptr,
@@ -466,7 +466,7 @@ void TFormMain::MIsaveClick() {
 bool TFormMain::SaveTreeAttachmentTo(const QString& path) {
     TAttach a;
     if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
-        host_.SetStatus("Attachment structure error.");
+        host_.SetStatus("ошибка в структуре вложения.");
         return false;
     }
     return SaveAttach(doc_, a, ToCore(path), false, host_);

@@ -48,7 +48,6 @@ QRadioButton* Radio(QWidget* parent, const char* name, const char* caption) {
 
 TFormDU::TFormDU(Host& host, TFormYesNo* ask) : QWidget(nullptr, Qt::Window), host_(host), ask_(ask) {
     setObjectName("TFormDU");
-    setWindowTitle(QStringLiteral("dump"));
     resize(820, 560);
     auto* layout = new QVBoxLayout(this);
     auto* options = new QHBoxLayout;
@@ -100,7 +99,8 @@ TFormDU::TFormDU(Host& host, TFormYesNo* ask) : QWidget(nullptr, Qt::Window), ho
     PanelFI->setFrameShape(QFrame::Panel);
     PanelFI->setAutoFillBackground(true);
     auto* find = new QGridLayout(PanelFI);
-    find->addWidget(new QLabel(QStringLiteral("case  senvitive  string / hex  lookup"), PanelFI), 0, 0, 1, 2);
+    LabelFI = Make<QLabel>(PanelFI, "LabelFI");
+    find->addWidget(LabelFI, 0, 0, 1, 2);
     EditFI = Make<QLineEdit>(PanelFI, "EditFI");
     EditHE = Make<QLineEdit>(PanelFI, "EditHE");
     ImageFI = Make<ClickableImage>(PanelFI, "ImageFI");
@@ -162,6 +162,11 @@ void TFormDU::ShowBytes(std::vector<uint8_t> bytes, uint64_t position) {
     if (isMinimized()) showNormal();
     show();
     raise();
+}
+
+void TFormDU::ApplyLanguage() {
+    if (bytes_.empty()) setWindowTitle(FromCore(host_.Tr("дамп")));
+    LabelFI->setText(FromCore(host_.Tr("поиск строки (с учётом регистра) / hex")));
 }
 
 void TFormDU::BuildDump() {

@@ -31,6 +31,9 @@ public:
     TFormDU(Host& host, TFormYesNo* ask);
     ~TFormDU() override;
 
+    // Its own texts in the interface's language.
+    void ApplyLanguage();
+
     // Fills the window with `bytes`, which start at `position` of their file.
     void ShowBytes(std::vector<uint8_t> bytes, uint64_t position);
     // The open-file item after its dialog: the first 10,000 or 100,000 bytes
@@ -50,6 +53,7 @@ public:
     QCheckBox* CheckTG;
     ClickableImage *ImageFIND, *ImageFI, *ImageFIX;
     QFrame* PanelFI;
+    QLabel* LabelFI;
     QLineEdit *EditFI, *EditHE;
     QLabel* LabelST;
     QMenu* PopupDU;

@@ -14,7 +14,6 @@ namespace quillon::ui {
 
 TFormView::TFormView() : QWidget(nullptr, Qt::Window) {
     setObjectName("TFormView");
-    setWindowTitle(QStringLiteral("Attachments Viewer"));
     resize(640, 480);
     Memo = Make<QPlainTextEdit>(this, "Memo");
     Memo->setReadOnly(true);

@@ -13,7 +13,9 @@
 #include "core/messages.h"
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
+#include "ui/form_du.h"
 #include "ui/form_main.h"
+#include "ui/form_view.h"
 #include "ui/form_yes_no.h"
 #include "ui/qt_translations.h"
 #include "ui/ui_text.h"
@@ -53,6 +55,8 @@ void SetCaption(QObject* object, QTabWidget* pages, const QString& caption) {
 void TFormMain::TranslateMainWindow() {
     const Lang lang = host_.language();
     UseQtTranslations(lang);
+    if (formDU_) formDU_->ApplyLanguage();
+    if (formView_) formView_->setWindowTitle(Tr("просмотр вложений"));
     for (QObject* object : findChildren<QObject*>()) {
         const char* className = TableClassName(object, PageControl1);
         if (!className || object->objectName().isEmpty()) continue;

@@ -206,7 +206,7 @@ TEST(AviConvert, RefusalsLeaveNoFile) {
         {"audio shorter than a second", FilmFile(500, {SimpleBlock(1, 0, 0x80, frame), SimpleBlock(2, 0, 0x80, frame)}),
          "Фильм короче секунды: скорость звука для AVI не вычислить, AVI не записан."},
         {"laced video", FilmFile(2000, {SimpleBlock(1, 0, 0x82, ByteVec{1, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})}),
-         "Unsupported Video LaceType = 01"},
+         "видео с лейсингом не поддерживается, LaceType = 01"},
         {"audio an AVI does not take",
          FilmOf(2000,
                 {VfwEntry(1), TrackEntry(2, 2, "A_VORBIS", {Master(kAudio, {Float(kSamplingFrequency, 48000)})})},

@@ -331,7 +331,7 @@ TEST(SubtitleAddition, FailuresTellWhyAndAddNothing) {
     Opened open(OpenFile());
     CaptureHost host;
     EXPECT_FALSE(AddSubtitleFile(open.doc, "/nonexistent/x.srt", host));
-    EXPECT_TRUE(host.HasLine("• Can't open subtitles."));
+    EXPECT_TRUE(host.HasLine("• не удалось открыть субтитры."));
 }
 
 // ---------------------------------------------------------------- MP3
