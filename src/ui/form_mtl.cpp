@@ -78,7 +78,7 @@ bool TFormMTL::Choose(TrackTable& tracks, QWidget* owner, Lang lang) {
 
 void TFormMTL::TrackList2Screen() {
     static const TrackTable none;
-    FillTrackGrid(*Tracks, tracks_ ? *tracks_ : none);
+    FillTrackGrid(*Tracks, tracks_ ? *tracks_ : none, Tr("не задан"));
     FitColumns();
 }
 

@@ -74,14 +74,14 @@ void SetUpTrackGrid(QTableWidget& grid, TrackCellPainter draw) {
     for (int row = 0; row < 2; ++row) ClearRow(grid, row);
 }
 
-void FillTrackGrid(QTableWidget& grid, const TrackTable& tracks) {
+void FillTrackGrid(QTableWidget& grid, const TrackTable& tracks, const QString& notSet) {
     grid.setRowCount(2);
     ClearRow(grid, 1);
-    for (const Track& track : tracks) AddTrackGridRow(grid, track);
+    for (const Track& track : tracks) AddTrackGridRow(grid, track, notSet);
     grid.viewport()->update();
 }
 
-void AddTrackGridRow(QTableWidget& grid, const Track& track) {
+void AddTrackGridRow(QTableWidget& grid, const Track& track, const QString& notSet) {
     int row = 1;
     if (!(grid.rowCount() <= 2 && GridCell(grid, 1, 1)->text().isEmpty())) {
         row = grid.rowCount();
@@ -91,7 +91,8 @@ void AddTrackGridRow(QTableWidget& grid, const Track& track) {
     GridCell(grid, row, 0)->setText(FromCore(track.selectMark));
     GridCell(grid, row, 1)->setText(FromCore(track.typeText));
     GridCell(grid, row, 2)->setText(FromCore(DisplayText(track.description)));
-    GridCell(grid, row, 3)->setText(FromCore(track.language));
+    // An added track's placeholder is no language: it says it is not set.
+    GridCell(grid, row, 3)->setText(track.language == kPlaceholderLanguage ? notSet : FromCore(track.language));
     GridCell(grid, row, 4)->setText(FromCore(track.defaultMark));
 }
 
@@ -138,11 +139,11 @@ void DrawTrackCell(QPainter& painter, const QTableWidget& grid, const TrackTable
 }
 
 void TFormMain::TrackList2Screen() {
-    FillTrackGrid(*Tracks, doc_.tatra);
+    FillTrackGrid(*Tracks, doc_.tatra, Tr("не задан"));
     dfx();
 }
 
-void TFormMain::AddTrackRow(int trackIndex) { AddTrackGridRow(*Tracks, doc_.tatra[trackIndex]); }
+void TFormMain::AddTrackRow(int trackIndex) { AddTrackGridRow(*Tracks, doc_.tatra[trackIndex], Tr("не задан")); }
 
 void TFormMain::TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected) {
     DrawTrackCell(painter, *Tracks, doc_.tatra, {ImageRG, ImagePL, ImageBD, ImageRD}, column, row, rect, selected);

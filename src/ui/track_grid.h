@@ -45,10 +45,11 @@ QTableWidgetItem* GridCell(QTableWidget& grid, int row, int column);
 
 void SetUpTrackGrid(QTableWidget& grid, TrackCellPainter draw);
 
-// Two rows (title and one empty data row), then one row per track.
-void FillTrackGrid(QTableWidget& grid, const TrackTable& tracks);
+// Two rows (title and one empty data row), then one row per track. An added
+// track whose language is not set yet shows `notSet` in the language column.
+void FillTrackGrid(QTableWidget& grid, const TrackTable& tracks, const QString& notSet);
 // Writes one track into the grid: into the empty first data row, else appended.
-void AddTrackGridRow(QTableWidget& grid, const Track& track);
+void AddTrackGridRow(QTableWidget& grid, const Track& track, const QString& notSet);
 // Rewrites the check column from the tracks' select marks.
 void ShowSelectMarks(QTableWidget& grid, const TrackTable& tracks);
 // The description column takes the width the other four leave.

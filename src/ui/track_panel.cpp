@@ -105,6 +105,10 @@ void TrackEditing::BuildTrackPanel() {
     ImageTNSA->setText(QStringLiteral("✔"));
     Image4 = Make<ClickableImage>(PanelTR, "Image4");
     Image4->setText(QStringLiteral("✘"));
+    LabelTRW = Make<QLabel>(PanelTR, "LabelTRW");
+    LabelTRW->setWordWrap(true);
+    LabelTRW->setForegroundRole(QPalette::BrightText);
+    grid->addWidget(LabelTRW, 8, 0, 1, 4);
     grid->addWidget(ImageTNSA, 8, 4);
     grid->addWidget(Image4, 8, 5);
 
@@ -138,7 +142,9 @@ void TrackEditing::MIparaClick() {
     LabelTN->setText(FromCore(values->number));
     EditTID->setText(FromCore(values->codecID));
     EditTNA->setText(FromCore(values->name));  // UTF-8 on a Unicode screen
-    EditTLA->setText(FromCore(values->language));
+    // An added track's placeholder is no language: the box stays empty and says so.
+    EditTLA->setText(values->language == kPlaceholderLanguage ? QString() : FromCore(values->language));
+    EditTLA->setPlaceholderText(form_.Tr("не задан"));
     EditTTS->setText(FromCore(values->timecodeScale));
     EditTT->setText(FromCore(values->firstFrame));
     initialFirstFrame = EditTT->text();
@@ -146,7 +152,26 @@ void TrackEditing::MIparaClick() {
     const QSignalBlocker quiet(CheckTDE);
     CheckTDE->setChecked(values->isDefault);
     initialIsDefault = values->isDefault;
+    LabelTRW->clear();
 }
+
+namespace {
+
+// Why the panel refused, said beside its buttons (Russian key).
+const char* RefusalText(PanelField field) {
+    switch (field) {
+        case PanelField::Language: return "укажите язык: трёхбуквенный код, например rus";
+        case PanelField::LanguagePlaceholder: return "язык не задан: укажите код, например rus";
+        case PanelField::UnknownLanguage: return "такого кода языка нет";
+        case PanelField::TimecodeScale: return "TrackTimecodeScale: нужно число больше нуля";
+        case PanelField::FirstFrame: return "время первого кадра: целое число, не меньше нуля";
+        case PanelField::None:
+        case PanelField::NoSuchTrack: break;
+    }
+    return "";
+}
+
+}  // namespace
 
 void TrackEditing::ImageTNSAClick() {
     TrackPanelInput input;
@@ -170,6 +195,7 @@ void TrackEditing::ImageTNSAClick() {
         case PanelField::FirstFrame: box = EditTT; break;
         case PanelField::NoSuchTrack: return;
     }
+    LabelTRW->setText(form_.Tr(RefusalText(refused)));
     if (box) {
         form_.BlinkControl(box);
         box->setFocus();

@@ -92,6 +92,7 @@ public:
     QLabel* LabelTFF;
     QLineEdit* EditTT;
     QLabel* LabelTD;
+    QLabel* LabelTRW;  // why the last ✔ was refused, beside the buttons
     QLineEdit* EditTD;
     ClickableImage* ImageTNSA;
     ClickableImage* Image4;

@@ -284,14 +284,20 @@ TEST_F(TrackAddingTest, SubtitleRowOpensTheTrackPanelOrIsAcceptedBySettings) {
         EXPECT_EQ(added.defaultMark, c.defaultMark);
         EXPECT_EQ(grid().rowCount(), 5);
         EXPECT_EQ(grid().item(4, 1)->text(), "SUBTITLES");
-        EXPECT_EQ(grid().item(4, 3)->text(), c.rowLanguage);
+        // The placeholder is no language: the grid says it is not set.
+        EXPECT_EQ(grid().item(4, 3)->text(),
+                  std::string(c.rowLanguage) == "xz" ? QStringLiteral("не задан") : QString::fromLatin1(c.rowLanguage));
         EXPECT_EQ(grid().currentRow(), 4);
         EXPECT_FALSE(main().ImageSATT->isHidden());
         EXPECT_EQ(doc().saveMode, SaveMode::Build);
         EXPECT_EQ(edit().PanelTR->isVisible(), c.panelOpen);
         if (c.panelOpen) {
             EXPECT_EQ(edit().LabelTN->text(), QString::fromStdString(added.numberText));
-            EXPECT_EQ(edit().EditTLA->text(), "xz");
+            EXPECT_EQ(edit().EditTLA->text(), "");  // empty, and saying it is not set
+            EXPECT_EQ(edit().EditTLA->placeholderText(), QStringLiteral("не задан"));
+            if (c.autoAccept) {  // the settings' accept was refused: the panel says why
+                EXPECT_EQ(edit().LabelTRW->text(), QStringLiteral("укажите язык: трёхбуквенный код, например rus"));
+            }
         }
         EXPECT_TRUE(main().PanelWA->isHidden());
         EXPECT_FALSE(main().Busy());

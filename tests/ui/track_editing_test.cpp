@@ -258,14 +258,16 @@ TEST_F(TrackEditingTest, TrackPanelRefusalsBlinkTheBoxAndStoreNothing) {
         QLineEdit* TrackEditing::*box;
         QString text;
         bool selected;
+        const char* told;  // beside the buttons
     };
     const Case cases[] = {
-        {"empty language", &TrackEditing::EditTLA, "  ", false},
-        {"placeholder language", &TrackEditing::EditTLA, "xz", true},
-        {"empty timecode scale", &TrackEditing::EditTTS, "", false},
-        {"timecode scale not a number", &TrackEditing::EditTTS, ",", false},
-        {"first frame -1", &TrackEditing::EditTT, "-1", true},
-        {"first frame not digits", &TrackEditing::EditTT, "12a", true},
+        {"empty language", &TrackEditing::EditTLA, "  ", false, "укажите язык: трёхбуквенный код, например rus"},
+        {"placeholder language", &TrackEditing::EditTLA, "xz", true, "язык не задан: укажите код, например rus"},
+        {"unknown language", &TrackEditing::EditTLA, "qqq", true, "такого кода языка нет"},
+        {"empty timecode scale", &TrackEditing::EditTTS, "", false, "TrackTimecodeScale: нужно число больше нуля"},
+        {"timecode scale not a number", &TrackEditing::EditTTS, ",", false, "TrackTimecodeScale: нужно число больше нуля"},
+        {"first frame -1", &TrackEditing::EditTT, "-1", true, "время первого кадра: целое число, не меньше нуля"},
+        {"first frame not digits", &TrackEditing::EditTT, "12a", true, "время первого кадра: целое число, не меньше нуля"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -279,6 +281,7 @@ TEST_F(TrackEditingTest, TrackPanelRefusalsBlinkTheBoxAndStoreNothing) {
         EXPECT_TRUE(main().ImageSATT->isHidden());
         EXPECT_EQ(main().focusWidget(), box);
         EXPECT_EQ(box->hasSelectedText(), c.selected && !c.text.trimmed().isEmpty());
+        EXPECT_EQ(edit().LabelTRW->text(), QString::fromUtf8(c.told));
         EXPECT_NE(Entry(number).name.value, "changed");
         EXPECT_EQ(Entry(number).language.value, "rus");
         EXPECT_EQ(Cell(3, 3), "rus");
