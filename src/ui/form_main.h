@@ -12,6 +12,7 @@
 
 #include "export/codec_list.h"
 #include "core/document.h"
+#include "core/save_outcome.h"
 #include "ui/gui_host.h"
 
 class QAction;
@@ -232,6 +233,7 @@ public:
     QLineEdit* EditOUT;
     ClickableImage* ImageSA;
     QLabel* ImageSATT;
+    QLabel* LabelSR;  // the last save's result under the save panel
     QFrame* PanelSND;
     QRadioButton* RadioMKA;
     QRadioButton* RadioAAC;
@@ -324,6 +326,7 @@ private:
     void EnableAviByTracks();
     int RowOfIndex(const QModelIndex& index) const;
     void Reopen(const QString& outputName);
+    void ShowSaveResult(SaveOutcome outcome, const std::string& outputPath);
     // Opens the file EditIN names, as the current tab asks; BitBtnHDRClick empties the log first.
     void OpenEditIN(bool clearLog);
     bool ReadHeaderAndShow();

@@ -1,5 +1,7 @@
 // Building the container and contents tabs: the log and structure tree, the
 // track grid and the save panel under it.
+#include <QUrl>
+#include <QDesktopServices>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -186,11 +188,21 @@ QWidget* TFormMain::BuildSavePanel() {
     for (QCheckBox* option : {CheckCH, CheckAT, CheckTG, CheckCU, CheckSH}) optionRow->addWidget(option);
     optionRow->addStretch();
 
+    // What the last save did, where the user looks: the file, its size, its folder.
+    LabelSR = Make<QLabel>(panel, "LabelSR");
+    LabelSR->setTextFormat(Qt::RichText);
+    LabelSR->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    LabelSR->setWordWrap(true);
+    connect(LabelSR, &QLabel::linkActivated, this, [](const QString& folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    });
+
     auto* rows = new QVBoxLayout(panel);
     rows->setContentsMargins(6, 4, 6, 4);
     rows->addLayout(nameRow);
     rows->addLayout(typeRow);
     rows->addLayout(optionRow);
+    rows->addWidget(LabelSR);
     return panel;
 }
 

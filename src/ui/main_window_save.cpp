@@ -1,6 +1,10 @@
 // The save command: the save panel and the settings tab become a save
 // request, the core writes, and the window returns to idle (and reopens a
 // file when the model had been edited).
+#include <QLocale>
+#include <QFileInfo>
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +16,7 @@
 #include "ui/form_main.h"
 #include "ui/structure_model.h"
 #include "ui/ui_text.h"
+#include "save/output_name.h"
 #include "save/save_command.h"
 
 namespace quillon::ui {
@@ -63,6 +68,7 @@ void TFormMain::ImageSAClick() {
     StopWait();
 
     UncheckOutputSwitches();
+    ShowSaveResult(outcome, request.outputPath);
     ImageWO->hide();
     ImageSATT->hide();
     host_.SetStatus(outcome == SaveOutcome::Stopped || host_.StopFlag() ? "a b o r t e d" : "r e a d y");
@@ -70,6 +76,27 @@ void TFormMain::ImageSAClick() {
     if (needsScan && PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
     // A refused save keeps the document: the timeline window works on it.
     if (allowed && doc_.saveMode == SaveMode::Build) Reopen(FromCore(request.outputPath));
+}
+
+void TFormMain::ShowSaveResult(SaveOutcome outcome, const std::string& outputPath) {
+    const QString path = FromCore(outputPath);
+    if (outcome != SaveOutcome::Written && outcome != SaveOutcome::WrittenWithWarnings) {
+        const char* what = outcome == SaveOutcome::Stopped  ? "запись остановлена: "
+                           : outcome == SaveOutcome::Failed ? "файл не записан: "
+                                                            : "ничего не записано";
+        LabelSR->setText(outcome == SaveOutcome::NothingWritten ? Tr(what) : Tr(what) + path.toHtmlEscaped());
+        return;
+    }
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(outputPath, error);
+    const QFileInfo file(path);
+    QString line = Tr(outcome == SaveOutcome::Written ? "записан файл: " : "записан файл (с предупреждениями, см. журнал): ") +
+                   file.fileName().toHtmlEscaped();
+    if (!error) line += " (" + QLocale().formattedDataSize(qint64(bytes)) + ")";
+    line += QStringLiteral(" &nbsp;<a href=\"%1\">%2</a>").arg(file.absolutePath().toHtmlEscaped(), Tr("открыть папку"));
+    LabelSR->setText(line);
+    // The next save would ask to overwrite this one: its proposed name moves on.
+    EditOUT->setText(FromCore(makeOutFN(outputPath)));
 }
 
 void TFormMain::Reopen(const QString& outputName) {

@@ -1,5 +1,6 @@
 // The save panel: which types the checked tracks offer, the output name's
 // extension, and saves driven through the panel into real files.
+#include <QDir>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -158,6 +159,12 @@ TEST_F(SavePanelTest, SavingTheCheckedTracksWritesANewMatroskaFile) {
     EXPECT_EQ(written[1].typeText, "SUBTITLES");
     // The header read was not enough: the save scanned the whole file.
     EXPECT_EQ(main().document().readState, ReadState::FullNoTree);
+    // The result is said under the panel, with the folder one click away;
+    // the next save is proposed a new name instead of asking to overwrite.
+    EXPECT_TRUE(main().LabelSR->text().startsWith(QStringLiteral("записан файл: two.mkv ("))) << main().LabelSR->text().toStdString();
+    EXPECT_TRUE(main().LabelSR->text().contains(QStringLiteral("<a href=\"%1\">открыть папку</a>").arg(QDir(dir.path()).absolutePath())))
+        << main().LabelSR->text().toStdString();
+    EXPECT_EQ(main().EditOUT->text(), dir.filePath("two.001.mkv"));
 }
 
 TEST_F(SavePanelTest, ExportingTheAudioTrackWritesARawAc3Stream) {
@@ -179,6 +186,7 @@ TEST_F(SavePanelTest, ExportingTheAudioTrackWritesARawAc3Stream) {
             for (size_t k = 0; k < lista[r].block.frameCount; ++k) frames += lista[r].block.frameSize(k);
     EXPECT_GT(frames, 0);
     EXPECT_EQ(ac3.size(), frames);
+    EXPECT_EQ(main().EditOUT->text(), dir.filePath("sound.001.ac3"));  // the next export does not ask to overwrite
 }
 
 TEST_F(SavePanelTest, TheWavButtonDecodesTheAudioTrack) {
