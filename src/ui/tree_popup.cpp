@@ -63,8 +63,13 @@ void TFormMain::MIfbClick() {
 }
 
 void TFormMain::Image8Click() {
-    const int from = std::max(RowOfIndex(TreeEBML->currentIndex()), 0);
     const std::string track = ToCore(EditFBTN->text().trimmed());
+    // From the current row; from the one after it when the current row is
+    // such a block already (the last one found), so a second press goes on.
+    const int current = RowOfIndex(TreeEBML->currentIndex());
+    const bool onFound = current >= 0 && doc_.lista[size_t(current)].isBlock() &&
+                         doc_.lista[size_t(current)].block.trackText() == track;
+    const int from = std::max(current, 0) + (onFound ? 1 : 0);
     int found = -1;
     for (size_t r = from; r < doc_.lista.size(); ++r) {
         const Tbrick& row = doc_.lista[r];
@@ -81,8 +86,12 @@ void TFormMain::Image8Click() {
     for (int r = found; r >= 0 && static_cast<int>(chain.size()) < kFindLevels; r = treeModel_->ParentRow(r)) chain.push_back(r);
     if (treeModel_->ParentRow(chain.back()) >= 0) return;
     for (auto r = chain.rbegin(); r != chain.rend(); ++r) TreeEBML->expand(treeModel_->IndexOfRow(*r));
-    TreeEBML->scrollTo(treeModel_->IndexOfRow(found));
+    // Selected, in the middle of the view, and the keys stay with the tree.
+    const QModelIndex index = treeModel_->IndexOfRow(found);
+    TreeEBML->setCurrentIndex(index);
+    TreeEBML->scrollTo(index, QAbstractItemView::PositionAtCenter);
     PanelFB->hide();
+    TreeEBML->setFocus();
 }
 
 void TFormMain::MIdumpClick() {

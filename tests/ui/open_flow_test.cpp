@@ -2,6 +2,8 @@
 // tree they leave, the read-state picture, the refusals and the big-file
 // question.
 #include <unistd.h>
+#include <QScrollBar>
+#include <QApplication>
 #include <QDir>
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
@@ -271,13 +273,35 @@ TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
     const QModelIndex cluster = model().parent(model().IndexOfRow(block));
     EXPECT_TRUE(tree.isExpanded(cluster));
     EXPECT_TRUE(tree.isExpanded(model().parent(cluster)));
-    EXPECT_EQ(tree.currentIndex(), model().index(0, 0));  // the selection stays
+    // The block is selected, in the middle of the view, and the keys stay with the tree.
+    const QModelIndex found = model().IndexOfRow(block);
+    EXPECT_EQ(tree.currentIndex(), found);
+    const QRect shown = tree.visualRect(found);
+    EXPECT_TRUE(tree.viewport()->rect().contains(shown)) << shown.y() << " of " << tree.viewport()->height();
+    // Centred, as far as the scroll range lets it.
+    const QScrollBar* bar = tree.verticalScrollBar();
+    const bool centred = std::abs(shown.center().y() - tree.viewport()->rect().center().y()) < shown.height() * 2;
+    EXPECT_TRUE(centred || (bar->value() == bar->minimum() && shown.center().y() < tree.viewport()->rect().center().y()) ||
+                (bar->value() == bar->maximum() && shown.center().y() > tree.viewport()->rect().center().y()));
+    EXPECT_TRUE(tree.hasFocus() || QApplication::focusWidget() == &tree || !main().isActiveWindow());
 
-    // From a matching block, that same block is found.
-    tree.collapseAll();
-    tree.setCurrentIndex(model().IndexOfRow(block));
+    // Pressed again, it goes on to the next block of the track; a block far
+    // down the film comes to the middle.
+    int next = -1;
+    for (size_t r = size_t(block) + 1; r < lista.size() && next < 0; ++r)
+        if (lista[r].isBlock() && lista[r].block.trackNumber == 2) next = static_cast<int>(r);
+    ASSERT_GE(next, 0);
     main().Image8Click();
-    EXPECT_TRUE(tree.isExpanded(cluster));
+    EXPECT_EQ(tree.currentIndex(), model().IndexOfRow(next));
+    int last = -1;
+    for (size_t r = 0; r < lista.size(); ++r)
+        if (lista[r].isBlock() && lista[r].block.trackNumber == 2) last = static_cast<int>(r);
+    tree.setCurrentIndex(model().IndexOfRow(last - 1));
+    main().Image8Click();
+    const QRect far = tree.visualRect(model().IndexOfRow(last));
+    EXPECT_TRUE(tree.viewport()->rect().contains(far));
+    EXPECT_TRUE(std::abs(far.center().y() - tree.viewport()->rect().center().y()) < far.height() * 2 ||
+                bar->value() == bar->maximum());
 }
 
 TEST_F(OpenFlowTest, ExpandAndCollapseWholeBranches) {
