@@ -1,5 +1,6 @@
 // Building the container and contents tabs: the log and structure tree, the
 // track grid and the save panel under it.
+#include <QTextOption>
 #include <QUrl>
 #include <QDesktopServices>
 #include <QCheckBox>
@@ -29,15 +30,18 @@ void TFormMain::BuildContainerTab() {
     auto* splitter = new QSplitter(Qt::Horizontal, TabSheetCH);
     MemoST = Make<QPlainTextEdit>(splitter, "MemoST");
     MemoST->setReadOnly(true);
-    MemoST->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (paths, findings) wrap: every line's start stays in view.
+    MemoST->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemoST->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    MemoST->setMinimumWidth(260);
     TreeEBML = Make<StructureTreeView>(splitter, "TreeEBML");
     TreeEBML->setContextMenuPolicy(Qt::CustomContextMenu);
     TreeEBML->setEditTriggers(QAbstractItemView::NoEditTriggers);
     splitter->addWidget(MemoST);
     splitter->addWidget(TreeEBML);
     splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 5);
-    splitter->setSizes({300, 620});
+    splitter->setStretchFactor(1, 4);
+    splitter->setSizes({380, 540});
     auto* layout = new QVBoxLayout(TabSheetCH);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(splitter);

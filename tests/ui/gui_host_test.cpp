@@ -1,5 +1,8 @@
 // The window's Host: the 500-line log rule in the memo, the stop flag of the
 // stop image, and a gauge that copes with 64-bit maxima.
+#include <QTabWidget>
+#include <QScrollBar>
+#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -20,6 +23,18 @@ TEST_F(GuiHostTest, LogIsEmptiedBeforeLine501) {
     host.AddLog("line 501");
     EXPECT_EQ(LogLines(), QStringList{"line 501"});
     EXPECT_EQ(host.Log().Lines().size(), 1u);
+}
+
+TEST_F(GuiHostTest, ALongLineLeavesEveryLinesStartInView) {
+    main().PageControl1->setCurrentWidget(main().TabSheetCH);
+    GuiHost& host = main().host();
+    host.AddLog("• first");
+    host.AddLog("• " + std::string(400, 'x') + " /a/very/long/path/of/a/film/that/does/not/fit.mkv");
+    host.AddLog("• last");
+    QApplication::processEvents();
+    const QScrollBar* sideways = main().MemoST->horizontalScrollBar();
+    EXPECT_EQ(sideways->value(), sideways->minimum());
+    EXPECT_EQ(sideways->maximum(), 0);  // wrapped: nothing to scroll to
 }
 
 TEST_F(GuiHostTest, StopImageSetsTheFlagUntilALoopClearsIt) {
