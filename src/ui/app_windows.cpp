@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "ui/standard_keys.h"
 #include "ui/track_panel.h"
 
 namespace quillon::ui {
@@ -22,6 +23,7 @@ AppWindows CreateAppWindows() {
     windows.main->SetTimelineWindow(windows.tl.get());
     TFormMain* main = windows.main.get();
     windows.tl->modelChanged = [main] { main->ImageSATT->show(); };
+    AddStandardKeys(windows);
     return windows;
 }
 

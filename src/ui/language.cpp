@@ -56,6 +56,16 @@ void TFormMain::TranslateMainWindow() {
     const Lang lang = host_.language();
     UseQtTranslations(lang);
     if (formDU_) formDU_->ApplyLanguage();
+    // Controls that show only a picture say what they do to the mouse and to a screen reader.
+    const std::pair<QWidget*, const char*> icons[] = {
+        {ImageFI, "выбрать файл (Ctrl+O)"}, {ImageRU, "русский интерфейс"}, {ImageEN, "английский интерфейс"},
+        {ImageX, "остановить"},             {ImageADD, "добавить вложение"}, {ImageSA, "сохранить (Ctrl+S)"},
+        {Image8, "найти"},                  {ImageFBX, "закрыть"},
+    };
+    for (const auto& [icon, text] : icons) {
+        icon->setToolTip(Tr(text));
+        icon->setAccessibleName(Tr(text));
+    }
     if (formView_) formView_->setWindowTitle(Tr("просмотр вложений"));
     for (QObject* object : findChildren<QObject*>()) {
         const char* className = TableClassName(object, PageControl1);
