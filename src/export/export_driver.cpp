@@ -37,7 +37,7 @@ SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& reque
     const std::string number =
         kind == TrackKind::Audio ? GetActiveAudioTrackNumber(doc.tatra) : GetActiveSubsTrackNumber(doc.tatra);
     if (number.empty()) {
-        host.AskWithCaptions(MissingTrackText(kind), " ясно ", "понятно");
+        host.Inform(MissingTrackText(kind));
         return SaveOutcome::NothingWritten;
     }
     // An added track's blocks live in other files until a new file is saved.

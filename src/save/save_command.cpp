@@ -66,12 +66,12 @@ SaveOutcome SaveCommand(Document& doc, Host& host, const SaveRequest& request) {
     bool readFrom = SameFile(doc.sourcePath, request.outputPath);
     for (const AddedSource& added : doc.addedSources) readFrom = readFrom || SameFile(added.path, request.outputPath);
     if (readFrom) {
-        host.AskWithCaptions("Нельзя сохранить с тем же именем.\r\nИз этого файла сейчас будем читать.", "понятно", " ясно ");
+        host.Inform("Нельзя сохранить с тем же именем.\r\nИз этого файла сейчас будем читать.");
         return SaveOutcome::NothingWritten;
     }
     const TrackMap map = TrackMap::FromTracks(doc.tatra);
     if (map.ActiveCount() == 0) {
-        host.AskWithCaptions("надо указать хотя бы один поток\r\nдля выгрузки... типа того.", "понятно", " ясно ");
+        host.Inform("надо указать хотя бы один поток\r\nдля выгрузки... типа того.");
         return SaveOutcome::NothingWritten;
     }
     if (!prepare2export(doc, host)) return host.StopRequested() ? SaveOutcome::Stopped : SaveOutcome::Failed;

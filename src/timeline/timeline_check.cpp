@@ -133,7 +133,7 @@ std::vector<std::string> ShowTrackError(const TimelineReport& report, uint64_t t
     for (size_t k = 0; k < t->faults.size() && k < 3; ++k)
         line += (k ? "," : "") + std::to_string(Milliseconds(t->faults[k].time, report.timecodeScale));
     if (t->faults.size() > 3) line += ",...";
-    lines.push_back(line + ")");
+    lines.push_back(line + (lang == Lang::Rus ? " мс)" : " ms)"));
     const uint64_t negative = static_cast<uint64_t>(
         std::count_if(t->faults.begin(), t->faults.end(), [](const TimelineFault& f) { return f.time < 0; }));
     if (negative > 0) {

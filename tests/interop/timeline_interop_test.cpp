@@ -185,7 +185,7 @@ std::vector<std::string> ExpectedReport(const Film& damaged, const Film& origina
             if (shown < 3) line += (shown ? "," : "") + std::to_string(ns / 1000000);
             ++shown;
         }
-        lines.push_back(line + (moved.size() > 3 ? ",...)" : ")"));
+        lines.push_back(line + (moved.size() > 3 ? ",..." : "") + (russian ? " мс)" : " ms)"));
         if (negative > 0)
             lines.push_back(russian ? "• " + std::to_string(negative) + RussianNegative(negative) + " отрицательное время"
                                     : "• " + std::to_string(negative) + " block(s) has negative time");

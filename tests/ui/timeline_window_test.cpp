@@ -139,7 +139,7 @@ TEST_F(TimelineWindowTest, ShownAfterAFullOpenOnlyWhenTimesGoBackwards) {
     EXPECT_EQ(tl().TR->item(1, 0)->text(), "2");
     EXPECT_EQ(tl().TR->currentRow(), 0);
     EXPECT_EQ(tl().shownTrack(), 1u);
-    EXPECT_EQ(Memo(), QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (60)")});
+    EXPECT_EQ(Memo(), QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (60 мс)")});
     for (QRadioButton* radio : {tl().RadioOS, tl().RadioPE, tl().RadioIS, tl().RadioIV, tl().RadioKF})
         EXPECT_FALSE(radio->isChecked()) << radio->objectName().toStdString();
     EXPECT_TRUE(tl().CheckRB->isHidden());
@@ -282,7 +282,7 @@ TEST_F(TimelineWindowTest, SaveIsRefusedWhileFaultsRemainAndGoesOnAfterLeaveAsIs
     EXPECT_FALSE(tl().isVisible());
     EXPECT_FALSE(Save("after-header.mkv"));
     EXPECT_TRUE(tl().isVisible());
-    EXPECT_EQ(Memo(), QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (60)")});
+    EXPECT_EQ(Memo(), QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (60 мс)")});
 }
 
 TEST_F(TimelineWindowTest, EachRepairClearsTheFaultsAndTheSaveGoesOn) {
@@ -303,7 +303,7 @@ TEST_F(TimelineWindowTest, EachRepairClearsTheFaultsAndTheSaveGoesOn) {
         radio->click();
         QTest::mouseClick(tl().Image5, Qt::LeftButton);
         const QString what = radio->objectName();
-        EXPECT_EQ(Memo(), (QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (60)"),
+        EXPECT_EQ(Memo(), (QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (60 мс)"),
                                       QString::fromUtf8(c.firstLine), QStringLiteral("• готово")}))
             << what.toStdString();
         EXPECT_EQ(tl().windowTitle(), QStringLiteral("  TimeLine  ::  Ошибок не обнаружено")) << what.toStdString();
@@ -320,7 +320,7 @@ TEST_F(TimelineWindowTest, EachRepairClearsTheFaultsAndTheSaveGoesOn) {
 TEST_F(TimelineWindowTest, ResortRefusesNegativeTimesAndTheFaultsRemain) {
     OpenFull(NegativeFile());
     ASSERT_TRUE(tl().isVisible());
-    EXPECT_EQ(Memo(), (QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (-10)"),
+    EXPECT_EQ(Memo(), (QStringList{QStringLiteral("• трек 1: 1 раз время шло вспять  (-10 мс)"),
                                    QStringLiteral("• 1 блок имеет отрицательное время")}));
     tl().RadioPE->click();
     QTest::mouseClick(tl().Image5, Qt::LeftButton);
@@ -350,7 +350,7 @@ TEST_F(TimelineWindowTest, TextsFollowTheLanguage) {
     EXPECT_EQ(tl().MIpng->text(), "save as PNG");
     tl().RadioPE->click();
     QTest::mouseClick(tl().Image5, Qt::LeftButton);
-    EXPECT_EQ(Memo(), (QStringList{"• track 1: 1 times the time went backwards  (60)", "• track sorting...", "• done"}));
+    EXPECT_EQ(Memo(), (QStringList{"• track 1: 1 times the time went backwards  (60 ms)", "• track sorting...", "• done"}));
     EXPECT_EQ(tl().windowTitle(), "  TimeLine  ::  No errors found");
 
     main().ImageRUClick();

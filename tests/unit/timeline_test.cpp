@@ -110,14 +110,14 @@ TEST(TimelineCheck, CaptionReportLinesAndPluralForms) {
     const TimelineReport r = TimeLineCheck(o.doc);
     EXPECT_EQ(TimelineCaption(r, Lang::Rus), "  TimeLine  ::  Номера треков с нелинейным временем: 1");
     EXPECT_EQ(TimelineCaption(r, Lang::Eng), "  TimeLine  ::  Tracks with non linear timeline: 1");
-    EXPECT_EQ(ShowTrackError(r, 1, Lang::Rus), (std::vector<std::string>{"• трек 1: 1 раз время шло вспять  (60)"}));
-    EXPECT_EQ(ShowTrackError(r, 1, Lang::Eng), (std::vector<std::string>{"• track 1: 1 times the time went backwards  (60)"}));
+    EXPECT_EQ(ShowTrackError(r, 1, Lang::Rus), (std::vector<std::string>{"• трек 1: 1 раз время шло вспять  (60 мс)"}));
+    EXPECT_EQ(ShowTrackError(r, 1, Lang::Eng), (std::vector<std::string>{"• track 1: 1 times the time went backwards  (60 ms)"}));
     EXPECT_TRUE(ShowTrackError(r, 2, Lang::Rus).empty());
 
     Opened n(File(Track1({-30, -20, -10, 0, 5, 1, 2})));
     const TimelineReport rn = TimeLineCheck(n.doc);
     EXPECT_EQ(ShowTrackError(rn, 1, Lang::Rus),
-              (std::vector<std::string>{"• трек 1: 5 раз время шло вспять  (-30,-20,-10,...)",
+              (std::vector<std::string>{"• трек 1: 5 раз время шло вспять  (-30,-20,-10,... мс)",
                                         "• 3 блока имеют отрицательное время"}));
     EXPECT_EQ(ShowTrackError(rn, 1, Lang::Eng)[1], "• 3 block(s) has negative time");
 
