@@ -1,5 +1,10 @@
 #include "ui/form_du.h"
 
+#include <algorithm>
+
+#include <QTextDocument>
+#include <QScrollBar>
+#include <QScreen>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -177,11 +182,23 @@ void TFormDU::BuildDump() {
     QString text = QString::fromStdString(DumpText(bytes_, 0, Layout(), DumpChars::Cyrillic));
     if (text.endsWith('\n')) text.chop(1);
     RichEdit1->setPlainText(text);
+    FitWidthToLines(text.left(text.indexOf('\n')));
     setWindowTitle(FromCore(DumpCaption(host_.Tr("смещение от начала файла:"), position_, host_.Tr("размер дампа:"),
                                         bytes_.size())));
     if (!ImageFIX->isHidden()) matches_ = FindPattern(bytes_, pattern_);
     PaintView();
     if (large) LabelST->setText(QStringLiteral("r e a d y"));
+}
+
+// Wide enough for a whole line of the dump (24 and 32 bytes a row are far
+// wider than 16), as far as the screen allows.
+void TFormDU::FitWidthToLines(const QString& line) {
+    const int text = RichEdit1->fontMetrics().horizontalAdvance(line) + 2 * RichEdit1->frameWidth() +
+                     RichEdit1->verticalScrollBar()->sizeHint().width() + 2 * int(RichEdit1->document()->documentMargin()) + 8;
+    const int needed = width() - RichEdit1->viewport()->width() + text - RichEdit1->verticalScrollBar()->sizeHint().width();
+    int limit = needed;
+    if (const QScreen* s = screen()) limit = std::min(needed, s->availableGeometry().width());
+    if (width() < limit) resize(limit, height());
 }
 
 // The headers' colours and the search highlights, as extra selections over the text.

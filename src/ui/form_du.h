@@ -33,6 +33,8 @@ public:
 
     // Its own texts in the interface's language.
     void ApplyLanguage();
+    // Widens the window to show `line` (a line of the dump) whole.
+    void FitWidthToLines(const QString& line);
 
     // Fills the window with `bytes`, which start at `position` of their file.
     void ShowBytes(std::vector<uint8_t> bytes, uint64_t position);

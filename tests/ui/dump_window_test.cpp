@@ -1,5 +1,7 @@
 // The dump window: opened from the tree's item on an element, its layout
 // choices, header painting, the search, the large-element question, RTF.
+#include <QScrollBar>
+#include <QScreen>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -47,8 +49,13 @@ TEST_F(DumpWindowTest, TheTreeItemDumpsTheElementWithItsHeadersPainted) {
     EXPECT_EQ(du().RichEdit1->extraSelections().size() > 0, true);
 
     // Another width: the rows get longer and the painting follows.
+    du().resize(400, du().height());
     du().Radio32->setChecked(true);
     EXPECT_EQ(du().DumpPlainText().section('\n', 0, 0).size(), 3 * 32 + 2 * 7 + 12 + 32);
+    // The window widens so that a row fits without scrolling sideways, as far
+    // as the screen allows (the test screen is narrower than a row of 32).
+    const int rowWidth = du().RichEdit1->fontMetrics().horizontalAdvance(du().DumpPlainText().section('\n', 0, 0));
+    EXPECT_GE(du().width(), std::min(rowWidth, du().screen()->availableGeometry().width()));
     du().RadioR4->setChecked(true);
     const QStringList lines = du().DumpPlainText().split('\n');
     if (lines.size() > 5) {
