@@ -234,8 +234,9 @@ void TFormMain::AttachList2Screen() {
         const TAttach& a = doc_.attachList[i];
         const int row = int(i) + 1;
         QTableWidgetItem* mark = GridCell(*ATT, row, 0);
-        mark->setText(FromCore(a.keep));
-        mark->setForeground(Qt::transparent);  // the text is for the tests; the picture is what shows
+        // The picture is what shows: a text would show through the selection's colours.
+        mark->setText(QString());
+        mark->setData(Qt::UserRole, FromCore(a.keep));
         mark->setIcon(a.keep == "y" ? QIcon(a.added == 'y' ? ImagePL : ImageRG) : QIcon());
         GridCell(*ATT, row, 1)->setText(FromCore(a.fileName));
         GridCell(*ATT, row, 2)->setText(FromCore(a.fileMimeType));

@@ -1,5 +1,6 @@
 // The settings tab: its controls and how they hold together (the packing and
 // reopen choices act as one choice each; switches enable their dependants).
+#include <QHBoxLayout>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -83,8 +84,12 @@ void TFormMain::BuildSettingsTab() {
     CheckEASK = Box(reopenSection, "CheckEASK", "спросить");
     CheckEISH->setChecked(true);
     auto* reopenLayout = new QGridLayout(reopenSection);
-    reopenLayout->addWidget(LabelAE1, 0, 0);
-    reopenLayout->addWidget(LabelAE2, 1, 0);
+    // The two halves of the caption read as one line before the choices.
+    auto* caption = new QHBoxLayout;
+    caption->setSpacing(4);
+    caption->addWidget(LabelAE1);
+    caption->addWidget(LabelAE2);
+    reopenLayout->addLayout(caption, 0, 0);
     reopenLayout->addWidget(CheckEISH, 0, 1);
     reopenLayout->addWidget(CheckEREZ, 0, 2);
     reopenLayout->addWidget(CheckEASK, 0, 3);

@@ -63,8 +63,13 @@ QString FileWithPreviews(const QTemporaryDir& dir) {
 class AttachmentsTabTest : public UiTest {
 protected:
     void ShowTab() { main().PageControl1->setCurrentWidget(main().TabSheetATT); }
+    // The tick column holds its mark as data: it shows only a picture.
     QString CellText(int row, int column) {
         const QTableWidgetItem* cell = main().ATT->item(row, column);
+        if (cell && column == 0) {
+            EXPECT_EQ(cell->text(), QString());
+            return cell->data(Qt::UserRole).toString();
+        }
         return cell ? cell->text() : QString();
     }
 };
