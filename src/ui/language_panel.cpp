@@ -53,8 +53,11 @@ void TrackEditing::OpenLanguagePanel(int gridRow) {
     PanelLA->adjustSize();
     const QTableWidget& grid = *form_.Tracks;
     const QPoint gridTop = grid.mapTo(form_.TabSheetRE, QPoint(0, 0));
-    const int rowHeight = grid.verticalHeader()->defaultSectionSize() + 1;
-    PanelLA->move(gridTop.x() + grid.width() - PanelLA->width() - 16, rowHeight * (gridRow + 1) + gridTop.y() + 4);
+    // Beside the row's language cell, on the description side: the language
+    // and default cells of the rows around stay in view.
+    const int languageLeft = gridTop.x() + grid.frameWidth() + grid.columnViewportPosition(3);
+    const int rowTop = gridTop.y() + grid.frameWidth() + grid.rowViewportPosition(gridRow);
+    PanelLA->move(std::max(languageLeft - PanelLA->width() - 2, 0), std::max(rowTop - 2, 0));
     PanelLA->show();
     PanelLA->raise();
     EditLA->selectAll();

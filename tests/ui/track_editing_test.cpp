@@ -331,6 +331,14 @@ TEST_F(TrackEditingTest, QuickLanguagePanelWritesTheCodeIntoTheFile) {
     EXPECT_EQ(edit().EditLA->maxLength(), 3);
     EXPECT_EQ(edit().LabelLA->text(), "2");
     EXPECT_EQ(edit().EditLA->selectedText(), "rus");
+    // It covers no language or default cell of the grid.
+    const QRect panel(edit().PanelLA->mapToGlobal(QPoint(0, 0)), edit().PanelLA->size());
+    for (int row = 0; row < main().Tracks->rowCount(); ++row)
+        for (int column : {3, 4}) {
+            const QRect cell = main().Tracks->visualRect(main().Tracks->model()->index(row, column))
+                                   .translated(main().Tracks->viewport()->mapToGlobal(QPoint(0, 0)));
+            EXPECT_FALSE(panel.intersects(cell)) << "row " << row << " column " << column;
+        }
 
     // Close stores nothing.
     QTest::mouseClick(edit().Image2, Qt::LeftButton);
