@@ -127,32 +127,34 @@ std::vector<BlockFacts> Blocks(const Listed& l, uint64_t track) {
 
 // ---------------------------------------------------------------- times
 
-int64_t FloorDiv(__int128 a, __int128 b) {
-    __int128 q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-    return static_cast<int64_t>(q);
+// a ÷ b to the nearest whole number, halves away from zero.
+int64_t NearestDiv(__int128 a, __int128 b) {
+    if (b < 0) a = -a, b = -b;
+    const __int128 q = (2 * (a < 0 ? -a : a) + b) / (2 * b);
+    return static_cast<int64_t>(a < 0 ? -q : q);
 }
 
-// A time of the other file in the target file's ticks: floor(t × its scale /
-// the target's scale). For ffprobe's times the scales are the time bases.
+// A time of the other file in the target file's ticks: t × its scale / the
+// target's scale, to the nearest tick. For ffprobe's times the scales are
+// the time bases.
 int64_t Converted(int64_t t, const ProbedStream& from, const ProbedStream& to) {
-    return FloorDiv(static_cast<__int128>(t) * from.timeBaseNum * to.timeBaseDen,
-                    static_cast<__int128>(from.timeBaseDen) * to.timeBaseNum);
+    return NearestDiv(static_cast<__int128>(t) * from.timeBaseNum * to.timeBaseDen,
+                      static_cast<__int128>(from.timeBaseDen) * to.timeBaseNum);
 }
 
-// mkvinfo prints ticks × scale: in nanoseconds a conversion is a floor to
-// the target's tick.
-int64_t Floor(int64_t ns, int64_t scale) { return FloorDiv(ns, scale) * scale; }
+// mkvinfo prints ticks × scale: in nanoseconds a conversion is a rounding to
+// the target's nearest tick.
+int64_t Nearest(int64_t ns, int64_t scale) { return NearestDiv(ns, scale) * scale; }
 
-BlockFacts ConvertedBlock(const BlockFacts& b, int64_t scale) { return {Floor(b.time, scale), b.frames}; }
+BlockFacts ConvertedBlock(const BlockFacts& b, int64_t scale) { return {Nearest(b.time, scale), b.frames}; }
 
-// A reference still names the same block: the difference of the converted
-// times of the two blocks.
+// A reference or a duration still spans the same blocks: the difference of
+// the converted times at its two ends.
 GroupFacts ConvertedGroup(const GroupFacts& g, int64_t scale) {
     GroupFacts out;
-    out.time = Floor(g.time, scale);
-    for (int64_t r : g.references) out.references.push_back(Floor(g.time + r, scale) - out.time);
-    if (g.duration) out.duration = Floor(*g.duration, scale);
+    out.time = Nearest(g.time, scale);
+    for (int64_t r : g.references) out.references.push_back(Nearest(g.time + r, scale) - out.time);
+    if (g.duration) out.duration = Nearest(g.time + *g.duration, scale) - out.time;
     return out;
 }
 
