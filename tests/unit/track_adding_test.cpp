@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "core/block_merge.h"
 #include "core/generated/element_ids.h"
 #include "core/value_text.h"
 #include "edit/mp3_addition.h"
@@ -62,6 +63,13 @@ TEST(TrackAdding, MergeKeepsEachListsOrderAndPutsEqualTimesAfterTheBlocksThere) 
     std::vector<xBlock> blocks = Blocks({{0, 1}, {40, 2}, {40, 3}, {80, 4}});
     InsertBlockByTime(blocks, Blocks({{40, 10}})[0]);
     EXPECT_EQ(Rows(blocks), (std::vector<uint32_t>{1, 2, 3, 10, 4}));
+
+    // The same merge takes a track out, moves it and puts it back (a moved
+    // start, a repaired track): the odd rows 90 later, row 3 onto row 4's time.
+    std::vector<xBlock> again = Blocks({{0, 1}, {10, 2}, {20, 3}, {110, 4}, {120, 5}});
+    RemergeByTime(again, [](const xBlock& b) { return b.row % 2 == 1; }, [](xBlock& b) { b.absTime += 90; });
+    EXPECT_EQ(Rows(again), (std::vector<uint32_t>{2, 1, 4, 3, 5}));
+    EXPECT_EQ(again[1].absTime, 90);
 }
 
 TEST(TrackAdding, NumbersFollowTheLargestAndUidsAreNewAndNonZero) {
