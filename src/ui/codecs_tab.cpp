@@ -1,13 +1,14 @@
-// The codecs tab: the audio decoders of the build in one grid, the WAVE
-// format tags of the selected one in the other. Both grids keep the string
-// grid's shape: row 0 holds the captions, column 0 is a narrow fixed column.
+#include "ui/codecs_tab.h"
+
+// Both grids keep the string grid's shape: row 0 holds the captions, column 0
+// is a narrow fixed column.
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
-#include "ui/form_main.h"
 #include "ui/track_grid.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
@@ -60,17 +61,18 @@ void ResetGrid(QTableWidget& grid) {
 
 }  // namespace
 
-void TFormMain::BuildCodecsTab() {
+CodecsTab::CodecsTab(Host& host, QWidget* parent) : QWidget(parent), host_(host) {
+    setObjectName("TabSheetCDK");
     // Selection colours: 0xFFE0E0 and 0xE0FFE0, blue first, as the window gives them.
-    StringCDK = Make<QTableWidget>(TabSheetCDK, "StringCDK");
+    StringCDK = Make<QTableWidget>(this, "StringCDK");
     SetUpCodecGrid(*StringCDK, 2, QColor(0xE0, 0xE0, 0xFF));
-    StringTAG = Make<QTableWidget>(TabSheetCDK, "StringTAG");
+    StringTAG = Make<QTableWidget>(this, "StringTAG");
     SetUpCodecGrid(*StringTAG, 3, QColor(0xE0, 0xFF, 0xE0));
     StringTAG->setColumnWidth(1, 80);
     ResetGrid(*StringCDK);
     ResetGrid(*StringTAG);
     // Each grid takes half the tab's width, 2 pixels apart, and its full height.
-    auto* layout = new QHBoxLayout(TabSheetCDK);
+    auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addWidget(StringCDK, 1);
@@ -80,8 +82,12 @@ void TFormMain::BuildCodecsTab() {
     });
 }
 
-void TFormMain::TabSheetCDKShow() {
-    SetCell(*StringCDK, 0, 1, Tr("драйвер"));
+void CodecsTab::ApplyLanguage() {
+    if (QTableWidgetItem* cell = StringCDK->item(0, 1)) cell->setText(FromCore(host_.Tr("драйвер")));
+}
+
+void CodecsTab::TabSheetCDKShow() {
+    SetCell(*StringCDK, 0, 1, FromCore(host_.Tr("драйвер")));
     SetCell(*StringTAG, 0, 1, QStringLiteral("tag"));
     SetCell(*StringTAG, 0, 2, QStringLiteral("tagName"));
     ResetGrid(*StringCDK);
@@ -98,7 +104,7 @@ void TFormMain::TabSheetCDKShow() {
     StringCDKClick();
 }
 
-void TFormMain::StringCDKClick() {
+void CodecsTab::StringCDKClick() {
     const int row = StringCDK->currentRow();
     ResetGrid(*StringTAG);
     if (row < 1 || size_t(row) > drivers_.size()) return;

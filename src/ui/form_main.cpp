@@ -1,3 +1,4 @@
+#include "ui/codecs_tab.h"
 #include "ui/form_main.h"
 
 #include <QCheckBox>
@@ -58,7 +59,7 @@ TFormMain::TFormMain(QWidget* parent)
     TabSheetCH = Make<QWidget>(PageControl1, "TabSheetCH");
     TabSheetRE = Make<QWidget>(PageControl1, "TabSheetRE");
     TabSheetATT = Make<QWidget>(PageControl1, "TabSheetATT");
-    TabSheetCDK = Make<QWidget>(PageControl1, "TabSheetCDK");
+    TabSheetCDK = new CodecsTab(host_, PageControl1);
     TabSheetCFG = Make<QWidget>(PageControl1, "TabSheetCFG");
     // The captions as the window defines them; the language switch replaces
     // them with the caption table's.
@@ -72,7 +73,6 @@ TFormMain::TFormMain(QWidget* parent)
 
     BuildContainerTab();
     BuildContentsTab();
-    BuildCodecsTab();
     BuildAttachmentsTab();
     BuildSettingsTab();
 
@@ -189,7 +189,7 @@ void TFormMain::ConnectHandlers() {
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int) {
         if (PageControl1->currentWidget() == TabSheetRE) TabSheetREShow();
         if (PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
-        if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDKShow();
+        if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDK->TabSheetCDKShow();
         if (PageControl1->currentWidget() == TabSheetATT) TabSheetATTShow();
     });
     ConnectSavePanelHandlers();

@@ -10,7 +10,6 @@
 #include <QPixmap>
 #include <QString>
 
-#include "export/codec_list.h"
 #include "core/document.h"
 #include "core/save_outcome.h"
 #include "ui/gui_host.h"
@@ -39,6 +38,7 @@ class TFormView;
 
 class CaptionPanel;
 class ClickableImage;
+class CodecsTab;
 class StructureModel;
 class StructureTreeView;
 class TFormME;
@@ -140,8 +140,6 @@ public:
     const QImage& attachmentPicture() const { return attPicture_; }
 
     // ---- codecs tab (codecs_tab.cpp)
-    void TabSheetCDKShow();
-    void StringCDKClick();
 
     // ---- settings (settings_store.cpp, settings_tab.cpp)
     void ReadConfig();
@@ -177,7 +175,7 @@ public:
     QWidget* TabSheetCH;
     QWidget* TabSheetRE;
     QWidget* TabSheetATT;
-    QWidget* TabSheetCDK;
+    CodecsTab* TabSheetCDK;
     QWidget* TabSheetCFG;
 
     // Container tab.
@@ -198,7 +196,6 @@ public:
 
     // Contents tab: the grid and the save panel.
     QTableWidget* Tracks;
-    QTableWidget* StringCDK;
     QTableWidget* ATT;
     QLabel* LabelNA;
     ClickableImage* ImageADD;
@@ -225,7 +222,6 @@ public:
     QString ttfFace;              // the family the preview draws with: the attached font's own copy
     QString ttfKind;              // "TrueType Font" or "OpenType Font"
     int ttfFontId_ = -1;          // the application font loaded for the preview
-    QTableWidget* StringTAG;
     QFrame* PanelSE;
     ClickableImage* ImageTX;
     QCheckBox* CheckEX;
@@ -310,7 +306,6 @@ private:
     void BuildContentsTab();
     QWidget* BuildSavePanel();
     void BuildSettingsTab();
-    void BuildCodecsTab();
     void BuildAttachmentsTab();
     void SetAttPicture();
     void ConnectHandlers();
@@ -343,7 +338,6 @@ private:
     TFormDU* formDU_ = nullptr;
     Document doc_;
     GuiHost host_;
-    DriverList drivers_;  // the codecs tab's decoders, enumerated each time it is shown
     StructureModel* treeModel_ = nullptr;
     TFormYesNo* formYesNo_ = nullptr;
     TFormME* formME_ = nullptr;

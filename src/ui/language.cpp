@@ -13,6 +13,7 @@
 #include "core/messages.h"
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
+#include "ui/codecs_tab.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
 #include "ui/form_view.h"
@@ -87,7 +88,7 @@ void TFormMain::TranslateMainWindow() {
     const char* headers[] = {"тип", "описание", "язык"};
     for (int column = 1; column <= 3; ++column)
         if (QTableWidgetItem* cell = Tracks->item(0, column)) cell->setText(Tr(headers[column - 1]));
-    if (QTableWidgetItem* cell = StringCDK->item(0, 1)) cell->setText(Tr("драйвер"));
+    TabSheetCDK->ApplyLanguage();
 }
 
 void TFormMain::ApplyLanguage(Lang lang) {

@@ -19,6 +19,7 @@
 
 #include "core/open_failure.h"
 #include "reader/open_file.h"
+#include "ui/codecs_tab.h"
 #include "ui/form_main.h"
 #include "ui/form_me.h"
 #include "ui/form_tl.h"
