@@ -1,0 +1,56 @@
+#include "core/track_selector.h"
+
+namespace quillon {
+namespace {
+
+std::optional<uint64_t> Digits(std::string_view text) {
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const uint64_t next = value * 10 + uint64_t(c - '0');
+        if (next / 10 != value) return std::nullopt;
+        value = next;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::optional<TrackSelector> ParseTrackSelector(std::string_view text) {
+    if (text.substr(0, 4) == "uid:") {
+        const auto uid = Digits(text.substr(4));
+        if (!uid || *uid == 0) return std::nullopt;
+        return TrackSelector{TrackSelector::Uid, *uid, 0};
+    }
+    if (!text.empty() && (text[0] == 'v' || text[0] == 'a' || text[0] == 's')) {
+        const auto n = Digits(text.substr(1));
+        if (!n || *n == 0) return std::nullopt;
+        const uint8_t type = text[0] == 'v' ? 1 : text[0] == 'a' ? 2 : 17;
+        return TrackSelector{TrackSelector::NthOfType, *n, type};
+    }
+    const auto number = Digits(text);
+    if (!number || *number == 0) return std::nullopt;
+    return TrackSelector{TrackSelector::Number, *number, 0};
+}
+
+std::optional<size_t> SelectTrack(const std::vector<SelectableTrack>& tracks, const TrackSelector& selector) {
+    uint64_t seen = 0;
+    for (size_t k = 0; k < tracks.size(); ++k) {
+        const SelectableTrack& t = tracks[k];
+        switch (selector.kind) {
+            case TrackSelector::Number:
+                if (t.number == selector.value) return k;
+                break;
+            case TrackSelector::Uid:
+                if (t.uid == selector.value) return k;
+                break;
+            case TrackSelector::NthOfType:
+                if (t.type == selector.type && ++seen == selector.value) return k;
+                break;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace quillon
