@@ -16,7 +16,7 @@ namespace {
 using M = PropertyMaster;
 using K = PropertyKind;
 
-// The enumerations' largest values are those the Matroska specification names.
+// The enumerations' largest values are the largest the Matroska format names.
 constexpr HeaderProperty kProperties[] = {
     {"title", M::Info, kTitle, K::Utf8Text},
     {"date", M::Info, kDateUTC, K::Date},
