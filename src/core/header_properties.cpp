@@ -1,14 +1,14 @@
 #include "core/header_properties.h"
 
-#include <cmath>
+#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "core/dictionary.h"
 #include "core/generated/element_ids.h"
 #include "core/language_codes.h"
 #include "core/utf8.h"
+#include "core/value_text.h"
 
 namespace quillon {
 namespace {
@@ -86,18 +86,6 @@ std::string RangeText(const ElementRule& rule, uint64_t maximum) {
     return text;
 }
 
-bool ParseUnsigned(std::string_view text, uint64_t& value) {
-    if (text.empty() || text.size() > 20) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        const uint64_t next = value * 10 + uint64_t(c - '0');
-        if (next / 10 != value) return false;
-        value = next;
-    }
-    return true;
-}
-
 // Days from 1970-01-01 of a civil date (proleptic Gregorian).
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
@@ -136,20 +124,17 @@ std::variant<std::vector<PropertyBytes>, PropertyRefusal> ParsePropertyValue(con
             if (text != "0" && text != "1") return Refuse(p, text, "0, 1");
             return std::vector<PropertyBytes>{{p.id, {uint8_t(text == "1")}}};
         case K::Unsigned: {
-            uint64_t value = 0;
-            if (!ParseUnsigned(text, value) || (p.maximum && value > p.maximum) || !ValueInRange(rule, double(value)))
+            const std::optional<uint64_t> value = ParseUnsigned(text);
+            if (!value || (p.maximum && *value > p.maximum) || !ValueInRange(rule, double(*value)))
                 return Refuse(p, text, RangeText(rule, p.maximum));
-            return std::vector<PropertyBytes>{{p.id, ShortestUnsigned(value)}};
+            return std::vector<PropertyBytes>{{p.id, ShortestUnsigned(*value)}};
         }
         case K::Float: {
-            const std::string copy(text);
-            char* end = nullptr;
-            const double value = std::strtod(copy.c_str(), &end);
-            if (copy.empty() || end != copy.c_str() + copy.size() || !std::isfinite(value) || !ValueInRange(rule, value))
-                return Refuse(p, text, RangeText(rule, 0));
+            const std::optional<double> value = ParseDecimal(text);
+            if (!value || !ValueInRange(rule, *value)) return Refuse(p, text, RangeText(rule, 0));
             uint64_t bits = 0;
-            static_assert(sizeof bits == sizeof value);
-            std::memcpy(&bits, &value, sizeof bits);
+            static_assert(sizeof bits == sizeof *value);
+            std::memcpy(&bits, &*value, sizeof bits);
             return std::vector<PropertyBytes>{{p.id, BigEndian(bits, 8)}};
         }
         case K::Date: {
@@ -170,13 +155,10 @@ std::variant<std::vector<PropertyBytes>, PropertyRefusal> ParsePropertyValue(con
             std::vector<uint8_t> bytes;
             bool nonZero = false;
             if (text.size() != 32) return Refuse(p, text, "32 hex digits");
-            const auto digit = [](char c) {
-                return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            };
             for (size_t k = 0; k < 32; k += 2) {
-                const int high = digit(text[k]), low = digit(text[k + 1]);
-                if (high < 0 || low < 0) return Refuse(p, text, "32 hex digits");
-                bytes.push_back(uint8_t(high << 4 | low));
+                if (!std::isxdigit(uint8_t(text[k])) || !std::isxdigit(uint8_t(text[k + 1])))
+                    return Refuse(p, text, "32 hex digits");
+                bytes.push_back(HexByte(text.substr(k, 2)));
                 nonZero = nonZero || bytes.back() != 0;
             }
             if (!nonZero) return Refuse(p, text, "≠ 0");

@@ -1,35 +1,21 @@
 #include "core/track_selector.h"
 
+#include "core/value_text.h"
+
 namespace quillon {
-namespace {
-
-std::optional<uint64_t> Digits(std::string_view text) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
-    uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        const uint64_t next = value * 10 + uint64_t(c - '0');
-        if (next / 10 != value) return std::nullopt;
-        value = next;
-    }
-    return value;
-}
-
-}  // namespace
-
 std::optional<TrackSelector> ParseTrackSelector(std::string_view text) {
     if (text.substr(0, 4) == "uid:") {
-        const auto uid = Digits(text.substr(4));
+        const auto uid = ParseUnsigned(text.substr(4));
         if (!uid || *uid == 0) return std::nullopt;
         return TrackSelector{TrackSelector::Uid, *uid, 0};
     }
     if (!text.empty() && (text[0] == 'v' || text[0] == 'a' || text[0] == 's')) {
-        const auto n = Digits(text.substr(1));
+        const auto n = ParseUnsigned(text.substr(1));
         if (!n || *n == 0) return std::nullopt;
         const uint8_t type = text[0] == 'v' ? 1 : text[0] == 'a' ? 2 : 17;
         return TrackSelector{TrackSelector::NthOfType, *n, type};
     }
-    const auto number = Digits(text);
+    const auto number = ParseUnsigned(text);
     if (!number || *number == 0) return std::nullopt;
     return TrackSelector{TrackSelector::Number, *number, 0};
 }

@@ -38,6 +38,17 @@ int64_t TextToInt64(std::string_view text) {
 
 uint64_t TextToUInt64(std::string_view text) { return static_cast<uint64_t>(TextToInt64(text)); }
 
+std::optional<uint64_t> ParseUnsigned(std::string_view text) {
+    if (!IsDigits(text) || text.size() > 20) return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        const uint64_t next = value * 10 + static_cast<uint64_t>(c - '0');
+        if (next / 10 != value) return std::nullopt;
+        value = next;
+    }
+    return value;
+}
+
 uint8_t HexByte(std::string_view text) {
     auto digit = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';

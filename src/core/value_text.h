@@ -17,6 +17,8 @@ uint32_t TextToUInt32(std::string_view text);
 // above 2^63 arrive printed as negative numbers and come back with all their bits.
 int64_t TextToInt64(std::string_view text);
 uint64_t TextToUInt64(std::string_view text);
+// Decimal digits only, as a number; nullopt for anything else or past 2^64 − 1.
+std::optional<uint64_t> ParseUnsigned(std::string_view text);
 // One or two hex digits as a byte; 0 for anything else.
 uint8_t HexByte(std::string_view text);
 // "2,5" or "2.5" as a number, spaces around allowed; nullopt for anything else.
