@@ -16,6 +16,7 @@ std::optional<Arguments> Arguments::Parse(const std::vector<std::string>& args, 
             operandsOnly = true;
         } else if (flags.count(arg)) {
             parsed.flags_.insert(arg);
+            parsed.values_.emplace_back(arg, std::string());  // its place among the options, for ValuesInOrder
         } else if (valueOptions.count(arg)) {
             if (i + 1 >= args.size()) {
                 error = arg;

@@ -23,7 +23,8 @@ public:
     std::optional<std::string> Value(const std::string& option) const;
     // Every value given to an option that may repeat, in order.
     std::vector<std::string> Values(const std::string& option) const;
-    // Every value of any of `options`, as (option, value) in command-line order.
+    // Every value of any of `options`, as (option, value) in command-line
+    // order; a flag among them comes with an empty value, in its place.
     std::vector<std::pair<std::string, std::string>> ValuesInOrder(const std::set<std::string>& options) const;
     const std::vector<std::string>& Operands() const { return operands_; }
 

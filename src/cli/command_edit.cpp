@@ -1,66 +1,149 @@
-// quillon-cli edit FILE --track N [--default | --no-default] [--language CODE]:
-// the quick edits, written into FILE in place.
+// quillon-cli edit FILE... [--info | --track SEL] --set P=V --delete P ...:
+// header properties written into each file in place, files side by side.
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "edit/quick_edits.h"
+#include "cli/json_report.h"
+#include "core/value_text.h"
+#include "edit/header_edit.h"
 
 namespace quillon::cli {
 namespace {
 
-// What a refused or failed patch means to the user (failures were already
-// told through the host).
-int Outcome(PatchResult result, const Host& host, const char* missingElement) {
-    if (result == PatchResult::Written) return kExitOk;
-    if (result == PatchResult::NotThatElement)
-        std::fprintf(stderr, "%s %s\n", host.Tr("у трека нет элемента").c_str(), missingElement);
-    return kExitFailed;
+// The edits of the command line, in order, each checked once for every file.
+struct EditPlan {
+    std::vector<PropertyEdit> edits;
+    int status = kGoOn;  // an exit status when the command line is wrong
+};
+
+EditPlan ReadPlan(const Command& self, const Arguments& args, const Host& host) {
+    EditPlan plan;
+    enum { None, Info, Track } target = None;
+    TrackSelector selector;
+    std::string selectorText;
+    auto fail = [&](const std::string& what, const char* why, int status = kExitUsage) {
+        if (status == kExitUsage) UsageError(self, host, what, why);
+        else std::fprintf(stderr, "quillon-cli edit: %s%s\n", host.Tr(why).c_str(), what.c_str());
+        plan.status = status;
+        return plan;
+    };
+    // One edit of the current target; short forms name their property.
+    auto add = [&](const std::string& option, const std::string& name, const std::string* value) -> bool {
+        PropertyEdit edit;
+        edit.property = FindHeaderProperty(name);
+        if (!edit.property) {
+            fail(option + " " + name, "нет такого свойства");
+            return false;
+        }
+        if (target == None && edit.property->master == PropertyMaster::Info) target = Info;
+        if (target == None) {
+            fail(option + " " + name, "не указан трек");
+            return false;
+        }
+        edit.info = target == Info;
+        edit.selector = selector;
+        edit.selectorText = selectorText;
+        if (value) {
+            auto parsed = ParsePropertyValue(*edit.property, *value);
+            if (const PropertyRefusal* refusal = std::get_if<PropertyRefusal>(&parsed)) {
+                fail(refusal->detail, refusal->key, kExitFailed);
+                return false;
+            }
+            edit.values = std::get<std::vector<PropertyBytes>>(parsed);
+        } else {
+            edit.remove = true;
+        }
+        plan.edits.push_back(edit);
+        return true;
+    };
+    for (const auto& [option, value] :
+         args.ValuesInOrder({"--info", "--track", "--set", "--delete", "--default", "--no-default", "--language"})) {
+        if (option == "--info") {
+            target = Info;
+        } else if (option == "--track") {
+            const std::optional<TrackSelector> parsed = ParseTrackSelector(value);
+            if (!parsed) return fail(option + " " + value, "не понят выбор трека: номер, uid:UID, v1, a1, s1");
+            target = Track;
+            selector = *parsed;
+            selectorText = value;
+        } else if (option == "--set") {
+            const size_t eq = value.find('=');
+            if (eq == std::string::npos) return fail(option + " " + value, "нужно СВОЙСТВО=ЗНАЧЕНИЕ");
+            const std::string text = value.substr(eq + 1);
+            if (!add(option, value.substr(0, eq), &text)) return plan;
+        } else if (option == "--delete") {
+            if (!add(option, value, nullptr)) return plan;
+        } else if (option == "--language") {
+            if (!add(option, "language", &value)) return plan;
+        } else {
+            if (target != Track) return fail(option, "не указан трек");
+            const std::string flag = option == "--default" ? "1" : "0";
+            if (!add(option, "flag-default", &flag)) return plan;
+            plan.edits.back().onlyDefaultOfType = option == "--default";
+        }
+    }
+    if (plan.edits.empty()) return fail("", "не указано, что менять");
+    return plan;
+}
+
+unsigned Workers(const Arguments& args, size_t files, bool& bad) {
+    unsigned n = std::max(1u, std::thread::hardware_concurrency());
+    if (const auto value = args.Value("-j")) {
+        const std::optional<uint64_t> parsed = ParseUnsigned(*value);
+        bad = !parsed || *parsed == 0 || *parsed > 256;
+        if (!bad) n = unsigned(*parsed);
+    }
+    return unsigned(std::min<size_t>(n, files));
 }
 
 }  // namespace
 
 int RunEdit(const Command& self, const Arguments& args, TerminalHost& host) {
-    const auto track = args.Value("--track");
-    const bool setDefault = args.Has("--default"), dropDefault = args.Has("--no-default");
-    const auto language = args.Value("--language");
-    if (!track) return UsageError(self, host, "--track", "не указан трек");
-    if (setDefault && dropDefault) return UsageError(self, host, "--default --no-default", "нельзя вместе");
-    if (!setDefault && !dropDefault && !language) return UsageError(self, host, "", "не указано, что менять");
+    const EditPlan plan = ReadPlan(self, args, host);
+    if (plan.status != kGoOn) return plan.status;
+    const std::vector<std::string>& files = args.Operands();
+    bool badWorkers = false;
+    const unsigned workers = Workers(args, files.size(), badWorkers);
+    if (badWorkers) return UsageError(self, host, "-j " + *args.Value("-j"), "нужно число от 1 до 256");
 
-    Document doc;
-    doc.sourcePath = args.Operands()[0];
-    TerminalHost quiet(stderr);  // the header read's log goes to stderr
-    quiet.setLanguage(host.language());
-    const OpenOutcome outcome = ReadHeader(doc, quiet);
-    if (!outcome.opened) {
-        ExplainOpenFailure(doc.sourcePath, host);
-        return kExitUsage;
-    }
-    if (outcome.scan != ScanResult::Ok) return kExitFailed;
-    size_t row = doc.tatra.size();
-    for (size_t i = 0; i < doc.tatra.size(); ++i)
-        if (doc.tatra[i].numberText == *track) row = i;
-    if (row == doc.tatra.size()) {
-        std::fprintf(stderr, "%s %s\n", host.Tr("нет такого трека:").c_str(), track->c_str());
-        return kExitUsage;
-    }
+    // Each file on its own: one failing leaves the others to go on.
+    std::vector<HeaderEditResult> results(files.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t k = next++; k < files.size(); k = next++) results[k] = EditHeaders(files[k], plan.edits);
+    };
+    std::vector<std::thread> pool;
+    for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool) t.join();
 
-    if (language) {
-        const int status = Outcome(QuickSetLanguage(doc, host, row, *language), host, "Language");
-        if (status != kExitOk) return status;
+    bool anyFailed = false;
+    nlohmann::ordered_json report = nlohmann::ordered_json::array();
+    for (size_t k = 0; k < files.size(); ++k) {
+        const HeaderEditResult& r = results[k];
+        anyFailed = anyFailed || !r.ok;
+        const std::string outcome = !r.ok ? "failed" : r.mastersWritten ? "changed" : "unchanged";
+        const std::string message = r.ok ? "" : host.Tr(r.refusal.key) + r.refusal.detail;
+        if (args.Has("--json")) {
+            nlohmann::ordered_json line = {{"file", files[k]}, {"result", outcome}};
+            if (r.ok) line["masters_written"] = r.mastersWritten, line["masters_moved"] = r.mastersMoved;
+            else line["message"] = message;
+            report.push_back(line);
+        } else if (!r.ok) {
+            std::fprintf(stderr, "%s: %s\n", files[k].c_str(), message.c_str());
+        } else if (r.mastersWritten == 0) {
+            std::printf("%s: %s\n", files[k].c_str(), host.Tr("менять нечего, значения уже такие").c_str());
+        } else {
+            const std::string where = r.mastersMoved ? host.Tr("заголовок перенесён в конец файла") : host.Tr("на своём месте");
+            std::printf("%s: %s (%s)\n", files[k].c_str(), host.Tr("изменено в файле").c_str(), where.c_str());
+        }
     }
-    if (setDefault && doc.tatra[row].defaultMark != "y") {
-        const int status = Outcome(QuickSetDefault(doc, host, row), host, "FlagDefault");
-        if (status != kExitOk) return status;
-    }
-    if (dropDefault && doc.tatra[row].defaultMark == "y") {
-        const int status = Outcome(QuickDropDefault(doc, host, row), host, "FlagDefault");
-        if (status != kExitOk) return status;
-    }
-    const Track& t = doc.tatra[row];
-    std::printf("%s  %s  %s  %s\n", t.numberText.c_str(), t.typeText.c_str(), t.language.c_str(), t.defaultMark.c_str());
-    return kExitOk;
+    if (args.Has("--json")) PrintJson(nlohmann::ordered_json{{"files", report}});
+    return anyFailed ? kExitFailed : kExitOk;
 }
 
 }  // namespace quillon::cli

@@ -67,16 +67,30 @@ const std::vector<Command>& Commands() {
           "--import", "--add-subtitles", "--add-audio", "--repair", "--attach", "--drop-attachment", "--attachment-name",
           "--attachment-mime", "--attachment-desc"},
          RunRemux},
-        {"edit", "правка заголовка трека на месте: флаг по умолчанию, язык",
-         "quillon-cli edit ФАЙЛ --track N [--default | --no-default] [--language КОД]\r\n"
-         "Меняет сам ФАЙЛ на месте, не переписывая его: размер файла и остальные байты не меняются.\r\n"
-         "  --default     сделать трек N треком по умолчанию (у других треков того же типа флаг снимается)\r\n"
-         "  --no-default  снять флаг трека по умолчанию\r\n"
-         "  --language КОД  новый язык трека (Language и LanguageBCP47), не длиннее старого (длиннее: remux --language N=КОД)\r\n"
-         "Код возврата: 0 файл изменён; 1 изменение не записано; 2 ошибка вызова или открытия файла.",
-         {"--default", "--no-default"},
-         {"--track", "--language"},
-         RunEdit},
+        {"edit", "правка свойств заголовка на месте, в одном файле или во многих",
+         "quillon-cli edit ФАЙЛ... [--info | --track ТРЕК] --set СВОЙСТВО=ЗНАЧЕНИЕ ... --delete СВОЙСТВО ... [--json] [-j N]\r\n"
+         "Меняет сами файлы на месте, не переписывая фильм: заголовок пишется в своё место, а если не помещается,\r\n"
+         "в конец файла (SeekHead указывает на новое место). В любой момент правки файл читается со старыми\r\n"
+         "или с новыми значениями. Повреждённый файл и файл без SeekHead не правятся: для них нужен remux.\r\n"
+         "  --info        дальше свойства файла (Info)\r\n"
+         "  --track ТРЕК  дальше свойства трека: номер (3), uid:UID, или n-й трек своего типа (v1, a2, s1)\r\n"
+         "  --set СВОЙСТВО=ЗНАЧЕНИЕ  задать;  --delete СВОЙСТВО  убрать (действует значение по умолчанию)\r\n"
+         "  Свойства файла: title, date (2024-05-01T20:00:00Z), segment-uid, prev-uid, next-uid (32 шестнадцатеричные цифры)\r\n"
+         "  Свойства трека: name, language, flag-default, flag-forced, flag-enabled, flag-hearing-impaired,\r\n"
+         "    flag-visual-impaired, flag-text-descriptions, flag-original, flag-commentary, default-duration, codec-delay,\r\n"
+         "    seek-pre-roll; видео: display-width, display-height, display-unit, pixel-crop-top, pixel-crop-bottom,\r\n"
+         "    pixel-crop-left, pixel-crop-right, stereo-mode, colour-range, colour-primaries, colour-transfer, colour-matrix;\r\n"
+         "    звук: sampling-frequency, output-sampling-frequency, channels, bit-depth\r\n"
+         "  --default     трек становится треком по умолчанию своего типа (у других треков этого типа флаг снимается)\r\n"
+         "  --no-default  то же, что --set flag-default=0;  --language КОД  то же, что --set language=КОД\r\n"
+         "  --json        один документ JSON с итогом по каждому файлу\r\n"
+         "  -j N          сколько файлов править одновременно (по умолчанию по числу ядер)\r\n"
+         "Правки применяются по порядку; каждый файл правится отдельно, по строке итога на файл.\r\n"
+         "Код возврата: 0 все файлы изменены; 1 хотя бы один файл не изменён; 2 ошибка вызова.",
+         {"--info", "--default", "--no-default", "--json"},
+         {"--track", "--set", "--delete", "--language", "-j"},
+         RunEdit,
+         true},
         {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, mka, mks; или AVI",
          "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"
          "quillon-cli export ВХОД --as avi --tracks V[,A] [-o ВЫХОД] [--overwrite]\r\n"
@@ -138,7 +152,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, Ter
     }
     const auto& operands = parsed->Operands();
     if (operands.empty()) return UsageError(command, host, "", "не указан файл");
-    if (operands.size() > 1) return UsageError(command, host, operands[1], "лишний аргумент: нужен один файл");
+    if (operands.size() > 1 && !command.manyFiles) return UsageError(command, host, operands[1], "лишний аргумент: нужен один файл");
     return command.run(command, *parsed, host);
 }
 

@@ -30,6 +30,7 @@ struct Command {
     std::set<std::string> flags;         // besides --help
     std::set<std::string> valueOptions;  // options that take a value
     CommandBody run;                     // called with the file operand in args.Operands()[0]
+    bool manyFiles = false;              // takes one file or more (every operand is a file)
 };
 
 const std::vector<Command>& Commands();

@@ -1,0 +1,265 @@
+#include "edit/master_rewrite.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "core/dictionary.h"
+#include "core/file_io.h"
+#include "core/generated/element_ids.h"
+#include "core/put_primitives.h"
+
+namespace quillon {
+namespace {
+
+// The switch write runs from the Segment's size field to the SeekHead's end:
+// one write, so it is never half done. Files whose SeekHead stands farther
+// from the Segment's start than this are not edited in place.
+constexpr uint64_t kLongestSwitch = 1 << 20;
+// A master larger than this is not read into memory for an edit.
+constexpr uint64_t kLargestMaster = uint64_t(256) << 20;
+
+std::string Offset(uint64_t at) { return std::to_string(at); }
+
+std::string Reason(const std::string& path, int error) { return path + ": " + std::strerror(error); }
+
+std::vector<uint8_t> IdBytes(uint32_t id) {
+    std::vector<uint8_t> bytes;
+    for (int k = int(IdLength(id)) - 1; k >= 0; --k) bytes.push_back(uint8_t(id >> (8 * k)));
+    return bytes;
+}
+
+std::vector<uint8_t> Unsigned(uint64_t value) {
+    std::vector<uint8_t> bytes(size_t(UIntWidth(value)));
+    for (size_t k = 0; k < bytes.size(); ++k) bytes[bytes.size() - 1 - k] = uint8_t(value >> (8 * k));
+    return bytes;
+}
+
+EbmlNode SeekFor(uint32_t id, uint64_t position) {
+    EbmlNode seek{kSeek, true, {}, {}};
+    seek.children.push_back({kSeekID, false, IdBytes(id), {}});
+    seek.children.push_back({kSeekPosition, false, Unsigned(position), {}});
+    return seek;
+}
+
+// The master written into `room` bytes: itself and a Void over the rest, or
+// itself with a size field one byte wider when one byte is left (a Void
+// needs two); nullopt when it does not fit.
+std::optional<std::vector<uint8_t>> FitInRoom(const EbmlNode& master, uint64_t room) {
+    std::vector<uint8_t> bytes = SerializeElement(master);
+    if (bytes.size() == room) return bytes;
+    if (room >= bytes.size() + 2) {
+        const std::vector<uint8_t> pad = VoidHeader(room - bytes.size());
+        bytes.insert(bytes.end(), pad.begin(), pad.end());
+        return bytes;
+    }
+    if (room == bytes.size() + 1) {
+        std::vector<uint8_t> wider = SerializeElement(master, 1);
+        if (wider.size() == room) return wider;
+    }
+    return std::nullopt;
+}
+
+RewriteFailure NoRoom(const char* what) {
+    return {"правка на месте невозможна, нужен новый файл (remux): ", what};
+}
+
+const char* ElementName(uint32_t id) {
+    const int row = FindElementById(id);
+    return row >= 0 ? DictionaryRow(row).name : "?";
+}
+
+}  // namespace
+
+std::vector<uint8_t> VoidHeader(uint64_t total) {
+    for (int length = 1; length <= 8; ++length) {
+        if (total < uint64_t(1 + length)) break;
+        const uint64_t size = total - 1 - uint64_t(length);
+        if (VintWidth(size) > length) continue;
+        std::vector<uint8_t> header(1 + size_t(length));
+        header[0] = uint8_t(kVoid);
+        PutVint(size, length, header, 1);
+        return header;
+    }
+    return {};
+}
+
+MasterRewriter::~MasterRewriter() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<RewriteFailure> MasterRewriter::Open(const std::string& path) {
+    path_ = path;
+    fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd_ < 0) return RewriteFailure{"Файл не открыт для записи: ", Reason(path, errno), errno};
+    return ReadLayout();
+}
+
+std::optional<RewriteFailure> MasterRewriter::ReadLayout() {
+    file_.Close();
+    if (!file_.Open(path_)) return RewriteFailure{"Файл не прочитан: ", Reason(path_, errno), errno};
+    if (::fstat(fd_, &seen_) != 0) return RewriteFailure{"Файл не прочитан: ", Reason(path_, errno), errno};
+    const LayoutRead read = ReadSegmentLayout(file_);
+    switch (read.problem) {
+        case LayoutProblem::None: break;
+        case LayoutProblem::ReadFailed:
+            return RewriteFailure{"Файл не прочитан: ", Reason(path_, read.error), read.error};
+        case LayoutProblem::NotMatroska: return RewriteFailure{"не файл Matroska: ", path_};
+        case LayoutProblem::Damaged:
+            return RewriteFailure{"файл повреждён, правка на месте разнесла бы повреждение; нужен новый файл (remux). Место: ",
+                                  Offset(read.where)};
+        case LayoutProblem::OtherData:
+            return RewriteFailure{"за концом сегмента в файле другие данные; нужен новый файл (remux). Место: ",
+                                  Offset(read.where)};
+        case LayoutProblem::NoSeekHead:
+            return RewriteFailure{"в файле нет SeekHead, перенесённый элемент никто бы не нашёл; нужен новый файл (remux)", ""};
+    }
+    layout_ = read.layout;
+    return std::nullopt;
+}
+
+std::optional<RewriteFailure> MasterRewriter::ReadMaster(uint32_t id, std::optional<EbmlNode>& master) {
+    const TopElement* element = layout_.Find(id);
+    if (!element) return RewriteFailure{"в файле нет элемента ", ElementName(id)};
+    if (element->Length() > kLargestMaster) return NoRoom(ElementName(id));
+    std::vector<uint8_t> bytes;
+    if (!file_.ReadAt(element->position, size_t(element->Length()), bytes))
+        return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
+    ParsedMaster parsed = ParseMasterElement(bytes);
+    if (!parsed.node)
+        return RewriteFailure{"файл повреждён, правка на месте разнесла бы повреждение; нужен новый файл (remux). Место: ",
+                              Offset(element->position) + " (" + ElementName(id) + ")"};
+    master = std::move(parsed.node);
+    masters_.emplace_back(id, std::move(bytes));
+    return std::nullopt;
+}
+
+std::optional<RewriteFailure> MasterRewriter::CheckUnchanged(const TopElement& old, uint32_t id) {
+    struct stat now = {};
+    if (::fstat(fd_, &now) != 0) return RewriteFailure{"Файл не прочитан: ", Reason(path_, errno), errno};
+    bool same = now.st_size == seen_.st_size && now.st_mtim.tv_sec == seen_.st_mtim.tv_sec &&
+                now.st_mtim.tv_nsec == seen_.st_mtim.tv_nsec;
+    std::vector<uint8_t> bytes;
+    if (same) {
+        file_.ResetReadCache();
+        if (!file_.ReadAt(old.position, size_t(old.Length()), bytes))
+            return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
+        for (const auto& [seenId, seenBytes] : masters_)
+            if (seenId == id) same = same && seenBytes == bytes;
+    }
+    if (!same) return RewriteFailure{"файл изменился во время правки, он не тронут: ", path_};
+    return std::nullopt;
+}
+
+std::optional<RewriteFailure> MasterRewriter::WriteAt(uint64_t position, const std::vector<uint8_t>& bytes) {
+    if (!PwriteAll(fd_, bytes.data(), bytes.size(), position))
+        return RewriteFailure{"Не удалось записать изменение в файл: ", Reason(path_, errno), errno};
+    return std::nullopt;
+}
+
+std::optional<RewriteFailure> MasterRewriter::Sync() {
+    if (::fdatasync(fd_) != 0) return RewriteFailure{"Не удалось записать изменение в файл: ", Reason(path_, errno), errno};
+    return std::nullopt;
+}
+
+std::optional<RewriteFailure> MasterRewriter::Rewrite(uint32_t id, const EbmlNode& master, bool& moved) {
+    const TopElement* found = layout_.Find(id);
+    if (!found) return RewriteFailure{"в файле нет элемента ", ElementName(id)};
+    const TopElement old = *found;
+    const std::optional<TopElement> pad = VoidAfter(file_, layout_, old);
+    const uint64_t room = old.Length() + (pad ? pad->Length() : 0);
+    moved = false;
+    // A master of the same length is written alone: the Void after it keeps its bytes.
+    std::optional<std::vector<uint8_t>> fitted = SerializeElement(master);
+    if (fitted->size() != old.Length()) fitted = FitInRoom(master, room);
+    if (fitted) {
+        if (auto failure = CheckUnchanged(old, id)) return failure;
+        if (auto failure = WriteAt(old.position, *fitted)) return failure;
+        if (auto failure = Sync()) return failure;
+    } else {
+        if (auto failure = Move(old, master)) return failure;
+        moved = true;
+    }
+    return ReadLayout();
+}
+
+std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const EbmlNode& master) {
+    const TopElement head = layout_.elements[*layout_.seekHead];
+    const uint64_t oldRelative = old.position - layout_.dataStart;
+    // A SeekHead behind the front one that lists the old master would point
+    // into a Void once it is gone.
+    for (const TopElement& e : layout_.elements) {
+        if (e.id != kSeekHead || e.position == head.position) continue;
+        std::vector<uint8_t> bytes;
+        if (!file_.ReadAt(e.position, size_t(e.Length()), bytes))
+            return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
+        const ParsedMaster other = ParseMasterElement(bytes);
+        if (!other.node) return NoRoom("SeekHead");
+        for (const EbmlNode& seek : other.node->children) {
+            const EbmlNode* position = seek.Child(kSeekPosition);
+            if (position && position->data.size() <= 8 && UIntValue(position->data, position->data.size()) == oldRelative)
+                return NoRoom("SeekHead");
+        }
+    }
+
+    std::vector<uint8_t> headBytes;
+    if (!file_.ReadAt(head.position, size_t(head.Length()), headBytes))
+        return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
+    ParsedMaster parsedHead = ParseMasterElement(headBytes);
+    if (!parsedHead.node) return NoRoom("SeekHead");
+    EbmlNode seekHead = std::move(*parsedHead.node);
+
+    const uint64_t append = layout_.end;
+    std::vector<uint8_t> tail = SerializeElement(master);
+    const uint64_t newRelative = append - layout_.dataStart;
+    bool listed = false;
+    for (EbmlNode& seek : seekHead.children) {
+        if (seek.id != kSeek) continue;
+        const EbmlNode* seekId = seek.Child(kSeekID);
+        if (seekId && seekId->data == IdBytes(old.id)) {
+            seek.SetChild(kSeekPosition, Unsigned(newRelative));
+            listed = true;
+        }
+    }
+    if (!listed) seekHead.children.push_back(SeekFor(old.id, newRelative));
+
+    const std::optional<TopElement> headPad = VoidAfter(file_, layout_, head);
+    const uint64_t headRoom = head.Length() + (headPad ? headPad->Length() : 0);
+    std::optional<std::vector<uint8_t>> front = FitInRoom(seekHead, headRoom);
+    if (!front) {
+        // The full SeekHead goes behind the master; the front one points to it.
+        const uint64_t movedHead = append + tail.size();
+        const std::vector<uint8_t> full = SerializeElement(seekHead);
+        tail.insert(tail.end(), full.begin(), full.end());
+        EbmlNode pointer{kSeekHead, true, {}, {}};
+        pointer.children.push_back(SeekFor(kSeekHead, movedHead - layout_.dataStart));
+        front = FitInRoom(pointer, headRoom);
+        if (!front) return NoRoom("SeekHead");
+    }
+
+    const uint64_t newEnd = append + tail.size();
+    const uint64_t from = layout_.unknownSize ? head.position : std::min(layout_.segmentSizeAt, head.position);
+    const uint64_t to = head.position + front->size();
+    if (to - from > kLongestSwitch) return NoRoom("SeekHead");
+    const uint64_t newSize = newEnd - layout_.dataStart;
+    if (!layout_.unknownSize && VintWidth(newSize) > layout_.segmentSizeLength) return NoRoom("Segment");
+    std::vector<uint8_t> switchBytes;
+    if (!file_.ReadAt(from, size_t(to - from), switchBytes))
+        return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
+    if (!layout_.unknownSize) PutVint(newSize, layout_.segmentSizeLength, switchBytes, size_t(layout_.segmentSizeAt - from));
+    std::copy(front->begin(), front->end(), switchBytes.begin() + long(head.position - from));
+
+    // 1: the new master where nothing points yet; 2: the pointers switched in
+    // one write; 3: the old master made a Void. Each is on the disk before the next.
+    if (auto failure = CheckUnchanged(old, old.id)) return failure;
+    if (auto failure = WriteAt(append, tail)) return failure;
+    if (auto failure = Sync()) return failure;
+    if (auto failure = WriteAt(from, switchBytes)) return failure;
+    if (auto failure = Sync()) return failure;
+    if (auto failure = WriteAt(old.position, VoidHeader(old.Length()))) return failure;
+    return Sync();
+}
+
+}  // namespace quillon
