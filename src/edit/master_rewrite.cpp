@@ -240,25 +240,35 @@ std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const 
     }
 
     const uint64_t newEnd = append + tail.size();
-    const uint64_t from = layout_.unknownSize ? head.position : std::min(layout_.segmentSizeAt, head.position);
-    const uint64_t to = head.position + front->size();
-    if (to - from > kLongestSwitch) return NoRoom("SeekHead");
     const uint64_t newSize = newEnd - layout_.dataStart;
     if (!layout_.unknownSize && VintWidth(newSize) > layout_.segmentSizeLength) return NoRoom("Segment");
+    // The switch: the Segment's size, the SeekHead and, when it stands near
+    // enough (it usually follows the SeekHead), the old master made a Void,
+    // all in one write; a reader sees either the old master or the new one.
+    const std::vector<uint8_t> voided = VoidHeader(old.Length());
+    uint64_t from = layout_.unknownSize ? head.position : std::min(layout_.segmentSizeAt, head.position);
+    uint64_t to = head.position + front->size();
+    if (to - from > kLongestSwitch) return NoRoom("SeekHead");
+    const uint64_t withOldFrom = std::min(from, old.position), withOldTo = std::max(to, old.position + voided.size());
+    const bool voidInSwitch = withOldTo - withOldFrom <= kLongestSwitch;
+    if (voidInSwitch) from = withOldFrom, to = withOldTo;
     std::vector<uint8_t> switchBytes;
     if (!file_.ReadAt(from, size_t(to - from), switchBytes))
         return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
     if (!layout_.unknownSize) PutVint(newSize, layout_.segmentSizeLength, switchBytes, size_t(layout_.segmentSizeAt - from));
     std::copy(front->begin(), front->end(), switchBytes.begin() + long(head.position - from));
+    if (voidInSwitch) std::copy(voided.begin(), voided.end(), switchBytes.begin() + long(old.position - from));
 
-    // 1: the new master where nothing points yet; 2: the pointers switched in
-    // one write; 3: the old master made a Void. Each is on the disk before the next.
+    // 1: the new master where nothing points yet; 2: the switch; 3: the old
+    // master made a Void when the switch could not reach it. Each is on the
+    // disk before the next.
     if (auto failure = CheckUnchanged(old, old.id)) return failure;
     if (auto failure = WriteAt(append, tail)) return failure;
     if (auto failure = Sync()) return failure;
     if (auto failure = WriteAt(from, switchBytes)) return failure;
     if (auto failure = Sync()) return failure;
-    if (auto failure = WriteAt(old.position, VoidHeader(old.Length()))) return failure;
+    if (voidInSwitch) return std::nullopt;
+    if (auto failure = WriteAt(old.position, voided)) return failure;
     return Sync();
 }
 

@@ -3,10 +3,11 @@
 // - when the master fits in its own room (its bytes plus a Void after it),
 //   it is written there in one write, the rest of the room made a Void;
 // - otherwise it is written behind the Segment's last element, where nothing
-//   points yet (and synced), then one write switches the Segment's size and
-//   the SeekHead's entry to it, then the old master becomes a Void. A SeekHead
-//   without room for the new entry moves behind the master too, and the one
-//   in front is left pointing to it.
+//   points yet (and synced); then one write switches the Segment's size and
+//   the SeekHead's entry to it and makes the old master a Void (when the old
+//   master stands farther away, a last write voids it). A SeekHead without
+//   room for the new entry moves behind the master too, and the one in front
+//   is left pointing to it.
 // Clusters and Cues never move or change; the file is never copied.
 #pragma once
 

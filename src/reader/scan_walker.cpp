@@ -432,7 +432,17 @@ bool Walker::ExtendSegment() {
         return false;
     }
     if (!IsTopLevelId(h.id) || h.id == kSegment || !LooksLikeLevel1(frame.end, h)) return false;
+    // A second copy of a header master the Segment already holds, just past
+    // its end, is an in-place edit that stopped before it was switched in:
+    // the Segment as stated is the file; the copy is not read as its part.
+    if (h.id != kCluster && h.id != kCues && HoldsLevel1(h.row)) return false;
     return ExtendSegmentTo(frame.end);
+}
+
+bool Walker::HoldsLevel1(int row) const {
+    for (size_t k = 0; k < list_.size(); ++k)
+        if (list_[k].depth == 1 && list_[k].element == row) return true;
+    return false;
 }
 
 // The Segment of known size is read to the end of the file: its elements go

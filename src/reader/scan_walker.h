@@ -64,6 +64,7 @@ private:
     bool AllowedHere(const Header& h) const;
     bool InPlace(const Header& h) const;
     bool EndsHere(const Header& h);
+    bool HoldsLevel1(int row) const;
     bool ExtendSegment();
     bool ExtendSegmentTo(uint64_t at);
     bool SkipUnknown(const Header& h);
