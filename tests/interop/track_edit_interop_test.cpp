@@ -2,6 +2,8 @@
 // files made by mkvmerge and ffmpeg, and a remux after staged edits.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -93,12 +95,17 @@ struct QuickCase {
     const char* track;
     const char* code;
     const char* language;  // Language as mkvinfo then shows it
-    const char* tag;       // LanguageBCP47, or nullptr when the track has none
+    const char* tag;       // LanguageBCP47 as mkvinfo then shows it
+    bool hadTag;           // the track had a LanguageBCP47 to overwrite
 };
 
+// Where the track has both elements, only their bytes (and the CRC-32s
+// around them) change; where it had no LanguageBCP47, one is written beside
+// Language, as mkvpropedit does, and Tracks grows.
 TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
-    const QuickCase cases[] = {{"sample.mkv", "2", "de", "ger", "de"}, {"sample.mkv", "3", "eng", "eng", "en"},
-                               {"ffmpeg_sample.mkv", "1", "ger", "ger", nullptr}, {"ffmpeg_sample.mkv", "2", "fr", "fre", nullptr}};
+    const QuickCase cases[] = {{"sample.mkv", "2", "de", "ger", "de", true}, {"sample.mkv", "3", "eng", "eng", "en", true},
+                               {"ffmpeg_sample.mkv", "1", "ger", "ger", "de", false},
+                               {"ffmpeg_sample.mkv", "2", "fr", "fre", "fr", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " track " + c.track + " " + c.code);
         const std::string path = Copy(c.file, std::string("lang-") + c.track + "-" + c.file);
@@ -106,14 +113,12 @@ TEST(QuickEditInterop, LanguageAndDefaultReadByMkvinfo) {
         const auto before = ReadBytes(path);
         const SeparatedResult edit = Quillon("edit " + Quoted(path) + " --track " + c.track + " --language " + c.code);
         ASSERT_EQ(edit.status, 0) << edit.out << edit.err;
-        ExpectOnlyInside(before, ReadBytes(path), places);
-        const CommandResult info = RunCommand("mkvinfo " + Quoted(path));
+        if (c.hadTag) ExpectOnlyInside(before, ReadBytes(path), places);
+        const CommandResult info = RunCommand("mkvinfo -v " + Quoted(path));
         EXPECT_EQ(info.exitStatus, 0) << info.output;
         EXPECT_NE(info.output.find(std::string("Language: ") + c.language + "\n"), std::string::npos) << info.output;
-        if (c.tag) {
-            EXPECT_NE(info.output.find(std::string("Language (IETF BCP 47): ") + c.tag + "\n"), std::string::npos)
-                << info.output;
-        }
+        EXPECT_NE(info.output.find(std::string("Language (IETF BCP 47): ") + c.tag + "\n"), std::string::npos) << info.output;
+        EXPECT_EQ(Quillon("check " + Quoted(path)).status, 0);
     }
 
     // Default flag: ffmpeg wrote FlagDefault 0 on every track, and a CRC-32 in Tracks.
@@ -137,10 +142,11 @@ TEST(QuickEditInterop, RefusalsLeaveTheFileAlone) {
     const auto before = ReadBytes(path);
     const std::pair<std::string, int> refusals[] = {
         {"--track 2 --language germ", 1},  // no language's code
-        {"--track 2 --language pt-BR", 1},  // LanguageBCP47 "ru" has no room for it
         {"--track 3 --default", 0},    // mkvmerge wrote no FlagDefault: it is default already, nothing to write
-        {"--track 3 --no-default", 1},  // dropping that needs the element: only a remux can
-        {"--track 9 --language de", 2},
+        {"--track 9 --language de", 1},  // names no track of this file
+        {"--track 2 --set flag-forced=2", 1},  // a flag is 0 or 1
+        {"--track 2 --set loudness=1", 2},  // no such property
+        {"--track x2 --set flag-forced=1", 2},  // no such selector
         {"--track 2", 2},
     };
     for (const auto& [args, status] : refusals) {
@@ -153,6 +159,18 @@ TEST(QuickEditInterop, RefusalsLeaveTheFileAlone) {
     EXPECT_EQ(english.status, 0) << english.out << english.err;
     EXPECT_NE((english.out + english.err).find("changed in the file"), std::string::npos) << english.out << english.err;
     EXPECT_NE(RunCommand("mkvinfo " + Quoted(path)).output.find("Language (IETF BCP 47): en"), std::string::npos);
+}
+
+// What the quick edits had to refuse (a longer code, a flag the track did
+// not hold) is now written, the master rewritten in its room or moved.
+TEST(QuickEditInterop, LongerCodesAndMissingFlagsAreWritten) {
+    const std::string path = Copy("sample.mkv", "grown.mkv");
+    ASSERT_EQ(Quillon("edit " + Quoted(path) + " --track 2 --language pt-BR --track 3 --no-default").status, 0);
+    const CommandResult info = RunCommand("mkvinfo -v " + Quoted(path));
+    EXPECT_NE(info.output.find("Language (IETF BCP 47): pt-BR\n"), std::string::npos) << info.output;
+    const nlohmann::json j = nlohmann::json::parse(RunCommand("mkvmerge -J " + Quoted(path)).output);
+    EXPECT_EQ(j["tracks"][2]["properties"]["default_track"], false);
+    EXPECT_EQ(Quillon("check " + Quoted(path)).status, 0);
 }
 
 std::vector<long> Timestamps(const std::string& file, int trackId) {
