@@ -185,90 +185,122 @@ std::optional<RewriteFailure> MasterRewriter::Rewrite(uint32_t id, const EbmlNod
     return ReadLayout();
 }
 
+std::optional<RewriteFailure> MasterRewriter::ReadTree(const TopElement& element, EbmlNode& tree) {
+    std::vector<uint8_t> bytes;
+    if (!file_.ReadAt(element.position, size_t(element.Length()), bytes))
+        return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
+    ParsedMaster parsed = ParseMasterElement(bytes);
+    if (!parsed.node) return NoRoom(ElementName(element.id));
+    tree = std::move(*parsed.node);
+    return std::nullopt;
+}
+
+uint64_t MasterRewriter::RoomOf(const TopElement& element) {
+    const std::optional<TopElement> pad = VoidAfter(file_, layout_, element);
+    return element.Length() + (pad ? pad->Length() : 0);
+}
+
+namespace {
+
+// Points every entry of `seekHead` at `from` (a position in the Segment) to `to`.
+bool Redirect(EbmlNode& seekHead, uint64_t from, uint64_t to) {
+    bool any = false;
+    for (EbmlNode& seek : seekHead.children) {
+        const EbmlNode* position = seek.Child(kSeekPosition);
+        if (seek.id != kSeek || !position || position->data.size() > 8 ||
+            UIntValue(position->data, position->data.size()) != from)
+            continue;
+        seek.SetChild(kSeekPosition, Unsigned(to));
+        any = true;
+    }
+    return any;
+}
+
+}  // namespace
+
 std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const EbmlNode& master) {
     const TopElement head = layout_.elements[*layout_.seekHead];
-    const uint64_t oldRelative = old.position - layout_.dataStart;
-    // A SeekHead behind the front one that lists the old master would point
-    // into a Void once it is gone.
+    const uint64_t start = layout_.dataStart;
+    const uint64_t append = layout_.end;
+    std::vector<uint8_t> tail = SerializeElement(master);  // what goes behind the last element
+    std::vector<std::pair<uint64_t, std::vector<uint8_t>>> laterWrites;  // SeekHeads rewritten in their rooms
+    std::vector<TopElement> voids = {old};                                // made Voids last
+
+    EbmlNode front;
+    if (auto failure = ReadTree(head, front)) return failure;
+    bool listed = Redirect(front, old.position - start, append - start);
+
+    // A SeekHead behind the front one (a muxer's, or another editor's) that
+    // lists the old master is pointed to the new one too: in its own room,
+    // or moved behind the master with the front one pointing to its copy.
     for (const TopElement& e : layout_.elements) {
         if (e.id != kSeekHead || e.position == head.position) continue;
-        std::vector<uint8_t> bytes;
-        if (!file_.ReadAt(e.position, size_t(e.Length()), bytes))
-            return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
-        const ParsedMaster other = ParseMasterElement(bytes);
-        if (!other.node) return NoRoom("SeekHead");
-        for (const EbmlNode& seek : other.node->children) {
-            const EbmlNode* position = seek.Child(kSeekPosition);
-            if (position && position->data.size() <= 8 && UIntValue(position->data, position->data.size()) == oldRelative)
-                return NoRoom("SeekHead");
+        EbmlNode later;
+        if (auto failure = ReadTree(e, later)) return failure;
+        if (!Redirect(later, old.position - start, append - start)) continue;
+        listed = true;
+        if (std::optional<std::vector<uint8_t>> fitted = FitInRoom(later, RoomOf(e))) {
+            laterWrites.emplace_back(e.position, std::move(*fitted));
+            continue;
         }
+        const uint64_t copyAt = append + tail.size();
+        const std::vector<uint8_t> copy = SerializeElement(later);
+        tail.insert(tail.end(), copy.begin(), copy.end());
+        if (!Redirect(front, e.position - start, copyAt - start)) front.children.push_back(SeekFor(kSeekHead, copyAt - start));
+        voids.push_back(e);
     }
 
-    std::vector<uint8_t> headBytes;
-    if (!file_.ReadAt(head.position, size_t(head.Length()), headBytes))
-        return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
-    ParsedMaster parsedHead = ParseMasterElement(headBytes);
-    if (!parsedHead.node) return NoRoom("SeekHead");
-    EbmlNode seekHead = std::move(*parsedHead.node);
-
-    const uint64_t append = layout_.end;
-    std::vector<uint8_t> tail = SerializeElement(master);
-    const uint64_t newRelative = append - layout_.dataStart;
-    bool listed = false;
-    for (EbmlNode& seek : seekHead.children) {
-        if (seek.id != kSeek) continue;
-        const EbmlNode* seekId = seek.Child(kSeekID);
-        if (seekId && seekId->data == IdBytes(old.id)) {
-            seek.SetChild(kSeekPosition, Unsigned(newRelative));
-            listed = true;
-        }
-    }
-    if (!listed) seekHead.children.push_back(SeekFor(old.id, newRelative));
-
-    const std::optional<TopElement> headPad = VoidAfter(file_, layout_, head);
-    const uint64_t headRoom = head.Length() + (headPad ? headPad->Length() : 0);
-    std::optional<std::vector<uint8_t>> front = FitInRoom(seekHead, headRoom);
-    if (!front) {
-        // The full SeekHead goes behind the master; the front one points to it.
+    // A master no SeekHead listed is found from the front one from now on.
+    if (!listed) front.children.push_back(SeekFor(old.id, append - start));
+    const uint64_t headRoom = RoomOf(head);
+    std::optional<std::vector<uint8_t>> frontBytes = FitInRoom(front, headRoom);
+    if (!frontBytes) {
+        // The full SeekHead goes behind the master too; the front one points to it.
         const uint64_t movedHead = append + tail.size();
-        const std::vector<uint8_t> full = SerializeElement(seekHead);
+        const std::vector<uint8_t> full = SerializeElement(front);
         tail.insert(tail.end(), full.begin(), full.end());
         EbmlNode pointer{kSeekHead, true, {}, {}};
-        pointer.children.push_back(SeekFor(kSeekHead, movedHead - layout_.dataStart));
-        front = FitInRoom(pointer, headRoom);
-        if (!front) return NoRoom("SeekHead");
+        pointer.children.push_back(SeekFor(kSeekHead, movedHead - start));
+        frontBytes = FitInRoom(pointer, headRoom);
+        if (!frontBytes) return NoRoom("SeekHead");
     }
 
-    const uint64_t newEnd = append + tail.size();
-    const uint64_t newSize = newEnd - layout_.dataStart;
+    const uint64_t newSize = append + tail.size() - start;
     if (!layout_.unknownSize && VintWidth(newSize) > layout_.segmentSizeLength) return NoRoom("Segment");
     // The switch: the Segment's size, the SeekHead and, when it stands near
-    // enough (it usually follows the SeekHead), the old master made a Void,
-    // all in one write; a reader sees either the old master or the new one.
+    // enough (it usually follows the SeekHead) and nothing else points to it,
+    // the old master made a Void, all in one write: a reader sees either the
+    // old master or the new one.
     const std::vector<uint8_t> voided = VoidHeader(old.Length());
     uint64_t from = layout_.unknownSize ? head.position : std::min(layout_.segmentSizeAt, head.position);
-    uint64_t to = head.position + front->size();
+    uint64_t to = head.position + frontBytes->size();
     if (to - from > kLongestSwitch) return NoRoom("SeekHead");
     const uint64_t withOldFrom = std::min(from, old.position), withOldTo = std::max(to, old.position + voided.size());
-    const bool voidInSwitch = withOldTo - withOldFrom <= kLongestSwitch;
+    const bool voidInSwitch = voids.size() == 1 && laterWrites.empty() && withOldTo - withOldFrom <= kLongestSwitch;
     if (voidInSwitch) from = withOldFrom, to = withOldTo;
     std::vector<uint8_t> switchBytes;
     if (!file_.ReadAt(from, size_t(to - from), switchBytes))
         return RewriteFailure{"Файл не прочитан: ", Reason(path_, file_.LastError()), file_.LastError()};
     if (!layout_.unknownSize) PutVint(newSize, layout_.segmentSizeLength, switchBytes, size_t(layout_.segmentSizeAt - from));
-    std::copy(front->begin(), front->end(), switchBytes.begin() + long(head.position - from));
+    std::copy(frontBytes->begin(), frontBytes->end(), switchBytes.begin() + long(head.position - from));
     if (voidInSwitch) std::copy(voided.begin(), voided.end(), switchBytes.begin() + long(old.position - from));
 
-    // 1: the new master where nothing points yet; 2: the switch; 3: the old
-    // master made a Void when the switch could not reach it. Each is on the
-    // disk before the next.
+    // 1: the new master (and moved SeekHeads) where nothing points yet; 2: the
+    // switch; 3: the SeekHeads behind rewritten in their rooms; 4: the old
+    // master and the moved SeekHeads' old places made Voids, unless the switch
+    // did it. Each is on the disk before the next.
     if (auto failure = CheckUnchanged(old, old.id)) return failure;
     if (auto failure = WriteAt(append, tail)) return failure;
     if (auto failure = Sync()) return failure;
     if (auto failure = WriteAt(from, switchBytes)) return failure;
     if (auto failure = Sync()) return failure;
     if (voidInSwitch) return std::nullopt;
-    if (auto failure = WriteAt(old.position, voided)) return failure;
+    for (const auto& [position, bytes] : laterWrites) {
+        if (auto failure = WriteAt(position, bytes)) return failure;
+        if (auto failure = Sync()) return failure;
+    }
+    for (const TopElement& gone : voids)
+        if (auto failure = WriteAt(gone.position, VoidHeader(gone.Length()))) return failure;
     return Sync();
 }
 

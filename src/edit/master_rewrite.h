@@ -56,6 +56,9 @@ private:
     std::optional<RewriteFailure> WriteAt(uint64_t position, const std::vector<uint8_t>& bytes);
     std::optional<RewriteFailure> Sync();
     std::optional<RewriteFailure> Move(const TopElement& old, const EbmlNode& master);
+    std::optional<RewriteFailure> ReadTree(const TopElement& element, EbmlNode& tree);
+    // The element's bytes and the Void behind it.
+    uint64_t RoomOf(const TopElement& element);
 
     std::string path_;
     int fd_ = -1;

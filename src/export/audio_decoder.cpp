@@ -3,15 +3,16 @@
 #include <cstring>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 }
+
+#include "export/libav.h"
 
 namespace quillon {
 namespace {
+
+// Only called once LoadLibav() answered: by an open decoder, or behind a check.
+const Libav& Av() { return *LoadLibav(); }
 
 struct CodecRow {
     const char* codecId;
@@ -45,8 +46,8 @@ uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 AVCodecID CodecOf(std::string_view codecId, std::span<const uint8_t> codecPrivate) {
     if (codecId == "A_MS/ACM") {
         if (codecPrivate.size() < kWaveFormatExSize) return AV_CODEC_ID_NONE;
-        const AVCodecTag* const tables[] = {avformat_get_riff_audio_tags(), nullptr};
-        return av_codec_get_id(tables, Le16(codecPrivate.data()));
+        const AVCodecTag* const tables[] = {Av().avformat_get_riff_audio_tags(), nullptr};
+        return Av().av_codec_get_id(tables, Le16(codecPrivate.data()));
     }
     for (const CodecRow& row : kCodecs) {
         const std::string_view name = row.codecId;
@@ -93,15 +94,15 @@ std::vector<uint8_t> Extradata(AVCodecID id, const DecoderInput& in) {
 // The layout as the decoder names it, or the default one of its channel count.
 AVChannelLayout NamedLayout(const AVChannelLayout& layout) {
     AVChannelLayout named{};
-    if (layout.order == AV_CHANNEL_ORDER_NATIVE) av_channel_layout_copy(&named, &layout);
-    else av_channel_layout_default(&named, layout.nb_channels);
+    if (layout.order == AV_CHANNEL_ORDER_NATIVE) Av().av_channel_layout_copy(&named, &layout);
+    else Av().av_channel_layout_default(&named, layout.nb_channels);
     return named;
 }
 
 void QuietLibraries() {
     // Rejected frames are counted and reported by the export; the libraries'
     // own complaints would only clutter the terminal.
-    static const bool once = (av_log_set_level(AV_LOG_QUIET), true);
+    static const bool once = (Av().av_log_set_level(AV_LOG_QUIET), true);
     (void)once;
 }
 
@@ -120,17 +121,18 @@ struct AudioDecoder::State {
 };
 
 uint64_t DefaultChannelMask(uint32_t channels) {
-    if (channels == 0 || channels > 64) return 0;
+    if (channels == 0 || channels > 64 || !LoadLibav()) return 0;
     AVChannelLayout layout{};
-    av_channel_layout_default(&layout, int(channels));
+    Av().av_channel_layout_default(&layout, int(channels));
     const uint64_t mask = layout.order == AV_CHANNEL_ORDER_NATIVE ? layout.u.mask : 0;
-    av_channel_layout_uninit(&layout);
+    Av().av_channel_layout_uninit(&layout);
     return mask;
 }
 
 bool CanDecode(std::string_view codecId, std::span<const uint8_t> codecPrivate) {
+    if (!LoadLibav()) return false;
     const AVCodecID id = CodecOf(codecId, codecPrivate);
-    return id != AV_CODEC_ID_NONE && avcodec_find_decoder(id) != nullptr;
+    return id != AV_CODEC_ID_NONE && Av().avcodec_find_decoder(id) != nullptr;
 }
 
 AudioDecoder::AudioDecoder() : state_(new State) {}
@@ -144,23 +146,24 @@ bool AudioDecoder::IsOpen() const { return state_->codec != nullptr; }
 
 bool AudioDecoder::Open(const DecoderInput& input) {
     Close();
+    if (!LoadLibav()) return false;
     QuietLibraries();
     const AVCodecID id = CodecOf(input.codecId, input.codecPrivate);
-    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : Av().avcodec_find_decoder(id);
     if (!codec) return false;
     State& s = *state_;
-    s.codec = avcodec_alloc_context3(codec);
-    s.packet = av_packet_alloc();
-    s.frame = av_frame_alloc();
+    s.codec = Av().avcodec_alloc_context3(codec);
+    s.packet = Av().av_packet_alloc();
+    s.frame = Av().av_frame_alloc();
     if (!s.codec || !s.packet || !s.frame) {
         Close();
         return false;
     }
     s.codec->sample_rate = int(input.samplingFrequency);
-    if (input.channels > 0 && input.channels <= 64) av_channel_layout_default(&s.codec->ch_layout, int(input.channels));
+    if (input.channels > 0 && input.channels <= 64) Av().av_channel_layout_default(&s.codec->ch_layout, int(input.channels));
     const std::vector<uint8_t> extra = Extradata(id, input);
     if (!extra.empty()) {
-        s.codec->extradata = static_cast<uint8_t*>(av_mallocz(extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        s.codec->extradata = static_cast<uint8_t*>(Av().av_mallocz(extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!s.codec->extradata) {
             Close();
             return false;
@@ -168,7 +171,7 @@ bool AudioDecoder::Open(const DecoderInput& input) {
         std::memcpy(s.codec->extradata, extra.data(), extra.size());
         s.codec->extradata_size = int(extra.size());
     }
-    if (avcodec_open2(s.codec, codec, nullptr) < 0) {
+    if (Av().avcodec_open2(s.codec, codec, nullptr) < 0) {
         Close();
         return false;
     }
@@ -177,12 +180,14 @@ bool AudioDecoder::Open(const DecoderInput& input) {
 
 void AudioDecoder::Close() {
     State& s = *state_;
-    avcodec_free_context(&s.codec);
-    swr_free(&s.swr);
-    av_packet_free(&s.packet);
-    av_frame_free(&s.frame);
-    av_channel_layout_uninit(&s.outLayout);
-    av_channel_layout_uninit(&s.inLayout);
+    format_ = DecodedFormat{};
+    if (!s.codec && !s.swr && !s.packet && !s.frame) return;  // never opened: the libraries may not be loaded
+    Av().avcodec_free_context(&s.codec);
+    Av().swr_free(&s.swr);
+    Av().av_packet_free(&s.packet);
+    Av().av_frame_free(&s.frame);
+    Av().av_channel_layout_uninit(&s.outLayout);
+    Av().av_channel_layout_uninit(&s.inLayout);
     s.inRate = 0;
     s.inFormat = -1;
     format_ = DecodedFormat{};
@@ -203,20 +208,20 @@ bool AudioDecoder::Convert(std::span<const uint8_t> frame, std::vector<uint8_t>&
     State& s = *state_;
     if (!s.codec || frame.empty()) return false;
     // libavcodec reads up to its padding past the end of a packet.
-    if (av_new_packet(s.packet, int(frame.size())) < 0) return false;
+    if (Av().av_new_packet(s.packet, int(frame.size())) < 0) return false;
     std::memcpy(s.packet->data, frame.data(), frame.size());
     const uint32_t discardSamples = PaddingSamples(discardNanoseconds, s.codec->sample_rate);
     if (discardSamples > 0) {
         // The decoder trims its own output (also where it gives a frame's
         // sound one packet late): skip none at the start, this many at the end.
-        uint8_t* side = av_packet_new_side_data(s.packet, AV_PKT_DATA_SKIP_SAMPLES, 10);
+        uint8_t* side = Av().av_packet_new_side_data(s.packet, AV_PKT_DATA_SKIP_SAMPLES, 10);
         if (side) {
             std::memset(side, 0, 10);
             for (int i = 0; i < 4; ++i) side[4 + i] = uint8_t(discardSamples >> (8 * i));
         }
     }
-    const int sent = avcodec_send_packet(s.codec, s.packet);
-    av_packet_unref(s.packet);
+    const int sent = Av().avcodec_send_packet(s.codec, s.packet);
+    Av().av_packet_unref(s.packet);
     if (sent < 0 && sent != AVERROR(EAGAIN)) return false;
     return ReceiveAll(pcm);
 }
@@ -224,16 +229,16 @@ bool AudioDecoder::Convert(std::span<const uint8_t> frame, std::vector<uint8_t>&
 void AudioDecoder::Drain(std::vector<uint8_t>& pcm) {
     State& s = *state_;
     if (!s.codec) return;
-    if (avcodec_send_packet(s.codec, nullptr) >= 0) ReceiveAll(pcm);
+    if (Av().avcodec_send_packet(s.codec, nullptr) >= 0) ReceiveAll(pcm);
     if (!s.swr) return;
     // The resampler's tail (nothing when rates match).
-    const int pending = swr_get_out_samples(s.swr, 0);
+    const int pending = Av().swr_get_out_samples(s.swr, 0);
     if (pending <= 0) return;
     const size_t bytesPerSample = 2 * format_.channels;
     const size_t at = pcm.size();
     pcm.resize(at + size_t(pending) * bytesPerSample);
     uint8_t* out = pcm.data() + at;
-    const int got = swr_convert(s.swr, &out, pending, nullptr, 0);
+    const int got = Av().swr_convert(s.swr, &out, pending, nullptr, 0);
     pcm.resize(at + size_t(got > 0 ? got : 0) * bytesPerSample);
 }
 
@@ -241,14 +246,14 @@ bool AudioDecoder::ReceiveAll(std::vector<uint8_t>& pcm) {
     State& s = *state_;
     bool ok = true;
     for (;;) {
-        const int got = avcodec_receive_frame(s.codec, s.frame);
+        const int got = Av().avcodec_receive_frame(s.codec, s.frame);
         if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) break;
         if (got < 0) {
             ok = false;
             break;
         }
         if (!Resample(s.frame, pcm)) ok = false;
-        av_frame_unref(s.frame);
+        Av().av_frame_unref(s.frame);
     }
     return ok;
 }
@@ -266,28 +271,28 @@ bool AudioDecoder::Resample(const void* decodedFrame, std::vector<uint8_t>& pcm)
     // A stream may change its layout or rate midway (a TV recording's AC-3
     // going from 2.0 to 5.1): the rest is converted to the first format.
     if (!s.swr || s.inRate != f->sample_rate || s.inFormat != f->format ||
-        av_channel_layout_compare(&s.inLayout, &f->ch_layout) != 0) {
-        swr_free(&s.swr);
-        av_channel_layout_uninit(&s.inLayout);
+        Av().av_channel_layout_compare(&s.inLayout, &f->ch_layout) != 0) {
+        Av().swr_free(&s.swr);
+        Av().av_channel_layout_uninit(&s.inLayout);
         AVChannelLayout in = NamedLayout(f->ch_layout);
-        const int made = swr_alloc_set_opts2(&s.swr, &s.outLayout, AV_SAMPLE_FMT_S16, int(format_.sampleRate), &in,
+        const int made = Av().swr_alloc_set_opts2(&s.swr, &s.outLayout, AV_SAMPLE_FMT_S16, int(format_.sampleRate), &in,
                                              AVSampleFormat(f->format), f->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&in);
-        if (made < 0 || swr_init(s.swr) < 0) {
-            swr_free(&s.swr);
+        Av().av_channel_layout_uninit(&in);
+        if (made < 0 || Av().swr_init(s.swr) < 0) {
+            Av().swr_free(&s.swr);
             return false;
         }
-        av_channel_layout_copy(&s.inLayout, &f->ch_layout);
+        Av().av_channel_layout_copy(&s.inLayout, &f->ch_layout);
         s.inRate = f->sample_rate;
         s.inFormat = f->format;
     }
-    const int room = swr_get_out_samples(s.swr, f->nb_samples);
+    const int room = Av().swr_get_out_samples(s.swr, f->nb_samples);
     if (room <= 0) return true;
     const size_t bytesPerSample = 2 * format_.channels;
     const size_t at = pcm.size();
     pcm.resize(at + size_t(room) * bytesPerSample);
     uint8_t* out = pcm.data() + at;
-    const int got = swr_convert(s.swr, &out, room, const_cast<const uint8_t**>(f->extended_data), f->nb_samples);
+    const int got = Av().swr_convert(s.swr, &out, room, const_cast<const uint8_t**>(f->extended_data), f->nb_samples);
     pcm.resize(at + size_t(got > 0 ? got : 0) * bytesPerSample);
     return got >= 0;
 }

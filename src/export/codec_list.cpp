@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <map>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
+#include "export/libav.h"
 
 namespace quillon {
 namespace {
+
+// Only called once acmEnum found the libraries there.
+const Libav& Av() { return *LoadLibav(); }
 
 constexpr size_t kTagNameLimit = 48;
 
@@ -35,7 +35,7 @@ struct TagRow {
 // The WAVE tags of each codec, in table order, each once.
 std::map<int, std::vector<uint32_t>> TagsByCodec() {
     std::map<int, std::vector<uint32_t>> tags;
-    const auto* row = reinterpret_cast<const TagRow*>(avformat_get_riff_audio_tags());
+    const auto* row = reinterpret_cast<const TagRow*>(Av().avformat_get_riff_audio_tags());
     for (; row && row->id != AV_CODEC_ID_NONE; ++row) {
         std::vector<uint32_t>& ofCodec = tags[row->id];
         if (std::find(ofCodec.begin(), ofCodec.end(), row->tag) == ofCodec.end()) ofCodec.push_back(row->tag);
@@ -47,7 +47,7 @@ std::vector<tftag> TagsOf(const AVCodec& codec, const std::map<int, std::vector<
     std::vector<tftag> tags;
     const auto found = byCodec.find(codec.id);
     if (found == byCodec.end()) return tags;
-    const AVCodecDescriptor* described = avcodec_descriptor_get(codec.id);
+    const AVCodecDescriptor* described = Av().avcodec_descriptor_get(codec.id);
     std::string name = described && described->long_name ? described->long_name
                        : codec.long_name                  ? codec.long_name
                                                           : codec.name;
@@ -60,18 +60,19 @@ std::vector<tftag> TagsOf(const AVCodec& codec, const std::map<int, std::vector<
 
 size_t acmEnum(DriverList& drivers) {
     drivers.clear();
+    if (!LoadLibav()) return 0;
     const auto byCodec = TagsByCodec();
     void* iterator = nullptr;
     uintptr_t place = 0;
-    while (const AVCodec* codec = av_codec_iterate(&iterator)) {
+    while (const AVCodec* codec = Av().av_codec_iterate(&iterator)) {
         ++place;
-        if (codec->type != AVMEDIA_TYPE_AUDIO || !av_codec_is_decoder(codec)) continue;
+        if (codec->type != AVMEDIA_TYPE_AUDIO || !Av().av_codec_is_decoder(codec)) continue;
         taudrv driver;
         driver.fccType = "audc";
         driver.tags = TagsOf(*codec, byCodec);
         driver.fccComp = FourCCText(driver.tags.empty() ? 0 : driver.tags.front().tag);
-        driver.acmVersion = avcodec_version();
-        driver.driverVersion = avcodec_version();
+        driver.acmVersion = Av().avcodec_version();
+        driver.driverVersion = Av().avcodec_version();
         driver.shortName = codec->name;
         driver.driverId = place;
         drivers.push_back(std::move(driver));

@@ -56,6 +56,10 @@ struct Rooms {
     size_t afterTracks = 0;
     bool seekHead = true;
     bool infoBehindClusters = false;  // Info far behind a large Cluster, as a moved Info stands
+    // Info listed by a second SeekHead behind the Cluster (the front one lists
+    // that one), as another editor leaves it; with this much Void behind it.
+    bool laterSeekHead = false;
+    size_t afterLaterSeekHead = 0;
     std::string title = "Old title";
     ByteVec trailing = {};            // bytes after the Segment
 };
@@ -75,22 +79,29 @@ ByteVec EditFixture(const Rooms& r) {
     const ByteVec info = InfoMaster({Uint(kTimecodeScale, 1000000), Str(kTitle, r.title)});
     const ByteVec tracks = Tracks();
     const ByteVec cluster = Cluster(r.infoBehindClusters ? (1u << 20) + 4096 : 200);
-    auto seekHead = [&](uint64_t infoAt, uint64_t tracksAt) {
-        return r.seekHead ? Master(kSeekHead, {SeekOf(kInfo, infoAt), SeekOf(kTracks, tracksAt)}) : ByteVec{};
+    auto seekHead = [&](uint64_t infoAt, uint64_t tracksAt, uint64_t laterAt) {
+        if (!r.seekHead) return ByteVec{};
+        if (r.laterSeekHead) return Master(kSeekHead, {SeekOf(kTracks, tracksAt), SeekOf(kSeekHead, laterAt)});
+        return Master(kSeekHead, {SeekOf(kInfo, infoAt), SeekOf(kTracks, tracksAt)});
     };
-    const size_t front = seekHead(0, 0).size() + r.afterSeekHead;
+    const size_t front = seekHead(0, 0, 0).size() + r.afterSeekHead;
     uint64_t infoAt = 0, tracksAt = 0;
     std::vector<ByteVec> children;
     if (r.infoBehindClusters) {
         tracksAt = front;
         infoAt = tracksAt + tracks.size() + r.afterTracks + cluster.size();
-        children = {seekHead(infoAt, tracksAt), VoidOf(r.afterSeekHead), tracks, VoidOf(r.afterTracks), cluster, info,
+        children = {seekHead(infoAt, tracksAt, 0), VoidOf(r.afterSeekHead), tracks, VoidOf(r.afterTracks), cluster, info,
                     VoidOf(r.afterInfo)};
     } else {
         infoAt = front;
         tracksAt = infoAt + info.size() + r.afterInfo;
-        children = {seekHead(infoAt, tracksAt), VoidOf(r.afterSeekHead), info, VoidOf(r.afterInfo), tracks,
+        const uint64_t laterAt = tracksAt + tracks.size() + r.afterTracks + cluster.size();
+        children = {seekHead(infoAt, tracksAt, laterAt), VoidOf(r.afterSeekHead), info, VoidOf(r.afterInfo), tracks,
                     VoidOf(r.afterTracks), cluster};
+        if (r.laterSeekHead) {
+            children.push_back(Master(kSeekHead, {SeekOf(kInfo, infoAt)}));
+            children.push_back(VoidOf(r.afterLaterSeekHead));
+        }
     }
     return Cat({EbmlHeader(), Element(kSegment, Joined(children), 8), r.trailing});
 }
@@ -141,7 +152,9 @@ Seen ReadBack(const std::string& path, bool clean = true) {
     ScanBytes(ReadAll(path), ScanKind::Full, full);
     ScanBytes(ReadAll(path), ScanKind::Header, header);
     EXPECT_EQ(full.outcome.findings.errors(), 0u) << Lines(full.host);
-    if (clean) EXPECT_EQ(full.outcome.result, ScanResult::Ok) << Lines(full.host);
+    if (clean) {
+        EXPECT_EQ(full.outcome.result, ScanResult::Ok) << Lines(full.host);
+    }
     EXPECT_GE(RowNamed(header.list, "Tracks"), 0);
     return {TextOf(full.list, "Title"), TextOf(header.list, "Title")};
 }
@@ -168,6 +181,8 @@ TEST(HeaderEdit, WritesTheMasterWhereItsRoomAllows) {
         {"too long for its room: moved behind the Clusters", {}, longTitle, true},
         {"the SeekHead without room for the entry moves too", {.afterSeekHead = 0}, longTitle, true},
         {"an unknown-size Segment", {}, longTitle, true},
+        {"a SeekHead behind the Cluster lists Info: rewritten in its room", {.laterSeekHead = true, .afterLaterSeekHead = 20}, longTitle, true},
+        {"a SeekHead behind the Cluster lists Info: moved too", {.laterSeekHead = true}, longTitle, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -225,6 +240,10 @@ TEST(HeaderEdit, InterruptedAfterEachWriteReadsOldOrNew) {
         // The old master is too far from the SeekHead for one write: for a
         // moment the file holds both, and the SeekHead points to the new one.
         {"moved from far behind the Clusters", {.infoBehindClusters = true}, 3},
+        // A SeekHead behind the Cluster lists Info: it is rewritten (or moved)
+        // after the switch, then the old places become Voids.
+        {"a SeekHead behind rewritten in its room", {.laterSeekHead = true, .afterLaterSeekHead = 20}, 4},
+        {"a SeekHead behind moved", {.laterSeekHead = true}, 4},
     };
     for (const Case& c : cases) {
         for (int failing = 1; failing <= c.writes + 1; ++failing) {
