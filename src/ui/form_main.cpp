@@ -1,4 +1,3 @@
-#include "ui/codecs_tab.h"
 #include "ui/form_main.h"
 
 #include <QCheckBox>
@@ -17,9 +16,11 @@
 
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
+#include "ui/codecs_tab.h"
 #include "ui/form_me.h"
 #include "ui/form_yes_no.h"
 #include "ui/pictures.h"
+#include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
 #include "ui/track_panel.h"
@@ -60,7 +61,7 @@ TFormMain::TFormMain(QWidget* parent)
     TabSheetRE = Make<QWidget>(PageControl1, "TabSheetRE");
     TabSheetATT = Make<QWidget>(PageControl1, "TabSheetATT");
     TabSheetCDK = new CodecsTab(host_, PageControl1);
-    TabSheetCFG = Make<QWidget>(PageControl1, "TabSheetCFG");
+    TabSheetCFG = new SettingsTab(PageControl1);
     // The captions as the window defines them; the language switch replaces
     // them with the caption table's.
     PageControl1->addTab(TabSheetCH, QStringLiteral("проверка контейнера"));
@@ -74,7 +75,6 @@ TFormMain::TFormMain(QWidget* parent)
     BuildContainerTab();
     BuildContentsTab();
     BuildAttachmentsTab();
-    BuildSettingsTab();
 
     PanelWA = Make<CaptionPanel>(this, "PanelWA");
     PanelWA->setText(QStringLiteral("ждите, идёт обработка"));
@@ -193,7 +193,6 @@ void TFormMain::ConnectHandlers() {
         if (PageControl1->currentWidget() == TabSheetATT) TabSheetATTShow();
     });
     ConnectSavePanelHandlers();
-    ConnectSettingsHandlers();
 }
 
 void TFormMain::SetMessageWindows(TFormYesNo* yesNo, TFormME* me) {

@@ -39,6 +39,7 @@ class TFormView;
 class CaptionPanel;
 class ClickableImage;
 class CodecsTab;
+class SettingsTab;
 class StructureModel;
 class StructureTreeView;
 class TFormME;
@@ -139,16 +140,9 @@ public:
     // The picture previewed on the tab (empty when the row is not a picture).
     const QImage& attachmentPicture() const { return attPicture_; }
 
-    // ---- codecs tab (codecs_tab.cpp)
-
-    // ---- settings (settings_store.cpp, settings_tab.cpp)
+    // ---- stored preferences (settings_store.cpp)
     void ReadConfig();
     void SaveConfig();
-    void CheckKBClick(QCheckBox* chosen);
-    void CheckEISHClick(QCheckBox* chosen);
-    void CheckDEFClick();
-    void CheckZNAClick();
-    void ImageLOGOClick();
 
     // ---- interface language (language.cpp)
     void TranslateMainWindow();
@@ -176,7 +170,7 @@ public:
     QWidget* TabSheetRE;
     QWidget* TabSheetATT;
     CodecsTab* TabSheetCDK;
-    QWidget* TabSheetCFG;
+    SettingsTab* TabSheetCFG;
 
     // Container tab.
     QPlainTextEdit* MemoST;
@@ -249,29 +243,6 @@ public:
     QCheckBox* CheckCU;
     QCheckBox* CheckSH;
 
-    // Settings tab.
-    QCheckBox* CheckSFQO;
-    QCheckBox* CheckSOD;
-    QCheckBox* Check1G;
-    QCheckBox* CheckTL;
-    QLabel* LabelPB;
-    QCheckBox* CheckKB;
-    QCheckBox* CheckSB;
-    QCheckBox* CheckBG;
-    QCheckBox* CheckZNA;
-    QCheckBox* CheckKKF;
-    QCheckBox* CheckOTI;
-    QLabel* LabelAE1;
-    QLabel* LabelAE2;
-    QCheckBox* CheckEISH;
-    QCheckBox* CheckEREZ;
-    QCheckBox* CheckEASK;
-    QCheckBox* CheckDEF;
-    QLabel* LabelDLA;
-    QLineEdit* EditDLA;
-    QCheckBox* CheckDTR;
-    ClickableImage* ImageLOGO;
-
     // The hidden pictures that handlers draw or copy from: read-state lamps,
     // grid glyphs, highlighted and dimmed flags.
     QPixmap Image000, Image100, Image110, Image111;
@@ -300,16 +271,14 @@ protected:
 private:
     friend class TrackEditing;
 
-    // Building the window (form_main.cpp, form_main_tabs.cpp, settings_tab.cpp).
+    // Building the window (form_main.cpp, form_main_tabs.cpp).
     QWidget* BuildTopRows();
     void BuildContainerTab();
     void BuildContentsTab();
     QWidget* BuildSavePanel();
-    void BuildSettingsTab();
     void BuildAttachmentsTab();
     void SetAttPicture();
     void ConnectHandlers();
-    void ConnectSettingsHandlers();
     void ConnectSavePanelHandlers();
 
     // Helpers of the handlers.

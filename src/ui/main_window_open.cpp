@@ -24,6 +24,7 @@
 #include "ui/form_me.h"
 #include "ui/form_tl.h"
 #include "ui/form_yes_no.h"
+#include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
@@ -65,9 +66,9 @@ void TFormMain::ImageFIClick() {
 
 void TFormMain::OpenChosenFile(const QString& path) {
     EditIN->setText(QDir::toNativeSeparators(path));
-    if (CheckSOD->isChecked()) PageControl1->setCurrentWidget(TabSheetRE);
+    if (TabSheetCFG->SwitchesToContents()) PageControl1->setCurrentWidget(TabSheetRE);
     bigFileWarningPending = true;
-    if (CheckSFQO->isChecked()) {
+    if (TabSheetCFG->OpensAtOnce()) {
         PleaseWait();
         BitBtnHDRClick();
         StopWait();
@@ -104,16 +105,15 @@ void TFormMain::OpenEditIN(bool clearLog) {
 
     std::error_code error;
     const uint64_t size = std::filesystem::file_size(std::filesystem::path(doc_.sourcePath), error);
-    if (!error && Check1G->isChecked() && size > kBigFile) {
+    if (!error && TabSheetCFG->WarnsOfBigFiles() && size > kBigFile) {
         if (bigFileWarningPending) {
             const QString text = Tr("Внимание!  Размер файла равен ") + GbText(size) + Tr("Gb.\r\nДумать буду долго.");
-            if (!AskWithCaptions(text, Tr(" я знаю "), Tr("не приставай"))) Check1G->setChecked(false);
+            if (!AskWithCaptions(text, Tr(" я знаю "), Tr("не приставай"))) TabSheetCFG->StopBigFileWarnings();
         }
         bigFileWarningPending = false;
     }
 
-    CheckSB->setEnabled(true);
-    CheckKBClick(CheckKB);
+    TabSheetCFG->ResetPacking();
     SetBusy(true);
     bool opened = true;
     if (PageControl1->currentWidget() == TabSheetCH)
@@ -180,8 +180,7 @@ bool TFormMain::ReadHeaderAndShow() {
 
 void TFormMain::AfterScanControls() {
     // Video with forward references cannot be packed as SimpleBlocks.
-    CheckSB->setEnabled(doc_.simpleBlockAllowed);
-    if (!doc_.simpleBlockAllowed) CheckKBClick(CheckKB);
+    TabSheetCFG->AllowSimpleBlocks(doc_.simpleBlockAllowed);
     LabelBSE->setText(FromCore(doc_.blockTypeText));
     EnableAviByTracks();
 }

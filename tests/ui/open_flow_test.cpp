@@ -208,7 +208,7 @@ TEST_F(OpenFlowTest, BigFileQuestionOnlyAfterTheDialogAndAboveOneGigabyte) {
         ASSERT_TRUE(file.resize(static_cast<qint64>(c.size)));  // sparse: no disk needed
         file.close();
 
-        main().Check1G->setChecked(true);
+        Find<QCheckBox>("Check1G")->setChecked(true);
         main().bigFileWarningPending = false;
         if (c.chosenInDialog)
             main().OpenChosenFile(path);
@@ -221,7 +221,7 @@ TEST_F(OpenFlowTest, BigFileQuestionOnlyAfterTheDialogAndAboveOneGigabyte) {
             EXPECT_EQ(seen.text, QString::fromUtf8(c.question));
             EXPECT_EQ(seen.yes, QStringLiteral(" я знаю "));
             EXPECT_EQ(seen.no, QStringLiteral("не приставай"));
-            EXPECT_FALSE(main().Check1G->isChecked());
+            EXPECT_FALSE(Find<QCheckBox>("Check1G")->isChecked());
         }
         // The file is read in either case (here: it is no Matroska file).
         EXPECT_TRUE(LogLines().contains("• отсутствует сигнатура 1A45DFA3"));

@@ -94,7 +94,7 @@ protected:
 
     void OpenFull(const ByteVec& bytes, bool checkTimeline = true) {
         file_ = std::make_unique<TempFile>(bytes);
-        main().CheckTL->setChecked(checkTimeline);
+        Find<QCheckBox>("CheckTL")->setChecked(checkTimeline);
         OpenOn(QString::fromStdString(file_->path()), main().TabSheetCH, true);
     }
     QStringList Memo() const { return windows_.tl->MemoTL->toPlainText().split('\n', Qt::SkipEmptyParts); }
@@ -126,7 +126,7 @@ TEST_F(TimelineWindowTest, ShownAfterAFullOpenOnlyWhenTimesGoBackwards) {
     };
     for (const auto& c : cases) {
         file_ = std::make_unique<TempFile>(c.broken ? BrokenFile() : CleanFile());
-        main().CheckTL->setChecked(c.checkTimeline);
+        Find<QCheckBox>("CheckTL")->setChecked(c.checkTimeline);
         OpenOn(QString::fromStdString(file_->path()), main().TabSheetCH, c.full);
         EXPECT_EQ(tl().isVisible(), c.shown) << c.what;
     }
