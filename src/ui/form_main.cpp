@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/attachments_tab.h"
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
@@ -59,7 +60,7 @@ TFormMain::TFormMain(QWidget* parent)
     PageControl1 = Make<QTabWidget>(central, "PageControl1");
     TabSheetCH = Make<QWidget>(PageControl1, "TabSheetCH");
     TabSheetRE = Make<QWidget>(PageControl1, "TabSheetRE");
-    TabSheetATT = Make<QWidget>(PageControl1, "TabSheetATT");
+    TabSheetATT = new AttachmentsTab(doc_, host_, openDialogDir, PageControl1);
     TabSheetCDK = new CodecsTab(host_, PageControl1);
     TabSheetCFG = new SettingsTab(PageControl1);
     // The captions as the window defines them; the language switch replaces
@@ -74,7 +75,6 @@ TFormMain::TFormMain(QWidget* parent)
 
     BuildContainerTab();
     BuildContentsTab();
-    BuildAttachmentsTab();
 
     PanelWA = Make<CaptionPanel>(this, "PanelWA");
     PanelWA->setText(QStringLiteral("ждите, идёт обработка"));
@@ -190,8 +190,11 @@ void TFormMain::ConnectHandlers() {
         if (PageControl1->currentWidget() == TabSheetRE) TabSheetREShow();
         if (PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
         if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDK->TabSheetCDKShow();
-        if (PageControl1->currentWidget() == TabSheetATT) TabSheetATTShow();
+        if (PageControl1->currentWidget() == TabSheetATT) TabSheetATT->TabSheetATTShow();
     });
+    connect(TabSheetATT, &AttachmentsTab::attachmentsEdited, ImageSATT, &QWidget::show);
+    connect(TabSheetATT, &AttachmentsTab::longStepStarted, this, &TFormMain::PleaseWait);
+    connect(TabSheetATT, &AttachmentsTab::longStepFinished, this, &TFormMain::StopWait);
     ConnectSavePanelHandlers();
 }
 
@@ -276,5 +279,10 @@ void TFormMain::UncheckOutputSwitches() {
 }
 
 void TFormMain::ImageXClick() { host_.RequestStop(); }
+
+void TFormMain::SetViewWindow(TFormView* window) {
+    formView_ = window;
+    TabSheetATT->SetViewWindow(window);
+}
 
 }  // namespace quillon::ui

@@ -36,6 +36,7 @@ namespace quillon::ui {
 class TFormDU;
 class TFormView;
 
+class AttachmentsTab;
 class CaptionPanel;
 class ClickableImage;
 class CodecsTab;
@@ -89,7 +90,6 @@ public:
     void MIcollapseClick();
     void MIfbClick();
     void Image8Click();
-    void BlinkControl(QWidget* control);
 
     // ---- track grid (track_grid.cpp)
     void TrackList2Screen();
@@ -113,32 +113,12 @@ public:
     void StopWait();
     void ImageXClick();
 
-    // ---- attachments tab and the tree's attachment items (attachments_tab.cpp)
-    void TabSheetATTShow();
-    void AttachList2Screen();
-    // A press on the grid: a data row becomes current and, in column 0, its
-    // keep mark toggles; column 0 of the title row clears every mark.
-    void ATTMouseDown(int row, int column);
-    void ATTClick();
-    void ATTDblClick();
-    void ImageADDClick();
-    void MIattaddClick();
-    // The add commands once the dialog chose a file; `refreshTab` as ImageADD does.
-    bool AddAttachFile(const QString& path, bool refreshTab);
-    void MIattparaClick();
-    void Image1Click();
-    void Image7Click();
-    void MIattsaveClick();
-    bool SaveAttachTo(const QString& path);
-    void FillTTF();
-    // A wheel step over the font sample: delta ≥ 0 smaller, < 0 larger (1..72).
-    void TTFMouseWheel(int delta);
+    // ---- the structure tree's attachment items (tree_popup.cpp)
     void MIviewClick();
     void MIsaveClick();
+    // MIsave once its dialog chose a file.
     bool SaveTreeAttachmentTo(const QString& path);
-    void SetViewWindow(TFormView* window) { formView_ = window; }
-    // The picture previewed on the tab (empty when the row is not a picture).
-    const QImage& attachmentPicture() const { return attPicture_; }
+    void SetViewWindow(TFormView* window);
 
     // ---- stored preferences (settings_store.cpp)
     void ReadConfig();
@@ -168,7 +148,7 @@ public:
     QTabWidget* PageControl1;
     QWidget* TabSheetCH;
     QWidget* TabSheetRE;
-    QWidget* TabSheetATT;
+    AttachmentsTab* TabSheetATT;
     CodecsTab* TabSheetCDK;
     SettingsTab* TabSheetCFG;
 
@@ -190,32 +170,6 @@ public:
 
     // Contents tab: the grid and the save panel.
     QTableWidget* Tracks;
-    QTableWidget* ATT;
-    QLabel* LabelNA;
-    ClickableImage* ImageADD;
-    QSplitter* SplitterATT;
-    QWidget* PanelATT;
-    QLabel* ImageATT;
-    QPlainTextEdit* MemoATT;
-    QTextEdit* TTF;
-    QFrame* PanelATTE;
-    QFrame* Panel7;
-    QLineEdit* EditATTN;
-    QLineEdit* EditATTM;
-    QLineEdit* EditATTD;
-    ClickableImage* Image1;
-    ClickableImage* Image7;
-    QLabel* LabelATTno;
-    QMenu* PopupATT;
-    QAction* MIattpara;
-    QAction* MIattsave;
-    QAction* MIattadd;
-    int ttfSize = 12;      // the font sample's size in points, 1..72
-    int ttfCursor = 1;     // which of the four wheel cursors shows
-    QString ttfFamily, ttfCopyright;
-    QString ttfFace;              // the family the preview draws with: the attached font's own copy
-    QString ttfKind;              // "TrueType Font" or "OpenType Font"
-    int ttfFontId_ = -1;          // the application font loaded for the preview
     QFrame* PanelSE;
     ClickableImage* ImageTX;
     QCheckBox* CheckEX;
@@ -276,8 +230,6 @@ private:
     void BuildContainerTab();
     void BuildContentsTab();
     QWidget* BuildSavePanel();
-    void BuildAttachmentsTab();
-    void SetAttPicture();
     void ConnectHandlers();
     void ConnectSavePanelHandlers();
 
@@ -303,7 +255,6 @@ private:
     void Inform(const QString& text);
 
     TFormView* formView_ = nullptr;
-    QImage attPicture_;
     TFormDU* formDU_ = nullptr;
     Document doc_;
     GuiHost host_;

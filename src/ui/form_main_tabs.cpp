@@ -96,6 +96,8 @@ void TFormMain::BuildContainerTab() {
     connect(Image8, &ClickableImage::clicked, this, &TFormMain::Image8Click);
     connect(EditFBTN, &QLineEdit::returnPressed, this, &TFormMain::Image8Click);
     connect(ImageFBX, &ClickableImage::clicked, PanelFB, &QWidget::hide);
+    connect(MIview, &QAction::triggered, this, &TFormMain::MIviewClick);
+    connect(MIsave, &QAction::triggered, this, &TFormMain::MIsaveClick);
 }
 
 void TFormMain::BuildContentsTab() {

@@ -11,6 +11,7 @@
 #include <QTableWidget>
 
 #include "core/messages.h"
+#include "ui/attachments_tab.h"
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
@@ -60,7 +61,7 @@ void TFormMain::TranslateMainWindow() {
     // Controls that show only a picture say what they do to the mouse and to a screen reader.
     const std::pair<QWidget*, const char*> icons[] = {
         {ImageFI, "выбрать файл (Ctrl+O)"}, {ImageRU, "русский интерфейс"}, {ImageEN, "английский интерфейс"},
-        {ImageX, "остановить"},             {ImageADD, "добавить вложение"}, {ImageSA, "сохранить (Ctrl+S)"},
+        {ImageX, "остановить"},             {ImageSA, "сохранить (Ctrl+S)"},
         {Image8, "найти"},                  {ImageFBX, "закрыть"},
     };
     for (const auto& [icon, text] : icons) {
@@ -89,6 +90,7 @@ void TFormMain::TranslateMainWindow() {
     for (int column = 1; column <= 3; ++column)
         if (QTableWidgetItem* cell = Tracks->item(0, column)) cell->setText(Tr(headers[column - 1]));
     TabSheetCDK->ApplyLanguage();
+    TabSheetATT->ApplyLanguage();
 }
 
 void TFormMain::ApplyLanguage(Lang lang) {

@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,10 +14,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTimer>
 
 #include "core/open_failure.h"
 #include "reader/open_file.h"
+#include "ui/attachments_tab.h"
+#include "ui/blink_control.h"
 #include "ui/codecs_tab.h"
 #include "ui/form_main.h"
 #include "ui/form_me.h"
@@ -237,28 +237,6 @@ void TFormMain::TabSheetCHShow() {
         host_.SetStatus("r e a d y");
     }
     ShowOpenStatus();
-}
-
-void TFormMain::BlinkControl(QWidget* control) {
-    const QPalette original = control->palette();
-    const bool filled = control->autoFillBackground();
-    QPalette blink = original;
-    const QColor lightRed(0xFF, 0xA0, 0xA0);  // 0xA0A0FF as BGR
-    blink.setColor(QPalette::Base, lightRed);
-    blink.setColor(QPalette::Window, lightRed);
-    auto pause = [] {
-        QEventLoop loop;
-        QTimer::singleShot(50, &loop, &QEventLoop::quit);
-        loop.exec();
-    };
-    for (int k = 0; k < 5; ++k) {
-        control->setAutoFillBackground(true);
-        control->setPalette(blink);
-        pause();
-        control->setPalette(original);
-        control->setAutoFillBackground(filled);
-        pause();
-    }
 }
 
 }  // namespace quillon::ui

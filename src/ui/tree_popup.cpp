@@ -1,14 +1,18 @@
-// The structure tree's pop-up: expand or collapse a branch, and find the next
-// block of a track.
+// The structure tree's pop-up: expand or collapse a branch, find the next
+// block of a track, show an element's bytes, and view or save an attachment
+// from its tree items.
 #include <QAction>
+#include <QFileDialog>
 #include <QLineEdit>
 
 #include "dump/dump_source.h"
 #include "dump/hex_dump.h"
+#include "attach/attach_list.h"
 #include "attach/mime_table.h"
 #include "reader/element_queries.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
+#include "ui/form_view.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
 #include "ui/ui_text.h"
@@ -111,6 +115,42 @@ void TFormMain::MIdumpClick() {
     }
     formDU_->ShowBytes(std::move(bytes), doc_.lista[row].position);
     host_.SetStatus("r e a d y");
+}
+
+void TFormMain::MIviewClick() {
+    TAttach a;
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
+        host_.SetStatus("ошибка в структуре вложения.");
+        return;
+    }
+    std::vector<uint8_t> data;
+    const AttachRead read = ReadAttachment(doc_, a, data);
+    if (read != AttachRead::Ok) return host_.SetStatus(AttachReadMessage(read));
+    if (formView_ && formView_->ShowAttach(data, a.fileMimeType)) {
+        formView_->setWindowModality(Qt::NonModal);
+        formView_->show();
+        formView_->raise();
+    }
+}
+
+void TFormMain::MIsaveClick() {
+    TAttach a;
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
+        host_.SetStatus("ошибка в структуре вложения.");
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(this, QString(), FromCore(SafeFileName(a.fileName, 1)), QString(), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty()) SaveTreeAttachmentTo(path);
+}
+
+bool TFormMain::SaveTreeAttachmentTo(const QString& path) {
+    TAttach a;
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
+        host_.SetStatus("ошибка в структуре вложения.");
+        return false;
+    }
+    return SaveAttach(doc_, a, ToCore(path), false, host_);
 }
 
 }  // namespace quillon::ui

@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(DumpWindowTest, TheTreeItemDumpsTheElementWithItsHeadersPainted) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     const int info = FindFirstById(main().document().lista, kInfo);
     ASSERT_GE(info, 0);
     du().CheckTG->setChecked(true);
@@ -64,7 +64,7 @@ TEST_F(DumpWindowTest, TheTreeItemDumpsTheElementWithItsHeadersPainted) {
 }
 
 TEST_F(DumpWindowTest, SearchMarksEveryMatchAndTheClearImageDropsThem) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     DumpRow(0);  // the EBML header: "matroska" once
     du().EditFI->setText("matroska");
     du().EditFI->textEdited("matroska");
@@ -98,7 +98,7 @@ TEST_F(DumpWindowTest, ALargeElementAsksHowMuchToShow) {
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     }
-    OpenOn(big, main().TabSheetCH, true);
+    OpenOn(big, Find<QWidget>("TabSheetCH"), true);
     const tabrick& lista = main().document().lista;
     int segment = FindFirstById(lista, kSegment);
     ASSERT_GT(lista[segment].totalSize, 100000u);

@@ -26,7 +26,7 @@ TEST_F(GuiHostTest, LogIsEmptiedBeforeLine501) {
 }
 
 TEST_F(GuiHostTest, ALongLineLeavesEveryLinesStartInView) {
-    main().PageControl1->setCurrentWidget(main().TabSheetCH);
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetCH"));
     GuiHost& host = main().host();
     host.AddLog("• first");
     host.AddLog("• " + std::string(400, 'x') + " /a/very/long/path/of/a/film/that/does/not/fit.mkv");

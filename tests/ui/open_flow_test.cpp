@@ -57,7 +57,7 @@ TEST_F(OpenFlowTest, OpensTheSampleOnEachTab) {
     };
     for (const OpenCase& c : cases) {
         SCOPED_TRACE(c.what);
-        OpenOn(SamplePath(), c.containerTab ? main().TabSheetCH : main().TabSheetRE, c.full);
+        OpenOn(SamplePath(), c.containerTab ? Find<QWidget>("TabSheetCH") : Find<QWidget>("TabSheetRE"), c.full);
         EXPECT_EQ(main().document().readState, c.state);
         EXPECT_TRUE(Shows(main().ImageRE, main().*c.picture));
         EXPECT_EQ(main().CheckFC->isEnabled(), c.checkFcEnabled);
@@ -79,7 +79,7 @@ TEST_F(OpenFlowTest, OpensTheSampleOnEachTab) {
 }
 
 TEST_F(OpenFlowTest, FullTreeShowsBlocksAndUtf8NamesAndMatchesTheListShape) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     const tabrick& lista = main().document().lista;
     ASSERT_GT(lista.size(), 100u);
 
@@ -108,7 +108,7 @@ TEST_F(OpenFlowTest, FullTreeShowsBlocksAndUtf8NamesAndMatchesTheListShape) {
 }
 
 TEST_F(OpenFlowTest, ModelPassesTheItemModelTester) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     static QStringList failures;
     failures.clear();
     const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -125,7 +125,7 @@ TEST_F(OpenFlowTest, ModelPassesTheItemModelTester) {
 }
 
 TEST_F(OpenFlowTest, LogsLoadingAndIndexingOnlyInFullMode) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     const QStringList full = LogLines();
     const auto loading = full.indexOf("• загрузка данных"), indexing = full.indexOf("• индексирование"),
                complete = full.indexOf("• операция завершена");
@@ -133,13 +133,13 @@ TEST_F(OpenFlowTest, LogsLoadingAndIndexingOnlyInFullMode) {
     EXPECT_GT(indexing, loading);
     EXPECT_GT(complete, indexing);
 
-    OpenOn(SamplePath(), main().TabSheetCH, false);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), false);
     EXPECT_FALSE(LogLines().contains("• загрузка данных"));
     EXPECT_TRUE(LogLines().contains("• быстрая проверка контейнера"));
 }
 
 TEST_F(OpenFlowTest, EmptyNameGetsThePlaceholderWhichIsNeverOpened) {
-    OpenOn(QString(), main().TabSheetRE);
+    OpenOn(QString(), Find<QWidget>("TabSheetRE"));
     EXPECT_EQ(main().EditIN->text(), QStringLiteral("сюда надо положить имя файла"));
     main().BitBtnHDRClick();  // the placeholder only blinks
     EXPECT_EQ(main().EditIN->text(), QStringLiteral("сюда надо положить имя файла"));
@@ -169,7 +169,7 @@ TEST_F(OpenFlowTest, UnopenableFileIsLoggedAndToldWhy) {
         SCOPED_TRACE(c.path.toStdString());
         main().EditOUT->setText("untouched");
         ModalSeen& seen = AnswerNextModal(true);
-        OpenOn(c.path, main().TabSheetCH);
+        OpenOn(c.path, Find<QWidget>("TabSheetCH"));
         EXPECT_TRUE(seen.shown);
         EXPECT_EQ(seen.className, "TFormME");
         EXPECT_EQ(seen.text, QString::fromUtf8(c.told));
@@ -236,12 +236,12 @@ TEST_F(OpenFlowTest, ContainerTabBuildsTheTreeOfASaveScanWithoutReadingAgain) {
     QTemporaryDir dir;
     const QString copy = dir.filePath("copy.mkv");
     ASSERT_TRUE(QFile::copy(SamplePath(), copy));
-    OpenOn(copy, main().TabSheetRE);
+    OpenOn(copy, Find<QWidget>("TabSheetRE"));
     ASSERT_TRUE(prepare2export(main().document(), main().host()));
     ASSERT_EQ(main().document().readState, ReadState::FullNoTree);
     ASSERT_TRUE(QFile::remove(copy));
 
-    main().PageControl1->setCurrentWidget(main().TabSheetCH);
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetCH"));
     EXPECT_EQ(main().document().readState, ReadState::FullTree);
     EXPECT_EQ(model().rowCount(), 2);
     EXPECT_GT(model().rowCount(model().index(1, 0)), 5);
@@ -252,7 +252,7 @@ TEST_F(OpenFlowTest, ContainerTabBuildsTheTreeOfASaveScanWithoutReadingAgain) {
 }
 
 TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     QTreeView& tree = *main().TreeEBML;
     tree.setCurrentIndex(model().index(0, 0));
     main().MIfbClick();
@@ -305,7 +305,7 @@ TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
 }
 
 TEST_F(OpenFlowTest, ExpandAndCollapseWholeBranches) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     QTreeView& tree = *main().TreeEBML;
     const QModelIndex segment = model().index(1, 0);
     const QModelIndex cluster = model().IndexOfRow(RowNamed("Cluster"));
@@ -319,7 +319,7 @@ TEST_F(OpenFlowTest, ExpandAndCollapseWholeBranches) {
 }
 
 TEST_F(OpenFlowTest, PopupOffersWhatTheSelectedNodeAllows) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     QTreeView& tree = *main().TreeEBML;
     tree.setCurrentIndex(model().IndexOfRow(RowNamed("FileName")));
     main().PopupEBMLPopup();
@@ -332,7 +332,7 @@ TEST_F(OpenFlowTest, PopupOffersWhatTheSelectedNodeAllows) {
     EXPECT_FALSE(main().MIsave->isVisible());
     EXPECT_FALSE(main().MIview->isVisible());
 
-    OpenOn(SamplePath(), main().TabSheetCH, false);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), false);
     main().PopupEBMLPopup();
     EXPECT_FALSE(main().MIfb->isEnabled());  // blocks are listed by the full check only
 }

@@ -28,7 +28,7 @@ protected:
 
 class SavePanelTest : public UiTest {
 protected:
-    void Open(const QString& path) { OpenOn(path, main().TabSheetRE); }
+    void Open(const QString& path) { OpenOn(path, Find<QWidget>("TabSheetRE")); }
     // Leaves only the tracks whose grid rows are listed checked, the way a
     // user does: select none, then press the check cells.
     void CheckOnly(std::initializer_list<int> rows) {
@@ -268,7 +268,7 @@ TEST_F(SavePanelTest, WhileSavingThePagesStayAndTheWaitPanelGoesAfterTheScan) {
     EXPECT_TRUE(busy);
     EXPECT_FALSE(waitPanelShown);
     EXPECT_TRUE(workingImageShown);
-    EXPECT_EQ(pageDuringSave, main().TabSheetRE);
+    EXPECT_EQ(pageDuringSave, Find<QWidget>("TabSheetRE"));
     EXPECT_FALSE(main().Busy());
     QTest::mouseClick(main().PageControl1->tabBar(), Qt::LeftButton, Qt::NoModifier,
                       main().PageControl1->tabBar()->tabRect(main().PageControl1->indexOf(Find<QWidget>("TabSheetCFG"))).center());

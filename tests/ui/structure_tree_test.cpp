@@ -61,7 +61,7 @@ protected:
 
 TEST_F(StructureTreeTest, ABigSegmentOpensAndClosesWithIndexesForItsMastersOnly) {
     TempFile file(ManyBlocksFile());
-    OpenOn(QString::fromStdString(file.path()), main().TabSheetCH, true);
+    OpenOn(QString::fromStdString(file.path()), Find<QWidget>("TabSheetCH"), true);
     ASSERT_GT(main().document().lista.size(), 100000u);
     const int segmentRow = model().ElementRow(Segment());
     const int masters = MastersUnder(segmentRow);
@@ -86,7 +86,7 @@ TEST_F(StructureTreeTest, ABigSegmentOpensAndClosesWithIndexesForItsMastersOnly)
 TEST_F(StructureTreeTest, OpeningAgainOrClosingAfterExpandingLetsGoThroughOneReset) {
     TempFile file(ManyBlocksFile());
     const QString path = QString::fromStdString(file.path());
-    OpenOn(path, main().TabSheetCH, true);
+    OpenOn(path, Find<QWidget>("TabSheetCH"), true);
     ExpandSegment();
     ASSERT_GT(model().PersistentIndexCount(), kClusters);
 
@@ -97,7 +97,7 @@ TEST_F(StructureTreeTest, OpeningAgainOrClosingAfterExpandingLetsGoThroughOneRes
     QObject::connect(&model(), &QAbstractItemModel::modelAboutToBeReset, &model(), [&] {
         if (persistentAtFirstReset < 0) persistentAtFirstReset = model().PersistentIndexCount();
     });
-    OpenOn(path, main().TabSheetCH, true);
+    OpenOn(path, Find<QWidget>("TabSheetCH"), true);
     EXPECT_GT(persistentAtFirstReset, kClusters);  // the tree was still open when the reset came
     EXPECT_GE(resets.count(), 1);
     EXPECT_FALSE(tree().isExpanded(Segment()));
@@ -114,7 +114,7 @@ TEST_F(StructureTreeTest, OpeningAgainOrClosingAfterExpandingLetsGoThroughOneRes
 }
 
 TEST_F(StructureTreeTest, LongLinesScrollSidewaysInsteadOfBeingCut) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return tree().header()->sectionSize(0) >= tree().viewport()->width(); }));
     EXPECT_EQ(tree().horizontalScrollBar()->maximum(), 0);  // two short top lines
 
@@ -132,7 +132,7 @@ TEST_F(StructureTreeTest, LongLinesScrollSidewaysInsteadOfBeingCut) {
     EXPECT_GT(tree().horizontalScrollBar()->maximum(), 0);
 
     // A new file starts narrow again.
-    OpenOn(FfmpegSamplePath(), main().TabSheetCH, true);
+    OpenOn(FfmpegSamplePath(), Find<QWidget>("TabSheetCH"), true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return tree().horizontalScrollBar()->maximum() == 0; }));
 }
 

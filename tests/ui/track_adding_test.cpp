@@ -75,7 +75,7 @@ protected:
         return path;
     }
     void OpenSample() {
-        OpenOn(SamplePath(), main().TabSheetRE);
+        OpenOn(SamplePath(), Find<QWidget>("TabSheetRE"));
         ASSERT_EQ(doc().tatra.size(), 3u);
     }
     // What a failed add must leave as it was.

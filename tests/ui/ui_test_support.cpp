@@ -93,7 +93,7 @@ void UiTest::TearDown() {
 void UiTest::OpenOn(const QString& path, QWidget* tab, bool full) {
     main().PageControl1->setCurrentWidget(tab);
     main().EditIN->setText(path);
-    if (tab == main().TabSheetCH) main().CheckFC->setChecked(full);
+    if (tab == Find<QWidget>("TabSheetCH")) main().CheckFC->setChecked(full);
     main().BitBtnHDRClick();
 }
 
