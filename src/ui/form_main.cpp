@@ -18,6 +18,8 @@
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
+#include "ui/container_tab.h"
+#include "ui/form_du.h"
 #include "ui/form_me.h"
 #include "ui/form_yes_no.h"
 #include "ui/pictures.h"
@@ -58,7 +60,7 @@ TFormMain::TFormMain(QWidget* parent)
     layout->addWidget(BuildTopRows());
 
     PageControl1 = Make<QTabWidget>(central, "PageControl1");
-    TabSheetCH = Make<QWidget>(PageControl1, "TabSheetCH");
+    TabSheetCH = new ContainerTab(doc_, host_, PageControl1);
     TabSheetRE = Make<QWidget>(PageControl1, "TabSheetRE");
     TabSheetATT = new AttachmentsTab(doc_, host_, openDialogDir, PageControl1);
     TabSheetCDK = new CodecsTab(host_, PageControl1);
@@ -73,7 +75,6 @@ TFormMain::TFormMain(QWidget* parent)
     PageControl1->tabBar()->installEventFilter(this);
     layout->addWidget(PageControl1, 1);
 
-    BuildContainerTab();
     BuildContentsTab();
 
     PanelWA = Make<CaptionPanel>(this, "PanelWA");
@@ -81,10 +82,7 @@ TFormMain::TFormMain(QWidget* parent)
     PanelWA->resize(300, 70);
     PanelWA->hide();
 
-    treeModel_ = new StructureModel(doc_.lista, doc_.findings, host_, this);
-    TreeEBML->setModel(treeModel_);
-
-    host_.SetViews({MemoST, LabelST, GaugeX, ImageX});
+    host_.SetViews({TabSheetCH->logView(), LabelST, GaugeX, ImageX});
     host_.onStatus = [this](const std::string& text) {
         // The wait panel of a save's preparation goes once the parsing is over.
         if (waitUntilParsed_ && text != host_.Tr("p a r s i n g")) StopWait();
@@ -104,13 +102,15 @@ TFormMain::TFormMain(QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
-    // The model reads the document, which goes before the widgets do. The
-    // reset comes first: it drops every expanded node's persistent index in
-    // one pass, where letting go of the model would remove them one by one
-    // from the model's index hash (minutes after expanding a big Segment).
-    treeModel_->Clear();
-    TreeEBML->setModel(nullptr);
-    delete treeModel_;
+    // The tree's model reads the document, which goes before the widgets do.
+    TabSheetCH->ForgetDocument();
+}
+
+StructureModel* TFormMain::structureModel() const { return TabSheetCH->structureModel(); }
+
+void TFormMain::SetDumpWindow(TFormDU* window) {
+    formDU_ = window;
+    TabSheetCH->SetDumpWindow(window);
 }
 
 QWidget* TFormMain::BuildTopRows() {
@@ -283,6 +283,7 @@ void TFormMain::ImageXClick() { host_.RequestStop(); }
 void TFormMain::SetViewWindow(TFormView* window) {
     formView_ = window;
     TabSheetATT->SetViewWindow(window);
+    TabSheetCH->SetViewWindow(window);
 }
 
 }  // namespace quillon::ui

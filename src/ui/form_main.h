@@ -40,6 +40,7 @@ class AttachmentsTab;
 class CaptionPanel;
 class ClickableImage;
 class CodecsTab;
+class ContainerTab;
 class SettingsTab;
 class StructureModel;
 class StructureTreeView;
@@ -63,7 +64,7 @@ public:
 
     Document& document() { return doc_; }
     GuiHost& host() { return host_; }
-    StructureModel* structureModel() const { return treeModel_; }
+    StructureModel* structureModel() const;
     bool Busy() const { return busy_; }
     QString Tr(const char* rus) const;
 
@@ -81,15 +82,7 @@ public:
     void ShowOpenStatus();
     void TabSheetREShow();
     void TabSheetCHShow();
-    void PopupEBMLPopup();
-    // The tree's "посмотреть dump": the selected element in the dump window
-    // (its first 10 or 100 kB when larger, as the question's answer says).
-    void MIdumpClick();
-    void SetDumpWindow(TFormDU* window) { formDU_ = window; }
-    void MIexpandClick();
-    void MIcollapseClick();
-    void MIfbClick();
-    void Image8Click();
+    void SetDumpWindow(TFormDU* window);
 
     // ---- track grid (track_grid.cpp)
     void TrackList2Screen();
@@ -113,11 +106,7 @@ public:
     void StopWait();
     void ImageXClick();
 
-    // ---- the structure tree's attachment items (tree_popup.cpp)
-    void MIviewClick();
-    void MIsaveClick();
-    // MIsave once its dialog chose a file.
-    bool SaveTreeAttachmentTo(const QString& path);
+    // The attachment viewer, for the attachments tab and the tree's attachment items.
     void SetViewWindow(TFormView* window);
 
     // ---- stored preferences (settings_store.cpp)
@@ -146,27 +135,11 @@ public:
 
     // Pages.
     QTabWidget* PageControl1;
-    QWidget* TabSheetCH;
+    ContainerTab* TabSheetCH;
     QWidget* TabSheetRE;
     AttachmentsTab* TabSheetATT;
     CodecsTab* TabSheetCDK;
     SettingsTab* TabSheetCFG;
-
-    // Container tab.
-    QPlainTextEdit* MemoST;
-    StructureTreeView* TreeEBML;
-    QMenu* PopupEBML;
-    QAction* MIdump;
-    QAction* MIexpand;
-    QAction* MIcollapse;
-    QAction* MIview;
-    QAction* MIsave;
-    QAction* MIfb;
-    QFrame* PanelFB;
-    QLabel* LabelFB;
-    QLineEdit* EditFBTN;
-    ClickableImage* Image8;
-    ClickableImage* ImageFBX;
 
     // Contents tab: the grid and the save panel.
     QTableWidget* Tracks;
@@ -227,7 +200,6 @@ private:
 
     // Building the window (form_main.cpp, form_main_tabs.cpp).
     QWidget* BuildTopRows();
-    void BuildContainerTab();
     void BuildContentsTab();
     QWidget* BuildSavePanel();
     void ConnectHandlers();
@@ -240,7 +212,6 @@ private:
     void AfterScanControls();
     void ApplyLanguage(Lang lang);
     void EnableAviByTracks();
-    int RowOfIndex(const QModelIndex& index) const;
     void Reopen(const QString& outputName);
     void ShowSaveResult(SaveOutcome outcome, const std::string& outputPath);
     // Opens the file EditIN names, as the current tab asks; BitBtnHDRClick empties the log first.
@@ -254,11 +225,11 @@ private:
     bool TimelineAllowsSave();
     void Inform(const QString& text);
 
-    TFormView* formView_ = nullptr;
+    // The secondary windows whose captions follow the interface language.
     TFormDU* formDU_ = nullptr;
+    TFormView* formView_ = nullptr;
     Document doc_;
     GuiHost host_;
-    StructureModel* treeModel_ = nullptr;
     TFormYesNo* formYesNo_ = nullptr;
     TFormME* formME_ = nullptr;
     TFormTL* formTL_ = nullptr;

@@ -15,6 +15,7 @@
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
+#include "ui/container_tab.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
 #include "ui/form_view.h"
@@ -62,7 +63,6 @@ void TFormMain::TranslateMainWindow() {
     const std::pair<QWidget*, const char*> icons[] = {
         {ImageFI, "выбрать файл (Ctrl+O)"}, {ImageRU, "русский интерфейс"}, {ImageEN, "английский интерфейс"},
         {ImageX, "остановить"},             {ImageSA, "сохранить (Ctrl+S)"},
-        {Image8, "найти"},                  {ImageFBX, "закрыть"},
     };
     for (const auto& [icon, text] : icons) {
         icon->setToolTip(Tr(text));
@@ -91,6 +91,7 @@ void TFormMain::TranslateMainWindow() {
         if (QTableWidgetItem* cell = Tracks->item(0, column)) cell->setText(Tr(headers[column - 1]));
     TabSheetCDK->ApplyLanguage();
     TabSheetATT->ApplyLanguage();
+    TabSheetCH->ApplyLanguage();
 }
 
 void TFormMain::ApplyLanguage(Lang lang) {

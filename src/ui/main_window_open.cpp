@@ -20,6 +20,7 @@
 #include "ui/attachments_tab.h"
 #include "ui/blink_control.h"
 #include "ui/codecs_tab.h"
+#include "ui/container_tab.h"
 #include "ui/form_main.h"
 #include "ui/form_me.h"
 #include "ui/form_tl.h"
@@ -101,7 +102,7 @@ void TFormMain::OpenEditIN(bool clearLog) {
     LabelBSE->setText(QStringLiteral("..."));
     host_.Pump(true);
     doc_.sourcePath = ToCore(name);
-    treeModel_->Clear();  // the list is about to be refilled under it
+    TabSheetCH->ClearTree();  // the list is about to be refilled under it
 
     std::error_code error;
     const uint64_t size = std::filesystem::file_size(std::filesystem::path(doc_.sourcePath), error);
@@ -138,7 +139,7 @@ void TFormMain::OpenEditIN(bool clearLog) {
 bool TFormMain::ReadStructAndShowTree() {
     doc_.readState = ReadState::Nothing;
     CheckFC->setEnabled(false);
-    treeModel_->Clear();
+    TabSheetCH->ClearTree();
     host_.SetStatus("p a r s i n g");
     const bool full = CheckFC->isChecked();
     const OpenOutcome outcome = CheckContainer(doc_, host_, full);
@@ -191,7 +192,7 @@ void TFormMain::lista2TV4() {
     GaugeX->setValue(0);
     GaugeX->show();
     if (full) host_.AddLog("• загрузка данных");
-    treeModel_->Rebuild([this](size_t done) {
+    TabSheetCH->FillTree([this](size_t done) {
         GaugeX->setValue(static_cast<int>(std::min<size_t>(done, INT_MAX)));
         host_.Pump();
     });
@@ -230,7 +231,7 @@ void TFormMain::TabSheetCHShow() {
         // A save scanned the whole file already; only the tree is missing.
         CheckFC->setChecked(true);
         host_.SetStatus("p l e a s e  w a i t  . . .");
-        treeModel_->Clear();
+        TabSheetCH->ClearTree();
         lista2TV4();
         doc_.readState = ReadState::FullTree;
         host_.AddLog("• данные загружены");

@@ -13,6 +13,7 @@
 
 #include "ui/caption_panel.h"
 #include "ui/export_types.h"
+#include "ui/container_tab.h"
 #include "ui/form_main.h"
 #include "ui/settings_tab.h"
 #include "ui/structure_model.h"
@@ -51,7 +52,7 @@ void TFormMain::ImageSAClick() {
     // A save needs the whole file parsed; that scan refills the list under the tree.
     const bool needsScan = doc_.readState != ReadState::FullTree && doc_.readState != ReadState::FullNoTree;
     if (needsScan) {
-        treeModel_->Clear();
+        TabSheetCH->ClearTree();
         PleaseWait();
         waitUntilParsed_ = true;
     }

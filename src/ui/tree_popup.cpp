@@ -11,7 +11,7 @@
 #include "attach/mime_table.h"
 #include "reader/element_queries.h"
 #include "ui/form_du.h"
-#include "ui/form_main.h"
+#include "ui/container_tab.h"
 #include "ui/form_view.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
@@ -29,9 +29,9 @@ bool IsAttachmentRow(const Tbrick& row) {
 
 }  // namespace
 
-int TFormMain::RowOfIndex(const QModelIndex& index) const { return treeModel_->ElementRow(index); }
+int ContainerTab::RowOfIndex(const QModelIndex& index) const { return treeModel_->ElementRow(index); }
 
-void TFormMain::PopupEBMLPopup() {
+void ContainerTab::PopupEBMLPopup() {
     const int row = RowOfIndex(TreeEBML->currentIndex());
     MIdump->setVisible(row >= 0);
     const bool attachment = row >= 0 && IsAttachmentRow(doc_.lista[row]);
@@ -45,19 +45,19 @@ void TFormMain::PopupEBMLPopup() {
     MIfb->setEnabled(doc_.readState == ReadState::FullTree);
 }
 
-void TFormMain::MIexpandClick() {
+void ContainerTab::MIexpandClick() {
     const QModelIndex node = TreeEBML->currentIndex();
     TreeEBML->ExpandBranch(node);
 }
 
-void TFormMain::MIcollapseClick() {
+void ContainerTab::MIcollapseClick() {
     const QModelIndex node = TreeEBML->currentIndex();
     TreeEBML->CollapseBranch(node);
 }
 
-void TFormMain::MIfbClick() {
+void ContainerTab::MIfbClick() {
     const QRect tree = TreeEBML->geometry();
-    const QPoint centre = TreeEBML->parentWidget()->mapTo(TabSheetCH, tree.center());
+    const QPoint centre = TreeEBML->parentWidget()->mapTo(this, tree.center());
     PanelFB->adjustSize();
     PanelFB->move(centre.x() - PanelFB->width() / 2, centre.y() - PanelFB->height() / 2);
     PanelFB->raise();
@@ -66,7 +66,7 @@ void TFormMain::MIfbClick() {
     EditFBTN->selectAll();
 }
 
-void TFormMain::Image8Click() {
+void ContainerTab::Image8Click() {
     const std::string track = ToCore(EditFBTN->text().trimmed());
     // From the current row; from the one after it when the current row is
     // such a block already (the last one found), so a second press goes on.
@@ -98,12 +98,12 @@ void TFormMain::Image8Click() {
     TreeEBML->setFocus();
 }
 
-void TFormMain::MIdumpClick() {
+void ContainerTab::MIdumpClick() {
     const int row = RowOfIndex(TreeEBML->currentIndex());
     if (row < 0 || !formDU_) return;
     size_t limit = kDumpLimit;
     if (doc_.lista[row].totalSize > kDumpLimit)
-        limit = AskWithCaptions(Tr("Внимание!\r\nРазмер блока больше 100kb.\r\nЧто показать?"), Tr("первые 10kb"), Tr("первые 100kb"))
+        limit = host_.AskWithCaptions("Внимание!\r\nРазмер блока больше 100kb.\r\nЧто показать?", "первые 10kb", "первые 100kb")
                     ? kDumpShortLimit
                     : kDumpLimit;
     host_.SetStatus("d a t a   p r o c e s s i n g");
@@ -117,7 +117,7 @@ void TFormMain::MIdumpClick() {
     host_.SetStatus("r e a d y");
 }
 
-void TFormMain::MIviewClick() {
+void ContainerTab::MIviewClick() {
     TAttach a;
     if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
         host_.SetStatus("ошибка в структуре вложения.");
@@ -133,7 +133,7 @@ void TFormMain::MIviewClick() {
     }
 }
 
-void TFormMain::MIsaveClick() {
+void ContainerTab::MIsaveClick() {
     TAttach a;
     if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
         host_.SetStatus("ошибка в структуре вложения.");
@@ -144,7 +144,7 @@ void TFormMain::MIsaveClick() {
     if (!path.isEmpty()) SaveTreeAttachmentTo(path);
 }
 
-bool TFormMain::SaveTreeAttachmentTo(const QString& path) {
+bool ContainerTab::SaveTreeAttachmentTo(const QString& path) {
     TAttach a;
     if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
         host_.SetStatus("ошибка в структуре вложения.");

@@ -21,6 +21,7 @@
 #include "reader/element_queries.h"
 #include "support/ebml_builder.h"
 #include "ui/attachments_tab.h"
+#include "ui/container_tab.h"
 #include "ui/clickable_image.h"
 #include "ui/form_view.h"
 #include "ui/structure_model.h"
@@ -227,16 +228,16 @@ TEST_F(AttachmentsTabTest, AddingSavingAndTheTreeItems) {
 
     // The tree's items on the AttachedFile row.
     const int attached = FindFirstById(main().document().lista, kAttachedFile);
-    main().TreeEBML->setCurrentIndex(main().structureModel()->IndexOfRow(attached));
-    main().PopupEBMLPopup();
-    EXPECT_TRUE(main().MIsave->isVisible());
-    EXPECT_TRUE(main().MIview->isVisible());  // text/plain
-    main().MIviewClick();
+    Find<StructureTreeView>("TreeEBML")->setCurrentIndex(main().structureModel()->IndexOfRow(attached));
+    ShowTreePopup();
+    EXPECT_TRUE(Find<QAction>("MIsave")->isVisible());
+    EXPECT_TRUE(Find<QAction>("MIview")->isVisible());  // text/plain
+    Find<QAction>("MIview")->trigger();
     EXPECT_TRUE(windows_.view->isVisible());
     EXPECT_FALSE(windows_.view->Memo->isHidden());
     windows_.view->hide();
     const QString fromTree = dir.filePath("tree.out");
-    ASSERT_TRUE(main().SaveTreeAttachmentTo(fromTree));
+    ASSERT_TRUE(Find<ContainerTab>("TabSheetCH")->SaveTreeAttachmentTo(fromTree));
     EXPECT_EQ(QFile(fromTree).size(), 26);
 }
 

@@ -1,5 +1,7 @@
 // The dump window: opened from the tree's item on an element, its layout
 // choices, header painting, the search, the large-element question, RTF.
+#include <QAction>
+#include <QTest>
 #include <QScrollBar>
 #include <QScreen>
 #include <QCheckBox>
@@ -26,10 +28,10 @@ class DumpWindowTest : public UiTest {
 protected:
     TFormDU& du() { return *windows_.du; }
     void DumpRow(int row) {
-        main().TreeEBML->setCurrentIndex(main().structureModel()->IndexOfRow(row));
-        main().PopupEBMLPopup();
-        ASSERT_TRUE(main().MIdump->isVisible());
-        main().MIdumpClick();
+        Find<StructureTreeView>("TreeEBML")->setCurrentIndex(main().structureModel()->IndexOfRow(row));
+        ShowTreePopup();
+        ASSERT_TRUE(Find<QAction>("MIdump")->isVisible());
+        Find<QAction>("MIdump")->trigger();
     }
 };
 

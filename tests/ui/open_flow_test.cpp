@@ -2,6 +2,8 @@
 // tree they leave, the read-state picture, the refusals and the big-file
 // question.
 #include <unistd.h>
+#include <QAction>
+#include <QTest>
 #include <QScrollBar>
 #include <QApplication>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
 #include "ui/ui_text.h"
+#include "ui/clickable_image.h"
 #include "ui_test_support.h"
 #include "save/output_name.h"
 #include "save/save_command.h"
@@ -116,7 +119,7 @@ TEST_F(OpenFlowTest, ModelPassesTheItemModelTester) {
     });
     {
         QAbstractItemModelTester tester(&model(), QAbstractItemModelTester::FailureReportingMode::Warning);
-        main().TreeEBML->expandAll();
+        Find<StructureTreeView>("TreeEBML")->expandAll();
         model().Clear();
         model().Rebuild();
     }
@@ -253,18 +256,18 @@ TEST_F(OpenFlowTest, ContainerTabBuildsTheTreeOfASaveScanWithoutReadingAgain) {
 
 TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
     OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
-    QTreeView& tree = *main().TreeEBML;
+    QTreeView& tree = *Find<StructureTreeView>("TreeEBML");
     tree.setCurrentIndex(model().index(0, 0));
-    main().MIfbClick();
-    ASSERT_TRUE(main().PanelFB->isVisible());
+    Find<QAction>("MIfb")->trigger();
+    ASSERT_TRUE(Find<QFrame>("PanelFB")->isVisible());
 
-    main().EditFBTN->setText("7");  // no such track: the panel stays
-    main().Image8Click();
-    EXPECT_TRUE(main().PanelFB->isVisible());
+    Find<QLineEdit>("EditFBTN")->setText("7");  // no such track: the panel stays
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
+    EXPECT_TRUE(Find<QFrame>("PanelFB")->isVisible());
 
-    main().EditFBTN->setText("2");
-    main().Image8Click();
-    EXPECT_FALSE(main().PanelFB->isVisible());
+    Find<QLineEdit>("EditFBTN")->setText("2");
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
+    EXPECT_FALSE(Find<QFrame>("PanelFB")->isVisible());
     int block = -1;
     const tabrick& lista = main().document().lista;
     for (size_t r = 0; r < lista.size() && block < 0; ++r)
@@ -291,13 +294,13 @@ TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
     for (size_t r = size_t(block) + 1; r < lista.size() && next < 0; ++r)
         if (lista[r].isBlock() && lista[r].block.trackNumber == 2) next = static_cast<int>(r);
     ASSERT_GE(next, 0);
-    main().Image8Click();
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
     EXPECT_EQ(tree.currentIndex(), model().IndexOfRow(next));
     int last = -1;
     for (size_t r = 0; r < lista.size(); ++r)
         if (lista[r].isBlock() && lista[r].block.trackNumber == 2) last = static_cast<int>(r);
     tree.setCurrentIndex(model().IndexOfRow(last - 1));
-    main().Image8Click();
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
     const QRect far = tree.visualRect(model().IndexOfRow(last));
     EXPECT_TRUE(tree.viewport()->rect().contains(far));
     EXPECT_TRUE(std::abs(far.center().y() - tree.viewport()->rect().center().y()) < far.height() * 2 ||
@@ -306,35 +309,35 @@ TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
 
 TEST_F(OpenFlowTest, ExpandAndCollapseWholeBranches) {
     OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
-    QTreeView& tree = *main().TreeEBML;
+    QTreeView& tree = *Find<StructureTreeView>("TreeEBML");
     const QModelIndex segment = model().index(1, 0);
     const QModelIndex cluster = model().IndexOfRow(RowNamed("Cluster"));
     tree.setCurrentIndex(segment);
-    main().MIexpandClick();
+    Find<QAction>("MIexpand")->trigger();
     EXPECT_TRUE(tree.isExpanded(segment));
     EXPECT_TRUE(tree.isExpanded(cluster));
-    main().MIcollapseClick();
+    Find<QAction>("MIcollapse")->trigger();
     EXPECT_FALSE(tree.isExpanded(segment));
     EXPECT_FALSE(tree.isExpanded(cluster));
 }
 
 TEST_F(OpenFlowTest, PopupOffersWhatTheSelectedNodeAllows) {
     OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
-    QTreeView& tree = *main().TreeEBML;
+    QTreeView& tree = *Find<StructureTreeView>("TreeEBML");
     tree.setCurrentIndex(model().IndexOfRow(RowNamed("FileName")));
-    main().PopupEBMLPopup();
-    EXPECT_TRUE(main().MIsave->isVisible());
-    EXPECT_TRUE(main().MIview->isVisible());  // the attachment is text/plain
-    EXPECT_TRUE(main().MIfb->isEnabled());
+    ShowTreePopup();
+    EXPECT_TRUE(Find<QAction>("MIsave")->isVisible());
+    EXPECT_TRUE(Find<QAction>("MIview")->isVisible());  // the attachment is text/plain
+    EXPECT_TRUE(Find<QAction>("MIfb")->isEnabled());
 
     tree.setCurrentIndex(model().index(0, 0));
-    main().PopupEBMLPopup();
-    EXPECT_FALSE(main().MIsave->isVisible());
-    EXPECT_FALSE(main().MIview->isVisible());
+    ShowTreePopup();
+    EXPECT_FALSE(Find<QAction>("MIsave")->isVisible());
+    EXPECT_FALSE(Find<QAction>("MIview")->isVisible());
 
     OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), false);
-    main().PopupEBMLPopup();
-    EXPECT_FALSE(main().MIfb->isEnabled());  // blocks are listed by the full check only
+    ShowTreePopup();
+    EXPECT_FALSE(Find<QAction>("MIfb")->isEnabled());  // blocks are listed by the full check only
 }
 
 }  // namespace

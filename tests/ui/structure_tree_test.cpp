@@ -2,6 +2,7 @@
 // branches open and close with persistent indexes for their masters only, the
 // window lets go of an expanded tree through one model reset, and long lines
 // scroll sideways instead of being cut.
+#include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -42,7 +43,7 @@ ByteVec ManyBlocksFile() {
 class StructureTreeTest : public UiTest {
 protected:
     StructureModel& model() { return *main().structureModel(); }
-    StructureTreeView& tree() { return *main().TreeEBML; }
+    StructureTreeView& tree() { return *Find<StructureTreeView>("TreeEBML"); }
     QModelIndex Segment() { return model().index(model().rowCount() - 1, 0); }
     // Element rows of the branch under `row` (itself included) that have children.
     int MastersUnder(int row) {
@@ -54,7 +55,7 @@ protected:
     }
     void ExpandSegment() {
         tree().setCurrentIndex(Segment());
-        main().MIexpandClick();
+        Find<QAction>("MIexpand")->trigger();
         QCoreApplication::processEvents();
     }
 };
@@ -77,7 +78,7 @@ TEST_F(StructureTreeTest, ABigSegmentOpensAndClosesWithIndexesForItsMastersOnly)
     // One persistent index per open master (and the current node), none per block.
     EXPECT_LE(model().PersistentIndexCount(), masters + 1);
 
-    main().MIcollapseClick();
+    Find<QAction>("MIcollapse")->trigger();
     EXPECT_FALSE(tree().isExpanded(Segment()));
     EXPECT_FALSE(tree().isExpanded(model().parent(last)));
     EXPECT_LE(model().PersistentIndexCount(), 1);

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -97,8 +98,14 @@ void UiTest::OpenOn(const QString& path, QWidget* tab, bool full) {
     main().BitBtnHDRClick();
 }
 
+void UiTest::ShowTreePopup() {
+    QMenu* popup = Find<QMenu>("PopupEBML");
+    popup->popup(QPoint(0, 0));
+    popup->hide();
+}
+
 QStringList UiTest::LogLines() const {
-    return windows_.main->MemoST->toPlainText().split('\n', Qt::SkipEmptyParts);
+    return Find<QPlainTextEdit>(*windows_.main, "MemoST")->toPlainText().split('\n', Qt::SkipEmptyParts);
 }
 
 }  // namespace quillon::ui::test

@@ -66,6 +66,8 @@ protected:
     // Puts `path` into EditIN, shows `tab` and presses the open button.
     void OpenOn(const QString& path, QWidget* tab, bool full = false);
     QStringList LogLines() const;
+    // Fits the structure tree's pop-up to the current row, as its showing does.
+    void ShowTreePopup();
 
     AppWindows windows_;
 };
