@@ -1,6 +1,8 @@
 // The attachments tab: the file's attachments with their keep marks, the
 // edit panel, adding and saving, the preview beside the list (pictures,
-// texts, fonts), the viewer window, and the structure tree's attachment items.
+// texts, fonts) and the viewer window.
+#include "ui/attachments_tab.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
@@ -31,10 +33,9 @@
 #include "core/generated/element_ids.h"
 #include "reader/element_queries.h"
 #include "ui/clickable_image.h"
-#include "ui/form_main.h"
+#include "ui/blink_control.h"
 #include "ui/form_view.h"
 #include "ui/pictures.h"
-#include "ui/structure_tree_view.h"
 #include "ui/track_grid.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
@@ -55,20 +56,6 @@ QCursor WheelCursor(int number) {
     p.drawLine(QPointF(12, 12), QPointF(12 + 8 * std::cos(angle), 12 - 8 * std::sin(angle)));
     return QCursor(picture, 12, 12);
 }
-
-// Wheel steps over the font sample reach the window's handler.
-class WheelFilter : public QObject {
-public:
-    WheelFilter(TFormMain* form, QObject* parent) : QObject(parent), form_(form) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::Wheel) return false;
-        form_->TTFMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
-        return true;
-    }
-
-private:
-    TFormMain* form_;
-};
 
 // A press on the edit panel's title strip drags the panel within the tab.
 class DragByStrip : public QObject {
@@ -93,10 +80,34 @@ private:
 
 }  // namespace
 
-void TFormMain::BuildAttachmentsTab() {
-    auto* page = new QHBoxLayout(TabSheetATT);
+AttachmentsTab::AttachmentsTab(Document& doc, Host& host, const QString& dialogDir, QWidget* parent)
+    : QWidget(parent), doc_(doc), host_(host), dialogDir_(dialogDir), ImageRG(pictures::ImageRG()), ImagePL(pictures::ImagePL()) {
+    setObjectName("TabSheetATT");
+    Build();
+    BuildEditPanel();
+    BuildPopup();
+}
+
+QString AttachmentsTab::Tr(const char* rus) const { return FromCore(host_.Tr(rus)); }
+
+void AttachmentsTab::ApplyLanguage() {
+    ImageADD->setToolTip(Tr("добавить вложение"));
+    ImageADD->setAccessibleName(Tr("добавить вложение"));
+}
+
+bool AttachmentsTab::eventFilter(QObject* watched, QEvent* event) {
+    // Wheel steps over the font sample change its size, not its scroll position.
+    if (watched == TTF->viewport() && event->type() == QEvent::Wheel) {
+        TTFMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void AttachmentsTab::Build() {
+    auto* page = new QHBoxLayout(this);
     page->setContentsMargins(2, 2, 2, 2);
-    SplitterATT = Make<QSplitter>(TabSheetATT, "SplitterATT");
+    SplitterATT = Make<QSplitter>(this, "SplitterATT");
     page->addWidget(SplitterATT);
 
     auto* listSide = new QWidget(SplitterATT);
@@ -135,14 +146,21 @@ void TFormMain::BuildAttachmentsTab() {
     TTF->setReadOnly(true);
     TTF->setLineWrapMode(QTextEdit::NoWrap);
     TTF->setAcceptRichText(false);
-    TTF->viewport()->installEventFilter(new WheelFilter(this, TTF));
+    TTF->viewport()->installEventFilter(this);
     TTF->viewport()->setCursor(WheelCursor(1));
     for (QWidget* preview : {static_cast<QWidget*>(ImageATT), static_cast<QWidget*>(MemoATT), static_cast<QWidget*>(TTF)})
         preview->hide();
     SplitterATT->setStretchFactor(0, 3);
     SplitterATT->setStretchFactor(1, 2);  // the preview takes 40 % of the width
 
-    PanelATTE = Make<QFrame>(TabSheetATT, "PanelATTE");
+    connect(ATT, &QTableWidget::cellPressed, this, [this](int row, int column) { ATTMouseDown(row, column); });
+    connect(ATT, &QTableWidget::cellDoubleClicked, this, [this] { ATTDblClick(); });
+    connect(ImageADD, &ClickableImage::clicked, this, &AttachmentsTab::ImageADDClick);
+}
+
+// The edit panel floats over the tab, dragged by its title strip.
+void AttachmentsTab::BuildEditPanel() {
+    PanelATTE = Make<QFrame>(this, "PanelATTE");
     PanelATTE->setFrameShape(QFrame::Panel);
     PanelATTE->setAutoFillBackground(true);
     auto* edit = new QGridLayout(PanelATTE);
@@ -175,7 +193,11 @@ void TFormMain::BuildAttachmentsTab() {
     LabelATTno->hide();
     PanelATTE->resize(380, 150);
     PanelATTE->hide();
+    connect(Image1, &ClickableImage::clicked, this, &AttachmentsTab::Image1Click);
+    connect(Image7, &ClickableImage::clicked, this, &AttachmentsTab::Image7Click);
+}
 
+void AttachmentsTab::BuildPopup() {
     PopupATT = Make<QMenu>(ATT, "PopupATT");
     auto entry = [this](const char* name, const char* caption) {
         auto* action = Make<QAction>(this, name);
@@ -187,21 +209,14 @@ void TFormMain::BuildAttachmentsTab() {
     MIattsave = entry("MIattsave", "сохранить файл");
     MIattadd = entry("MIattadd", "добавить вложение");
 
-    connect(ATT, &QTableWidget::cellPressed, this, [this](int row, int column) { ATTMouseDown(row, column); });
-    connect(ATT, &QTableWidget::cellDoubleClicked, this, [this] { ATTDblClick(); });
     connect(ATT, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupATT->exec(ATT->viewport()->mapToGlobal(at)); });
-    connect(ImageADD, &ClickableImage::clicked, this, &TFormMain::ImageADDClick);
-    connect(MIattadd, &QAction::triggered, this, &TFormMain::MIattaddClick);
-    connect(MIattpara, &QAction::triggered, this, &TFormMain::MIattparaClick);
-    connect(MIattsave, &QAction::triggered, this, &TFormMain::MIattsaveClick);
-    connect(Image1, &ClickableImage::clicked, this, &TFormMain::Image1Click);
-    connect(Image7, &ClickableImage::clicked, this, &TFormMain::Image7Click);
-    connect(MIview, &QAction::triggered, this, &TFormMain::MIviewClick);
-    connect(MIsave, &QAction::triggered, this, &TFormMain::MIsaveClick);
+    connect(MIattadd, &QAction::triggered, this, &AttachmentsTab::MIattaddClick);
+    connect(MIattpara, &QAction::triggered, this, &AttachmentsTab::MIattparaClick);
+    connect(MIattsave, &QAction::triggered, this, &AttachmentsTab::MIattsaveClick);
 }
 
-void TFormMain::TabSheetATTShow() {
+void AttachmentsTab::TabSheetATTShow() {
     ATT->hide();
     PanelATT->hide();
     LabelNA->setText(QStringLiteral("no attachments found"));
@@ -228,7 +243,7 @@ void TFormMain::TabSheetATTShow() {
     ATTClick();
 }
 
-void TFormMain::AttachList2Screen() {
+void AttachmentsTab::AttachList2Screen() {
     ATT->setRowCount(int(doc_.attachList.size()) + 1);
     for (size_t i = 0; i < doc_.attachList.size(); ++i) {
         const TAttach& a = doc_.attachList[i];
@@ -243,13 +258,12 @@ void TFormMain::AttachList2Screen() {
     }
 }
 
-void TFormMain::ATTMouseDown(int row, int column) {
+void AttachmentsTab::ATTMouseDown(int row, int column) {
     if (row == 0) {
         if (column == 0) {
             ResetActiveATT(doc_.attachList);
             AttachList2Screen();
-            doc_.saveMode = SaveMode::Build;
-            ImageSATT->show();
+            MarkEdited();
         }
         return;
     }
@@ -259,19 +273,18 @@ void TFormMain::ATTMouseDown(int row, int column) {
         std::string& keep = doc_.attachList[size_t(row) - 1].keep;
         keep = keep == "y" ? "" : "y";
         AttachList2Screen();
-        doc_.saveMode = SaveMode::Build;
-        ImageSATT->show();
+        MarkEdited();
     }
     ATTClick();
 }
 
-void TFormMain::SetAttPicture() {
+void AttachmentsTab::SetAttPicture() {
     if (attPicture_.isNull()) return;
     const PictureRect r = setATTPICsize(PanelATT->width(), PanelATT->height(), attPicture_.width(), attPicture_.height());
     ImageATT->setGeometry(r.x, r.y, r.width, r.height);
 }
 
-void TFormMain::ATTClick() {
+void AttachmentsTab::ATTClick() {
     TTF->hide();
     ImageATT->hide();
     MemoATT->hide();
@@ -328,7 +341,7 @@ void TFormMain::ATTClick() {
     }
 }
 
-void TFormMain::FillTTF() {
+void AttachmentsTab::FillTTF() {
     QStringList lines = {ttfKind, "Name: " + ttfFamily, "Size: " + QString::number(ttfSize), "----------"};
     if (!ttfCopyright.isEmpty()) lines << ttfCopyright;
     lines << "" << "1234567890 + (!@#$%^&*)" << "";
@@ -345,7 +358,7 @@ void TFormMain::FillTTF() {
     TTF->show();
 }
 
-void TFormMain::TTFMouseWheel(int delta) {
+void AttachmentsTab::TTFMouseWheel(int delta) {
     if (delta >= 0) {
         ttfSize = std::max(1, ttfSize - 1);
         ttfCursor = ttfCursor == 1 ? 4 : ttfCursor - 1;
@@ -357,7 +370,7 @@ void TFormMain::TTFMouseWheel(int delta) {
     if (!ttfFamily.isEmpty()) FillTTF();
 }
 
-void TFormMain::ATTDblClick() {
+void AttachmentsTab::ATTDblClick() {
     const int row = ATT->currentRow();
     if (row < 1 || size_t(row) > doc_.attachList.size() || !formView_) return;
     const TAttach& a = doc_.attachList[size_t(row) - 1];
@@ -370,30 +383,34 @@ void TFormMain::ATTDblClick() {
     }
 }
 
-bool TFormMain::AddAttachFile(const QString& path, bool refreshTab) {
+void AttachmentsTab::MarkEdited() {
+    doc_.saveMode = SaveMode::Build;
+    emit attachmentsEdited();
+}
+
+bool AttachmentsTab::AddAttachFile(const QString& path, bool refreshTab) {
     if (!AddAttach(doc_, ToCore(path), host_)) return false;
     if (refreshTab) TabSheetATTShow();
     else AttachList2Screen();
-    doc_.saveMode = SaveMode::Build;
-    ImageSATT->show();
+    MarkEdited();
     return true;
 }
 
-void TFormMain::ImageADDClick() {
-    const QString path = QFileDialog::getOpenFileName(this, QString(), openDialogDir, QStringLiteral("*.*"));
+void AttachmentsTab::ImageADDClick() {
+    const QString path = QFileDialog::getOpenFileName(this, QString(), dialogDir_, QStringLiteral("*.*"));
     if (!path.isEmpty()) AddAttachFile(path, true);
 }
 
-void TFormMain::MIattaddClick() {
-    const QString path = QFileDialog::getOpenFileName(this, QString(), openDialogDir, QStringLiteral("*.*"));
+void AttachmentsTab::MIattaddClick() {
+    const QString path = QFileDialog::getOpenFileName(this, QString(), dialogDir_, QStringLiteral("*.*"));
     if (!path.isEmpty()) AddAttachFile(path, false);
 }
 
-void TFormMain::MIattparaClick() {
+void AttachmentsTab::MIattparaClick() {
     const int row = ATT->currentRow();
     if (row < 1 || size_t(row) > doc_.attachList.size()) return;
     const TAttach& a = doc_.attachList[size_t(row) - 1];
-    PanelATTE->move((TabSheetATT->width() - PanelATTE->width()) / 2, (TabSheetATT->height() - PanelATTE->height()) / 2);
+    PanelATTE->move((width() - PanelATTE->width()) / 2, (height() - PanelATTE->height()) / 2);
     LabelATTno->setText(QString::number(row - 1));
     EditATTN->setText(FromCore(a.fileName));
     EditATTM->setText(FromCore(a.fileMimeType));
@@ -402,7 +419,7 @@ void TFormMain::MIattparaClick() {
     PanelATTE->show();
 }
 
-void TFormMain::Image1Click() {
+void AttachmentsTab::Image1Click() {
     if (EditATTN->text().isEmpty()) return BlinkControl(EditATTN);
     if (EditATTM->text().isEmpty()) return BlinkControl(EditATTM);
     const size_t index = LabelATTno->text().toULong();
@@ -413,13 +430,12 @@ void TFormMain::Image1Click() {
     a.fileDescription = ToCore(EditATTD->text());
     PanelATTE->hide();
     AttachList2Screen();
-    doc_.saveMode = SaveMode::Build;
-    ImageSATT->show();
+    MarkEdited();
 }
 
-void TFormMain::Image7Click() { PanelATTE->hide(); }
+void AttachmentsTab::Image7Click() { PanelATTE->hide(); }
 
-void TFormMain::MIattsaveClick() {
+void AttachmentsTab::MIattsaveClick() {
     const int row = ATT->currentRow();
     if (row < 1 || size_t(row) > doc_.attachList.size()) return;
     // The name from the file is only proposed as a name, never as a path.
@@ -428,49 +444,13 @@ void TFormMain::MIattsaveClick() {
     if (!path.isEmpty()) SaveAttachTo(path);
 }
 
-bool TFormMain::SaveAttachTo(const QString& path) {
+bool AttachmentsTab::SaveAttachTo(const QString& path) {
     const int row = ATT->currentRow();
     if (row < 1 || size_t(row) > doc_.attachList.size()) return false;
-    PleaseWait();
+    emit longStepStarted();
     const bool saved = SaveAttach(doc_, doc_.attachList[size_t(row) - 1], ToCore(path), false, host_);
-    StopWait();
+    emit longStepFinished();
     return saved;
-}
-
-void TFormMain::MIviewClick() {
-    TAttach a;
-    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
-        host_.SetStatus("ошибка в структуре вложения.");
-        return;
-    }
-    std::vector<uint8_t> data;
-    const AttachRead read = ReadAttachment(doc_, a, data);
-    if (read != AttachRead::Ok) return host_.SetStatus(AttachReadMessage(read));
-    if (formView_ && formView_->ShowAttach(data, a.fileMimeType)) {
-        formView_->setWindowModality(Qt::NonModal);
-        formView_->show();
-        formView_->raise();
-    }
-}
-
-void TFormMain::MIsaveClick() {
-    TAttach a;
-    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
-        host_.SetStatus("ошибка в структуре вложения.");
-        return;
-    }
-    const QString path = QFileDialog::getSaveFileName(this, QString(), FromCore(SafeFileName(a.fileName, 1)), QString(), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
-    if (!path.isEmpty()) SaveTreeAttachmentTo(path);
-}
-
-bool TFormMain::SaveTreeAttachmentTo(const QString& path) {
-    TAttach a;
-    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
-        host_.SetStatus("ошибка в структуре вложения.");
-        return false;
-    }
-    return SaveAttach(doc_, a, ToCore(path), false, host_);
 }
 
 }  // namespace quillon::ui

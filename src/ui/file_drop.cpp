@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "ui/form_main.h"
+#include "ui/settings_tab.h"
 
 namespace quillon::ui {
 namespace {
@@ -43,7 +44,7 @@ void TFormMain::OpenDroppedFile(const QString& path) {
     // The open image's second half opens at once when the settings say so;
     // otherwise the open button follows.
     OpenChosenFile(path);
-    if (!CheckSFQO->isChecked()) BitBtnHDRClick();
+    if (!TabSheetCFG->OpensAtOnce()) BitBtnHDRClick();
 }
 
 }  // namespace quillon::ui

@@ -1,4 +1,3 @@
-#include "ui/codecs_tab.h"
 #include "ui/form_main.h"
 
 #include <QCheckBox>
@@ -15,11 +14,16 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/attachments_tab.h"
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
+#include "ui/codecs_tab.h"
+#include "ui/container_tab.h"
+#include "ui/form_du.h"
 #include "ui/form_me.h"
 #include "ui/form_yes_no.h"
 #include "ui/pictures.h"
+#include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
 #include "ui/track_panel.h"
@@ -56,11 +60,11 @@ TFormMain::TFormMain(QWidget* parent)
     layout->addWidget(BuildTopRows());
 
     PageControl1 = Make<QTabWidget>(central, "PageControl1");
-    TabSheetCH = Make<QWidget>(PageControl1, "TabSheetCH");
+    TabSheetCH = new ContainerTab(doc_, host_, PageControl1);
     TabSheetRE = Make<QWidget>(PageControl1, "TabSheetRE");
-    TabSheetATT = Make<QWidget>(PageControl1, "TabSheetATT");
+    TabSheetATT = new AttachmentsTab(doc_, host_, openDialogDir, PageControl1);
     TabSheetCDK = new CodecsTab(host_, PageControl1);
-    TabSheetCFG = Make<QWidget>(PageControl1, "TabSheetCFG");
+    TabSheetCFG = new SettingsTab(PageControl1);
     // The captions as the window defines them; the language switch replaces
     // them with the caption table's.
     PageControl1->addTab(TabSheetCH, QStringLiteral("проверка контейнера"));
@@ -71,20 +75,14 @@ TFormMain::TFormMain(QWidget* parent)
     PageControl1->tabBar()->installEventFilter(this);
     layout->addWidget(PageControl1, 1);
 
-    BuildContainerTab();
     BuildContentsTab();
-    BuildAttachmentsTab();
-    BuildSettingsTab();
 
     PanelWA = Make<CaptionPanel>(this, "PanelWA");
     PanelWA->setText(QStringLiteral("ждите, идёт обработка"));
     PanelWA->resize(300, 70);
     PanelWA->hide();
 
-    treeModel_ = new StructureModel(doc_.lista, doc_.findings, host_, this);
-    TreeEBML->setModel(treeModel_);
-
-    host_.SetViews({MemoST, LabelST, GaugeX, ImageX});
+    host_.SetViews({TabSheetCH->logView(), LabelST, GaugeX, ImageX});
     host_.onStatus = [this](const std::string& text) {
         // The wait panel of a save's preparation goes once the parsing is over.
         if (waitUntilParsed_ && text != host_.Tr("p a r s i n g")) StopWait();
@@ -104,13 +102,15 @@ TFormMain::TFormMain(QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
-    // The model reads the document, which goes before the widgets do. The
-    // reset comes first: it drops every expanded node's persistent index in
-    // one pass, where letting go of the model would remove them one by one
-    // from the model's index hash (minutes after expanding a big Segment).
-    treeModel_->Clear();
-    TreeEBML->setModel(nullptr);
-    delete treeModel_;
+    // The tree's model reads the document, which goes before the widgets do.
+    TabSheetCH->ForgetDocument();
+}
+
+StructureModel* TFormMain::structureModel() const { return TabSheetCH->structureModel(); }
+
+void TFormMain::SetDumpWindow(TFormDU* window) {
+    formDU_ = window;
+    TabSheetCH->SetDumpWindow(window);
 }
 
 QWidget* TFormMain::BuildTopRows() {
@@ -190,10 +190,12 @@ void TFormMain::ConnectHandlers() {
         if (PageControl1->currentWidget() == TabSheetRE) TabSheetREShow();
         if (PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();
         if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDK->TabSheetCDKShow();
-        if (PageControl1->currentWidget() == TabSheetATT) TabSheetATTShow();
+        if (PageControl1->currentWidget() == TabSheetATT) TabSheetATT->TabSheetATTShow();
     });
+    connect(TabSheetATT, &AttachmentsTab::attachmentsEdited, ImageSATT, &QWidget::show);
+    connect(TabSheetATT, &AttachmentsTab::longStepStarted, this, &TFormMain::PleaseWait);
+    connect(TabSheetATT, &AttachmentsTab::longStepFinished, this, &TFormMain::StopWait);
     ConnectSavePanelHandlers();
-    ConnectSettingsHandlers();
 }
 
 void TFormMain::SetMessageWindows(TFormYesNo* yesNo, TFormME* me) {
@@ -277,5 +279,11 @@ void TFormMain::UncheckOutputSwitches() {
 }
 
 void TFormMain::ImageXClick() { host_.RequestStop(); }
+
+void TFormMain::SetViewWindow(TFormView* window) {
+    formView_ = window;
+    TabSheetATT->SetViewWindow(window);
+    TabSheetCH->SetViewWindow(window);
+}
 
 }  // namespace quillon::ui

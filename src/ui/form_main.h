@@ -36,9 +36,12 @@ namespace quillon::ui {
 class TFormDU;
 class TFormView;
 
+class AttachmentsTab;
 class CaptionPanel;
 class ClickableImage;
 class CodecsTab;
+class ContainerTab;
+class SettingsTab;
 class StructureModel;
 class StructureTreeView;
 class TFormME;
@@ -61,7 +64,7 @@ public:
 
     Document& document() { return doc_; }
     GuiHost& host() { return host_; }
-    StructureModel* structureModel() const { return treeModel_; }
+    StructureModel* structureModel() const;
     bool Busy() const { return busy_; }
     QString Tr(const char* rus) const;
 
@@ -79,16 +82,7 @@ public:
     void ShowOpenStatus();
     void TabSheetREShow();
     void TabSheetCHShow();
-    void PopupEBMLPopup();
-    // The tree's "посмотреть dump": the selected element in the dump window
-    // (its first 10 or 100 kB when larger, as the question's answer says).
-    void MIdumpClick();
-    void SetDumpWindow(TFormDU* window) { formDU_ = window; }
-    void MIexpandClick();
-    void MIcollapseClick();
-    void MIfbClick();
-    void Image8Click();
-    void BlinkControl(QWidget* control);
+    void SetDumpWindow(TFormDU* window);
 
     // ---- track grid (track_grid.cpp)
     void TrackList2Screen();
@@ -112,43 +106,12 @@ public:
     void StopWait();
     void ImageXClick();
 
-    // ---- attachments tab and the tree's attachment items (attachments_tab.cpp)
-    void TabSheetATTShow();
-    void AttachList2Screen();
-    // A press on the grid: a data row becomes current and, in column 0, its
-    // keep mark toggles; column 0 of the title row clears every mark.
-    void ATTMouseDown(int row, int column);
-    void ATTClick();
-    void ATTDblClick();
-    void ImageADDClick();
-    void MIattaddClick();
-    // The add commands once the dialog chose a file; `refreshTab` as ImageADD does.
-    bool AddAttachFile(const QString& path, bool refreshTab);
-    void MIattparaClick();
-    void Image1Click();
-    void Image7Click();
-    void MIattsaveClick();
-    bool SaveAttachTo(const QString& path);
-    void FillTTF();
-    // A wheel step over the font sample: delta ≥ 0 smaller, < 0 larger (1..72).
-    void TTFMouseWheel(int delta);
-    void MIviewClick();
-    void MIsaveClick();
-    bool SaveTreeAttachmentTo(const QString& path);
-    void SetViewWindow(TFormView* window) { formView_ = window; }
-    // The picture previewed on the tab (empty when the row is not a picture).
-    const QImage& attachmentPicture() const { return attPicture_; }
+    // The attachment viewer, for the attachments tab and the tree's attachment items.
+    void SetViewWindow(TFormView* window);
 
-    // ---- codecs tab (codecs_tab.cpp)
-
-    // ---- settings (settings_store.cpp, settings_tab.cpp)
+    // ---- stored preferences (settings_store.cpp)
     void ReadConfig();
     void SaveConfig();
-    void CheckKBClick(QCheckBox* chosen);
-    void CheckEISHClick(QCheckBox* chosen);
-    void CheckDEFClick();
-    void CheckZNAClick();
-    void ImageLOGOClick();
 
     // ---- interface language (language.cpp)
     void TranslateMainWindow();
@@ -172,56 +135,14 @@ public:
 
     // Pages.
     QTabWidget* PageControl1;
-    QWidget* TabSheetCH;
+    ContainerTab* TabSheetCH;
     QWidget* TabSheetRE;
-    QWidget* TabSheetATT;
+    AttachmentsTab* TabSheetATT;
     CodecsTab* TabSheetCDK;
-    QWidget* TabSheetCFG;
-
-    // Container tab.
-    QPlainTextEdit* MemoST;
-    StructureTreeView* TreeEBML;
-    QMenu* PopupEBML;
-    QAction* MIdump;
-    QAction* MIexpand;
-    QAction* MIcollapse;
-    QAction* MIview;
-    QAction* MIsave;
-    QAction* MIfb;
-    QFrame* PanelFB;
-    QLabel* LabelFB;
-    QLineEdit* EditFBTN;
-    ClickableImage* Image8;
-    ClickableImage* ImageFBX;
+    SettingsTab* TabSheetCFG;
 
     // Contents tab: the grid and the save panel.
     QTableWidget* Tracks;
-    QTableWidget* ATT;
-    QLabel* LabelNA;
-    ClickableImage* ImageADD;
-    QSplitter* SplitterATT;
-    QWidget* PanelATT;
-    QLabel* ImageATT;
-    QPlainTextEdit* MemoATT;
-    QTextEdit* TTF;
-    QFrame* PanelATTE;
-    QFrame* Panel7;
-    QLineEdit* EditATTN;
-    QLineEdit* EditATTM;
-    QLineEdit* EditATTD;
-    ClickableImage* Image1;
-    ClickableImage* Image7;
-    QLabel* LabelATTno;
-    QMenu* PopupATT;
-    QAction* MIattpara;
-    QAction* MIattsave;
-    QAction* MIattadd;
-    int ttfSize = 12;      // the font sample's size in points, 1..72
-    int ttfCursor = 1;     // which of the four wheel cursors shows
-    QString ttfFamily, ttfCopyright;
-    QString ttfFace;              // the family the preview draws with: the attached font's own copy
-    QString ttfKind;              // "TrueType Font" or "OpenType Font"
-    int ttfFontId_ = -1;          // the application font loaded for the preview
     QFrame* PanelSE;
     ClickableImage* ImageTX;
     QCheckBox* CheckEX;
@@ -248,29 +169,6 @@ public:
     QCheckBox* CheckAT;
     QCheckBox* CheckCU;
     QCheckBox* CheckSH;
-
-    // Settings tab.
-    QCheckBox* CheckSFQO;
-    QCheckBox* CheckSOD;
-    QCheckBox* Check1G;
-    QCheckBox* CheckTL;
-    QLabel* LabelPB;
-    QCheckBox* CheckKB;
-    QCheckBox* CheckSB;
-    QCheckBox* CheckBG;
-    QCheckBox* CheckZNA;
-    QCheckBox* CheckKKF;
-    QCheckBox* CheckOTI;
-    QLabel* LabelAE1;
-    QLabel* LabelAE2;
-    QCheckBox* CheckEISH;
-    QCheckBox* CheckEREZ;
-    QCheckBox* CheckEASK;
-    QCheckBox* CheckDEF;
-    QLabel* LabelDLA;
-    QLineEdit* EditDLA;
-    QCheckBox* CheckDTR;
-    ClickableImage* ImageLOGO;
 
     // The hidden pictures that handlers draw or copy from: read-state lamps,
     // grid glyphs, highlighted and dimmed flags.
@@ -300,16 +198,11 @@ protected:
 private:
     friend class TrackEditing;
 
-    // Building the window (form_main.cpp, form_main_tabs.cpp, settings_tab.cpp).
+    // Building the window (form_main.cpp, form_main_tabs.cpp).
     QWidget* BuildTopRows();
-    void BuildContainerTab();
     void BuildContentsTab();
     QWidget* BuildSavePanel();
-    void BuildSettingsTab();
-    void BuildAttachmentsTab();
-    void SetAttPicture();
     void ConnectHandlers();
-    void ConnectSettingsHandlers();
     void ConnectSavePanelHandlers();
 
     // Helpers of the handlers.
@@ -319,7 +212,6 @@ private:
     void AfterScanControls();
     void ApplyLanguage(Lang lang);
     void EnableAviByTracks();
-    int RowOfIndex(const QModelIndex& index) const;
     void Reopen(const QString& outputName);
     void ShowSaveResult(SaveOutcome outcome, const std::string& outputPath);
     // Opens the file EditIN names, as the current tab asks; BitBtnHDRClick empties the log first.
@@ -333,12 +225,11 @@ private:
     bool TimelineAllowsSave();
     void Inform(const QString& text);
 
-    TFormView* formView_ = nullptr;
-    QImage attPicture_;
+    // The secondary windows whose captions follow the interface language.
     TFormDU* formDU_ = nullptr;
+    TFormView* formView_ = nullptr;
     Document doc_;
     GuiHost host_;
-    StructureModel* treeModel_ = nullptr;
     TFormYesNo* formYesNo_ = nullptr;
     TFormME* formME_ = nullptr;
     TFormTL* formTL_ = nullptr;

@@ -1,6 +1,4 @@
-// Building the container and contents tabs: the log and structure tree, the
-// track grid and the save panel under it.
-#include <QTextOption>
+// Building the contents tab: the track grid and the save panel under it.
 #include <QUrl>
 #include <QDesktopServices>
 #include <QCheckBox>
@@ -8,95 +6,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSplitter>
 #include <QTableWidget>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "ui/clickable_image.h"
 #include "ui/form_main.h"
 #include "ui/pictures.h"
-#include "ui/structure_model.h"
-#include "ui/structure_tree_view.h"
 #include "ui/track_grid.h"
 #include "ui/widget_factory.h"
 
 namespace quillon::ui {
-
-void TFormMain::BuildContainerTab() {
-    auto* splitter = new QSplitter(Qt::Horizontal, TabSheetCH);
-    MemoST = Make<QPlainTextEdit>(splitter, "MemoST");
-    MemoST->setReadOnly(true);
-    // Long lines (paths, findings) wrap: every line's start stays in view.
-    MemoST->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    MemoST->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    MemoST->setMinimumWidth(260);
-    TreeEBML = Make<StructureTreeView>(splitter, "TreeEBML");
-    TreeEBML->setContextMenuPolicy(Qt::CustomContextMenu);
-    TreeEBML->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    splitter->addWidget(MemoST);
-    splitter->addWidget(TreeEBML);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 4);
-    splitter->setSizes({380, 540});
-    auto* layout = new QVBoxLayout(TabSheetCH);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(splitter);
-
-    PopupEBML = Make<QMenu>(TreeEBML, "PopupEBML");
-    auto entry = [this](const char* name, const char* caption) {
-        auto* action = Make<QAction>(this, name);
-        action->setText(QString::fromUtf8(caption));
-        PopupEBML->addAction(action);
-        return action;
-    };
-    MIdump = entry("MIdump", "посмотреть dump");
-    MIexpand = entry("MIexpand", "развернуть ветку");
-    MIcollapse = entry("MIcollapse", "свернуть ветку");
-    MIfb = entry("MIfb", "найти блок");
-    MIview = entry("MIview", "посмотреть файл");
-    MIsave = entry("MIsave", "сохранить файл");
-
-    PanelFB = Make<QFrame>(TabSheetCH, "PanelFB");
-    PanelFB->setFrameShape(QFrame::Panel);
-    PanelFB->setFrameShadow(QFrame::Raised);
-    PanelFB->setAutoFillBackground(true);
-    LabelFB = Make<QLabel>(PanelFB, "LabelFB");
-    LabelFB->setText(QStringLiteral("№"));
-    EditFBTN = Make<QLineEdit>(PanelFB, "EditFBTN");
-    EditFBTN->setMaximumWidth(60);
-    EditFBTN->setText(QStringLiteral("1"));
-    Image8 = Make<ClickableImage>(PanelFB, "Image8");
-    Image8->setPixmap(pictures::Magnifier());
-    ImageFBX = Make<ClickableImage>(PanelFB, "ImageFBX");
-    ImageFBX->setPixmap(pictures::CrossMark());
-    auto* findRow = new QHBoxLayout(PanelFB);
-    findRow->addWidget(LabelFB);
-    findRow->addWidget(EditFBTN);
-    findRow->addWidget(Image8);
-    findRow->addSpacing(6);
-    findRow->addWidget(ImageFBX);
-    PanelFB->adjustSize();
-    PanelFB->hide();
-
-    connect(TreeEBML, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
-        const QModelIndex under = TreeEBML->indexAt(at);
-        if (under.isValid()) TreeEBML->setCurrentIndex(under);
-        if (treeModel_->rowCount() == 0) return;
-        PopupEBMLPopup();
-        PopupEBML->exec(TreeEBML->viewport()->mapToGlobal(at));
-    });
-    connect(MIexpand, &QAction::triggered, this, &TFormMain::MIexpandClick);
-    connect(MIcollapse, &QAction::triggered, this, &TFormMain::MIcollapseClick);
-    connect(MIfb, &QAction::triggered, this, &TFormMain::MIfbClick);
-    connect(MIdump, &QAction::triggered, this, &TFormMain::MIdumpClick);
-    connect(Image8, &ClickableImage::clicked, this, &TFormMain::Image8Click);
-    connect(EditFBTN, &QLineEdit::returnPressed, this, &TFormMain::Image8Click);
-    connect(ImageFBX, &ClickableImage::clicked, PanelFB, &QWidget::hide);
-}
 
 void TFormMain::BuildContentsTab() {
     Tracks = Make<QTableWidget>(TabSheetRE, "Tracks");

@@ -45,8 +45,7 @@ TFormME::TFormME(QWidget* parent)
         title->setText(QStringLiteral("информация"));
         title->setFont(titleFont);
     }
-    LabelINF1->setStyleSheet("color: #9aa4b0;");
-    LabelINF2->setStyleSheet("color: #20324a;");
+    ColourTitle();
     LabelME->setAlignment(Qt::AlignCenter);
     LabelME->setWordWrap(true);
     LabelME->setTextFormat(Qt::PlainText);
@@ -130,6 +129,19 @@ bool TFormME::eventFilter(QObject* watched, QEvent* event) {
 void TFormME::done(int result) {
     Timer1->stop();
     QDialog::done(result);
+}
+
+void TFormME::ColourTitle() {
+    // Dark blue over a grey shade on a light window; on a dark one the two
+    // change places, or the caption would vanish into the background.
+    const bool darkWindow = palette().color(QPalette::Window).lightness() < 128;
+    LabelINF1->setStyleSheet(darkWindow ? "color: #20324a;" : "color: #9aa4b0;");
+    LabelINF2->setStyleSheet(darkWindow ? "color: #9aa4b0;" : "color: #20324a;");
+}
+
+void TFormME::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) ColourTitle();
 }
 
 }  // namespace quillon::ui

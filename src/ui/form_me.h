@@ -41,11 +41,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int result) override;
 
 private:
+    // The caption's face and its shade, fitted to a light or a dark window.
+    void ColourTitle();
+
     int count_ = kCountStart;
 };
 

@@ -30,8 +30,8 @@ constexpr int kPanelTHeight = 134;
 constexpr int kPanelLWidth = 40;
 constexpr int kPanelBHeight = 34;
 
-// TRDrawCell: black text centred on the panel's colour; the selected cell
-// light blue (0xFFE0E0 as BGR) and bold.
+// TRDrawCell: the panel's text colour centred on the panel's colour; the
+// selected cell black on light blue (0xFFE0E0 as BGR) and bold.
 class TrackNumberDelegate : public QStyledItemDelegate {
 public:
     TrackNumberDelegate(const QWidget* panel, QObject* parent) : QStyledItemDelegate(parent), panel_(panel) {}
@@ -43,7 +43,7 @@ public:
         QFont font = option.font;
         font.setBold(selected);
         painter->setFont(font);
-        painter->setPen(Qt::black);
+        painter->setPen(selected ? QColor(Qt::black) : panel_->palette().color(QPalette::WindowText));
         painter->drawText(option.rect, Qt::AlignCenter, index.data().toString());
         painter->restore();
     }

@@ -11,9 +11,11 @@
 #include <QTableWidget>
 
 #include "core/messages.h"
+#include "ui/attachments_tab.h"
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
+#include "ui/container_tab.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
 #include "ui/form_view.h"
@@ -60,8 +62,7 @@ void TFormMain::TranslateMainWindow() {
     // Controls that show only a picture say what they do to the mouse and to a screen reader.
     const std::pair<QWidget*, const char*> icons[] = {
         {ImageFI, "выбрать файл (Ctrl+O)"}, {ImageRU, "русский интерфейс"}, {ImageEN, "английский интерфейс"},
-        {ImageX, "остановить"},             {ImageADD, "добавить вложение"}, {ImageSA, "сохранить (Ctrl+S)"},
-        {Image8, "найти"},                  {ImageFBX, "закрыть"},
+        {ImageX, "остановить"},             {ImageSA, "сохранить (Ctrl+S)"},
     };
     for (const auto& [icon, text] : icons) {
         icon->setToolTip(Tr(text));
@@ -89,6 +90,8 @@ void TFormMain::TranslateMainWindow() {
     for (int column = 1; column <= 3; ++column)
         if (QTableWidgetItem* cell = Tracks->item(0, column)) cell->setText(Tr(headers[column - 1]));
     TabSheetCDK->ApplyLanguage();
+    TabSheetATT->ApplyLanguage();
+    TabSheetCH->ApplyLanguage();
 }
 
 void TFormMain::ApplyLanguage(Lang lang) {

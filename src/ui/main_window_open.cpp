@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,15 +14,18 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTimer>
 
 #include "core/open_failure.h"
 #include "reader/open_file.h"
+#include "ui/attachments_tab.h"
+#include "ui/blink_control.h"
 #include "ui/codecs_tab.h"
+#include "ui/container_tab.h"
 #include "ui/form_main.h"
 #include "ui/form_me.h"
 #include "ui/form_tl.h"
 #include "ui/form_yes_no.h"
+#include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
@@ -65,9 +67,9 @@ void TFormMain::ImageFIClick() {
 
 void TFormMain::OpenChosenFile(const QString& path) {
     EditIN->setText(QDir::toNativeSeparators(path));
-    if (CheckSOD->isChecked()) PageControl1->setCurrentWidget(TabSheetRE);
+    if (TabSheetCFG->SwitchesToContents()) PageControl1->setCurrentWidget(TabSheetRE);
     bigFileWarningPending = true;
-    if (CheckSFQO->isChecked()) {
+    if (TabSheetCFG->OpensAtOnce()) {
         PleaseWait();
         BitBtnHDRClick();
         StopWait();
@@ -100,20 +102,19 @@ void TFormMain::OpenEditIN(bool clearLog) {
     LabelBSE->setText(QStringLiteral("..."));
     host_.Pump(true);
     doc_.sourcePath = ToCore(name);
-    treeModel_->Clear();  // the list is about to be refilled under it
+    TabSheetCH->ClearTree();  // the list is about to be refilled under it
 
     std::error_code error;
     const uint64_t size = std::filesystem::file_size(std::filesystem::path(doc_.sourcePath), error);
-    if (!error && Check1G->isChecked() && size > kBigFile) {
+    if (!error && TabSheetCFG->WarnsOfBigFiles() && size > kBigFile) {
         if (bigFileWarningPending) {
             const QString text = Tr("Внимание!  Размер файла равен ") + GbText(size) + Tr("Gb.\r\nДумать буду долго.");
-            if (!AskWithCaptions(text, Tr(" я знаю "), Tr("не приставай"))) Check1G->setChecked(false);
+            if (!AskWithCaptions(text, Tr(" я знаю "), Tr("не приставай"))) TabSheetCFG->StopBigFileWarnings();
         }
         bigFileWarningPending = false;
     }
 
-    CheckSB->setEnabled(true);
-    CheckKBClick(CheckKB);
+    TabSheetCFG->ResetPacking();
     SetBusy(true);
     bool opened = true;
     if (PageControl1->currentWidget() == TabSheetCH)
@@ -138,7 +139,7 @@ void TFormMain::OpenEditIN(bool clearLog) {
 bool TFormMain::ReadStructAndShowTree() {
     doc_.readState = ReadState::Nothing;
     CheckFC->setEnabled(false);
-    treeModel_->Clear();
+    TabSheetCH->ClearTree();
     host_.SetStatus("p a r s i n g");
     const bool full = CheckFC->isChecked();
     const OpenOutcome outcome = CheckContainer(doc_, host_, full);
@@ -180,8 +181,7 @@ bool TFormMain::ReadHeaderAndShow() {
 
 void TFormMain::AfterScanControls() {
     // Video with forward references cannot be packed as SimpleBlocks.
-    CheckSB->setEnabled(doc_.simpleBlockAllowed);
-    if (!doc_.simpleBlockAllowed) CheckKBClick(CheckKB);
+    TabSheetCFG->AllowSimpleBlocks(doc_.simpleBlockAllowed);
     LabelBSE->setText(FromCore(doc_.blockTypeText));
     EnableAviByTracks();
 }
@@ -192,7 +192,7 @@ void TFormMain::lista2TV4() {
     GaugeX->setValue(0);
     GaugeX->show();
     if (full) host_.AddLog("• загрузка данных");
-    treeModel_->Rebuild([this](size_t done) {
+    TabSheetCH->FillTree([this](size_t done) {
         GaugeX->setValue(static_cast<int>(std::min<size_t>(done, INT_MAX)));
         host_.Pump();
     });
@@ -231,35 +231,13 @@ void TFormMain::TabSheetCHShow() {
         // A save scanned the whole file already; only the tree is missing.
         CheckFC->setChecked(true);
         host_.SetStatus("p l e a s e  w a i t  . . .");
-        treeModel_->Clear();
+        TabSheetCH->ClearTree();
         lista2TV4();
         doc_.readState = ReadState::FullTree;
         host_.AddLog("• данные загружены");
         host_.SetStatus("r e a d y");
     }
     ShowOpenStatus();
-}
-
-void TFormMain::BlinkControl(QWidget* control) {
-    const QPalette original = control->palette();
-    const bool filled = control->autoFillBackground();
-    QPalette blink = original;
-    const QColor lightRed(0xFF, 0xA0, 0xA0);  // 0xA0A0FF as BGR
-    blink.setColor(QPalette::Base, lightRed);
-    blink.setColor(QPalette::Window, lightRed);
-    auto pause = [] {
-        QEventLoop loop;
-        QTimer::singleShot(50, &loop, &QEventLoop::quit);
-        loop.exec();
-    };
-    for (int k = 0; k < 5; ++k) {
-        control->setAutoFillBackground(true);
-        control->setPalette(blink);
-        pause();
-        control->setPalette(original);
-        control->setAutoFillBackground(filled);
-        pause();
-    }
 }
 
 }  // namespace quillon::ui

@@ -13,7 +13,9 @@
 
 #include "ui/caption_panel.h"
 #include "ui/export_types.h"
+#include "ui/container_tab.h"
 #include "ui/form_main.h"
+#include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/ui_text.h"
 #include "save/output_name.h"
@@ -26,12 +28,8 @@ SaveRequest RequestFromControls(const TFormMain& form) {
     SaveRequest request;
     request.outputPath = ToCore(form.EditOUT->text());
     RemuxOptions remux;
-    remux.packing = form.CheckSB->isChecked()   ? Packing::SimpleBlock
-                    : form.CheckBG->isChecked() ? Packing::BlockGroup
-                                                : Packing::AsBefore;
-    remux.clusterRule = form.CheckKKF->isChecked()   ? ClusterRule::KeyFrame
-                        : form.CheckOTI->isChecked() ? ClusterRule::OldClusters
-                                                     : ClusterRule::Time;
+    remux.packing = form.TabSheetCFG->packing();
+    remux.clusterRule = form.TabSheetCFG->clusterRule();
     remux.writeCues = !form.CheckCU->isChecked();
     remux.writeSeekHeads = !form.CheckSH->isChecked();
     remux.chapters = form.CheckCH->isChecked();
@@ -54,7 +52,7 @@ void TFormMain::ImageSAClick() {
     // A save needs the whole file parsed; that scan refills the list under the tree.
     const bool needsScan = doc_.readState != ReadState::FullTree && doc_.readState != ReadState::FullNoTree;
     if (needsScan) {
-        treeModel_->Clear();
+        TabSheetCH->ClearTree();
         PleaseWait();
         waitUntilParsed_ = true;
     }
@@ -100,8 +98,9 @@ void TFormMain::ShowSaveResult(SaveOutcome outcome, const std::string& outputPat
 }
 
 void TFormMain::Reopen(const QString& outputName) {
-    bool result = CheckEREZ->isChecked();
-    if (CheckEASK->isChecked()) result = !AskWithCaptions(Tr("какой файл открыть?"), Tr("исходный"), Tr("результат"));
+    const ReopenChoice choice = TabSheetCFG->reopenChoice();
+    bool result = choice == ReopenChoice::Result;
+    if (choice == ReopenChoice::Ask) result = !AskWithCaptions(Tr("какой файл открыть?"), Tr("исходный"), Tr("результат"));
     if (result) EditIN->setText(outputName);
     // The log keeps the save's lines (where it wrote, how many bytes) above the new reading.
     OpenEditIN(false);

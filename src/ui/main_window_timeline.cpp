@@ -6,17 +6,18 @@
 #include "save/save_command.h"
 #include "ui/form_main.h"
 #include "ui/form_tl.h"
+#include "ui/settings_tab.h"
 
 namespace quillon::ui {
 
 void TFormMain::TimelineCheckAfterOpen() {
-    if (!formTL_ || !CheckTL->isChecked()) return;
+    if (!formTL_ || !TabSheetCFG->ChecksTimeline()) return;
     if (!prepare2export(doc_, host_)) return;
     if (formTL_->TimeLineCheck()) formTL_->ShowReport();
 }
 
 bool TFormMain::TimelineAllowsSave() {
-    if (!formTL_ || !CheckTL->isChecked()) return true;
+    if (!formTL_ || !TabSheetCFG->ChecksTimeline()) return true;
     // Nothing can be saved from a file that cannot be read; the preparation told why.
     if (!prepare2export(doc_, host_)) return false;
     if (!formTL_->TimeLineCheck() || doc_.leaveAsIs) return true;

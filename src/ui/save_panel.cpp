@@ -87,8 +87,10 @@ void TFormMain::CheckAVIClick() {
 void TFormMain::OutOn() {
     EditOUT->setEnabled(true);
     QPalette colours = EditOUT->palette();
+    // The desktop's own box colours: black on white in a light theme, and
+    // still a readable pair in a dark one.
     colours.setColor(QPalette::Base, palette().color(QPalette::Base));
-    colours.setColor(QPalette::Text, Qt::black);
+    colours.setColor(QPalette::Text, palette().color(QPalette::Text));
     EditOUT->setPalette(colours);
     ImageSA->show();
 }

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "ui/container_tab.h"
 #include "ui/structure_tree_view.h"
 
 namespace quillon::ui {
@@ -41,7 +42,7 @@ bool StartScreenshots(AppWindows& windows, const QStringList& arguments) {
         main->bigFileWarningPending = false;  // nobody is there to answer
         main->BitBtnHDRClick();
         Settle();
-        main->TreeEBML->expandToDepth(1);  // the Segment's top-level elements
+        main->findChild<QTreeView*>(QStringLiteral("TreeEBML"))->expandToDepth(1);  // the Segment's top-level elements
         Settle();
         const char* names[] = {"container", "contents", "attachments", "codecs", "settings"};
         int saved = 0;

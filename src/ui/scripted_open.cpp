@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include "ui/structure_model.h"
+#include "ui/container_tab.h"
 #include "ui/structure_tree_view.h"
 
 namespace quillon::ui {
@@ -60,11 +62,13 @@ bool StartScriptedOpen(AppWindows& windows, const QStringList& arguments) {
             QElapsedTimer clock;
             clock.start();
             StructureModel& model = *main->structureModel();
-            main->TreeEBML->setCurrentIndex(model.index(model.rowCount() - 1, 0));
-            main->MIexpandClick();
+            // As a user does it: the Segment made current, then the pop-up's "развернуть ветку".
+            auto* tree = main->findChild<QTreeView*>(QStringLiteral("TreeEBML"));
+            tree->setCurrentIndex(model.index(model.rowCount() - 1, 0));
+            main->findChild<QAction*>(QStringLiteral("MIexpand"))->trigger();
             Settle();
             Report("expand", clock.elapsed());
-            const QScrollBar* bar = main->TreeEBML->verticalScrollBar();
+            const QScrollBar* bar = tree->verticalScrollBar();
             std::printf("tree lines %d\n", bar->maximum() + bar->pageStep());
         }
         if (again) Report("open again", OpenFull(*main, file));

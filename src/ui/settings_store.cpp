@@ -1,5 +1,5 @@
 // Reading the preferences when the main window is made and writing them when
-// it closes. A missing value reads as the empty text: every switch off, the
+// it closes: the window's own (open dialog, language) and the settings tab's. A missing value reads as the empty text: every switch off, the
 // language Russian, the reopen choice "source file".
 #include "ui/settings_store.h"
 
@@ -8,6 +8,7 @@
 #include <QSettings>
 
 #include "ui/form_main.h"
+#include "ui/settings_tab.h"
 
 namespace quillon::ui {
 namespace {
@@ -40,6 +41,21 @@ void TFormMain::ReadConfig() {
     const QString filterIndex = ReadSetting("initial.fin");
     if (IsIntegerText(filterIndex)) openDialogFilterIndex = filterIndex.toInt();
 
+    TabSheetCFG->ReadSettings();
+
+    const QString lang = ReadSetting("lang");
+    // A first start speaks the locale's language; the stored choice wins afterwards.
+    host_.setLanguage(lang.isEmpty() ? LangFromEnvironment() : LangFromCode(lang.toStdString()));
+}
+
+void TFormMain::SaveConfig() {
+    WriteSetting("initial.dir", openDialogDir);
+    WriteSetting("initial.fin", QString::number(openDialogFilterIndex));
+    TabSheetCFG->WriteSettings();
+    WriteSetting("lang", QString::fromLatin1(LangCode(host_.language())));
+}
+
+void SettingsTab::ReadSettings() {
     const std::pair<const char*, QCheckBox*> switches[] = {
         {"source.file.quick.open", CheckSFQO}, {"auto.switch.to.content", CheckSOD}, {"huge.file.message", Check1G},
         {"auto.timeline.check", CheckTL},      {"add-sub.def", CheckDEF},            {"add-sub.def.tr", CheckDTR},
@@ -52,15 +68,9 @@ void TFormMain::ReadConfig() {
 
     const QString language = ReadSetting("add-sub.def.lang");
     if (!language.isEmpty()) EditDLA->setText(language);
-
-    const QString lang = ReadSetting("lang");
-    // A first start speaks the locale's language; the stored choice wins afterwards.
-    host_.setLanguage(lang.isEmpty() ? LangFromEnvironment() : LangFromCode(lang.toStdString()));
 }
 
-void TFormMain::SaveConfig() {
-    WriteSetting("initial.dir", openDialogDir);
-    WriteSetting("initial.fin", QString::number(openDialogFilterIndex));
+void SettingsTab::WriteSettings() const {
     WriteSetting("source.file.quick.open", YesNo(CheckSFQO));
     WriteSetting("auto.switch.to.content", YesNo(CheckSOD));
     WriteSetting("huge.file.message", YesNo(Check1G));
@@ -71,7 +81,6 @@ void TFormMain::SaveConfig() {
     WriteSetting("add-sub.def", YesNo(CheckDEF));
     WriteSetting("add-sub.def.lang", EditDLA->text());
     WriteSetting("add-sub.def.tr", YesNo(CheckDTR));
-    WriteSetting("lang", QString::fromLatin1(LangCode(host_.language())));
 }
 
 }  // namespace quillon::ui

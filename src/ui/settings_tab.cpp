@@ -1,5 +1,7 @@
 // The settings tab: its controls and how they hold together (the packing and
 // reopen choices act as one choice each; switches enable their dependants).
+#include "ui/settings_tab.h"
+
 #include <QHBoxLayout>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -13,7 +15,6 @@
 #include <QVBoxLayout>
 
 #include "ui/clickable_image.h"
-#include "ui/form_main.h"
 #include "ui/pictures.h"
 #include "ui/widget_factory.h"
 
@@ -40,8 +41,14 @@ QFrame* Section(QWidget* parent) {
 
 }  // namespace
 
-void TFormMain::BuildSettingsTab() {
-    QWidget* page = TabSheetCFG;
+SettingsTab::SettingsTab(QWidget* parent) : QWidget(parent) {
+    setObjectName("TabSheetCFG");
+    Build();
+    ConnectHandlers();
+}
+
+void SettingsTab::Build() {
+    QWidget* page = this;
     auto* layout = new QVBoxLayout(page);
 
     auto* openSection = Section(page);
@@ -122,25 +129,25 @@ void TFormMain::BuildSettingsTab() {
     CheckDEFClick();
 }
 
-void TFormMain::ConnectSettingsHandlers() {
+void SettingsTab::ConnectHandlers() {
     for (QCheckBox* box : {CheckKB, CheckSB, CheckBG})
         connect(box, &QCheckBox::clicked, this, [this, box] { CheckKBClick(box); });
     for (QCheckBox* box : {CheckEISH, CheckEREZ, CheckEASK})
         connect(box, &QCheckBox::clicked, this, [this, box] { CheckEISHClick(box); });
-    connect(CheckDEF, &QCheckBox::clicked, this, &TFormMain::CheckDEFClick);
-    connect(CheckZNA, &QCheckBox::clicked, this, &TFormMain::CheckZNAClick);
-    connect(ImageLOGO, &ClickableImage::clicked, this, &TFormMain::ImageLOGOClick);
+    connect(CheckDEF, &QCheckBox::clicked, this, &SettingsTab::CheckDEFClick);
+    connect(CheckZNA, &QCheckBox::clicked, this, &SettingsTab::CheckZNAClick);
+    connect(ImageLOGO, &ClickableImage::clicked, this, &SettingsTab::ImageLOGOClick);
 }
 
-void TFormMain::CheckKBClick(QCheckBox* chosen) {
+void SettingsTab::CheckKBClick(QCheckBox* chosen) {
     for (QCheckBox* box : {CheckKB, CheckSB, CheckBG}) box->setChecked(box == chosen);
 }
 
-void TFormMain::CheckEISHClick(QCheckBox* chosen) {
+void SettingsTab::CheckEISHClick(QCheckBox* chosen) {
     for (QCheckBox* box : {CheckEISH, CheckEREZ, CheckEASK}) box->setChecked(box == chosen);
 }
 
-void TFormMain::CheckDEFClick() {
+void SettingsTab::CheckDEFClick() {
     const bool on = CheckDEF->isChecked();
     LabelDLA->setEnabled(on);
     EditDLA->setEnabled(on);
@@ -152,16 +159,51 @@ void TFormMain::CheckDEFClick() {
     EditDLA->setPalette(colours);
 }
 
-void TFormMain::CheckZNAClick() {
+void SettingsTab::CheckZNAClick() {
     CheckKKF->setEnabled(CheckZNA->isChecked());
     CheckOTI->setEnabled(CheckZNA->isChecked());
 }
 
-void TFormMain::ImageLOGOClick() {
+void SettingsTab::ImageLOGOClick() {
     // Beside an installed program first, else the source tree it was built from.
     const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/README.md");
     const QString readme = QFileInfo::exists(installed) ? installed : QStringLiteral(QUILLON_README_PATH);
     QDesktopServices::openUrl(QUrl::fromLocalFile(readme));
+}
+
+bool SettingsTab::OpensAtOnce() const { return CheckSFQO->isChecked(); }
+bool SettingsTab::SwitchesToContents() const { return CheckSOD->isChecked(); }
+bool SettingsTab::WarnsOfBigFiles() const { return Check1G->isChecked(); }
+void SettingsTab::StopBigFileWarnings() { Check1G->setChecked(false); }
+bool SettingsTab::ChecksTimeline() const { return CheckTL->isChecked(); }
+
+void SettingsTab::ResetPacking() {
+    CheckSB->setEnabled(true);
+    CheckKBClick(CheckKB);
+}
+
+void SettingsTab::AllowSimpleBlocks(bool allowed) {
+    CheckSB->setEnabled(allowed);
+    if (!allowed) CheckKBClick(CheckKB);
+}
+
+Packing SettingsTab::packing() const {
+    return CheckSB->isChecked() ? Packing::SimpleBlock : CheckBG->isChecked() ? Packing::BlockGroup : Packing::AsBefore;
+}
+
+// The cluster rules are offered only after "я знаю, что делаю"; a rule
+// ticked then stays in force when that box is cleared again.
+ClusterRule SettingsTab::clusterRule() const {
+    return CheckKKF->isChecked() ? ClusterRule::KeyFrame : CheckOTI->isChecked() ? ClusterRule::OldClusters : ClusterRule::Time;
+}
+
+ReopenChoice SettingsTab::reopenChoice() const {
+    if (CheckEASK->isChecked()) return ReopenChoice::Ask;
+    return CheckEREZ->isChecked() ? ReopenChoice::Result : ReopenChoice::Source;
+}
+
+SubtitleDefaults SettingsTab::subtitleDefaults() const {
+    return {CheckDEF->isChecked(), EditDLA->text(), CheckDTR->isChecked()};
 }
 
 }  // namespace quillon::ui

@@ -8,6 +8,7 @@
 #include "ui/form_main.h"
 #include "ui/form_tl.h"
 #include "ui/form_view.h"
+#include "ui/settings_tab.h"
 
 namespace quillon::ui {
 
@@ -24,7 +25,7 @@ void AddStandardKeys(AppWindows& windows) {
         if (main->ImageSA->isVisible() && main->ImageSA->isEnabled()) main->ImageSAClick();
     });
     key(main, QKeySequence(Qt::CTRL | Qt::Key_Q), [main] { main->close(); });
-    key(main, QKeySequence(Qt::Key_F1), [main] { main->ImageLOGOClick(); });
+    key(main, QKeySequence(Qt::Key_F1), [main] { main->TabSheetCFG->ImageLOGOClick(); });
     for (QWidget* window : std::initializer_list<QWidget*>{windows.du.get(), windows.view.get(), windows.tl.get()})
         key(window, QKeySequence(Qt::Key_Escape), [window] { window->close(); });
 }

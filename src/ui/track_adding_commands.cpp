@@ -18,6 +18,7 @@
 #include "save/save_command.h"
 #include "ui/form_main.h"
 #include "ui/form_mtl.h"
+#include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
@@ -155,11 +156,12 @@ void TrackEditing::MIsubClickWith(const QString& path) {
     // The new track is the grid's last row: the panel opens on it for a language.
     form_.Tracks->setCurrentCell(form_.Tracks->rowCount() - 1, 2);
     MIparaClick();
-    if (!form_.CheckDEF->isChecked() || PanelTR->isHidden()) return;
+    const SubtitleDefaults defaults = form_.TabSheetCFG->subtitleDefaults();
+    if (!defaults.apply || PanelTR->isHidden()) return;
     // The settings fill the panel and accept it; without a language there the
     // placeholder stays, the accept refuses it and the panel waits for one.
-    if (!form_.EditDLA->text().isEmpty()) EditTLA->setText(form_.EditDLA->text());
-    CheckTDE->setChecked(form_.CheckDTR->isChecked());
+    if (!defaults.language.isEmpty()) EditTLA->setText(defaults.language);
+    CheckTDE->setChecked(defaults.makeDefault);
     EditTNA->clear();
     ImageTNSAClick();
 }

@@ -113,10 +113,14 @@ void DrawTrackCell(QPainter& painter, const QTableWidget& grid, const TrackTable
     const QString text = item ? item->text() : QString();
     const QRect textRect = rect.adjusted(0, 2, 0, 0);
     const int left = Qt::AlignLeft | Qt::AlignTop, centred = Qt::AlignHCenter | Qt::AlignTop;
+    // Data rows are drawn in light type colours of their own, under black
+    // text; the title row takes the button face and its text colour from the
+    // desktop's palette, so it stays readable under a dark theme too.
     painter.setPen(Qt::black);
 
     if (row == 0) {
         painter.fillRect(rect, grid.palette().color(QPalette::Button));
+        painter.setPen(grid.palette().color(QPalette::ButtonText));
         const bool centre = column == 1 || column == 3 || column == 4;
         painter.drawText(centre ? textRect : textRect.adjusted(8, 0, 0, 0), centre ? centred : left, text);
         return;

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 
 #include "edit/staged_edits.h"
+#include "ui/blink_control.h"
 #include "ui/clickable_image.h"
 #include "ui/form_main.h"
 #include "ui/structure_model.h"
@@ -197,7 +198,7 @@ void TrackEditing::ImageTNSAClick() {
     }
     LabelTRW->setText(form_.Tr(RefusalText(refused)));
     if (box) {
-        form_.BlinkControl(box);
+        BlinkControl(box);
         box->setFocus();
         if (refused == PanelField::LanguagePlaceholder || refused == PanelField::UnknownLanguage || refused == PanelField::FirstFrame)
             box->selectAll();

@@ -1,14 +1,18 @@
-// The structure tree's pop-up: expand or collapse a branch, and find the next
-// block of a track.
+// The structure tree's pop-up: expand or collapse a branch, find the next
+// block of a track, show an element's bytes, and view or save an attachment
+// from its tree items.
 #include <QAction>
+#include <QFileDialog>
 #include <QLineEdit>
 
 #include "dump/dump_source.h"
 #include "dump/hex_dump.h"
+#include "attach/attach_list.h"
 #include "attach/mime_table.h"
 #include "reader/element_queries.h"
 #include "ui/form_du.h"
-#include "ui/form_main.h"
+#include "ui/container_tab.h"
+#include "ui/form_view.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
 #include "ui/ui_text.h"
@@ -25,9 +29,9 @@ bool IsAttachmentRow(const Tbrick& row) {
 
 }  // namespace
 
-int TFormMain::RowOfIndex(const QModelIndex& index) const { return treeModel_->ElementRow(index); }
+int ContainerTab::RowOfIndex(const QModelIndex& index) const { return treeModel_->ElementRow(index); }
 
-void TFormMain::PopupEBMLPopup() {
+void ContainerTab::PopupEBMLPopup() {
     const int row = RowOfIndex(TreeEBML->currentIndex());
     MIdump->setVisible(row >= 0);
     const bool attachment = row >= 0 && IsAttachmentRow(doc_.lista[row]);
@@ -41,19 +45,19 @@ void TFormMain::PopupEBMLPopup() {
     MIfb->setEnabled(doc_.readState == ReadState::FullTree);
 }
 
-void TFormMain::MIexpandClick() {
+void ContainerTab::MIexpandClick() {
     const QModelIndex node = TreeEBML->currentIndex();
     TreeEBML->ExpandBranch(node);
 }
 
-void TFormMain::MIcollapseClick() {
+void ContainerTab::MIcollapseClick() {
     const QModelIndex node = TreeEBML->currentIndex();
     TreeEBML->CollapseBranch(node);
 }
 
-void TFormMain::MIfbClick() {
+void ContainerTab::MIfbClick() {
     const QRect tree = TreeEBML->geometry();
-    const QPoint centre = TreeEBML->parentWidget()->mapTo(TabSheetCH, tree.center());
+    const QPoint centre = TreeEBML->parentWidget()->mapTo(this, tree.center());
     PanelFB->adjustSize();
     PanelFB->move(centre.x() - PanelFB->width() / 2, centre.y() - PanelFB->height() / 2);
     PanelFB->raise();
@@ -62,7 +66,7 @@ void TFormMain::MIfbClick() {
     EditFBTN->selectAll();
 }
 
-void TFormMain::Image8Click() {
+void ContainerTab::Image8Click() {
     const std::string track = ToCore(EditFBTN->text().trimmed());
     // From the current row; from the one after it when the current row is
     // such a block already (the last one found), so a second press goes on.
@@ -94,12 +98,12 @@ void TFormMain::Image8Click() {
     TreeEBML->setFocus();
 }
 
-void TFormMain::MIdumpClick() {
+void ContainerTab::MIdumpClick() {
     const int row = RowOfIndex(TreeEBML->currentIndex());
     if (row < 0 || !formDU_) return;
     size_t limit = kDumpLimit;
     if (doc_.lista[row].totalSize > kDumpLimit)
-        limit = AskWithCaptions(Tr("Внимание!\r\nРазмер блока больше 100kb.\r\nЧто показать?"), Tr("первые 10kb"), Tr("первые 100kb"))
+        limit = host_.AskWithCaptions("Внимание!\r\nРазмер блока больше 100kb.\r\nЧто показать?", "первые 10kb", "первые 100kb")
                     ? kDumpShortLimit
                     : kDumpLimit;
     host_.SetStatus("d a t a   p r o c e s s i n g");
@@ -111,6 +115,42 @@ void TFormMain::MIdumpClick() {
     }
     formDU_->ShowBytes(std::move(bytes), doc_.lista[row].position);
     host_.SetStatus("r e a d y");
+}
+
+void ContainerTab::MIviewClick() {
+    TAttach a;
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
+        host_.SetStatus("ошибка в структуре вложения.");
+        return;
+    }
+    std::vector<uint8_t> data;
+    const AttachRead read = ReadAttachment(doc_, a, data);
+    if (read != AttachRead::Ok) return host_.SetStatus(AttachReadMessage(read));
+    if (formView_ && formView_->ShowAttach(data, a.fileMimeType)) {
+        formView_->setWindowModality(Qt::NonModal);
+        formView_->show();
+        formView_->raise();
+    }
+}
+
+void ContainerTab::MIsaveClick() {
+    TAttach a;
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
+        host_.SetStatus("ошибка в структуре вложения.");
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(this, QString(), FromCore(SafeFileName(a.fileName, 1)), QString(), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty()) SaveTreeAttachmentTo(path);
+}
+
+bool ContainerTab::SaveTreeAttachmentTo(const QString& path) {
+    TAttach a;
+    if (!AttachFromRow(doc_, RowOfIndex(TreeEBML->currentIndex()), a)) {
+        host_.SetStatus("ошибка в структуре вложения.");
+        return false;
+    }
+    return SaveAttach(doc_, a, ToCore(path), false, host_);
 }
 
 }  // namespace quillon::ui

@@ -48,7 +48,7 @@ TEST_F(AviCheckBoxTest, TheBoxFollowsTheTicksAndConvertsToAvi) {
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     }
-    OpenOn(source, main().TabSheetRE);
+    OpenOn(source, Find<QWidget>("TabSheetRE"));
     // Three tracks ticked: a subtitle track is more than an AVI takes.
     EXPECT_FALSE(main().CheckAVI->isEnabled());
     main().TracksMouseDown(3, 0, Qt::LeftButton);  // untick the subtitles

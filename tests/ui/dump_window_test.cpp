@@ -1,5 +1,7 @@
 // The dump window: opened from the tree's item on an element, its layout
 // choices, header painting, the search, the large-element question, RTF.
+#include <QAction>
+#include <QTest>
 #include <QScrollBar>
 #include <QScreen>
 #include <QCheckBox>
@@ -26,15 +28,15 @@ class DumpWindowTest : public UiTest {
 protected:
     TFormDU& du() { return *windows_.du; }
     void DumpRow(int row) {
-        main().TreeEBML->setCurrentIndex(main().structureModel()->IndexOfRow(row));
-        main().PopupEBMLPopup();
-        ASSERT_TRUE(main().MIdump->isVisible());
-        main().MIdumpClick();
+        Find<StructureTreeView>("TreeEBML")->setCurrentIndex(main().structureModel()->IndexOfRow(row));
+        ShowTreePopup();
+        ASSERT_TRUE(Find<QAction>("MIdump")->isVisible());
+        Find<QAction>("MIdump")->trigger();
     }
 };
 
 TEST_F(DumpWindowTest, TheTreeItemDumpsTheElementWithItsHeadersPainted) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     const int info = FindFirstById(main().document().lista, kInfo);
     ASSERT_GE(info, 0);
     du().CheckTG->setChecked(true);
@@ -64,7 +66,7 @@ TEST_F(DumpWindowTest, TheTreeItemDumpsTheElementWithItsHeadersPainted) {
 }
 
 TEST_F(DumpWindowTest, SearchMarksEveryMatchAndTheClearImageDropsThem) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     DumpRow(0);  // the EBML header: "matroska" once
     du().EditFI->setText("matroska");
     du().EditFI->textEdited("matroska");
@@ -98,7 +100,7 @@ TEST_F(DumpWindowTest, ALargeElementAsksHowMuchToShow) {
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     }
-    OpenOn(big, main().TabSheetCH, true);
+    OpenOn(big, Find<QWidget>("TabSheetCH"), true);
     const tabrick& lista = main().document().lista;
     int segment = FindFirstById(lista, kSegment);
     ASSERT_GT(lista[segment].totalSize, 100000u);

@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(FileDropTest, AMatroskaFileIsOpened) {
-    main().PageControl1->setCurrentWidget(main().TabSheetRE);
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetRE"));
     ASSERT_TRUE(Drop({SamplePath()}));
     EXPECT_EQ(main().EditIN->text(), SamplePath());
     EXPECT_EQ(main().document().tatra.size(), 3u);  // the header read ran

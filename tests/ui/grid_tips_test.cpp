@@ -22,7 +22,7 @@ protected:
         const QString copy = dir_.filePath(QStringLiteral("copy.mkv"));
         ASSERT_TRUE(QFile::copy(SamplePath(), copy));
         QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
-        OpenOn(copy, main().TabSheetRE);
+        OpenOn(copy, Find<QWidget>("TabSheetRE"));
     }
     QPoint CellCentre(int row, int column) {
         return main().Tracks->visualRect(main().Tracks->model()->index(row, column)).center();

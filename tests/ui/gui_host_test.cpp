@@ -19,20 +19,20 @@ using GuiHostTest = UiTest;
 TEST_F(GuiHostTest, LogIsEmptiedBeforeLine501) {
     GuiHost& host = main().host();
     for (int k = 1; k <= 500; ++k) host.AddLog("line " + std::to_string(k));
-    EXPECT_EQ(main().MemoST->blockCount(), 500);
+    EXPECT_EQ(Find<QPlainTextEdit>("MemoST")->blockCount(), 500);
     host.AddLog("line 501");
     EXPECT_EQ(LogLines(), QStringList{"line 501"});
     EXPECT_EQ(host.Log().Lines().size(), 1u);
 }
 
 TEST_F(GuiHostTest, ALongLineLeavesEveryLinesStartInView) {
-    main().PageControl1->setCurrentWidget(main().TabSheetCH);
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetCH"));
     GuiHost& host = main().host();
     host.AddLog("• first");
     host.AddLog("• " + std::string(400, 'x') + " /a/very/long/path/of/a/film/that/does/not/fit.mkv");
     host.AddLog("• last");
     QApplication::processEvents();
-    const QScrollBar* sideways = main().MemoST->horizontalScrollBar();
+    const QScrollBar* sideways = Find<QPlainTextEdit>("MemoST")->horizontalScrollBar();
     EXPECT_EQ(sideways->value(), sideways->minimum());
     EXPECT_EQ(sideways->maximum(), 0);  // wrapped: nothing to scroll to
 }

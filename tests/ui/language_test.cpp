@@ -60,7 +60,7 @@ TEST_F(LanguageTest, AFirstStartFollowsTheLocaleAndTheStoredChoiceWins) {
     qputenv("LC_ALL", "ru_RU.UTF-8");
     main().show();
     EXPECT_EQ(main().host().language(), Lang::Eng);
-    EXPECT_EQ(main().PageControl1->tabText(main().PageControl1->indexOf(main().TabSheetCH)), "container review");
+    EXPECT_EQ(main().PageControl1->tabText(main().PageControl1->indexOf(Find<QWidget>("TabSheetCH"))), "container review");
     // Russian chosen and stored: it comes back whatever the locale says.
     main().ImageRUClick();
     main().SaveConfig();
@@ -80,9 +80,9 @@ TEST_F(LanguageTest, QtsOwnTextsFollowTheLanguage) {
 }
 
 TEST_F(LanguageTest, RussianCaptionsComeFromTheTableNotTheWindowDefinition) {
-    const int page = main().PageControl1->indexOf(main().TabSheetCH);
+    const int page = main().PageControl1->indexOf(Find<QWidget>("TabSheetCH"));
     EXPECT_EQ(main().PageControl1->tabText(page), QStringLiteral("контейнер"));
-    EXPECT_EQ(main().PageControl1->tabText(main().PageControl1->indexOf(main().TabSheetATT)), QStringLiteral("вложения"));
+    EXPECT_EQ(main().PageControl1->tabText(main().PageControl1->indexOf(Find<QWidget>("TabSheetATT"))), QStringLiteral("вложения"));
 }
 
 TEST_F(LanguageTest, WindowTextsFollowTheLanguage) {
@@ -91,7 +91,7 @@ TEST_F(LanguageTest, WindowTextsFollowTheLanguage) {
     EXPECT_EQ(main().Tracks->item(0, 2)->text(), "description");
     EXPECT_EQ(main().Tracks->item(0, 3)->text(), "lang");
     EXPECT_EQ(main().ImageSATT->toolTip(), "To new file saving needs.\nAfter saving source file will be reopened");
-    main().PageControl1->setCurrentWidget(main().TabSheetCH);
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetCH"));
     EXPECT_EQ(main().BitBtnHDR->text(), "open file and check container");
     main().ImageRUClick();
     EXPECT_EQ(main().BitBtnHDR->text(), QStringLiteral("открыть и проверить контейнер"));
@@ -99,7 +99,7 @@ TEST_F(LanguageTest, WindowTextsFollowTheLanguage) {
 }
 
 TEST_F(LanguageTest, PlaceholderIsRelabelledButATypedPathIsNot) {
-    OpenOn(QString(), main().TabSheetRE);
+    OpenOn(QString(), Find<QWidget>("TabSheetRE"));
     ASSERT_EQ(main().EditIN->text(), QStringLiteral("сюда надо положить имя файла"));
     main().ImageENClick();
     EXPECT_EQ(main().EditIN->text(), "you sould put filename here first");
@@ -124,7 +124,7 @@ TEST_F(LanguageTest, FlagsShowTheChosenLanguage) {
 TEST_F(LanguageTest, CoreMessagesAndQuestionsComeInTheChosenLanguage) {
     main().ImageENClick();
     EXPECT_EQ(yesNo().LanguageChar(), 'e');
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     EXPECT_TRUE(LogLines().contains("• operation complete"));
     EXPECT_TRUE(LogLines().contains("• loading data"));
     main().host().AddLog("• ошибка в структуре файла");

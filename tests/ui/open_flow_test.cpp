@@ -2,6 +2,8 @@
 // tree they leave, the read-state picture, the refusals and the big-file
 // question.
 #include <unistd.h>
+#include <QAction>
+#include <QTest>
 #include <QScrollBar>
 #include <QApplication>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
 #include "ui/ui_text.h"
+#include "ui/clickable_image.h"
 #include "ui_test_support.h"
 #include "save/output_name.h"
 #include "save/save_command.h"
@@ -57,7 +60,7 @@ TEST_F(OpenFlowTest, OpensTheSampleOnEachTab) {
     };
     for (const OpenCase& c : cases) {
         SCOPED_TRACE(c.what);
-        OpenOn(SamplePath(), c.containerTab ? main().TabSheetCH : main().TabSheetRE, c.full);
+        OpenOn(SamplePath(), c.containerTab ? Find<QWidget>("TabSheetCH") : Find<QWidget>("TabSheetRE"), c.full);
         EXPECT_EQ(main().document().readState, c.state);
         EXPECT_TRUE(Shows(main().ImageRE, main().*c.picture));
         EXPECT_EQ(main().CheckFC->isEnabled(), c.checkFcEnabled);
@@ -79,7 +82,7 @@ TEST_F(OpenFlowTest, OpensTheSampleOnEachTab) {
 }
 
 TEST_F(OpenFlowTest, FullTreeShowsBlocksAndUtf8NamesAndMatchesTheListShape) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     const tabrick& lista = main().document().lista;
     ASSERT_GT(lista.size(), 100u);
 
@@ -108,7 +111,7 @@ TEST_F(OpenFlowTest, FullTreeShowsBlocksAndUtf8NamesAndMatchesTheListShape) {
 }
 
 TEST_F(OpenFlowTest, ModelPassesTheItemModelTester) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     static QStringList failures;
     failures.clear();
     const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -116,7 +119,7 @@ TEST_F(OpenFlowTest, ModelPassesTheItemModelTester) {
     });
     {
         QAbstractItemModelTester tester(&model(), QAbstractItemModelTester::FailureReportingMode::Warning);
-        main().TreeEBML->expandAll();
+        Find<StructureTreeView>("TreeEBML")->expandAll();
         model().Clear();
         model().Rebuild();
     }
@@ -125,7 +128,7 @@ TEST_F(OpenFlowTest, ModelPassesTheItemModelTester) {
 }
 
 TEST_F(OpenFlowTest, LogsLoadingAndIndexingOnlyInFullMode) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     const QStringList full = LogLines();
     const auto loading = full.indexOf("• загрузка данных"), indexing = full.indexOf("• индексирование"),
                complete = full.indexOf("• операция завершена");
@@ -133,13 +136,13 @@ TEST_F(OpenFlowTest, LogsLoadingAndIndexingOnlyInFullMode) {
     EXPECT_GT(indexing, loading);
     EXPECT_GT(complete, indexing);
 
-    OpenOn(SamplePath(), main().TabSheetCH, false);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), false);
     EXPECT_FALSE(LogLines().contains("• загрузка данных"));
     EXPECT_TRUE(LogLines().contains("• быстрая проверка контейнера"));
 }
 
 TEST_F(OpenFlowTest, EmptyNameGetsThePlaceholderWhichIsNeverOpened) {
-    OpenOn(QString(), main().TabSheetRE);
+    OpenOn(QString(), Find<QWidget>("TabSheetRE"));
     EXPECT_EQ(main().EditIN->text(), QStringLiteral("сюда надо положить имя файла"));
     main().BitBtnHDRClick();  // the placeholder only blinks
     EXPECT_EQ(main().EditIN->text(), QStringLiteral("сюда надо положить имя файла"));
@@ -169,7 +172,7 @@ TEST_F(OpenFlowTest, UnopenableFileIsLoggedAndToldWhy) {
         SCOPED_TRACE(c.path.toStdString());
         main().EditOUT->setText("untouched");
         ModalSeen& seen = AnswerNextModal(true);
-        OpenOn(c.path, main().TabSheetCH);
+        OpenOn(c.path, Find<QWidget>("TabSheetCH"));
         EXPECT_TRUE(seen.shown);
         EXPECT_EQ(seen.className, "TFormME");
         EXPECT_EQ(seen.text, QString::fromUtf8(c.told));
@@ -208,7 +211,7 @@ TEST_F(OpenFlowTest, BigFileQuestionOnlyAfterTheDialogAndAboveOneGigabyte) {
         ASSERT_TRUE(file.resize(static_cast<qint64>(c.size)));  // sparse: no disk needed
         file.close();
 
-        main().Check1G->setChecked(true);
+        Find<QCheckBox>("Check1G")->setChecked(true);
         main().bigFileWarningPending = false;
         if (c.chosenInDialog)
             main().OpenChosenFile(path);
@@ -221,7 +224,7 @@ TEST_F(OpenFlowTest, BigFileQuestionOnlyAfterTheDialogAndAboveOneGigabyte) {
             EXPECT_EQ(seen.text, QString::fromUtf8(c.question));
             EXPECT_EQ(seen.yes, QStringLiteral(" я знаю "));
             EXPECT_EQ(seen.no, QStringLiteral("не приставай"));
-            EXPECT_FALSE(main().Check1G->isChecked());
+            EXPECT_FALSE(Find<QCheckBox>("Check1G")->isChecked());
         }
         // The file is read in either case (here: it is no Matroska file).
         EXPECT_TRUE(LogLines().contains("• отсутствует сигнатура 1A45DFA3"));
@@ -236,12 +239,12 @@ TEST_F(OpenFlowTest, ContainerTabBuildsTheTreeOfASaveScanWithoutReadingAgain) {
     QTemporaryDir dir;
     const QString copy = dir.filePath("copy.mkv");
     ASSERT_TRUE(QFile::copy(SamplePath(), copy));
-    OpenOn(copy, main().TabSheetRE);
+    OpenOn(copy, Find<QWidget>("TabSheetRE"));
     ASSERT_TRUE(prepare2export(main().document(), main().host()));
     ASSERT_EQ(main().document().readState, ReadState::FullNoTree);
     ASSERT_TRUE(QFile::remove(copy));
 
-    main().PageControl1->setCurrentWidget(main().TabSheetCH);
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetCH"));
     EXPECT_EQ(main().document().readState, ReadState::FullTree);
     EXPECT_EQ(model().rowCount(), 2);
     EXPECT_GT(model().rowCount(model().index(1, 0)), 5);
@@ -252,19 +255,19 @@ TEST_F(OpenFlowTest, ContainerTabBuildsTheTreeOfASaveScanWithoutReadingAgain) {
 }
 
 TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
-    QTreeView& tree = *main().TreeEBML;
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
+    QTreeView& tree = *Find<StructureTreeView>("TreeEBML");
     tree.setCurrentIndex(model().index(0, 0));
-    main().MIfbClick();
-    ASSERT_TRUE(main().PanelFB->isVisible());
+    Find<QAction>("MIfb")->trigger();
+    ASSERT_TRUE(Find<QFrame>("PanelFB")->isVisible());
 
-    main().EditFBTN->setText("7");  // no such track: the panel stays
-    main().Image8Click();
-    EXPECT_TRUE(main().PanelFB->isVisible());
+    Find<QLineEdit>("EditFBTN")->setText("7");  // no such track: the panel stays
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
+    EXPECT_TRUE(Find<QFrame>("PanelFB")->isVisible());
 
-    main().EditFBTN->setText("2");
-    main().Image8Click();
-    EXPECT_FALSE(main().PanelFB->isVisible());
+    Find<QLineEdit>("EditFBTN")->setText("2");
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
+    EXPECT_FALSE(Find<QFrame>("PanelFB")->isVisible());
     int block = -1;
     const tabrick& lista = main().document().lista;
     for (size_t r = 0; r < lista.size() && block < 0; ++r)
@@ -291,13 +294,13 @@ TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
     for (size_t r = size_t(block) + 1; r < lista.size() && next < 0; ++r)
         if (lista[r].isBlock() && lista[r].block.trackNumber == 2) next = static_cast<int>(r);
     ASSERT_GE(next, 0);
-    main().Image8Click();
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
     EXPECT_EQ(tree.currentIndex(), model().IndexOfRow(next));
     int last = -1;
     for (size_t r = 0; r < lista.size(); ++r)
         if (lista[r].isBlock() && lista[r].block.trackNumber == 2) last = static_cast<int>(r);
     tree.setCurrentIndex(model().IndexOfRow(last - 1));
-    main().Image8Click();
+    QTest::mouseClick(Find<ClickableImage>("Image8"), Qt::LeftButton);
     const QRect far = tree.visualRect(model().IndexOfRow(last));
     EXPECT_TRUE(tree.viewport()->rect().contains(far));
     EXPECT_TRUE(std::abs(far.center().y() - tree.viewport()->rect().center().y()) < far.height() * 2 ||
@@ -305,36 +308,36 @@ TEST_F(OpenFlowTest, FindBlockOpensTheBranchOfTheNextBlockOfTheTrack) {
 }
 
 TEST_F(OpenFlowTest, ExpandAndCollapseWholeBranches) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
-    QTreeView& tree = *main().TreeEBML;
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
+    QTreeView& tree = *Find<StructureTreeView>("TreeEBML");
     const QModelIndex segment = model().index(1, 0);
     const QModelIndex cluster = model().IndexOfRow(RowNamed("Cluster"));
     tree.setCurrentIndex(segment);
-    main().MIexpandClick();
+    Find<QAction>("MIexpand")->trigger();
     EXPECT_TRUE(tree.isExpanded(segment));
     EXPECT_TRUE(tree.isExpanded(cluster));
-    main().MIcollapseClick();
+    Find<QAction>("MIcollapse")->trigger();
     EXPECT_FALSE(tree.isExpanded(segment));
     EXPECT_FALSE(tree.isExpanded(cluster));
 }
 
 TEST_F(OpenFlowTest, PopupOffersWhatTheSelectedNodeAllows) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
-    QTreeView& tree = *main().TreeEBML;
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
+    QTreeView& tree = *Find<StructureTreeView>("TreeEBML");
     tree.setCurrentIndex(model().IndexOfRow(RowNamed("FileName")));
-    main().PopupEBMLPopup();
-    EXPECT_TRUE(main().MIsave->isVisible());
-    EXPECT_TRUE(main().MIview->isVisible());  // the attachment is text/plain
-    EXPECT_TRUE(main().MIfb->isEnabled());
+    ShowTreePopup();
+    EXPECT_TRUE(Find<QAction>("MIsave")->isVisible());
+    EXPECT_TRUE(Find<QAction>("MIview")->isVisible());  // the attachment is text/plain
+    EXPECT_TRUE(Find<QAction>("MIfb")->isEnabled());
 
     tree.setCurrentIndex(model().index(0, 0));
-    main().PopupEBMLPopup();
-    EXPECT_FALSE(main().MIsave->isVisible());
-    EXPECT_FALSE(main().MIview->isVisible());
+    ShowTreePopup();
+    EXPECT_FALSE(Find<QAction>("MIsave")->isVisible());
+    EXPECT_FALSE(Find<QAction>("MIview")->isVisible());
 
-    OpenOn(SamplePath(), main().TabSheetCH, false);
-    main().PopupEBMLPopup();
-    EXPECT_FALSE(main().MIfb->isEnabled());  // blocks are listed by the full check only
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), false);
+    ShowTreePopup();
+    EXPECT_FALSE(Find<QAction>("MIfb")->isEnabled());  // blocks are listed by the full check only
 }
 
 }  // namespace

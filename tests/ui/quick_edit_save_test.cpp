@@ -55,12 +55,12 @@ protected:
     enum class Before { PanelCancelled, FullCheck, HeaderRead };
     void OpenCopy(Before before) {
         if (before == Before::FullCheck) {
-            OpenOn(copy_, main().TabSheetCH, true);
+            OpenOn(copy_, Find<QWidget>("TabSheetCH"), true);
             ASSERT_EQ(main().document().readState, ReadState::FullTree);
-            main().PageControl1->setCurrentWidget(main().TabSheetRE);
+            main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetRE"));
             return;
         }
-        OpenOn(copy_, main().TabSheetRE);
+        OpenOn(copy_, Find<QWidget>("TabSheetRE"));
         if (before == Before::HeaderRead) return;
         PressCell(2, 2);
         edit().MIparaClick();
@@ -126,7 +126,7 @@ TEST_F(QuickEditSaveTest, LanguageAndDefaultFromTheGridReachTheRemux) {
 }
 
 TEST_F(QuickEditSaveTest, TheLogSaysWhatEachEditChangedAndWhereTheSaveWrote) {
-    OpenOn(copy_, main().TabSheetRE);
+    OpenOn(copy_, Find<QWidget>("TabSheetRE"));
     QuickLanguage(2, "eng");
     PressCell(2, 4);
     EXPECT_TRUE(LogLines().contains(QStringLiteral("• изменено в файле: трек 2, Language: rus → eng"))) << LogLines().join('\n').toStdString();
@@ -146,7 +146,7 @@ TEST_F(QuickEditSaveTest, TheLogSaysWhatEachEditChangedAndWhereTheSaveWrote) {
 }
 
 TEST_F(QuickEditSaveTest, TheLogOfAStagedSaveSurvivesTheReopenThatFollows) {
-    OpenOn(copy_, main().TabSheetRE);
+    OpenOn(copy_, Find<QWidget>("TabSheetRE"));
     PressCell(3, 2);
     edit().MIparaClick();
     edit().EditTNA->setText(QStringLiteral("renamed"));

@@ -28,7 +28,7 @@ protected:
 
 class SavePanelTest : public UiTest {
 protected:
-    void Open(const QString& path) { OpenOn(path, main().TabSheetRE); }
+    void Open(const QString& path) { OpenOn(path, Find<QWidget>("TabSheetRE")); }
     // Leaves only the tracks whose grid rows are listed checked, the way a
     // user does: select none, then press the check cells.
     void CheckOnly(std::initializer_list<int> rows) {
@@ -260,7 +260,7 @@ TEST_F(SavePanelTest, WhileSavingThePagesStayAndTheWaitPanelGoesAfterTheScan) {
         workingImageShown = main().ImageWO->isVisible();
         QTabBar* tabs = main().PageControl1->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier,
-                          tabs->tabRect(main().PageControl1->indexOf(main().TabSheetCFG)).center());
+                          tabs->tabRect(main().PageControl1->indexOf(Find<QWidget>("TabSheetCFG"))).center());
         pageDuringSave = main().PageControl1->currentWidget();
         static_cast<TFormYesNo*>(modal)->BitBtnNet->click();
     });
@@ -268,25 +268,25 @@ TEST_F(SavePanelTest, WhileSavingThePagesStayAndTheWaitPanelGoesAfterTheScan) {
     EXPECT_TRUE(busy);
     EXPECT_FALSE(waitPanelShown);
     EXPECT_TRUE(workingImageShown);
-    EXPECT_EQ(pageDuringSave, main().TabSheetRE);
+    EXPECT_EQ(pageDuringSave, Find<QWidget>("TabSheetRE"));
     EXPECT_FALSE(main().Busy());
     QTest::mouseClick(main().PageControl1->tabBar(), Qt::LeftButton, Qt::NoModifier,
-                      main().PageControl1->tabBar()->tabRect(main().PageControl1->indexOf(main().TabSheetCFG)).center());
-    EXPECT_EQ(main().PageControl1->currentWidget(), main().TabSheetCFG);
+                      main().PageControl1->tabBar()->tabRect(main().PageControl1->indexOf(Find<QWidget>("TabSheetCFG"))).center());
+    EXPECT_EQ(main().PageControl1->currentWidget(), Find<QWidget>("TabSheetCFG"));
 }
 
 TEST_F(SavePanelTest, AfterABuildSaveTheChosenFileIsOpenedAgain) {
     struct ReopenCase {
         const char* what;
-        QCheckBox* TFormMain::*choice;
+        const char* choice;  // the reopen box the user clicks
         bool askAnswersSource;  // for "спросить": the first button
         bool opensResult;
     };
     const ReopenCase cases[] = {
-        {"source", &TFormMain::CheckEISH, false, false},
-        {"result", &TFormMain::CheckEREZ, false, true},
-        {"ask, answered result", &TFormMain::CheckEASK, false, true},
-        {"ask, answered source", &TFormMain::CheckEASK, true, false},
+        {"source", "CheckEISH", false, false},
+        {"result", "CheckEREZ", false, true},
+        {"ask, answered result", "CheckEASK", false, true},
+        {"ask, answered source", "CheckEASK", true, false},
     };
     QTemporaryDir dir;
     int n = 0;
@@ -294,13 +294,13 @@ TEST_F(SavePanelTest, AfterABuildSaveTheChosenFileIsOpenedAgain) {
         SCOPED_TRACE(c.what);
         Open(SamplePath());
         CheckOnly({1, 3});
-        main().CheckEISHClick(main().*c.choice);
+        Find<QCheckBox>(c.choice)->click();
         main().document().saveMode = SaveMode::Build;  // as a staged track edit leaves it
         main().CheckEX->click();
         const QString output = dir.filePath(QString("built%1.mkv").arg(++n));
         main().EditOUT->setText(output);
         ModalSeen* asked = nullptr;
-        if (main().CheckEASK->isChecked()) asked = &AnswerNextModal(c.askAnswersSource);
+        if (Find<QCheckBox>("CheckEASK")->isChecked()) asked = &AnswerNextModal(c.askAnswersSource);
         QTest::mouseClick(main().ImageSA, Qt::LeftButton);
         if (asked) {
             EXPECT_EQ(asked->text, QStringLiteral("какой файл открыть?"));

@@ -19,29 +19,29 @@ protected:
     // A new main window reads what the stored values say now.
     std::unique_ptr<TFormMain> Restarted() { return std::make_unique<TFormMain>(); }
     std::vector<QCheckBox*> Switches(TFormMain& form) {
-        return {form.CheckSFQO, form.CheckSOD, form.Check1G, form.CheckTL, form.CheckDEF, form.CheckDTR};
+        return {Find<QCheckBox>(form, "CheckSFQO"), Find<QCheckBox>(form, "CheckSOD"), Find<QCheckBox>(form, "Check1G"), Find<QCheckBox>(form, "CheckTL"), Find<QCheckBox>(form, "CheckDEF"), Find<QCheckBox>(form, "CheckDTR")};
     }
 };
 
 TEST_F(SettingsTest, FirstRunStartsFromTheDefaults) {
     for (QCheckBox* box : Switches(main())) EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
-    EXPECT_TRUE(main().CheckEISH->isChecked());
-    EXPECT_FALSE(main().CheckEREZ->isChecked() || main().CheckEASK->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("CheckEISH")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>("CheckEREZ")->isChecked() || Find<QCheckBox>("CheckEASK")->isChecked());
     EXPECT_EQ(main().language(), Lang::Rus);
     EXPECT_EQ(main().openDialogFilterIndex, 2);
     EXPECT_TRUE(main().openDialogDir.isEmpty());
-    EXPECT_TRUE(main().CheckKB->isChecked());
-    EXPECT_FALSE(main().CheckKKF->isEnabled() || main().CheckOTI->isEnabled());
-    EXPECT_FALSE(main().EditDLA->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>("CheckKB")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>("CheckKKF")->isEnabled() || Find<QCheckBox>("CheckOTI")->isEnabled());
+    EXPECT_FALSE(Find<QLineEdit>("EditDLA")->isEnabled());
 }
 
 TEST_F(SettingsTest, ClosingWritesAndTheNextWindowReadsEverything) {
-    main().CheckSFQO->setChecked(true);
-    main().Check1G->setChecked(true);
-    main().CheckDEF->click();
-    main().EditDLA->setText("rus");
-    main().CheckDTR->setChecked(true);
-    main().CheckEASK->click();
+    Find<QCheckBox>("CheckSFQO")->setChecked(true);
+    Find<QCheckBox>("Check1G")->setChecked(true);
+    Find<QCheckBox>("CheckDEF")->click();
+    Find<QLineEdit>("EditDLA")->setText("rus");
+    Find<QCheckBox>("CheckDTR")->setChecked(true);
+    Find<QCheckBox>("CheckEASK")->click();
     main().openDialogDir = "/media/films";
     main().openDialogFilterIndex = 3;
     main().ImageENClick();
@@ -58,20 +58,20 @@ TEST_F(SettingsTest, ClosingWritesAndTheNextWindowReadsEverything) {
     EXPECT_FALSE(stored.contains("paint.tags"));  // the dump window's own
 
     auto next = Restarted();
-    EXPECT_TRUE(next->CheckSFQO->isChecked());
-    EXPECT_FALSE(next->CheckSOD->isChecked());
-    EXPECT_TRUE(next->Check1G->isChecked());
-    EXPECT_TRUE(next->CheckEASK->isChecked());
-    EXPECT_FALSE(next->CheckEISH->isChecked());
-    EXPECT_TRUE(next->CheckDEF->isChecked());
-    EXPECT_TRUE(next->EditDLA->isEnabled());
-    EXPECT_EQ(next->EditDLA->text(), "rus");
-    EXPECT_TRUE(next->CheckDTR->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(*next, "CheckSFQO")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(*next, "CheckSOD")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(*next, "Check1G")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(*next, "CheckEASK")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(*next, "CheckEISH")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(*next, "CheckDEF")->isChecked());
+    EXPECT_TRUE(Find<QLineEdit>(*next, "EditDLA")->isEnabled());
+    EXPECT_EQ(Find<QLineEdit>(*next, "EditDLA")->text(), "rus");
+    EXPECT_TRUE(Find<QCheckBox>(*next, "CheckDTR")->isChecked());
     EXPECT_EQ(next->openDialogDir, "/media/films");
     EXPECT_EQ(next->openDialogFilterIndex, 3);
     EXPECT_EQ(next->language(), Lang::Eng);
     next->show();  // showing applies the language
-    EXPECT_EQ(next->PageControl1->tabText(next->PageControl1->indexOf(next->TabSheetCFG)), "config");
+    EXPECT_EQ(next->PageControl1->tabText(next->PageControl1->indexOf(Find<QWidget>(*next, "TabSheetCFG"))), "config");
 }
 
 TEST_F(SettingsTest, ReadRules) {
@@ -85,14 +85,14 @@ TEST_F(SettingsTest, ReadRules) {
         {"initial.fin", "", [](TFormMain& f) { return f.openDialogFilterIndex == 2; }},
         {"initial.fin", "-2", [](TFormMain& f) { return f.openDialogFilterIndex == -2; }},
         {"initial.fin", "-", [](TFormMain& f) { return f.openDialogFilterIndex == 2; }},
-        {"export.reopen", "rez", [](TFormMain& f) { return f.CheckEREZ->isChecked() && !f.CheckEISH->isChecked(); }},
-        {"export.reopen", "src", [](TFormMain& f) { return f.CheckEISH->isChecked(); }},
-        {"export.reopen", "", [](TFormMain& f) { return f.CheckEISH->isChecked(); }},
-        {"export.reopen", "whatever", [](TFormMain& f) { return f.CheckEISH->isChecked(); }},
-        {"huge.file.message", "Y", [](TFormMain& f) { return !f.Check1G->isChecked(); }},  // exactly "y"
+        {"export.reopen", "rez", [](TFormMain& f) { return Find<QCheckBox>(f, "CheckEREZ")->isChecked() && !Find<QCheckBox>(f, "CheckEISH")->isChecked(); }},
+        {"export.reopen", "src", [](TFormMain& f) { return Find<QCheckBox>(f, "CheckEISH")->isChecked(); }},
+        {"export.reopen", "", [](TFormMain& f) { return Find<QCheckBox>(f, "CheckEISH")->isChecked(); }},
+        {"export.reopen", "whatever", [](TFormMain& f) { return Find<QCheckBox>(f, "CheckEISH")->isChecked(); }},
+        {"huge.file.message", "Y", [](TFormMain& f) { return !Find<QCheckBox>(f, "Check1G")->isChecked(); }},  // exactly "y"
         {"lang", "", [](TFormMain& f) { return f.language() == Lang::Rus; }},
         {"lang", "deu", [](TFormMain& f) { return f.language() == Lang::Eng; }},
-        {"add-sub.def.lang", "", [](TFormMain& f) { return f.EditDLA->text().isEmpty(); }},
+        {"add-sub.def.lang", "", [](TFormMain& f) { return Find<QLineEdit>(f, "EditDLA")->text().isEmpty(); }},
     };
     for (const ReadCase& c : cases) {
         ClearSettings();
@@ -103,9 +103,9 @@ TEST_F(SettingsTest, ReadRules) {
 }
 
 TEST_F(SettingsTest, PackingAndReopenChoicesActAsOneChoiceEach) {
-    const std::vector<std::vector<QCheckBox*>> groups = {{main().CheckKB, main().CheckSB, main().CheckBG},
-                                                         {main().CheckEISH, main().CheckEREZ, main().CheckEASK}};
-    main().PageControl1->setCurrentWidget(main().TabSheetCFG);
+    const std::vector<std::vector<QCheckBox*>> groups = {{Find<QCheckBox>("CheckKB"), Find<QCheckBox>("CheckSB"), Find<QCheckBox>("CheckBG")},
+                                                         {Find<QCheckBox>("CheckEISH"), Find<QCheckBox>("CheckEREZ"), Find<QCheckBox>("CheckEASK")}};
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetCFG"));
     for (const auto& group : groups) {
         for (QCheckBox* chosen : group) {
             QTest::mouseClick(chosen, Qt::LeftButton);
@@ -116,17 +116,17 @@ TEST_F(SettingsTest, PackingAndReopenChoicesActAsOneChoiceEach) {
 }
 
 TEST_F(SettingsTest, SwitchesEnableTheirDependants) {
-    main().CheckKKF->setChecked(true);
-    main().CheckZNA->click();
-    EXPECT_TRUE(main().CheckKKF->isEnabled() && main().CheckOTI->isEnabled());
-    main().CheckZNA->click();
-    EXPECT_FALSE(main().CheckKKF->isEnabled() || main().CheckOTI->isEnabled());
-    EXPECT_TRUE(main().CheckKKF->isChecked());  // the state stays
+    Find<QCheckBox>("CheckKKF")->setChecked(true);
+    Find<QCheckBox>("CheckZNA")->click();
+    EXPECT_TRUE(Find<QCheckBox>("CheckKKF")->isEnabled() && Find<QCheckBox>("CheckOTI")->isEnabled());
+    Find<QCheckBox>("CheckZNA")->click();
+    EXPECT_FALSE(Find<QCheckBox>("CheckKKF")->isEnabled() || Find<QCheckBox>("CheckOTI")->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>("CheckKKF")->isChecked());  // the state stays
 
-    main().CheckDEF->click();
-    EXPECT_TRUE(main().LabelDLA->isEnabled() && main().EditDLA->isEnabled() && main().CheckDTR->isEnabled());
-    main().CheckDEF->click();
-    EXPECT_FALSE(main().LabelDLA->isEnabled() || main().EditDLA->isEnabled() || main().CheckDTR->isEnabled());
+    Find<QCheckBox>("CheckDEF")->click();
+    EXPECT_TRUE(Find<QLabel>("LabelDLA")->isEnabled() && Find<QLineEdit>("EditDLA")->isEnabled() && Find<QCheckBox>("CheckDTR")->isEnabled());
+    Find<QCheckBox>("CheckDEF")->click();
+    EXPECT_FALSE(Find<QLabel>("LabelDLA")->isEnabled() || Find<QLineEdit>("EditDLA")->isEnabled() || Find<QCheckBox>("CheckDTR")->isEnabled());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // branches open and close with persistent indexes for their masters only, the
 // window lets go of an expanded tree through one model reset, and long lines
 // scroll sideways instead of being cut.
+#include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -42,7 +43,7 @@ ByteVec ManyBlocksFile() {
 class StructureTreeTest : public UiTest {
 protected:
     StructureModel& model() { return *main().structureModel(); }
-    StructureTreeView& tree() { return *main().TreeEBML; }
+    StructureTreeView& tree() { return *Find<StructureTreeView>("TreeEBML"); }
     QModelIndex Segment() { return model().index(model().rowCount() - 1, 0); }
     // Element rows of the branch under `row` (itself included) that have children.
     int MastersUnder(int row) {
@@ -54,14 +55,14 @@ protected:
     }
     void ExpandSegment() {
         tree().setCurrentIndex(Segment());
-        main().MIexpandClick();
+        Find<QAction>("MIexpand")->trigger();
         QCoreApplication::processEvents();
     }
 };
 
 TEST_F(StructureTreeTest, ABigSegmentOpensAndClosesWithIndexesForItsMastersOnly) {
     TempFile file(ManyBlocksFile());
-    OpenOn(QString::fromStdString(file.path()), main().TabSheetCH, true);
+    OpenOn(QString::fromStdString(file.path()), Find<QWidget>("TabSheetCH"), true);
     ASSERT_GT(main().document().lista.size(), 100000u);
     const int segmentRow = model().ElementRow(Segment());
     const int masters = MastersUnder(segmentRow);
@@ -77,7 +78,7 @@ TEST_F(StructureTreeTest, ABigSegmentOpensAndClosesWithIndexesForItsMastersOnly)
     // One persistent index per open master (and the current node), none per block.
     EXPECT_LE(model().PersistentIndexCount(), masters + 1);
 
-    main().MIcollapseClick();
+    Find<QAction>("MIcollapse")->trigger();
     EXPECT_FALSE(tree().isExpanded(Segment()));
     EXPECT_FALSE(tree().isExpanded(model().parent(last)));
     EXPECT_LE(model().PersistentIndexCount(), 1);
@@ -86,7 +87,7 @@ TEST_F(StructureTreeTest, ABigSegmentOpensAndClosesWithIndexesForItsMastersOnly)
 TEST_F(StructureTreeTest, OpeningAgainOrClosingAfterExpandingLetsGoThroughOneReset) {
     TempFile file(ManyBlocksFile());
     const QString path = QString::fromStdString(file.path());
-    OpenOn(path, main().TabSheetCH, true);
+    OpenOn(path, Find<QWidget>("TabSheetCH"), true);
     ExpandSegment();
     ASSERT_GT(model().PersistentIndexCount(), kClusters);
 
@@ -97,7 +98,7 @@ TEST_F(StructureTreeTest, OpeningAgainOrClosingAfterExpandingLetsGoThroughOneRes
     QObject::connect(&model(), &QAbstractItemModel::modelAboutToBeReset, &model(), [&] {
         if (persistentAtFirstReset < 0) persistentAtFirstReset = model().PersistentIndexCount();
     });
-    OpenOn(path, main().TabSheetCH, true);
+    OpenOn(path, Find<QWidget>("TabSheetCH"), true);
     EXPECT_GT(persistentAtFirstReset, kClusters);  // the tree was still open when the reset came
     EXPECT_GE(resets.count(), 1);
     EXPECT_FALSE(tree().isExpanded(Segment()));
@@ -114,7 +115,7 @@ TEST_F(StructureTreeTest, OpeningAgainOrClosingAfterExpandingLetsGoThroughOneRes
 }
 
 TEST_F(StructureTreeTest, LongLinesScrollSidewaysInsteadOfBeingCut) {
-    OpenOn(SamplePath(), main().TabSheetCH, true);
+    OpenOn(SamplePath(), Find<QWidget>("TabSheetCH"), true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return tree().header()->sectionSize(0) >= tree().viewport()->width(); }));
     EXPECT_EQ(tree().horizontalScrollBar()->maximum(), 0);  // two short top lines
 
@@ -132,7 +133,7 @@ TEST_F(StructureTreeTest, LongLinesScrollSidewaysInsteadOfBeingCut) {
     EXPECT_GT(tree().horizontalScrollBar()->maximum(), 0);
 
     // A new file starts narrow again.
-    OpenOn(FfmpegSamplePath(), main().TabSheetCH, true);
+    OpenOn(FfmpegSamplePath(), Find<QWidget>("TabSheetCH"), true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return tree().horizontalScrollBar()->maximum() == 0; }));
 }
 

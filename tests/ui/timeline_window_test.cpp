@@ -94,8 +94,8 @@ protected:
 
     void OpenFull(const ByteVec& bytes, bool checkTimeline = true) {
         file_ = std::make_unique<TempFile>(bytes);
-        main().CheckTL->setChecked(checkTimeline);
-        OpenOn(QString::fromStdString(file_->path()), main().TabSheetCH, true);
+        Find<QCheckBox>("CheckTL")->setChecked(checkTimeline);
+        OpenOn(QString::fromStdString(file_->path()), Find<QWidget>("TabSheetCH"), true);
     }
     QStringList Memo() const { return windows_.tl->MemoTL->toPlainText().split('\n', Qt::SkipEmptyParts); }
     QImage Plot() { return tl().PlotTL->grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -126,8 +126,8 @@ TEST_F(TimelineWindowTest, ShownAfterAFullOpenOnlyWhenTimesGoBackwards) {
     };
     for (const auto& c : cases) {
         file_ = std::make_unique<TempFile>(c.broken ? BrokenFile() : CleanFile());
-        main().CheckTL->setChecked(c.checkTimeline);
-        OpenOn(QString::fromStdString(file_->path()), main().TabSheetCH, c.full);
+        Find<QCheckBox>("CheckTL")->setChecked(c.checkTimeline);
+        OpenOn(QString::fromStdString(file_->path()), Find<QWidget>("TabSheetCH"), c.full);
         EXPECT_EQ(tl().isVisible(), c.shown) << c.what;
     }
 
@@ -278,7 +278,7 @@ TEST_F(TimelineWindowTest, SaveIsRefusedWhileFaultsRemainAndGoesOnAfterLeaveAsIs
 
     // After a header read the save scans the file for the check first.
     file_ = std::make_unique<TempFile>(BrokenFile());
-    OpenOn(QString::fromStdString(file_->path()), main().TabSheetRE);
+    OpenOn(QString::fromStdString(file_->path()), Find<QWidget>("TabSheetRE"));
     EXPECT_FALSE(tl().isVisible());
     EXPECT_FALSE(Save("after-header.mkv"));
     EXPECT_TRUE(tl().isVisible());

@@ -75,7 +75,7 @@ protected:
         return path;
     }
     void OpenSample() {
-        OpenOn(SamplePath(), main().TabSheetRE);
+        OpenOn(SamplePath(), Find<QWidget>("TabSheetRE"));
         ASSERT_EQ(doc().tatra.size(), 3u);
     }
     // What a failed add must leave as it was.
@@ -268,10 +268,10 @@ TEST_F(TrackAddingTest, SubtitleRowOpensTheTrackPanelOrIsAcceptedBySettings) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file + std::string(" ") + c.language + (c.autoAccept ? " auto" : ""));
         OpenSample();
-        main().CheckDEF->setChecked(c.autoAccept);
-        main().CheckDEFClick();
-        main().EditDLA->setText(QString::fromLatin1(c.language));
-        main().CheckDTR->setChecked(c.makeDefault);
+        // Clicked as a user would, so the language and default boxes follow it.
+        if (Find<QCheckBox>("CheckDEF")->isChecked() != c.autoAccept) Find<QCheckBox>("CheckDEF")->click();
+        Find<QLineEdit>("EditDLA")->setText(QString::fromLatin1(c.language));
+        Find<QCheckBox>("CheckDTR")->setChecked(c.makeDefault);
         const QString path = Write(QString::fromLatin1(c.file), QString::fromLatin1(c.file).endsWith(".srt") ? kSrt : ass);
 
         edit().MIsubClickWith(path);
@@ -322,8 +322,8 @@ TEST_F(TrackAddingTest, FailedSubtitleAddChangesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         OpenSample();
-        main().CheckDEF->setChecked(true);
-        main().EditDLA->setText("rus");
+        Find<QCheckBox>("CheckDEF")->setChecked(true);
+        Find<QLineEdit>("EditDLA")->setText("rus");
         const QString path = Write(QString::fromLatin1(c.file), c.bytes);
         ModalSeen& seen = AnswerNextModal(true);
         edit().MIsubClickWith(path);

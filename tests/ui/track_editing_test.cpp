@@ -36,10 +36,10 @@ protected:
         QFile::remove(copy_);
         ASSERT_TRUE(QFile::copy(source, copy_));
         QFile::setPermissions(copy_, QFile::ReadOwner | QFile::WriteOwner);
-        OpenOn(copy_, main().TabSheetRE);
+        OpenOn(copy_, Find<QWidget>("TabSheetRE"));
         ASSERT_FALSE(main().document().tatra.empty());
     }
-    void Reopen() { OpenOn(copy_, main().TabSheetRE); }
+    void Reopen() { OpenOn(copy_, Find<QWidget>("TabSheetRE")); }
     TrackEditing& edit() { return *main().trackEdit; }
     QTableWidget& grid() { return *main().Tracks; }
     QString Cell(int row, int column) { return grid().item(row, column)->text(); }
@@ -392,8 +392,8 @@ TEST_F(TrackEditingTest, QuickDefaultSwitchAndDropOnTheFile) {
 
 TEST_F(TrackEditingTest, TreeCaptionsFollowTheQuickEdits) {
     OpenCopy(FfmpegSamplePath());
-    OpenOn(copy_, main().TabSheetCH);  // the structure tree is built on the container tab
-    main().PageControl1->setCurrentWidget(main().TabSheetRE);
+    OpenOn(copy_, Find<QWidget>("TabSheetCH"));  // the structure tree is built on the container tab
+    main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetRE"));
     StructureModel* model = main().structureModel();
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(grid().rowCount(), static_cast<int>(main().document().tatra.size()) + 1);

@@ -13,7 +13,7 @@ class TrackGridTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        OpenOn(SamplePath(), main().TabSheetRE);
+        OpenOn(SamplePath(), Find<QWidget>("TabSheetRE"));
     }
     QTableWidget& grid() { return *main().Tracks; }
     QString Cell(int row, int column) { return grid().item(row, column)->text(); }

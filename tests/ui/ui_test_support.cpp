@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -93,12 +94,18 @@ void UiTest::TearDown() {
 void UiTest::OpenOn(const QString& path, QWidget* tab, bool full) {
     main().PageControl1->setCurrentWidget(tab);
     main().EditIN->setText(path);
-    if (tab == main().TabSheetCH) main().CheckFC->setChecked(full);
+    if (tab == Find<QWidget>("TabSheetCH")) main().CheckFC->setChecked(full);
     main().BitBtnHDRClick();
 }
 
+void UiTest::ShowTreePopup() {
+    QMenu* popup = Find<QMenu>("PopupEBML");
+    popup->popup(QPoint(0, 0));
+    popup->hide();
+}
+
 QStringList UiTest::LogLines() const {
-    return windows_.main->MemoST->toPlainText().split('\n', Qt::SkipEmptyParts);
+    return Find<QPlainTextEdit>(*windows_.main, "MemoST")->toPlainText().split('\n', Qt::SkipEmptyParts);
 }
 
 }  // namespace quillon::ui::test

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -45,12 +46,28 @@ protected:
     void TearDown() override;
 
     TFormMain& main() { return *windows_.main; }
+
+    // A control of the main window by its name, wherever the tab that owns it
+    // put it: the tests go by names, as a user goes by captions.
+    template <class T>
+    T* Find(const char* name) {
+        return Find<T>(main(), name);
+    }
+    // The same under another window (a second main window, say).
+    template <class T>
+    static T* Find(const QObject& root, const char* name) {
+        T* found = root.findChild<T*>(QString::fromLatin1(name));
+        if (!found) ADD_FAILURE() << "no control named " << name;
+        return found;
+    }
     TFormYesNo& yesNo() { return *windows_.yesNo; }
     TFormME& me() { return *windows_.me; }
 
     // Puts `path` into EditIN, shows `tab` and presses the open button.
     void OpenOn(const QString& path, QWidget* tab, bool full = false);
     QStringList LogLines() const;
+    // Fits the structure tree's pop-up to the current row, as its showing does.
+    void ShowTreePopup();
 
     AppWindows windows_;
 };
