@@ -13,6 +13,7 @@ namespace quillon {
 
 enum class PatchResult {
     Written,
+    Rewritten,       // written by rewriting the track's master: the document no longer matches the file
     NotThatElement,  // the row is not a FlagDefault / Language element
     FileChanged,     // the file no longer holds that element where the scan saw it
     TooLong,         // the new language code is longer than the old one

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/language_codes.h"
+#include "edit/header_edit.h"
 #include "reader/element_queries.h"
 
 namespace quillon {
@@ -29,6 +30,29 @@ void FollowDefault(Document& doc, Host& host, size_t row, uint8_t value) {
                                                  " \u2192 " + std::to_string(value));
 }
 
+// The edit made by rewriting the Tracks master of the file.
+PatchResult RewriteTrack(Document& doc, Host& host, size_t row, const char* property, const std::string& value,
+                         bool onlyDefaultOfType, const std::string& logText) {
+    const std::string& number = doc.tatra[row].numberText;
+    const std::optional<TrackSelector> selector = ParseTrackSelector(number);
+    if (!selector) return Report(host, PatchResult::NoElement);
+    PropertyEdit edit;
+    edit.property = FindHeaderProperty(property);
+    edit.selector = *selector;
+    edit.selectorText = number;
+    edit.onlyDefaultOfType = onlyDefaultOfType;
+    auto parsed = ParsePropertyValue(*edit.property, value);
+    if (!std::holds_alternative<std::vector<PropertyBytes>>(parsed)) return Report(host, PatchResult::BadCode);
+    edit.values = std::get<std::vector<PropertyBytes>>(parsed);
+    const HeaderEditResult result = EditHeaders(doc.sourcePath, {edit});
+    if (!result.ok) {
+        host.Inform(result.refusal.key, result.refusal.detail);
+        return PatchResult::WriteFailed;
+    }
+    host.AddLog("• изменено в файле, заголовок переписан: трек ", number + ", " + logText);
+    return PatchResult::Rewritten;
+}
+
 }  // namespace
 
 int TrackFlagDefaultElement(const Document& doc, size_t row) { return ChildOfEntry(doc, row, kFlagDefault); }
@@ -46,7 +70,8 @@ PatchResult QuickSetDefault(Document& doc, Host& host, size_t row) {
     for (size_t other = 0; other < doc.tatra.size(); ++other) {
         if (other == row || doc.tatra[other].typeText != type || doc.tatra[other].defaultMark != "y") continue;
         const int flag = TrackFlagDefaultElement(doc, other);
-        if (flag < 0) return Report(host, PatchResult::NoElement);  // a default by absence cannot be taken away in place
+        // A default by absence is taken away by writing the element.
+        if (flag < 0) return RewriteTrack(doc, host, row, "flag-default", "1", true, "FlagDefault: 0 \u2192 1");
         flags.push_back(flag);
     }
     for (const int flag : flags)
@@ -74,7 +99,7 @@ PatchResult QuickDropDefault(Document& doc, Host& host, size_t row) {
     if (row >= doc.tatra.size() || doc.tatra[row].defaultMark != "y") return PatchResult::NotThatElement;
     const int element = TrackFlagDefaultElement(doc, row);
     // Without the element the track is default by the format's rule: dropping that needs the element written.
-    if (element < 0) return Report(host, PatchResult::NoElement);
+    if (element < 0) return RewriteTrack(doc, host, row, "flag-default", "0", false, "FlagDefault: 1 \u2192 0");
     const PatchResult result = TrackSetDef(doc, host, element, 0);
     if (result == PatchResult::Written) {
         doc.tatra[row].defaultMark.clear();
@@ -91,9 +116,9 @@ PatchResult QuickSetLanguage(Document& doc, Host& host, size_t row, const std::s
     if (iso.empty()) return Report(host, PatchResult::BadCode);
     const int language = TrackLanguageElement(doc, row), bcp47 = ChildOfEntry(doc, row, kLanguageBCP47);
     // Without Language the track is English by the format's rule; another language needs the element written.
-    if (language < 0 && (bcp47 < 0 || iso != "eng")) return Report(host, PatchResult::NoElement);
-    if ((language >= 0 && !LanguageFits(doc.lista[language], iso)) || (bcp47 >= 0 && !LanguageFits(doc.lista[bcp47], tag)))
-        return Report(host, PatchResult::TooLong);
+    const bool fits = !(language < 0 && (bcp47 < 0 || iso != "eng")) &&
+                      !(language >= 0 && !LanguageFits(doc.lista[language], iso)) && !(bcp47 >= 0 && !LanguageFits(doc.lista[bcp47], tag));
+    if (!fits) return RewriteTrack(doc, host, row, "language", code, false, "Language: " + doc.tatra[row].language + " \u2192 " + iso);
     const std::string old = language >= 0 ? doc.lista[language].Text() : doc.lista[bcp47].Text();
     for (const auto& [element, value] : {std::pair{language, iso}, std::pair{bcp47, tag}}) {
         if (element < 0) continue;

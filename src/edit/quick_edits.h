@@ -1,5 +1,8 @@
 // The quick edits of the track list: default flag and language, written into
-// the open file in place. Grid marks change only when the file did.
+// the open file in place. Grid marks change only when the file did. What the
+// element's own bytes cannot hold (a longer code, a flag the track lacks) is
+// written by the header editor, which rewrites the Tracks master: then the
+// result is Rewritten, and the caller reads the file again.
 #pragma once
 
 #include <string>

@@ -37,7 +37,8 @@ void TrackEditing::GridPress(int row, int column, Qt::MouseButton button) {
     if (row < 1 || row > static_cast<int>(doc.tatra.size())) return;
     const bool staged = !form_.ImageSATT->isHidden();
     if ((column == 1 || column == 2) && button == Qt::RightButton) PopupTR->popup(globalPos);
-    if (column == 3 && button == Qt::RightButton && !staged && TrackLanguageElement(doc, row - 1) >= 0)
+    // Any track of the file: what its elements cannot hold, the header editor writes.
+    if (column == 3 && button == Qt::RightButton && !staged && doc.tatra[row - 1].entryIndex != Track::kNotInSource)
         OpenLanguagePanel(row);
     if (column == 4 && button == Qt::RightButton) PopupDEF->popup(globalPos);
     if (column == 4 && button == Qt::LeftButton && !staged) QuickDefaultSwitch(row);
@@ -45,20 +46,27 @@ void TrackEditing::GridPress(int row, int column, Qt::MouseButton button) {
 
 void TrackEditing::QuickDefaultSwitch(int gridRow) {
     Document& doc = form_.document();
-    if (QuickSetDefault(doc, form_.host(), gridRow - 1) != PatchResult::Written) return;
-    form_.TrackList2Screen();
-    form_.Tracks->setCurrentCell(gridRow, 4);
-    RefreshTreeRows();
+    FollowQuickEdit(QuickSetDefault(doc, form_.host(), gridRow - 1), gridRow, 4);
 }
 
 void TrackEditing::MIdefClick() {
     const int track = CurrentTrack();
     if (track < 0) return;
     const int column = form_.Tracks->currentColumn();
-    if (QuickDropDefault(form_.document(), form_.host(), track) != PatchResult::Written) return;
-    form_.TrackList2Screen();
-    form_.Tracks->setCurrentCell(track + 1, std::max(column, 0));
+    FollowQuickEdit(QuickDropDefault(form_.document(), form_.host(), track), track + 1, std::max(column, 0));
+}
+
+void TrackEditing::FollowQuickEdit(PatchResult result, int gridRow, int column) {
+    if (result == PatchResult::Rewritten) ReadFileAgain();
+    else if (result == PatchResult::Written) form_.TrackList2Screen();
+    else return;
+    form_.Tracks->setCurrentCell(gridRow, column);
     RefreshTreeRows();
+}
+
+void TrackEditing::ReadFileAgain() {
+    // The master moved or grew: the element list is read afresh, as the header read makes it.
+    form_.OpenEditIN(false);
 }
 
 void TrackEditing::MIupClick() {

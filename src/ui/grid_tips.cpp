@@ -21,12 +21,12 @@ QString TrackEditing::CellTip(int row, int column) const {
     const bool staged = !form_.ImageSATT->isHidden();
     QStringList lines;
     if (column == 3) {
-        const bool quick = !staged && TrackLanguageElement(doc, track) >= 0;
+        const bool quick = !staged && doc.tatra[track].entryIndex != Track::kNotInSource;
         lines << form_.Tr(quick ? "правый щелчок: новый код языка, сразу в этом файле"
                                 : "язык меняется в панели трека (двойной щелчок) и попадёт в новый файл");
     }
     if (column == 4) {
-        const bool inFile = TrackFlagDefaultElement(doc, track) >= 0;
+        const bool inFile = doc.tatra[track].entryIndex != Track::kNotInSource;
         const bool marked = doc.tatra[track].defaultMark == "y";
         if (!staged && inFile && !marked) lines << form_.Tr("щелчок: сделать трек основным своего типа, сразу в этом файле");
         if (inFile && marked) lines << form_.Tr("правый щелчок: снять флаг, сразу в этом файле");

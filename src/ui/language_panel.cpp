@@ -45,9 +45,15 @@ void TrackEditing::BuildLanguagePanel() {
     PanelLA->hide();
 }
 
+namespace {
+// "zh-Hant-TW", "sr-Latn-RS-x-private": room for any tag people give a track.
+constexpr int kLongestLanguageTag = 35;
+}  // namespace
+
 void TrackEditing::OpenLanguagePanel(int gridRow) {
     const Track& track = form_.document().tatra[gridRow - 1];
-    EditLA->setMaxLength(std::max<int>(static_cast<int>(track.language.size()), 1));
+    // A longer code than the old one is written too (the Tracks master is rewritten for it).
+    EditLA->setMaxLength(kLongestLanguageTag);
     EditLA->setText(FromCore(track.language));
     LabelLA->setText(QString::number(gridRow));
     PanelLA->adjustSize();
@@ -71,10 +77,13 @@ void TrackEditing::ImageLSClick() {
     if (isNumber && gridRow >= 1 && gridRow <= static_cast<int>(doc.tatra.size())) {
         // The core keeps the element's size itself (a shorter code widens the size field).
         const std::string code = ToCore(EditLA->text());
-        if (QuickSetLanguage(doc, form_.host(), gridRow - 1, code) == PatchResult::Written) {
+        const PatchResult result = QuickSetLanguage(doc, form_.host(), gridRow - 1, code);
+        if (result == PatchResult::Written) {
             if (QTableWidgetItem* cell = form_.Tracks->item(gridRow, 3)) cell->setText(FromCore(doc.tatra[gridRow - 1].language));
             form_.Tracks->viewport()->update();
             RefreshTreeRows();
+        } else if (result == PatchResult::Rewritten) {
+            FollowQuickEdit(result, gridRow, 3);
         }
     }
     PanelLA->hide();

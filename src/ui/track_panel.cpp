@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "edit/header_edit.h"
+#include "edit/panel_in_place.h"
 #include "edit/staged_edits.h"
 #include "ui/blink_control.h"
 #include "ui/clickable_image.h"
@@ -112,6 +114,10 @@ void TrackEditing::BuildTrackPanel() {
     grid->addWidget(LabelTRW, 8, 0, 1, 4);
     grid->addWidget(ImageTNSA, 8, 4);
     grid->addWidget(Image4, 8, 5);
+    // Beside the staged edit for a new file, the same change written into this file now.
+    ButtonTAP = Make<QPushButton>(PanelTR, "ButtonTAP");
+    grid->addWidget(ButtonTAP, 9, 0, 1, 6);
+    connect(ButtonTAP, &QPushButton::clicked, this, &TrackEditing::ButtonTAPClick);
 
     connect(ImageTNSA, &ClickableImage::clicked, this, &TrackEditing::ImageTNSAClick);
     connect(Image4, &ClickableImage::clicked, this, &TrackEditing::Image4Click);
@@ -132,6 +138,10 @@ void TrackEditing::MIparaClick() {
     if (!values) return;
 
     ImageTNSA->setToolTip(form_.Tr("принять изменения"));
+    ButtonTAP->setText(form_.Tr("записать в файл сейчас"));
+    ButtonTAP->setToolTip(form_.Tr("имя, язык и флаг по умолчанию записываются в сам файл, без нового файла"));
+    panelShown = *values;
+    LabelTRW->clear();
     Image4->setToolTip(form_.Tr("отмена"));
     PanelTR->adjustSize();
     const QSize area = form_.TabSheetRE->size();
@@ -209,6 +219,34 @@ void TrackEditing::ImageTNSAClick() {
     if (current > 0) form_.Tracks->setCurrentCell(current, std::max(form_.Tracks->currentColumn(), 0));
     ShowStaged();
     PanelTR->hide();
+}
+
+void TrackEditing::ButtonTAPClick() {
+    TrackPanelInput input;
+    input.number = ToCore(LabelTN->text());
+    input.name = ToCore(EditTNA->text());
+    input.language = ToCore(EditTLA->text());
+    input.timecodeScale = ToCore(EditTTS->text());
+    input.firstFrame = ToCore(EditTT->text());
+    input.initialFirstFrame = ToCore(initialFirstFrame);
+    input.isDefault = CheckTDE->isChecked();
+    input.initialIsDefault = initialIsDefault;
+    Document& doc = form_.document();
+    const PanelInPlace plan = PanelChangesInPlace(doc, input, panelShown);
+    if (plan.refusal) {
+        LabelTRW->setText(form_.Tr(plan.refusal));
+        return;
+    }
+    const HeaderEditResult result = EditHeaders(doc.sourcePath, plan.edits);
+    if (!result.ok) {
+        LabelTRW->setText(form_.Tr(result.refusal.key) + FromCore(result.refusal.detail));
+        return;
+    }
+    form_.host().AddLog("• изменено в файле, заголовок переписан: трек ", input.number);
+    const int row = form_.Tracks->currentRow();
+    PanelTR->hide();
+    ReadFileAgain();
+    if (row >= 1 && row < form_.Tracks->rowCount()) form_.Tracks->setCurrentCell(row, 1);
 }
 
 void TrackEditing::Image4Click() { PanelTR->hide(); }

@@ -11,6 +11,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "edit/in_place_patch.h"
+#include "edit/staged_edits.h"
+
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -34,6 +37,8 @@ public:
     // ---- track panel (track_panel.cpp)
     void MIparaClick();
     void ImageTNSAClick();
+    // "apply to the file now": the panel's changes written into the file in place.
+    void ButtonTAPClick();
     void Image4Click();
     void Image3Click();
     void CodeButtonClick(const char* code);  // Panel1, Panel4, Panel5, Panel6
@@ -95,8 +100,10 @@ public:
     QLabel* LabelTRW;  // why the last ✔ was refused, beside the buttons
     QLineEdit* EditTD;
     ClickableImage* ImageTNSA;
+    QPushButton* ButtonTAP;
     ClickableImage* Image4;
     QString initialFirstFrame;
+    TrackPanelValues panelShown;  // what the panel showed when it opened
     bool initialIsDefault = false;
 
     // Quick language panel.
@@ -128,6 +135,9 @@ private:
     void BuildPopups();
     // The tree captions of the FlagDefault / Language elements of every track follow the file.
     void RefreshTreeRows();
+    // After a quick edit: the grid shows what the file now holds.
+    void FollowQuickEdit(PatchResult result, int gridRow, int column);
+    void ReadFileAgain();
     void ShowStaged();
     int CurrentTrack() const;  // tatra index of the grid's current row, or -1
     // The add commands' open dialog; an empty text when the user cancels.

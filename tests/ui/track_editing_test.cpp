@@ -17,11 +17,16 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "core/generated/element_ids.h"
 #include "edit/quick_edits.h"
+#include "reader/element_queries.h"
+#include "reader/open_file.h"
+#include "support/capture_host.h"
 #include "ui/clickable_image.h"
 #include "ui/structure_model.h"
 #include "ui/form_main.h"
 #include "ui/track_panel.h"
+#include "ui/ui_text.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui::test {
@@ -328,7 +333,7 @@ TEST_F(TrackEditingTest, QuickLanguagePanelWritesTheCodeIntoTheFile) {
     PressCell(2, 3, Qt::RightButton);
     ASSERT_TRUE(edit().PanelLA->isVisible());
     EXPECT_EQ(edit().EditLA->text(), "rus");
-    EXPECT_EQ(edit().EditLA->maxLength(), 3);
+    EXPECT_GE(edit().EditLA->maxLength(), 10);  // a longer tag fits too: "zh-Hant-TW"
     EXPECT_EQ(edit().LabelLA->text(), "2");
     EXPECT_EQ(edit().EditLA->selectedText(), "rus");
     // It covers no language or default cell of the grid.
@@ -421,6 +426,66 @@ TEST_F(TrackEditingTest, TreeCaptionsFollowTheQuickEdits) {
     edit().ImageLSClick();
     EXPECT_TRUE(caption(language).endsWith("ger")) << caption(language).toStdString();
     EXPECT_TRUE(told(language));
+}
+
+// What a track's own elements cannot hold (a longer code, a Language the
+// track lacks, a flag that is default by absence) is written at once by
+// rewriting Tracks; the grid shows the file as read again.
+TEST_F(TrackEditingTest, QuickEditsBeyondTheElementsRewriteTracksAndReadTheFileAgain) {
+    OpenCopy(SamplePath());
+    // Track 1 has only LanguageBCP47 "en": German needs a Language element.
+    PressCell(1, 3, Qt::RightButton);
+    ASSERT_TRUE(edit().PanelLA->isVisible());
+    edit().EditLA->setText("ger");
+    QTest::keyClick(edit().EditLA, Qt::Key_Return);
+    EXPECT_EQ(Cell(1, 3), "ger");
+    // Track 2: "pt-BR" is longer than "ru".
+    PressCell(2, 3, Qt::RightButton);
+    edit().EditLA->setText("pt-BR");
+    QTest::keyClick(edit().EditLA, Qt::Key_Return);
+    EXPECT_EQ(Cell(2, 3), "por");
+    Document again;
+    again.sourcePath = ToCore(copy_);
+    quillon::test::CaptureHost host;
+    ASSERT_TRUE(ReadHeader(again, host).opened);
+    EXPECT_EQ(again.tatra[0].language, "ger");
+    EXPECT_EQ(again.tatra[1].language, "por");
+    const int tag = FindChildElement(again.lista, kLanguageBCP47, static_cast<int>(again.tatra[1].entryIndex));
+    ASSERT_GE(tag, 0);
+    EXPECT_EQ(again.lista[tag].Text(), "pt-BR");
+    EXPECT_EQ(main().document().tatra[1].language, "por");  // the window's document is the file's again
+}
+
+TEST_F(TrackEditingTest, TrackPanelWritesIntoTheFileNowOrSaysWhyNot) {
+    OpenCopy(SamplePath());
+    OpenPanelOn(2);
+    // The timing changes every block: only a new file can have it.
+    edit().EditTTS->setText("2");
+    edit().ButtonTAP->click();
+    EXPECT_EQ(edit().LabelTRW->text(), main().Tr("время трека меняется только в новом файле"));
+    EXPECT_FALSE(edit().PanelTR->isHidden());
+    edit().Image4Click();
+
+    const QByteArray before = [&] { QFile f(copy_); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    OpenPanelOn(2);
+    const QString name = QString::fromUtf8("Японская дорожка с комментарием режиссёра, очень длинное название");
+    edit().EditTNA->setText(name);
+    edit().EditTLA->setText("jpn");
+    edit().CheckTDE->setChecked(!edit().CheckTDE->isChecked());
+    edit().ButtonTAP->click();
+    EXPECT_TRUE(edit().PanelTR->isHidden()) << edit().LabelTRW->text().toStdString();
+    EXPECT_EQ(Cell(2, 3), "jpn");
+    EXPECT_TRUE(main().ImageSATT->isHidden());  // nothing staged: it is in the file
+    Document again;
+    again.sourcePath = ToCore(copy_);
+    quillon::test::CaptureHost host;
+    ASSERT_TRUE(ReadHeader(again, host).opened);
+    EXPECT_EQ(again.tatra[1].language, "jpn");
+    const int nameRow = FindChildElement(again.lista, kName, static_cast<int>(again.tatra[1].entryIndex));
+    ASSERT_GE(nameRow, 0);
+    EXPECT_EQ(again.lista[nameRow].Text(), ToCore(name));
+    const QByteArray after = [&] { QFile f(copy_); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    EXPECT_NE(after, before);
 }
 
 TEST_F(TrackEditingTest, PanelsAreDraggedByTheirTitleStrips) {

@@ -93,9 +93,11 @@ TEST(QuickEdits, LanguageCodes) {
         {1, "fr", PatchResult::Written, "fre", ""},      // a two-byte size field
         {3, "de", PatchResult::Written, "ger", "de"},    // both elements
         {3, "deu", PatchResult::Written, "ger", "de"},
-        {3, "pt-BR", PatchResult::TooLong, "rus", "ru"},  // the tag does not fit where "ru" was: nothing written
+        // What does not fit the elements' bytes goes to the header editor, which
+        // refuses this file (it has no SeekHead): nothing written.
+        {3, "pt-BR", PatchResult::WriteFailed, "rus", "ru"},
         {4, "eng", PatchResult::Written, "en", "en"},    // English by absence of Language: the tag alone
-        {4, "de", PatchResult::NoElement, "en", "en"},   // another language needs a Language element
+        {4, "de", PatchResult::WriteFailed, "en", "en"},  // another language needs a Language element
         {0, "russ", PatchResult::BadCode, "eng", ""},
         {0, "", PatchResult::BadCode, "eng", ""},
         {0, "e n", PatchResult::BadCode, "eng", ""},
