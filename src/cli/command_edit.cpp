@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "attach/mime_table.h"
 #include "cli/json_report.h"
 #include "core/value_text.h"
 #include "edit/header_edit.h"
@@ -17,6 +19,7 @@ namespace {
 // The edits of the command line, in order, each checked once for every file.
 struct EditPlan {
     std::vector<PropertyEdit> edits;
+    std::vector<AttachmentEdit> attachments;
     int status = kGoOn;  // an exit status when the command line is wrong
 };
 
@@ -60,9 +63,32 @@ EditPlan ReadPlan(const Command& self, const Arguments& args, const Host& host) 
         plan.edits.push_back(edit);
         return true;
     };
+    // A file to attach: named by its own name, typed by its extension.
+    auto attached = [&](AttachmentEdit::Kind kind, uint64_t number, const std::string& path) {
+        AttachmentEdit edit;
+        edit.kind = kind;
+        edit.number = number;
+        edit.path = path;
+        edit.name = std::filesystem::path(path).filename().string();
+        edit.mime = MimeTypeOf(edit.name);
+        // A type the table does not know is written as the format's "any bytes", as other muxers do.
+        if (edit.mime.empty() || edit.mime == "mime/unknown") edit.mime = "application/octet-stream";
+        plan.attachments.push_back(edit);
+    };
     for (const auto& [option, value] :
-         args.ValuesInOrder({"--info", "--track", "--set", "--delete", "--default", "--no-default", "--language"})) {
-        if (option == "--info") {
+         args.ValuesInOrder({"--info", "--track", "--set", "--delete", "--default", "--no-default", "--language", "--attach",
+                             "--replace-attachment", "--drop-attachment"})) {
+        if (option == "--attach") {
+            attached(AttachmentEdit::Add, 0, value);
+        } else if (option == "--replace-attachment" || option == "--drop-attachment") {
+            const size_t eq = value.find('=');
+            const bool replace = option == "--replace-attachment";
+            const std::optional<uint64_t> number = ParseUnsigned(replace ? value.substr(0, std::min(eq, value.size())) : value);
+            if (!number || *number == 0 || (replace && (eq == std::string::npos || eq + 1 == value.size())))
+                return fail(option + " " + value, replace ? "нужно N=ФАЙЛ, N: номер вложения с 1" : "нужен номер вложения с 1");
+            if (replace) attached(AttachmentEdit::Replace, *number, value.substr(eq + 1));
+            else plan.attachments.push_back(AttachmentEdit{AttachmentEdit::Drop, *number, {}, {}, {}});
+        } else if (option == "--info") {
             target = Info;
         } else if (option == "--track") {
             const std::optional<TrackSelector> parsed = ParseTrackSelector(value);
@@ -86,7 +112,7 @@ EditPlan ReadPlan(const Command& self, const Arguments& args, const Host& host) 
             plan.edits.back().onlyDefaultOfType = option == "--default";
         }
     }
-    if (plan.edits.empty()) return fail("", "не указано, что менять");
+    if (plan.edits.empty() && plan.attachments.empty()) return fail("", "не указано, что менять");
     return plan;
 }
 
@@ -114,7 +140,7 @@ int RunEdit(const Command& self, const Arguments& args, TerminalHost& host) {
     std::vector<HeaderEditResult> results(files.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
-        for (size_t k = next++; k < files.size(); k = next++) results[k] = EditHeaders(files[k], plan.edits);
+        for (size_t k = next++; k < files.size(); k = next++) results[k] = EditHeaders(files[k], plan.edits, plan.attachments);
     };
     std::vector<std::thread> pool;
     for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work);

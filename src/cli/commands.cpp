@@ -68,7 +68,8 @@ const std::vector<Command>& Commands() {
           "--attachment-mime", "--attachment-desc"},
          RunRemux},
         {"edit", "правка свойств заголовка на месте, в одном файле или во многих",
-         "quillon-cli edit ФАЙЛ... [--info | --track ТРЕК] --set СВОЙСТВО=ЗНАЧЕНИЕ ... --delete СВОЙСТВО ... [--json] [-j N]\r\n"
+         "quillon-cli edit ФАЙЛ... [--info | --track ТРЕК] --set СВОЙСТВО=ЗНАЧЕНИЕ ... --delete СВОЙСТВО ...\r\n"
+         "                 [--attach ФАЙЛ] [--replace-attachment N=ФАЙЛ] [--drop-attachment N] [--json] [-j N]\r\n"
          "Меняет сами файлы на месте, не переписывая фильм: заголовок пишется в своё место, а если не помещается,\r\n"
          "в конец файла (SeekHead указывает на новое место). В любой момент правки файл читается со старыми\r\n"
          "или с новыми значениями. Повреждённый файл и файл без SeekHead не правятся: для них нужен remux.\r\n"
@@ -83,12 +84,14 @@ const std::vector<Command>& Commands() {
          "    звук: sampling-frequency, output-sampling-frequency, channels, bit-depth\r\n"
          "  --default     трек становится треком по умолчанию своего типа (у других треков этого типа флаг снимается)\r\n"
          "  --no-default  то же, что --set flag-default=0;  --language КОД  то же, что --set language=КОД\r\n"
+         "  --attach ФАЙЛ  вложить файл;  --replace-attachment N=ФАЙЛ  заменить данные вложения N (с 1);\r\n"
+         "  --drop-attachment N  убрать вложение N\r\n"
          "  --json        один документ JSON с итогом по каждому файлу\r\n"
          "  -j N          сколько файлов править одновременно (по умолчанию по числу ядер)\r\n"
          "Правки применяются по порядку; каждый файл правится отдельно, по строке итога на файл.\r\n"
          "Код возврата: 0 все файлы изменены; 1 хотя бы один файл не изменён; 2 ошибка вызова.",
          {"--info", "--default", "--no-default", "--json"},
-         {"--track", "--set", "--delete", "--language", "-j"},
+         {"--track", "--set", "--delete", "--language", "-j", "--attach", "--replace-attachment", "--drop-attachment"},
          RunEdit,
          true},
         {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, mka, mks; или AVI",

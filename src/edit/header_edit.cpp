@@ -1,8 +1,12 @@
 #include "edit/header_edit.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "core/ebml.h"
 #include "core/generated/element_ids.h"
 #include "core/source_file.h"
+#include "core/uid_source.h"
 #include "edit/master_rewrite.h"
 #include "edit/segment_layout.h"
 
@@ -68,7 +72,70 @@ void MakeOnlyDefault(std::vector<EbmlNode*>& entries, const std::vector<Selectab
             entries[other]->SetChild(kFlagDefault, {0});
 }
 
+// A file's bytes to attach, bounded as a master is.
+std::optional<std::vector<uint8_t>> FileBytes(const std::string& path, EditRefusal& refusal) {
+    constexpr uint64_t kLargestAttachment = uint64_t(256) << 20;
+    SourceFile file;
+    if (!file.Open(path)) {
+        refusal = {"Файл не прочитан: ", path + ": " + std::strerror(errno)};
+        return std::nullopt;
+    }
+    if (file.Size() > kLargestAttachment) {
+        refusal = {"правка на месте невозможна, нужен новый файл (remux): ", path};
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    if (!file.ReadAt(0, size_t(file.Size()), bytes)) {
+        refusal = {"Файл не прочитан: ", path + ": " + std::strerror(file.LastError())};
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> Text(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
 }  // namespace
+
+std::optional<EditRefusal> ApplyAttachmentEdits(EbmlNode& attachments, const std::vector<AttachmentEdit>& edits) {
+    for (const AttachmentEdit& edit : edits) {
+        std::vector<EbmlNode*> files;
+        for (EbmlNode& child : attachments.children)
+            if (child.id == kAttachedFile) files.push_back(&child);
+        EbmlNode* target = nullptr;
+        if (edit.kind != AttachmentEdit::Add) {
+            if (edit.number < 1 || edit.number > files.size())
+                return EditRefusal{"нет такого вложения", ": " + std::to_string(edit.number)};
+            target = files[edit.number - 1];
+        }
+        if (edit.kind == AttachmentEdit::Drop) {
+            attachments.children.erase(attachments.children.begin() + (target - attachments.children.data()));
+            continue;
+        }
+        EditRefusal refusal;
+        std::optional<std::vector<uint8_t>> data = FileBytes(edit.path, refusal);
+        if (!data) return refusal;
+        if (!target) {
+            attachments.children.push_back(EbmlNode{kAttachedFile, true, {}, {}});
+            target = &attachments.children.back();
+            const uint64_t uid = NewUid([&](uint64_t candidate) {
+                for (const EbmlNode* f : files)
+                    if (UnsignedChild(*f, kFileUID, 0) == candidate) return true;
+                return false;
+            });
+            std::vector<uint8_t> uidBytes(8);
+            for (int k = 0; k < 8; ++k) uidBytes[7 - size_t(k)] = uint8_t(uid >> (8 * k));
+            target->SetChild(kFileName, Text(edit.name));
+            target->SetChild(kFileMimeType, Text(edit.mime));
+            target->SetChild(kFileData, std::move(*data));
+            target->SetChild(kFileUID, uidBytes);
+            continue;
+        }
+        // A replaced attachment keeps its UID (tags and chapters may name it),
+        // its name, type and description: only its data changes.
+        target->SetChild(kFileData, std::move(*data));
+    }
+    return std::nullopt;
+}
 
 std::optional<EditRefusal> ApplyInfoEdits(EbmlNode& info, const std::vector<PropertyEdit>& edits) {
     for (const PropertyEdit& edit : edits) {
@@ -102,27 +169,25 @@ std::optional<EditRefusal> ApplyTrackEdits(EbmlNode& tracks, const std::vector<P
     return std::nullopt;
 }
 
-HeaderEditResult EditHeaders(const std::string& path, const std::vector<PropertyEdit>& edits) {
+HeaderEditResult EditHeaders(const std::string& path, const std::vector<PropertyEdit>& edits,
+                             const std::vector<AttachmentEdit>& attachments) {
     HeaderEditResult result;
     bool infoEdits = false, trackEdits = false;
     for (const PropertyEdit& edit : edits) (edit.info ? infoEdits : trackEdits) = true;
+    auto fail = [&](const RewriteFailure& failure) {
+        result.refusal = {failure.key, failure.detail};
+        result.error = failure.error;
+        return result;
+    };
 
     MasterRewriter rewriter;
-    if (const std::optional<RewriteFailure> failure = rewriter.Open(path)) {
-        result.refusal = {failure->key, failure->detail};
-        result.error = failure->error;
-        return result;
-    }
+    if (const std::optional<RewriteFailure> failure = rewriter.Open(path)) return fail(*failure);
     // Every master is changed in memory first: a refusal leaves the file untouched.
     std::vector<std::pair<uint32_t, EbmlNode>> changed;
     for (const auto& [id, wanted] : {std::pair{kInfo, infoEdits}, std::pair{kTracks, trackEdits}}) {
         if (!wanted) continue;
         std::optional<EbmlNode> master;
-        if (const std::optional<RewriteFailure> failure = rewriter.ReadMaster(id, master)) {
-            result.refusal = {failure->key, failure->detail};
-            result.error = failure->error;
-            return result;
-        }
+        if (const std::optional<RewriteFailure> failure = rewriter.ReadMaster(id, master)) return fail(*failure);
         const EbmlNode before = *master;
         const std::optional<EditRefusal> refusal =
             id == kInfo ? ApplyInfoEdits(*master, edits) : ApplyTrackEdits(*master, edits);
@@ -132,14 +197,35 @@ HeaderEditResult EditHeaders(const std::string& path, const std::vector<Property
         }
         if (SerializeElement(*master) != SerializeElement(before)) changed.emplace_back(id, std::move(*master));
     }
-    for (const auto& [id, master] : changed) {
-        bool moved = false;
-        if (const std::optional<RewriteFailure> failure = rewriter.Rewrite(id, master, moved)) {
-            result.refusal = {failure->key, failure->detail};
-            result.error = failure->error;
+    std::optional<EbmlNode> attached;
+    const bool hadAttachments = rewriter.Has(kAttachments);
+    if (!attachments.empty()) {
+        if (hadAttachments) {
+            if (const std::optional<RewriteFailure> failure = rewriter.ReadMaster(kAttachments, attached)) return fail(*failure);
+        } else {
+            attached = EbmlNode{kAttachments, true, {}, {}};
+        }
+        if (const std::optional<EditRefusal> refusal = ApplyAttachmentEdits(*attached, attachments)) {
+            result.refusal = *refusal;
             return result;
         }
+    }
+
+    for (const auto& [id, master] : changed) {
+        bool moved = false;
+        if (const std::optional<RewriteFailure> failure = rewriter.Rewrite(id, master, moved)) return fail(*failure);
         ++result.mastersWritten;
+        result.mastersMoved += moved ? 1 : 0;
+    }
+    if (attached) {
+        const bool empty = attached->Child(kAttachedFile) == nullptr;
+        bool moved = false;
+        std::optional<RewriteFailure> failure;
+        if (empty) failure = hadAttachments ? rewriter.Remove(kAttachments) : std::nullopt;
+        else if (hadAttachments) failure = rewriter.Rewrite(kAttachments, *attached, moved);
+        else failure = rewriter.Add(*attached), moved = true;
+        if (failure) return fail(*failure);
+        if (!empty || hadAttachments) ++result.mastersWritten;
         result.mastersMoved += moved ? 1 : 0;
     }
     result.ok = true;

@@ -26,6 +26,15 @@ struct PropertyEdit {
     bool onlyDefaultOfType = false;
 };
 
+// An attachment added, replaced or dropped (the front names and types the file).
+struct AttachmentEdit {
+    enum Kind { Add, Replace, Drop } kind = Add;
+    uint64_t number = 0;  // Replace, Drop: the attachment's place in the file, from 1
+    std::string path;     // Add, Replace: the file whose bytes are attached
+    std::string name;     // Add: its name in the Matroska file (a replaced one keeps its own)
+    std::string mime;     // Add: its MIME type
+};
+
 // Why an edit cannot be made, as a message key (Russian, through the lookup)
 // and the detail after it.
 struct EditRefusal {
@@ -37,6 +46,9 @@ struct EditRefusal {
 // the Tracks master; Info edits the Info master. Nullopt when all applied.
 std::optional<EditRefusal> ApplyInfoEdits(EbmlNode& info, const std::vector<PropertyEdit>& edits);
 std::optional<EditRefusal> ApplyTrackEdits(EbmlNode& tracks, const std::vector<PropertyEdit>& edits);
+// The attachment edits, in order, on the Attachments master (empty when the
+// file has none); the files to attach are read here.
+std::optional<EditRefusal> ApplyAttachmentEdits(EbmlNode& attachments, const std::vector<AttachmentEdit>& edits);
 
 struct HeaderEditResult {
     bool ok = false;
@@ -49,6 +61,7 @@ struct HeaderEditResult {
 // Opens `path` for writing and makes the edits. Nothing is written unless
 // every edit applies; a file that is damaged where the edit would touch it,
 // or that has no SeekHead, is refused with a message that names the remux.
-HeaderEditResult EditHeaders(const std::string& path, const std::vector<PropertyEdit>& edits);
+HeaderEditResult EditHeaders(const std::string& path, const std::vector<PropertyEdit>& edits,
+                             const std::vector<AttachmentEdit>& attachments = {});
 
 }  // namespace quillon

@@ -179,7 +179,7 @@ std::optional<RewriteFailure> MasterRewriter::Rewrite(uint32_t id, const EbmlNod
         if (auto failure = WriteAt(old.position, *fitted)) return failure;
         if (auto failure = Sync()) return failure;
     } else {
-        if (auto failure = Move(old, master)) return failure;
+        if (auto failure = Move(&old, master)) return failure;
         moved = true;
     }
     return ReadLayout();
@@ -218,17 +218,20 @@ bool Redirect(EbmlNode& seekHead, uint64_t from, uint64_t to) {
 
 }  // namespace
 
-std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const EbmlNode& master) {
+std::optional<RewriteFailure> MasterRewriter::Move(const TopElement* oldOrNull, const EbmlNode& master) {
     const TopElement head = layout_.elements[*layout_.seekHead];
     const uint64_t start = layout_.dataStart;
     const uint64_t append = layout_.end;
     std::vector<uint8_t> tail = SerializeElement(master);  // what goes behind the last element
     std::vector<std::pair<uint64_t, std::vector<uint8_t>>> laterWrites;  // SeekHeads rewritten in their rooms
-    std::vector<TopElement> voids = {old};                                // made Voids last
+    std::vector<TopElement> voids;                                        // made Voids last
+    if (oldOrNull) voids.push_back(*oldOrNull);
+    // A new master (none stood before) is listed from the front SeekHead.
+    const TopElement old = oldOrNull ? *oldOrNull : TopElement{master.id, append, 0, 0};
 
     EbmlNode front;
     if (auto failure = ReadTree(head, front)) return failure;
-    bool listed = Redirect(front, old.position - start, append - start);
+    bool listed = oldOrNull && Redirect(front, old.position - start, append - start);
 
     // A SeekHead behind the front one (a muxer's, or another editor's) that
     // lists the old master is pointed to the new one too: in its own room,
@@ -237,7 +240,7 @@ std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const 
         if (e.id != kSeekHead || e.position == head.position) continue;
         EbmlNode later;
         if (auto failure = ReadTree(e, later)) return failure;
-        if (!Redirect(later, old.position - start, append - start)) continue;
+        if (!oldOrNull || !Redirect(later, old.position - start, append - start)) continue;
         listed = true;
         if (std::optional<std::vector<uint8_t>> fitted = FitInRoom(later, RoomOf(e))) {
             laterWrites.emplace_back(e.position, std::move(*fitted));
@@ -271,12 +274,13 @@ std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const 
     // enough (it usually follows the SeekHead) and nothing else points to it,
     // the old master made a Void, all in one write: a reader sees either the
     // old master or the new one.
-    const std::vector<uint8_t> voided = VoidHeader(old.Length());
+    const std::vector<uint8_t> voided = oldOrNull ? VoidHeader(old.Length()) : std::vector<uint8_t>{};
     uint64_t from = layout_.unknownSize ? head.position : std::min(layout_.segmentSizeAt, head.position);
     uint64_t to = head.position + frontBytes->size();
     if (to - from > kLongestSwitch) return NoRoom("SeekHead");
     const uint64_t withOldFrom = std::min(from, old.position), withOldTo = std::max(to, old.position + voided.size());
-    const bool voidInSwitch = voids.size() == 1 && laterWrites.empty() && withOldTo - withOldFrom <= kLongestSwitch;
+    const bool voidInSwitch =
+        oldOrNull && voids.size() == 1 && laterWrites.empty() && withOldTo - withOldFrom <= kLongestSwitch;
     if (voidInSwitch) from = withOldFrom, to = withOldTo;
     std::vector<uint8_t> switchBytes;
     if (!file_.ReadAt(from, size_t(to - from), switchBytes))
@@ -289,12 +293,12 @@ std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const 
     // switch; 3: the SeekHeads behind rewritten in their rooms; 4: the old
     // master and the moved SeekHeads' old places made Voids, unless the switch
     // did it. Each is on the disk before the next.
-    if (auto failure = CheckUnchanged(old, old.id)) return failure;
+    if (auto failure = oldOrNull ? CheckUnchanged(old, old.id) : CheckUnchanged(head, kSeekHead)) return failure;
     if (auto failure = WriteAt(append, tail)) return failure;
     if (auto failure = Sync()) return failure;
     if (auto failure = WriteAt(from, switchBytes)) return failure;
     if (auto failure = Sync()) return failure;
-    if (voidInSwitch) return std::nullopt;
+    if (voidInSwitch || voids.empty()) return std::nullopt;
     for (const auto& [position, bytes] : laterWrites) {
         if (auto failure = WriteAt(position, bytes)) return failure;
         if (auto failure = Sync()) return failure;
@@ -302,6 +306,45 @@ std::optional<RewriteFailure> MasterRewriter::Move(const TopElement& old, const 
     for (const TopElement& gone : voids)
         if (auto failure = WriteAt(gone.position, VoidHeader(gone.Length()))) return failure;
     return Sync();
+}
+
+std::optional<RewriteFailure> MasterRewriter::Add(const EbmlNode& master) {
+    if (layout_.Find(master.id)) return RewriteFailure{"правка на месте невозможна, нужен новый файл (remux): ", ElementName(master.id)};
+    if (auto failure = Move(nullptr, master)) return failure;
+    return ReadLayout();
+}
+
+std::optional<RewriteFailure> MasterRewriter::Remove(uint32_t id) {
+    const TopElement* found = layout_.Find(id);
+    if (!found) return std::nullopt;
+    const TopElement old = *found;
+    const uint64_t relative = old.position - layout_.dataStart;
+    // Every SeekHead entry that points to it goes (a SeekHead only shrinks: it fits its room).
+    std::vector<std::pair<TopElement, std::vector<uint8_t>>> heads;
+    for (const TopElement& e : layout_.elements) {
+        if (e.id != kSeekHead) continue;
+        EbmlNode tree;
+        if (auto failure = ReadTree(e, tree)) return failure;
+        const size_t before = tree.children.size();
+        std::erase_if(tree.children, [&](const EbmlNode& seek) {
+            const EbmlNode* position = seek.Child(kSeekPosition);
+            return seek.id == kSeek && position && position->data.size() <= 8 &&
+                   UIntValue(position->data, position->data.size()) == relative;
+        });
+        if (tree.children.size() == before) continue;
+        std::optional<std::vector<uint8_t>> fitted = FitInRoom(tree, RoomOf(e));
+        if (!fitted) return NoRoom("SeekHead");
+        heads.emplace_back(e, std::move(*fitted));
+    }
+    // The SeekHeads first, then the master made a Void: nothing ever points into a Void.
+    if (auto failure = CheckUnchanged(old, id)) return failure;
+    for (const auto& [head, bytes] : heads)
+        if (auto failure = WriteAt(head.position, bytes)) return failure;
+    if (!heads.empty())
+        if (auto failure = Sync()) return failure;
+    if (auto failure = WriteAt(old.position, VoidHeader(old.Length()))) return failure;
+    if (auto failure = Sync()) return failure;
+    return ReadLayout();
 }
 
 }  // namespace quillon

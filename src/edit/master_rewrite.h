@@ -49,13 +49,21 @@ public:
     // Writes `master` in place of the one with its ID; `moved` tells that it
     // went behind the last element.
     std::optional<RewriteFailure> Rewrite(uint32_t id, const EbmlNode& master, bool& moved);
+    // A master the file lacks, written behind the last element and listed
+    // from the front SeekHead.
+    std::optional<RewriteFailure> Add(const EbmlNode& master);
+    // The master made a Void, its SeekHead entries gone first.
+    std::optional<RewriteFailure> Remove(uint32_t id);
+    // Whether the file holds a master with that ID.
+    bool Has(uint32_t id) const { return layout_.Find(id) != nullptr; }
 
 private:
     std::optional<RewriteFailure> ReadLayout();
     std::optional<RewriteFailure> CheckUnchanged(const TopElement& old, uint32_t id);
     std::optional<RewriteFailure> WriteAt(uint64_t position, const std::vector<uint8_t>& bytes);
     std::optional<RewriteFailure> Sync();
-    std::optional<RewriteFailure> Move(const TopElement& old, const EbmlNode& master);
+    // `old` null: a master the file lacks.
+    std::optional<RewriteFailure> Move(const TopElement* old, const EbmlNode& master);
     std::optional<RewriteFailure> ReadTree(const TopElement& element, EbmlNode& tree);
     // The element's bytes and the Void behind it.
     uint64_t RoomOf(const TopElement& element);

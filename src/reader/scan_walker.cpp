@@ -432,11 +432,24 @@ bool Walker::ExtendSegment() {
         return false;
     }
     if (!IsTopLevelId(h.id) || h.id == kSegment || !LooksLikeLevel1(frame.end, h)) return false;
-    // A second copy of a header master the Segment already holds, just past
-    // its end, is an in-place edit that stopped before it was switched in:
-    // the Segment as stated is the file; the copy is not read as its part.
-    if (h.id != kCluster && h.id != kCues && HoldsLevel1(h.row)) return false;
+    // A header master just past the end that is a second copy of one the
+    // Segment holds, or that no SeekHead points to, is an in-place edit that
+    // stopped before it was switched in: the Segment as stated is the file,
+    // and the master is not read as its part.
+    const bool headerMaster = h.id == kInfo || h.id == kTracks || h.id == kChapters || h.id == kAttachments || h.id == kTags;
+    if (headerMaster && (HoldsLevel1(h.row) || !SeekHeadPointsTo(frame.end))) return false;
     return ExtendSegmentTo(frame.end);
+}
+
+bool Walker::SeekHeadPointsTo(uint64_t at) {
+    if (segmentRow_ < 0) return false;
+    const uint64_t dataStart = list_[segmentRow_].dataStart();
+    for (size_t i = size_t(segmentRow_); i < list_.size(); ++i) {
+        if (list_[i].id() != kSeekPosition || list_[i].damage) continue;
+        uint64_t position = 0;
+        if (ReadUnsigned(source_, list_[i], position) && dataStart + position == at) return true;
+    }
+    return false;
 }
 
 bool Walker::HoldsLevel1(int row) const {

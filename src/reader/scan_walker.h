@@ -65,6 +65,7 @@ private:
     bool InPlace(const Header& h) const;
     bool EndsHere(const Header& h);
     bool HoldsLevel1(int row) const;
+    bool SeekHeadPointsTo(uint64_t at);
     bool ExtendSegment();
     bool ExtendSegmentTo(uint64_t at);
     bool SkipUnknown(const Header& h);

@@ -59,8 +59,9 @@ std::string PacketLines(const fs::path& file) {
     std::string packets;
     for (const std::string& line : Lines(RunCommand("ffmpeg -v error -i " + Q(file) + " -map 0 -c copy -f framemd5 -").output)) {
         if (line.empty() || line[0] == '#') continue;
-        const size_t stream = line.find(','), hash = line.rfind(','), size = line.rfind(',', hash - 1);
-        packets += line.substr(0, stream) + line.substr(size, std::string::npos) + "\n";
+        const size_t stream = line.find(','), hash = line.rfind(',');
+        const size_t size = hash == std::string::npos || hash == 0 ? std::string::npos : line.rfind(',', hash - 1);
+        packets += size == std::string::npos ? line + "\n" : line.substr(0, stream) + line.substr(size) + "\n";
     }
     return packets;
 }
@@ -174,6 +175,66 @@ TEST_F(HeaderEditInterop, TurnAboutWithMkvpropedit) {
             EXPECT_EQ(j["container"]["properties"]["title"], title);
             EXPECT_TRUE(PacketLines(copy) == packets);
         }
+    }
+}
+
+// mkvmerge -J's attachments without their UIDs (each tool draws its own).
+std::string AttachmentsOf(const fs::path& file) {
+    nlohmann::json j = nlohmann::json::parse(RunCommand("mkvmerge -J " + Q(file)).output, nullptr, false);
+    if (j.is_discarded()) return "<not JSON>";
+    nlohmann::json list = j["attachments"];
+    for (auto& a : list) a.erase("properties");
+    return list.dump(1);
+}
+
+TEST_F(HeaderEditInterop, AttachmentsAddedReplacedAndDroppedAsMkvpropeditDoes) {
+    const fs::path cover = FreshOutput("header-edits", "extra.bin");
+    std::vector<uint8_t> picture(6000);
+    for (size_t k = 0; k < picture.size(); ++k) picture[k] = uint8_t(k * 7);
+    WriteBytes(cover, picture);
+    struct Step {
+        const char* ours;
+        const char* theirs;
+        size_t needs;  // attachments the step needs in the file
+    };
+    const Step steps[] = {
+        {"--attach", "--add-attachment", 0},
+        {"--replace-attachment 1=", "--replace-attachment 1:", 1},
+        {"--drop-attachment 2", "--delete-attachment 2", 2},
+        {"--drop-attachment 1 --drop-attachment 1", "--delete-attachment 1 --delete-attachment 2", 2},  // the last ones
+    };
+    for (const char* film : {"mkvmerge_attach_chap.mkv", "ffmpeg_h264_aac_srt.mkv"}) {
+        const fs::path ours = CopyOf(MediaFile(film), std::string("attach-ours-") + film);
+        const fs::path theirs = CopyOf(MediaFile(film), std::string("attach-theirs-") + film);
+        const std::string packets = PacketLines(ours);
+        for (const Step& step : steps) {
+            SCOPED_TRACE(std::string(film) + ": " + step.ours);
+            const std::string ourArgs = std::string(step.ours);
+            const bool takesFile = ourArgs == "--attach" || ourArgs.back() == '=';
+            const std::string our = takesFile ? (ourArgs.back() == '=' ? ourArgs + Q(cover) : ourArgs + " " + Q(cover)) : ourArgs;
+            const std::string their = takesFile ? (std::string(step.theirs).back() == ':' ? std::string(step.theirs) + Q(cover)
+                                                                                        : std::string(step.theirs) + " " + Q(cover))
+                                                : std::string(step.theirs);
+            const size_t count = nlohmann::json::parse(RunCommand("mkvmerge -J " + Q(theirs)).output)["attachments"].size();
+            if (count < step.needs) continue;  // not so many in this film
+            const SeparatedResult edit = Quillon("edit " + Q(ours) + " " + our);
+            ASSERT_EQ(edit.status, 0) << edit.out << edit.err;
+            ASSERT_EQ(RunCommand("mkvpropedit -q " + Q(theirs) + " " + their).exitStatus, 0);
+            EXPECT_EQ(AttachmentsOf(ours), AttachmentsOf(theirs));
+            EXPECT_EQ(Quillon("check " + Q(ours)).status, 0);
+            const CommandResult mkvinfo = RunCommand("mkvinfo -v " + Q(ours));
+            EXPECT_EQ(mkvinfo.exitStatus, 0);
+            EXPECT_FALSE(HasText(mkvinfo.output, "(Error")) << mkvinfo.output;
+            EXPECT_TRUE(PacketLines(ours) == packets);
+        }
+        // The added picture comes back out byte for byte.
+        const fs::path out = FreshOutput("header-edits", std::string("extracted-") + film);
+        const nlohmann::json j = nlohmann::json::parse(RunCommand("mkvmerge -J " + Q(ours)).output);
+        for (const auto& a : j["attachments"])
+            if (a["file_name"] == "extra.bin" && a["size"] == 6000) {
+                RunCommand("mkvextract " + Q(ours) + " attachments " + std::to_string(a["id"].get<int>()) + ":" + Q(out));
+                EXPECT_EQ(ReadBytes(out), picture);
+            }
     }
 }
 

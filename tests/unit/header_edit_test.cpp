@@ -267,6 +267,45 @@ TEST(HeaderEdit, InterruptedAfterEachWriteReadsOldOrNew) {
     }
 }
 
+// An Attachments master the file lacks is added behind the Cluster and
+// listed from the SeekHead; dropping its last file makes it a Void, its
+// entry gone first. Stopped after any write, the file reads whole, with
+// the attachment or without it.
+TEST(HeaderEdit, AttachmentsAddedAndRemovedWholeAtEveryInstant) {
+    TempFile picture(ByteVec(3000, 0x5A), ".bin");
+    const AttachmentEdit add{AttachmentEdit::Add, 0, picture.path(), "cover.bin", "application/octet-stream"};
+    const AttachmentEdit drop{AttachmentEdit::Drop, 1, {}, {}, {}};
+    auto attachedFiles = [](const std::string& path) {
+        Scanned full;
+        ScanBytes(ReadAll(path), ScanKind::Full, full);
+        EXPECT_EQ(full.outcome.findings.errors(), 0u) << Lines(full.host);
+        int files = 0;
+        for (size_t k = 0; k < full.list.size(); ++k) files += std::string(full.list[k].name()) == "FileData";
+        return files;
+    };
+    ByteVec withAttachment;
+    for (int failing = 1; failing <= 3; ++failing) {
+        SCOPED_TRACE("adding, write " + std::to_string(failing) + " fails");
+        TempFile file(EditFixture({}));
+        InjectFileFault(FileOp::Write, failing, EIO);
+        const HeaderEditResult result = EditHeaders(file.path(), {}, {add});
+        InjectFileFault(FileOp::Write, 0, 0);
+        EXPECT_EQ(result.ok, failing == 3);
+        EXPECT_EQ(attachedFiles(file.path()), failing == 3 ? 1 : 0);
+        if (result.ok) withAttachment = ReadAll(file.path());
+    }
+    ASSERT_FALSE(withAttachment.empty());
+    for (int failing = 1; failing <= 3; ++failing) {
+        SCOPED_TRACE("dropping the last, write " + std::to_string(failing) + " fails");
+        TempFile file(withAttachment);
+        InjectFileFault(FileOp::Write, failing, EIO);
+        const HeaderEditResult result = EditHeaders(file.path(), {}, {drop});
+        InjectFileFault(FileOp::Write, 0, 0);
+        EXPECT_EQ(result.ok, failing == 3);
+        EXPECT_EQ(attachedFiles(file.path()), failing <= 2 ? 1 : 0);
+    }
+}
+
 TEST(HeaderEdit, RefusesWhatItMustNotTouchAndLeavesItAlone) {
     struct Case {
         const char* why;
