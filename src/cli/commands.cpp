@@ -161,7 +161,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, Ter
 
 void PrintUsage(const Command& command, const Host& host, std::FILE* stream) {
     std::fprintf(stream, "%s\n", TerminalText(host.Tr(command.usage)).c_str());
-    std::fprintf(stream, "%s\n", host.Tr("  --lang rus|eng  язык сообщений (по умолчанию rus)").c_str());
+    std::fprintf(stream, "%s\n", host.Tr("  --lang rus|eng  язык сообщений (по умолчанию по языку системы: LC_ALL, LC_MESSAGES, LANG)").c_str());
 }
 
 int UsageError(const Command& command, const Host& host, const std::string& what, const char* why) {
