@@ -199,6 +199,15 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     else if (clusters == "source") options.clusterRule = ClusterRule::OldClusters;
     else return UsageError(self, host, "--clusters " + clusters, "ожидалось time, keyframe или source");
 
+    if (args.Value("--output-dir")) {
+        for (const char* single : {"-o", "--tracks", "--import", "--add-subtitles", "--add-audio", "--repair", "--timescale", "--start"})
+            if (args.Value(single)) return UsageError(self, host, single, "с --output-dir треки выбираются правилами");
+        return RunRuleRemux(self, args, host, options);
+    }
+    if (args.Operands().size() > 1) return UsageError(self, host, args.Operands()[1], "лишний аргумент: нужен один файл");
+    for (const char* rule : {"--keep", "--drop", "--forced", "--order", "--rules", "-j"})
+        if (args.Value(rule)) return UsageError(self, host, rule, "правила треков действуют с --output-dir");
+
     Document doc;
     if (const int status = OpenForSave(doc, host, args.Operands()[0]); status != kGoOn) return status;
 

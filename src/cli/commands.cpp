@@ -60,13 +60,21 @@ const std::vector<Command>& Commands() {
          "Вложения (N: номер из quillon-cli attachments; с ними Attachments пишутся всегда):\r\n"
          "  --attach ФАЙЛ  добавить файл;  --drop-attachment N  не записывать вложение N\r\n"
          "  --attachment-name N=ТЕКСТ, --attachment-mime N=ТИП, --attachment-desc N=ТЕКСТ  имя, тип MIME, описание\r\n"
+         "Много файлов по правилам (сезон): quillon-cli remux ФАЙЛ... --output-dir ПАПКА [правила] [-j N] [--json]\r\n"
+         "  каждый файл в ПАПКА/ИМЯ (не поверх входа; одинаковые имена из разных папок: ИМЯ (2)); треки выбираются\r\n"
+         "  правилами: --keep M (оставить подходящие, прочие треки того же типа убрать), --drop M, --default M,\r\n"
+         "  --forced M, --order M,M,..., --name M=ТЕКСТ, --language M=КОД, или --rules ФАЙЛ (по правилу в строке: keep a:jpn).\r\n"
+         "  M: тип v, a, s с языком (a:jpn, s:eng) или номер (3), uid:UID, n-й трек типа (a1); через запятую: name~ТЕКСТ,\r\n"
+         "  codec=НАЧАЛО, lang=КОД, forced, default. Файл, где --keep ничего не находит, не записывается.\r\n"
+         "  Шрифты вложений пишутся, если остаются титры ASS/SSA. -j N: файлов одновременно (по умолчанию по числу ядер).\r\n"
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
-         {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--no-tags", "--overwrite", "--fix-references"},
+         {"--no-cues", "--no-seekhead", "--chapters", "--attachments", "--no-tags", "--overwrite", "--fix-references", "--json"},
          {"-o", "--tracks", "--packing", "--clusters", "--name", "--lang", "--language", "--default", "--timescale", "--start",
           "--import", "--add-subtitles", "--add-audio", "--repair", "--attach", "--drop-attachment", "--attachment-name",
-          "--attachment-mime", "--attachment-desc"},
-         RunRemux},
+          "--attachment-mime", "--attachment-desc", "--output-dir", "--keep", "--drop", "--forced", "--order", "--rules", "-j"},
+         RunRemux,
+         true},
         {"edit", "правка свойств заголовка на месте, в одном файле или во многих",
          "quillon-cli edit ФАЙЛ... [--info | --track ТРЕК] --set СВОЙСТВО=ЗНАЧЕНИЕ ... --delete СВОЙСТВО ...\r\n"
          "                 [--attach ФАЙЛ] [--replace-attachment N=ФАЙЛ] [--drop-attachment N] [--json] [-j N]\r\n"

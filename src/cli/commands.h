@@ -39,6 +39,8 @@ int RunInfo(const Command& self, const Arguments& args, TerminalHost& host);
 int RunCheck(const Command& self, const Arguments& args, TerminalHost& host);
 int RunTree(const Command& self, const Arguments& args, TerminalHost& host);
 int RunRemux(const Command& self, const Arguments& args, TerminalHost& host);
+// remux with --output-dir: the files each remuxed by the track rules.
+int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host, RemuxOptions options);
 int RunEdit(const Command& self, const Arguments& args, TerminalHost& host);
 int RunExport(const Command& self, const Arguments& args, TerminalHost& host);
 int RunTimeline(const Command& self, const Arguments& args, TerminalHost& host);

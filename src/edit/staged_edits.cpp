@@ -123,6 +123,15 @@ bool StageDefault(Document& doc, const std::string& number, bool isDefault) {
     return true;
 }
 
+bool StageForced(Document& doc, const std::string& number, bool forced) {
+    tTrackEntry* t = EntryOf(doc, number);
+    if (!t) return false;
+    // Absent reads as 0: an unforced track without the element stays without it.
+    if (forced || t->flagForced.present) t->flagForced.Set(forced ? 1 : 0);
+    doc.saveMode = SaveMode::Build;
+    return true;
+}
+
 bool StageTimecodeScale(Document& doc, const std::string& number, double scale) {
     tTrackEntry* t = EntryOf(doc, number);
     if (!t || !(scale > 0)) return false;

@@ -48,6 +48,7 @@ bool StageName(Document& doc, const std::string& number, const std::string& name
 // False for a language no code table knows.
 bool StageLanguage(Document& doc, const std::string& number, const std::string& language);
 bool StageDefault(Document& doc, const std::string& number, bool isDefault);
+bool StageForced(Document& doc, const std::string& number, bool forced);
 bool StageTimecodeScale(Document& doc, const std::string& number, double scale);
 // Moves every block of the track so that its first block lands at `time`,
 // then merges the block list by time (other tracks first on equal times).

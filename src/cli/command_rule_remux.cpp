@@ -1,0 +1,202 @@
+// quillon-cli remux FILE... --output-dir DIR [--keep M] [--drop M] [--default M]
+// [--forced M] [--order M,M] [--name M=TEXT] [--language M=CODE] [--rules FILE]
+// [-j N] [--json]: the same remux on many files, tracks chosen by rules.
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "cli/commands.h"
+#include "cli/json_report.h"
+#include "core/value_text.h"
+#include "save/rule_remux.h"
+
+namespace quillon::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::set<std::string> kRuleOptions = {"--keep", "--drop", "--default", "--forced", "--order", "--name", "--language"};
+
+// The rules of a --rules file ("keep a:jpn" a line, # for comments) and of
+// the command line after them, in order.
+bool ReadRuleLines(const Arguments& args, std::vector<std::pair<std::string, std::string>>& lines, std::string& bad) {
+    if (const auto file = args.Value("--rules")) {
+        std::ifstream in(*file);
+        if (!in) {
+            bad = *file;
+            return false;
+        }
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            const size_t start = line.find_first_not_of(" \t");
+            if (start == std::string::npos || line[start] == '#') continue;
+            const size_t space = line.find_first_of(" \t", start);
+            const std::string word = "--" + line.substr(start, space - start);
+            const std::string value = space == std::string::npos ? "" : line.substr(line.find_first_not_of(" \t", space));
+            if (!kRuleOptions.count(word) || value.empty()) {
+                bad = line;
+                return false;
+            }
+            lines.emplace_back(word, value);
+        }
+    }
+    for (const auto& entry : args.ValuesInOrder(kRuleOptions)) lines.push_back(entry);
+    return true;
+}
+
+bool BuildRules(const std::vector<std::pair<std::string, std::string>>& lines, TrackRules& rules, std::string& bad) {
+    for (const auto& [option, value] : lines) {
+        bad = option + " " + value;
+        if (option == "--order") {
+            // Plain matches only: the commas separate them.
+            size_t from = 0;
+            while (from <= value.size()) {
+                const size_t comma = std::min(value.find(',', from), value.size());
+                const auto match = ParseTrackMatch(value.substr(from, comma - from));
+                if (!match) return false;
+                rules.order.push_back(*match);
+                from = comma + 1;
+            }
+            continue;
+        }
+        if (option == "--name" || option == "--language") {
+            const size_t eq = value.rfind('=');
+            if (eq == std::string::npos || eq == 0) return false;
+            const auto match = ParseTrackMatch(value.substr(0, eq));
+            if (!match) return false;
+            (option == "--name" ? rules.names : rules.languages).push_back({*match, value.substr(eq + 1)});
+            continue;
+        }
+        const auto match = ParseTrackMatch(value);
+        if (!match) return false;
+        if (option == "--keep") rules.keep.push_back(*match);
+        else if (option == "--drop") rules.drop.push_back(*match);
+        else if (option == "--default") rules.makeDefault.push_back(*match);
+        else if (option == "--forced") rules.makeForced.push_back(*match);
+    }
+    return true;
+}
+
+// DIR/NAME for each input: never an input itself, never twice the same
+// (two "episode.mkv" from different folders become "episode.mkv" and
+// "episode (2).mkv").
+std::vector<std::string> OutputNames(const std::vector<std::string>& inputs, const fs::path& dir) {
+    std::set<fs::path> taken;
+    std::error_code error;
+    for (const std::string& in : inputs) taken.insert(fs::weakly_canonical(in, error));
+    std::vector<std::string> names;
+    for (const std::string& in : inputs) {
+        const fs::path name = fs::path(in).filename();
+        fs::path candidate = dir / name;
+        for (int n = 2; taken.count(fs::weakly_canonical(candidate, error)); ++n)
+            candidate = dir / (name.stem().string() + " (" + std::to_string(n) + ")" + name.extension().string());
+        taken.insert(fs::weakly_canonical(candidate, error));
+        names.push_back(candidate.string());
+    }
+    return names;
+}
+
+const char* OutcomeName(SaveOutcome outcome, bool failed) {
+    if (failed) return "failed";
+    switch (outcome) {
+        case SaveOutcome::Written: return "written";
+        case SaveOutcome::WrittenWithWarnings: return "written_with_warnings";
+        case SaveOutcome::Stopped: return "stopped";
+        default: return "failed";
+    }
+}
+
+std::string Joined(const std::vector<std::string>& items, const char* separator) {
+    std::string all;
+    for (const std::string& item : items) all += (all.empty() ? "" : separator) + item;
+    return all;
+}
+
+}  // namespace
+
+int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host, RemuxOptions options) {
+    const fs::path dir = *args.Value("--output-dir");
+    std::error_code error;
+    if (!fs::is_directory(dir, error)) return UsageError(self, host, "--output-dir " + dir.string(), "нет такой папки");
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::string bad;
+    if (!ReadRuleLines(args, lines, bad)) return UsageError(self, host, "--rules " + bad, "правило не понято");
+    TrackRules rules;
+    if (!BuildRules(lines, rules, bad)) return UsageError(self, host, bad, "правило не понято");
+    unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    if (const auto j = args.Value("-j")) {
+        const auto n = ParseUnsigned(*j);
+        if (!n || *n == 0 || *n > 256) return UsageError(self, host, "-j " + *j, "нужно число от 1 до 256");
+        workers = unsigned(*n);
+    }
+    const std::vector<std::string>& inputs = args.Operands();
+    const std::vector<std::string> outputs = OutputNames(inputs, dir);
+    workers = unsigned(std::min<size_t>(workers, inputs.size()));
+
+    std::vector<RuleRemuxResult> results(inputs.size());
+    std::vector<bool> started(inputs.size(), false);
+    std::vector<std::vector<std::string>> logs(inputs.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t k = next++; k < inputs.size(); k = next++) {
+            CollectingHost fileHost;  // each file's log apart, shown with its result
+            fileHost.setLanguage(host.language());
+            if (fileHost.StopRequested()) continue;  // Ctrl-C: the files not begun stay so
+            started[k] = true;
+            results[k] = RemuxByRules(inputs[k], outputs[k], rules, options, args.Has("--overwrite"), fileHost);
+            logs[k] = std::move(fileHost.lines);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool) t.join();
+
+    size_t written = 0, failed = 0, stopped = 0, notStarted = 0;
+    nlohmann::ordered_json files = nlohmann::ordered_json::array();
+    for (size_t k = 0; k < inputs.size(); ++k) {
+        const RuleRemuxResult& r = results[k];
+        const bool isFailed = started[k] && !r.failures.empty();
+        if (!started[k]) ++notStarted;
+        else if (isFailed) ++failed;
+        else if (r.outcome == SaveOutcome::Stopped) ++stopped;
+        else ++written;
+        if (args.Has("--json")) {
+            nlohmann::ordered_json file = {{"input", inputs[k]}, {"output", outputs[k]},
+                                           {"result", started[k] ? OutcomeName(r.outcome, isFailed) : "not_started"}};
+            file["kept"] = r.kept;
+            file["bytes"] = r.writtenBytes;
+            file["warnings"] = r.warnings;
+            file["failures"] = r.failures;
+            file["log"] = logs[k];
+            files.push_back(file);
+            continue;
+        }
+        if (!started[k]) {
+            std::printf("%s: %s\n", inputs[k].c_str(), host.Tr("не начат (остановлено)").c_str());
+        } else if (isFailed) {
+            std::fprintf(stderr, "%s: %s %s\n", inputs[k].c_str(), host.Tr("не записан:").c_str(), Joined(r.failures, "; ").c_str());
+        } else {
+            const std::string stoppedText = r.outcome == SaveOutcome::Stopped ? "; " + host.Tr("остановлен, файл цел") : "";
+            const std::string warningText = r.warnings.empty() ? "" : "; " + Joined(r.warnings, "; ");
+            std::printf("%s \u2192 %s: %s %s; %llu %s%s%s\n", inputs[k].c_str(), outputs[k].c_str(), host.Tr("треки").c_str(),
+                        Joined(r.kept, ", ").c_str(), static_cast<unsigned long long>(r.writtenBytes), host.Tr("байт").c_str(),
+                        stoppedText.c_str(), warningText.c_str());
+        }
+    }
+    if (args.Has("--json")) {
+        PrintJson(nlohmann::ordered_json{{"files", files}, {"written", written}, {"failed", failed}, {"stopped", stopped},
+                                         {"not_started", notStarted}});
+    } else {
+        std::printf("%s %zu, %s %zu, %s %zu, %s %zu\n", host.Tr("записано:").c_str(), written, host.Tr("не записано:").c_str(),
+                    failed, host.Tr("остановлено:").c_str(), stopped, host.Tr("не начато:").c_str(), notStarted);
+    }
+    if (stopped || notStarted) return kExitInterrupted;
+    return failed ? kExitFailed : kExitOk;
+}
+
+}  // namespace quillon::cli
