@@ -27,6 +27,8 @@ public:
     // order; a flag among them comes with an empty value, in its place.
     std::vector<std::pair<std::string, std::string>> ValuesInOrder(const std::set<std::string>& options) const;
     const std::vector<std::string>& Operands() const { return operands_; }
+    // Every option in command-line order, a flag with an empty value.
+    const std::vector<std::pair<std::string, std::string>>& Options() const { return values_; }
 
 private:
     std::set<std::string> flags_;

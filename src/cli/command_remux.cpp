@@ -199,14 +199,18 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host) {
     else if (clusters == "source") options.clusterRule = ClusterRule::OldClusters;
     else return UsageError(self, host, "--clusters " + clusters, "ожидалось time, keyframe или source");
 
-    if (args.Value("--output-dir")) {
-        for (const char* single : {"-o", "--tracks", "--import", "--add-subtitles", "--add-audio", "--repair", "--timescale", "--start"})
-            if (args.Value(single)) return UsageError(self, host, single, "с --output-dir треки выбираются правилами");
+    // Track rules (and many files into a folder) choose the tracks by what they are.
+    bool byRules = args.Value("--output-dir").has_value();
+    for (const char* rule : {"--keep", "--drop", "--forced", "--order", "--rules"}) byRules = byRules || args.Value(rule);
+    if (byRules) {
+        for (const char* single : {"--tracks", "--import", "--add-subtitles", "--add-audio", "--repair", "--timescale", "--start"})
+            if (args.Value(single)) return UsageError(self, host, single, "с правилами треки выбираются правилами");
+        if (args.Value("-o") && args.Value("--output-dir")) return UsageError(self, host, "-o", "нельзя вместе с --output-dir");
+        if (!args.Value("--output-dir") && args.Operands().size() > 1)
+            return UsageError(self, host, args.Operands()[1], "много файлов пишутся в папку: --output-dir ПАПКА");
         return RunRuleRemux(self, args, host, options);
     }
     if (args.Operands().size() > 1) return UsageError(self, host, args.Operands()[1], "лишний аргумент: нужен один файл");
-    for (const char* rule : {"--keep", "--drop", "--forced", "--order", "--rules", "-j"})
-        if (args.Value(rule)) return UsageError(self, host, rule, "правила треков действуют с --output-dir");
 
     Document doc;
     if (const int status = OpenForSave(doc, host, args.Operands()[0]); status != kGoOn) return status;

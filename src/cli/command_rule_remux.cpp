@@ -9,6 +9,7 @@
 #include <set>
 #include <thread>
 
+#include "cli/child_process.h"
 #include "cli/commands.h"
 #include "cli/json_report.h"
 #include "core/value_text.h"
@@ -118,10 +119,62 @@ std::string Joined(const std::vector<std::string>& items, const char* separator)
 
 }  // namespace
 
+namespace {
+
+// The arguments of a child that remuxes file `k` by the same rules: the
+// parent's options but the folder, the worker count and --json, with the
+// file and its output named.
+std::vector<std::string> ChildArguments(const Command& self, const Arguments& args, const Host& host, const std::string& input,
+                                        const std::string& output) {
+    std::vector<std::string> child = {"--lang", host.language() == Lang::Eng ? "eng" : "rus", "remux", input, "-o", output};
+    for (const auto& [option, value] : args.Options()) {
+        if (option == "--output-dir" || option == "-j" || option == "--json" || option == "-o") continue;
+        child.push_back(option);
+        if (!self.flags.count(option)) child.push_back(value);
+    }
+    child.push_back("--json");
+    child.push_back("-j");
+    child.push_back("1");
+    return child;
+}
+
+// The child's one-file report read back into a result.
+RuleRemuxResult FromChild(const ChildResult& child, const Host& host, std::vector<std::string>& log, bool& started) {
+    RuleRemuxResult result;
+    const nlohmann::json report = nlohmann::json::parse(child.output, nullptr, false);
+    if (report.is_discarded() || !report.contains("files") || report["files"].empty()) {
+        started = true;
+        result.failures.push_back(host.Tr("обработка файла прервалась") +
+                                  (child.signal ? " (signal " + std::to_string(child.signal) + ")" : ""));
+        return result;
+    }
+    const nlohmann::json& file = report["files"][0];
+    const std::string outcome = file.value("result", "failed");
+    started = outcome != "not_started";
+    result.outcome = outcome == "written"                 ? SaveOutcome::Written
+                     : outcome == "written_with_warnings" ? SaveOutcome::WrittenWithWarnings
+                     : outcome == "stopped"               ? SaveOutcome::Stopped
+                                                          : SaveOutcome::NothingWritten;
+    result.kept = file.value("kept", std::vector<std::string>{});
+    result.writtenBytes = file.value("bytes", uint64_t(0));
+    result.warnings = file.value("warnings", std::vector<std::string>{});
+    result.failures = file.value("failures", std::vector<std::string>{});
+    log = file.value("log", std::vector<std::string>{});
+    return result;
+}
+
+}  // namespace
+
 int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host, RemuxOptions options) {
-    const fs::path dir = *args.Value("--output-dir");
+    const std::vector<std::string>& inputs = args.Operands();
+    std::vector<std::string> outputs;
     std::error_code error;
-    if (!fs::is_directory(dir, error)) return UsageError(self, host, "--output-dir " + dir.string(), "нет такой папки");
+    if (const auto folder = args.Value("--output-dir")) {
+        if (!fs::is_directory(*folder, error)) return UsageError(self, host, "--output-dir " + *folder, "нет такой папки");
+        outputs = OutputNames(inputs, *folder);
+    } else {
+        outputs = {args.Value("-o").value_or(makeOutFN(inputs[0]))};
+    }
     std::vector<std::pair<std::string, std::string>> lines;
     std::string bad;
     if (!ReadRuleLines(args, lines, bad)) return UsageError(self, host, "--rules " + bad, "правило не понято");
@@ -133,19 +186,26 @@ int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host,
         if (!n || *n == 0 || *n > 256) return UsageError(self, host, "-j " + *j, "нужно число от 1 до 256");
         workers = unsigned(*n);
     }
-    const std::vector<std::string>& inputs = args.Operands();
-    const std::vector<std::string> outputs = OutputNames(inputs, dir);
     workers = unsigned(std::min<size_t>(workers, inputs.size()));
 
     std::vector<RuleRemuxResult> results(inputs.size());
     std::vector<bool> started(inputs.size(), false);
     std::vector<std::vector<std::string>> logs(inputs.size());
     std::atomic<size_t> next{0};
+    // Several files at once go to child processes: threads of one process
+    // copying films side by side fight over its one address space.
+    const bool children = workers > 1;
     auto work = [&] {
         for (size_t k = next++; k < inputs.size(); k = next++) {
+            if (host.StopRequested()) continue;  // Ctrl-C: the files not begun stay so
+            if (children) {
+                bool begun = false;
+                results[k] = FromChild(RunSelf(ChildArguments(self, args, host, inputs[k], outputs[k])), host, logs[k], begun);
+                started[k] = begun;
+                continue;
+            }
             CollectingHost fileHost;  // each file's log apart, shown with its result
             fileHost.setLanguage(host.language());
-            if (fileHost.StopRequested()) continue;  // Ctrl-C: the files not begun stay so
             started[k] = true;
             results[k] = RemuxByRules(inputs[k], outputs[k], rules, options, args.Has("--overwrite"), fileHost);
             logs[k] = std::move(fileHost.lines);

@@ -23,6 +23,11 @@ void TerminalHost::CatchInterrupt() {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    // A batch starts its children with Ctrl-C held back until this handler is in place.
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
 }
 
 void TerminalHost::logLine(const std::string& line) {

@@ -162,6 +162,41 @@ TEST_F(RuleRemuxInterop, BadInputsAndNamesThatMeet) {
     EXPECT_EQ(Quillon("remux" + inputs + " --output-dir " + Q(dir / "out") + " --keep x:jpn").status, 2);
 }
 
+// Ctrl-C in the middle of a season: the files done stay, the ones not begun
+// are not begun, a file stopped is a valid file, and the summary says which.
+TEST_F(RuleRemuxInterop, InterruptedSeasonLeavesWholeFilesAndSaysWhich) {
+    const fs::path dir = OutputDir("rule-remux") / "interrupted";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "out");
+    std::string inputs;
+    for (int k = 1; k <= 24; ++k) {
+        const fs::path copy = dir / ("e" + std::to_string(k) + ".mkv");
+        fs::copy_file(MediaFile("mkvmerge_h264_aac_srt.mkv"), copy);
+        inputs += " " + Q(copy);
+    }
+    // The program in a process group of its own, as a terminal's Ctrl-C reaches it.
+    const std::string command = "setsid " + QuillonPath() + " remux" + inputs + " --output-dir " + Q(dir / "out") +
+                                " --keep a1 -j 2 --json > " + Q(dir / "report.json") + " & pid=$!; sleep 0.4; kill -INT -- -$pid;"
+                                " wait $pid; echo $?";
+    const CommandResult run = RunCommand("bash -c " + Quoted(command));
+    const int status = std::stoi(Lines(run.output).back());
+    const nlohmann::json report = nlohmann::json::parse(ReadText(dir / "report.json"), nullptr, false);
+    ASSERT_FALSE(report.is_discarded()) << run.output;
+    const int written = report["written"], failed = report["failed"], stopped = report["stopped"], notStarted = report["not_started"];
+    EXPECT_EQ(written + failed + stopped + notStarted, 24);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(status, stopped + notStarted > 0 ? 130 : 0);
+    for (const auto& file : report["files"]) {
+        const fs::path out = file["output"].get<std::string>();
+        if (file["result"] == "not_started") {
+            EXPECT_FALSE(fs::exists(out)) << out;
+        } else {
+            // Written or stopped: a whole file either way.
+            EXPECT_EQ(RunCommand("mkvinfo " + Q(out) + " > /dev/null").exitStatus, 0) << out;
+        }
+    }
+}
+
 // The batch runs the same remux as a single save: the rules that choose what
 // the contents tab's choices would give the same bytes.
 TEST_F(RuleRemuxInterop, OneFileByRulesIsTheSingleRemuxByteForByte) {
