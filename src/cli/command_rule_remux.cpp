@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/json_report.h"
 #include "core/value_text.h"
+#include "save/output_name.h"
 #include "save/rule_remux.h"
 
 namespace quillon::cli {
@@ -80,25 +81,6 @@ bool BuildRules(const std::vector<std::pair<std::string, std::string>>& lines, T
         else if (option == "--forced") rules.makeForced.push_back(*match);
     }
     return true;
-}
-
-// DIR/NAME for each input: never an input itself, never twice the same
-// (two "episode.mkv" from different folders become "episode.mkv" and
-// "episode (2).mkv").
-std::vector<std::string> OutputNames(const std::vector<std::string>& inputs, const fs::path& dir) {
-    std::set<fs::path> taken;
-    std::error_code error;
-    for (const std::string& in : inputs) taken.insert(fs::weakly_canonical(in, error));
-    std::vector<std::string> names;
-    for (const std::string& in : inputs) {
-        const fs::path name = fs::path(in).filename();
-        fs::path candidate = dir / name;
-        for (int n = 2; taken.count(fs::weakly_canonical(candidate, error)); ++n)
-            candidate = dir / (name.stem().string() + " (" + std::to_string(n) + ")" + name.extension().string());
-        taken.insert(fs::weakly_canonical(candidate, error));
-        names.push_back(candidate.string());
-    }
-    return names;
 }
 
 const char* OutcomeName(SaveOutcome outcome, bool failed) {
@@ -171,7 +153,7 @@ int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host,
     std::error_code error;
     if (const auto folder = args.Value("--output-dir")) {
         if (!fs::is_directory(*folder, error)) return UsageError(self, host, "--output-dir " + *folder, "нет такой папки");
-        outputs = OutputNames(inputs, *folder);
+        outputs = BatchOutputNames(inputs, *folder);
     } else {
         outputs = {args.Value("-o").value_or(makeOutFN(inputs[0]))};
     }

@@ -70,6 +70,7 @@ std::optional<TrackMatch> ParseTrackMatch(std::string_view text) {
     for (size_t k = 1; k < parts.size(); ++k) {
         const std::string_view part = parts[k];
         if (part.substr(0, 5) == "name~" && part.size() > 5) match.nameContains = Lower(part.substr(5));
+        else if (part.substr(0, 5) == "name=") match.nameEquals = Lower(part.substr(5));
         else if (part.substr(0, 6) == "codec=" && part.size() > 6) match.codecPrefix = std::string(part.substr(6));
         else if (part.substr(0, 5) == "lang=") {
             match.language = MatroskaLanguage(part.substr(5));
@@ -91,6 +92,7 @@ bool Matches(const TrackMatch& m, const std::vector<TrackFacts>& tracks, size_t 
     if (m.type && t.type != m.type) return false;
     if (!m.language.empty() && LanguageOf(t) != m.language) return false;
     if (!m.nameContains.empty() && Lower(t.name).find(m.nameContains) == std::string::npos) return false;
+    if (m.nameEquals && Lower(t.name) != *m.nameEquals) return false;
     if (!m.codecPrefix.empty() && t.codec.rfind(m.codecPrefix, 0) != 0) return false;
     if (m.forced && t.forced != *m.forced) return false;
     if (m.isDefault && t.isDefault != *m.isDefault) return false;
@@ -111,6 +113,19 @@ TrackPlan PlanTracks(const std::vector<TrackFacts>& tracks, const TrackRules& ru
             keptByRule[k] = true;
             keptTypes.push_back(tracks[k].type);
         }
+    }
+    for (const std::vector<TrackMatch>& anyOf : rules.keepAnyOf) {
+        bool found = false;
+        std::string texts;
+        for (const TrackMatch& keep : anyOf) {
+            texts += (texts.empty() ? "" : " | ") + keep.text;
+            if (keep.type) keptTypes.push_back(keep.type);
+            for (const size_t k : MatchedBy(keep, tracks)) {
+                keptByRule[k] = found = true;
+                keptTypes.push_back(tracks[k].type);
+            }
+        }
+        if (!found && !anyOf.empty()) plan.failures.push_back("keep " + texts);
     }
     for (size_t k = 0; k < tracks.size(); ++k)
         if (std::find(keptTypes.begin(), keptTypes.end(), tracks[k].type) != keptTypes.end()) kept[k] = keptByRule[k];

@@ -3,7 +3,8 @@
 // "drop s:rus", "default s:eng", "forced s:eng,name~Signs", "order v,a:jpn,s".
 // A match names a type (v, a, s) with an optional language, or a track by
 // number, UID or place among its type (3, uid:U, a1), and may add
-// name~TEXT (a part of the name, any case), codec=PREFIX, lang=CODE, forced,
+// name~TEXT (a part of the name, any case), name=TEXT (the whole name, any
+// case; empty for a track without one), codec=PREFIX, lang=CODE, forced,
 // default. Languages match in any form: "jpn", "ja" and "ja-JP" alike.
 #pragma once
 
@@ -36,6 +37,7 @@ struct TrackMatch {
     uint8_t type = 0;                     // 0: any
     std::string language;                 // ISO 639-2, "" any
     std::string nameContains;             // lower case, "" any
+    std::optional<std::string> nameEquals;  // lower case, the whole name ("" for none)
     std::string codecPrefix;
     std::optional<bool> forced, isDefault;
 };
@@ -51,6 +53,9 @@ struct NamedMatch {
 
 struct TrackRules {
     std::vector<TrackMatch> keep = {}, drop = {}, makeDefault = {}, makeForced = {}, order = {};
+    // Kept when they match any of a list; a file where none of a list matches
+    // is not written (the batch window's ticks: one of these audio tracks).
+    std::vector<std::vector<TrackMatch>> keepAnyOf = {};
     std::vector<NamedMatch> names = {}, languages = {};
 };
 

@@ -1,5 +1,6 @@
 #include <cctype>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "core/ascii_text.h"
@@ -40,6 +41,23 @@ std::string makeOutFN(const std::string& inputPath) {
     base = EndsInCounter(base) ? NextCounter(base) : base + ".001";
     while (std::filesystem::exists(directory + base + extension)) base = NextCounter(base);
     return directory + base + AsciiLower(extension);
+}
+
+std::vector<std::string> BatchOutputNames(const std::vector<std::string>& inputs, const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::set<fs::path> taken;
+    std::error_code error;
+    for (const std::string& in : inputs) taken.insert(fs::weakly_canonical(in, error));
+    std::vector<std::string> names;
+    for (const std::string& in : inputs) {
+        const fs::path name = fs::path(in).filename();
+        fs::path candidate = fs::path(dir) / name;
+        for (int n = 2; taken.count(fs::weakly_canonical(candidate, error)); ++n)
+            candidate = fs::path(dir) / (name.stem().string() + " (" + std::to_string(n) + ")" + name.extension().string());
+        taken.insert(fs::weakly_canonical(candidate, error));
+        names.push_back(candidate.string());
+    }
+    return names;
 }
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include "attach/mime_table.h"
 #include "core/open_failure.h"
 #include "edit/staged_edits.h"
+#include "reader/model_builder.h"
 #include "reader/open_file.h"
 #include "save/save_command.h"
 
@@ -37,6 +38,29 @@ std::vector<TrackFacts> FactsOf(const Document& doc) {
         facts.push_back(f);
     }
     return facts;
+}
+
+std::vector<TrackFacts> ReadTrackFacts(const std::string& path, Host& host, std::string& failure) {
+    Document doc;
+    doc.sourcePath = path;
+    const OpenOutcome opened = ReadHeader(doc, host);
+    if (!opened.opened) {
+        failure = OpenFailureText(path, host);
+        return {};
+    }
+    if (opened.scan == ScanResult::NoSignature || opened.scan == ScanResult::NoSegment) {
+        failure = host.Tr("не файл Matroska: ") + path;
+        return {};
+    }
+    SourceFile source;
+    if (!source.Open(path)) {
+        failure = OpenFailureText(path, host);
+        return {};
+    }
+    for (const Track& row : doc.tatra)
+        if (row.entryIndex != Track::kNotInSource)
+            doc.mkv.tracks.push_back(TrackFromEntry(doc.lista, int(row.entryIndex), source, host));
+    return FactsOf(doc);
 }
 
 RuleRemuxResult RemuxByRules(const std::string& input, const std::string& output, const TrackRules& rules,

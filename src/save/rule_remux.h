@@ -26,6 +26,10 @@ struct RuleRemuxResult {
 // The facts the rules look at, one per row of the document's track table.
 std::vector<TrackFacts> FactsOf(const Document& doc);
 
+// The facts of a file's tracks from its header read, for listing many files
+// quickly; empty with `failure` set when it cannot be read.
+std::vector<TrackFacts> ReadTrackFacts(const std::string& path, Host& host, std::string& failure);
+
 // `options` as the single remux takes them; with no attachments asked for,
 // the fonts are still written when an ASS or SSA track is kept.
 RuleRemuxResult RemuxByRules(const std::string& input, const std::string& output, const TrackRules& rules,

@@ -48,6 +48,8 @@ TEST(TrackRules, MatchesSelectByWhatTracksAre) {
         {"6", {6}},
         {"uid:105", {5}},
         {"s,lang=rus", {6}},
+        {"s,name=full", {5}},        // the whole name, any case
+        {"s,name=", {6}},            // a track without a name
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.match);
@@ -82,6 +84,8 @@ TEST(TrackRules, KeepDropAndOrder) {
         {"order by the first entry a track matches, the rest after", {.order = {M("s"), M("a:jpn")}}, {4, 5, 6, 3, 1, 2}, 0},
         {"a keep that finds nothing: the file cannot be written", {.keep = {M("a:ger")}}, {1, 4, 5, 6}, 1},
         {"nothing left", {.drop = {M("v"), M("a"), M("s")}}, {}, 1},
+        {"keep any of a list: what matches, one at least", {.keepAnyOf = {{M("a:ger"), M("a:jpn")}}}, {1, 3, 4, 5, 6}, 0},
+        {"none of a list in the file", {.keepAnyOf = {{M("a:ger"), M("a:fre")}}}, {1, 4, 5, 6}, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
