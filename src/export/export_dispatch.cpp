@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "export/adts_writer.h"
+#include "export/annexb_writer.h"
 #include "export/ass_writer.h"
 #include "export/audio_stream_writer.h"
 #include "export/flac_writer.h"
@@ -34,6 +35,8 @@ constexpr TypeRow kTypes[] = {
     {ExportType::WavPcm, "wav (pcm)", ".wav", Sound2WAV},
     {ExportType::Srt, "srt", ".srt", SaveSRTX},
     {ExportType::Ass, "ass", ".ass", SaveASS},
+    {ExportType::H264, "h264", ".h264", SaveH264},
+    {ExportType::Hevc, "hevc", ".h265", SaveHevc},
     {ExportType::Mka, "mka", ".mka", nullptr},
     {ExportType::Mks, "mks", ".mks", nullptr},
     {ExportType::None, "mkv", ".mkv", nullptr},
@@ -63,7 +66,56 @@ const std::vector<AudioOffer>& AudioOffers() {
     return offers;
 }
 
+// The natural form of each codec; a CodecID ending in "/" stands for every
+// CodecID it begins (the AAC profiles).
+struct CodecForm {
+    std::string_view codecId;
+    ExportType type;
+};
+constexpr CodecForm kCodecForms[] = {
+    {"A_AC3", ExportType::Ac3},
+    {"A_MPEG/L3", ExportType::Mp3},
+    {"A_AAC", ExportType::Aac},
+    {"A_AAC/", ExportType::Aac},
+    {"A_FLAC", ExportType::Flac},
+    {"A_VORBIS", ExportType::Ogg},
+    {"S_TEXT/UTF8", ExportType::Srt},
+    {"S_TEXT/ASS", ExportType::Ass},
+    {"S_TEXT/SSA", ExportType::Ass},
+    {"V_MPEG4/ISO/AVC", ExportType::H264},
+    {"V_MPEGH/ISO/HEVC", ExportType::Hevc},
+};
+
+// The FourCCs under which MPEG-4 Part 2 video travels in VFW mode.
+constexpr std::string_view kMpeg4FourCCs[] = {"XVID", "xvid", "DIVX", "divx", "DX50", "dx50", "FMP4", "fmp4", "MP4V", "mp4v"};
+
+// biCompression of the BITMAPINFOHEADER a VFW track holds as its CodecPrivate.
+std::string_view VfwFourCC(std::span<const uint8_t> codecPrivate) {
+    constexpr size_t kCompressionAt = 16;
+    if (codecPrivate.size() < kCompressionAt + 4) return {};
+    return std::string_view(reinterpret_cast<const char*>(codecPrivate.data()) + kCompressionAt, 4);
+}
+
+const std::vector<uint8_t>& CodecPrivateOf(const Document& doc, const std::string& number) {
+    static const std::vector<uint8_t> none;
+    const tTrackEntry* entry = ModelTrack(doc.mkv, number);
+    return entry && entry->codecPrivate.present ? entry->codecPrivate.value : none;
+}
+
 }  // namespace
+
+ExportType NaturalExportType(std::string_view codecId, std::span<const uint8_t> codecPrivate) {
+    for (const CodecForm& form : kCodecForms) {
+        const bool family = form.codecId.ends_with('/');
+        if (family ? codecId.starts_with(form.codecId) : codecId == form.codecId) return form.type;
+    }
+    if (codecId == "V_MS/VFW/FOURCC") {
+        const std::string_view fourcc = VfwFourCC(codecPrivate);
+        for (std::string_view known : kMpeg4FourCCs)
+            if (fourcc == known) return ExportType::M4v;
+    }
+    return ExportType::None;
+}
 
 ExportPanel ChooseExportPanel(const TrackTable& tatra) {
     if (OneAudioTrackCheckedOnly(tatra)) return ExportPanel::Audio;
@@ -111,6 +163,16 @@ OfferedTypes ActivateSubsTypes(const Document& doc) {
         offered.types.push_back(ExportType::Ass);
         offered.assCaption = codec == "S_TEXT/SSA" ? "ssa" : "ass";
     }
+    return offered;
+}
+
+OfferedTypes ActivateVideoTypes(const Document& doc) {
+    OfferedTypes offered;
+    const int index = GetActiveVideoTrackIndex(doc.tatra);
+    if (index < 0) return offered;
+    const std::string& number = doc.tatra[index].numberText;
+    const ExportType natural = NaturalExportType(TrackCodecId(doc.lista, number), CodecPrivateOf(doc, number));
+    if (natural != ExportType::None) offered.types.push_back(natural);
     return offered;
 }
 
