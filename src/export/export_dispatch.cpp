@@ -7,6 +7,7 @@
 #include "export/ass_writer.h"
 #include "export/audio_stream_writer.h"
 #include "export/flac_writer.h"
+#include "export/ivf_writer.h"
 #include "export/ogg_writer.h"
 #include "export/srt_writer.h"
 #include "export/audio_decoder.h"
@@ -37,6 +38,7 @@ constexpr TypeRow kTypes[] = {
     {ExportType::Ass, "ass", ".ass", SaveASS},
     {ExportType::H264, "h264", ".h264", SaveH264},
     {ExportType::Hevc, "hevc", ".h265", SaveHevc},
+    {ExportType::Ivf, "ivf", ".ivf", SaveIVF},
     {ExportType::Mka, "mka", ".mka", nullptr},
     {ExportType::Mks, "mks", ".mks", nullptr},
     {ExportType::None, "mkv", ".mkv", nullptr},
@@ -84,6 +86,9 @@ constexpr CodecForm kCodecForms[] = {
     {"S_TEXT/SSA", ExportType::Ass},
     {"V_MPEG4/ISO/AVC", ExportType::H264},
     {"V_MPEGH/ISO/HEVC", ExportType::Hevc},
+    {"V_VP8", ExportType::Ivf},
+    {"V_VP9", ExportType::Ivf},
+    {"V_AV1", ExportType::Ivf},
 };
 
 // The FourCCs under which MPEG-4 Part 2 video travels in VFW mode.

@@ -5,6 +5,7 @@
 
 #include "core/generated/element_ids.h"
 #include "export/export_dispatch.h"
+#include "export/ivf_writer.h"
 #include "export/nal_units.h"
 #include "support/export_helpers.h"
 #include "support/scan_helpers.h"
@@ -180,6 +181,81 @@ TEST(NalUnits, SplittingStopsAtALengthPastTheEnd) {
     EXPECT_EQ(units.size(), 1u);
 }
 
+// ------------------------------------------------------------------- IVF
+
+// The time bases mkvextract writes for these DefaultDurations.
+TEST(IvfTimeBase, CommonRatesWithinTwentyMicrosecondsElseTheExactRateInSixteenBits) {
+    const struct {
+        uint64_t duration;
+        IvfTimeBase base;
+    } cases[] = {
+        {0, {25, 1}},           {40000000, {25, 1}},        {40019999, {25, 1}},     {39980001, {25, 1}},
+        {39980000, {50000, 1999}}, {40020000, {50000, 2001}}, {41708333, {24000, 1001}}, {33366667, {30000, 1001}},
+        {33350000, {30000, 1001}}, {16683333, {60000, 1001}}, {8341667, {120, 1}},     {66666667, {15, 1}},
+        {37000000, {1000, 37}},  {1000000, {1000, 1}},       {12345678, {65535, 809}}, {40070000, {4369, 175}},
+        {83333333, {65535, 5461}}, {13888889, {13107, 182}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IvfTimeBaseOf(c.duration), c.base) << c.duration;
+}
+
+TEST(IvfTimeBase, TimesAreCountedInTheBaseAndRoundedDown) {
+    EXPECT_EQ(IvfTimestamp(33000000, {30000, 1001}), 0u);
+    EXPECT_EQ(IvfTimestamp(67000000, {30000, 1001}), 2u);
+    EXPECT_EQ(IvfTimestamp(1000000000, {25, 1}), 25u);
+    EXPECT_EQ(IvfTimestamp(-40000000, {25, 1}), 0u);
+    EXPECT_EQ(IvfTimestamp(int64_t{1} << 62, {65535, 1}), uint64_t((__int128(1) << 62) * 65535 / 1000000000));
+}
+
+uint32_t Le32(const ByteVec& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+
+TEST(ExportIvf, HeaderFramesAndAv1TemporalDelimiters) {
+    const ByteVec sequence = {0x0A, 0x02, 0xAA, 0xBB}, frame = {0x32, 0x03, 1, 2, 3}, shown = {0x1A, 0x01, 0x80};
+    const ByteVec video = Master(kVideo, {Uint(kPixelWidth, 320), Uint(kPixelHeight, 180)});
+    const ByteVec av1Private = Joined({{0x81, 0, 0x0C, 0}, sequence});
+    const struct {
+        const char* what;
+        const char* codec;
+        ByteVec codecPrivate;
+        std::vector<ByteVec> frames;  // one block each, 40 ms apart
+        std::vector<ByteVec> written;
+    } cases[] = {
+        {"VP9 frames as they are", "V_VP9", {}, {Frame(30, 1), Frame(0), Frame(7, 2)}, {Frame(30, 1), Frame(0), Frame(7, 2)}},
+        {"AV1: a delimiter before each frame but one that starts with a frame header", "V_AV1", av1Private,
+         {Joined({sequence, frame}), shown, frame},
+         {Joined({{0x12, 0}, sequence, frame}), shown, Joined({{0x12, 0}, frame})}},
+        {"AV1: a first frame without a sequence header gets the CodecPrivate's", "V_AV1", av1Private, {frame, frame},
+         {Joined({{0x12, 0}, sequence, frame}), Joined({{0x12, 0}, frame})}},
+    };
+    for (const auto& c : cases) {
+        std::vector<ByteVec> blocks;
+        for (size_t k = 0; k < c.frames.size(); ++k)
+            blocks.push_back(SimpleBlock(1, static_cast<int16_t>(40 * k), k == 0 ? 0x80 : 0, c.frames[k]));
+        Exported e;
+        Export(VideoFile(c.codec, c.codecPrivate, blocks, {video, Uint(kDefaultDuration, 40000000)}), ExportType::Ivf, e);
+        ASSERT_EQ(e.outcome, SaveOutcome::Written) << c.what;
+        ASSERT_GE(e.bytes.size(), 32u) << c.what;
+        EXPECT_EQ(ByteVec(e.bytes.begin(), e.bytes.begin() + 8), (ByteVec{'D', 'K', 'I', 'F', 0, 0, 32, 0})) << c.what;
+        EXPECT_EQ(std::string(e.bytes.begin() + 8, e.bytes.begin() + 12), c.codec == std::string("V_AV1") ? "AV01" : "VP90");
+        EXPECT_EQ(Le32(e.bytes, 12), 320u | 180u << 16) << c.what;
+        EXPECT_EQ(Le32(e.bytes, 16), 25u) << c.what;
+        EXPECT_EQ(Le32(e.bytes, 20), 1u) << c.what;
+        EXPECT_EQ(Le32(e.bytes, 24), c.written.size()) << c.what;
+        ByteVec expected(e.bytes.begin(), e.bytes.begin() + 32);
+        for (size_t k = 0; k < c.written.size(); ++k) {
+            const ByteVec header = {static_cast<uint8_t>(c.written[k].size()), 0, 0, 0, static_cast<uint8_t>(k), 0, 0, 0, 0, 0, 0, 0};
+            expected = Joined({expected, header, c.written[k]});
+        }
+        EXPECT_EQ(e.bytes, expected) << c.what;
+    }
+}
+
+TEST(ExportIvf, OtherVideoCodecsAreRefused) {
+    Exported e;
+    Export(VideoFile("V_THEORA", {}, {SimpleBlock(1, 0, 0x80, Frame(10))}), ExportType::Ivf, e);
+    EXPECT_EQ(e.outcome, SaveOutcome::NothingWritten);
+    EXPECT_TRUE(e.Told("В IVF пишутся только дорожки VP8, VP9 и AV1; кодек дорожки: V_THEORA"));
+}
+
 // ---------------------------------------------------------- type offers
 
 TEST(ExportTypes, EachCodecHasItsNaturalForm) {
@@ -196,6 +272,8 @@ TEST(ExportTypes, EachCodecHasItsNaturalForm) {
         {"S_TEXT/UTF8", {}, ExportType::Srt},     {"S_TEXT/ASS", {}, ExportType::Ass},
         {"S_TEXT/SSA", {}, ExportType::Ass},      {"V_MPEG4/ISO/AVC", {}, ExportType::H264},
         {"V_MPEGH/ISO/HEVC", {}, ExportType::Hevc}, {"A_DTS", {}, ExportType::None},
+        {"V_VP8", {}, ExportType::Ivf},           {"V_VP9", {}, ExportType::Ivf},
+        {"V_AV1", {}, ExportType::Ivf},
         {"V_MS/VFW/FOURCC", h263, ExportType::None}, {"V_MS/VFW/FOURCC", {1, 2}, ExportType::None},
         {"V_MPEG4/ISO/AVCX", {}, ExportType::None},
     };
