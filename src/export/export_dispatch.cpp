@@ -91,16 +91,6 @@ constexpr CodecForm kCodecForms[] = {
     {"V_AV1", ExportType::Ivf},
 };
 
-// The FourCCs under which MPEG-4 Part 2 video travels in VFW mode.
-constexpr std::string_view kMpeg4FourCCs[] = {"XVID", "xvid", "DIVX", "divx", "DX50", "dx50", "FMP4", "fmp4", "MP4V", "mp4v"};
-
-// biCompression of the BITMAPINFOHEADER a VFW track holds as its CodecPrivate.
-std::string_view VfwFourCC(std::span<const uint8_t> codecPrivate) {
-    constexpr size_t kCompressionAt = 16;
-    if (codecPrivate.size() < kCompressionAt + 4) return {};
-    return std::string_view(reinterpret_cast<const char*>(codecPrivate.data()) + kCompressionAt, 4);
-}
-
 const std::vector<uint8_t>& CodecPrivateOf(const Document& doc, const std::string& number) {
     static const std::vector<uint8_t> none;
     const tTrackEntry* entry = ModelTrack(doc.mkv, number);
@@ -114,11 +104,7 @@ ExportType NaturalExportType(std::string_view codecId, std::span<const uint8_t> 
         const bool family = form.codecId.ends_with('/');
         if (family ? codecId.starts_with(form.codecId) : codecId == form.codecId) return form.type;
     }
-    if (codecId == "V_MS/VFW/FOURCC") {
-        const std::string_view fourcc = VfwFourCC(codecPrivate);
-        for (std::string_view known : kMpeg4FourCCs)
-            if (fourcc == known) return ExportType::M4v;
-    }
+    (void)codecPrivate;  // kept for VFW tracks, whose FourCC in it names the codec: no form for them yet
     return ExportType::None;
 }
 

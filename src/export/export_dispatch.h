@@ -39,14 +39,14 @@ OfferedTypes ActivateAudioTypes(const Document& doc);
 OfferedTypes ActivateSubsTypes(const Document& doc);
 
 // By the CodecID of the first checked video track: the plain stream form of
-// its codec ("h264", "hevc", "ivf", "m2v" or "m4v"); nothing for another codec
+// its codec ("h264", "hevc" or "ivf"); nothing for another codec
 // or without a checked video track.
 OfferedTypes ActivateVideoTypes(const Document& doc);
 
 // The form a track of this codec is exported to when nothing else is asked
 // for: its own stream format (AC-3, MP3, AAC, FLAC, Vorbis in Ogg, SRT,
-// ASS/SSA, PGS, WebVTT, the video streams); ExportType::None when it has none.
-// A VFW video track is MPEG-4 Part 2 by the FourCC in its CodecPrivate.
+// ASS/SSA, the H.264, HEVC and IVF video streams); ExportType::None when it
+// has none.
 ExportType NaturalExportType(std::string_view codecId, std::span<const uint8_t> codecPrivate);
 
 // The button caption of a type ("ac3", "wav (pcm)", "ass" or "ssa" ...).
