@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "export/avi_compatible.h"
 #include "export/export_dispatch.h"
+#include "export/track_queries.h"
 
 namespace quillon::cli {
 namespace {
@@ -21,8 +22,12 @@ struct TypeName {
 constexpr TypeName kTypeNames[] = {
     {"ac3", ExportType::Ac3}, {"mp3", ExportType::Mp3}, {"aac", ExportType::Aac}, {"ogg", ExportType::Ogg},
     {"flac", ExportType::Flac}, {"wav", ExportType::WavPcm}, {"wav-mp3", ExportType::WavMp3}, {"srt", ExportType::Srt}, {"ass", ExportType::Ass}, {"ssa", ExportType::Ass},
+    {"h264", ExportType::H264}, {"hevc", ExportType::Hevc}, {"ivf", ExportType::Ivf},
     {"mka", ExportType::Mka}, {"mks", ExportType::Mks},
 };
+
+// --as auto: the form the track's codec has of its own.
+constexpr const char* kAutoType = "auto";
 
 const TypeName* FindTypeName(const std::string& name) {
     for (const TypeName& t : kTypeNames)
@@ -30,24 +35,35 @@ const TypeName* FindTypeName(const std::string& name) {
     return nullptr;
 }
 
+OfferedTypes OfferedFor(const Document& doc, const Track& track) {
+    if (track.typeText == "AUDIO") return ActivateAudioTypes(doc);
+    if (track.typeText == "SUBTITLES") return ActivateSubsTypes(doc);
+    if (track.typeText == "VIDEO") return ActivateVideoTypes(doc);
+    return {};
+}
+
+std::string NameOf(ExportType type, const OfferedTypes& offered) {
+    if (type == ExportType::Ass) return offered.assCaption;
+    for (const TypeName& t : kTypeNames)
+        if (t.type == type) return t.name;
+    return {};
+}
+
 // The --as names the track offers, as its type buttons would.
 std::vector<std::string> OfferedNames(const Document& doc, const Track& track) {
-    const OfferedTypes offered = track.typeText == "AUDIO"       ? ActivateAudioTypes(doc)
-                                 : track.typeText == "SUBTITLES" ? ActivateSubsTypes(doc)
-                                                                 : OfferedTypes{};
+    const OfferedTypes offered = OfferedFor(doc, track);
     std::vector<std::string> names;
-    for (ExportType type : offered.types) {
-        if (type == ExportType::Ass) {
-            names.push_back(offered.assCaption);
-            continue;
-        }
-        for (const TypeName& t : kTypeNames)
-            if (t.type == type) {
-                names.push_back(t.name);
-                break;
-            }
-    }
+    for (ExportType type : offered.types) names.push_back(NameOf(type, offered));
     return names;
+}
+
+// The --as name of the track's natural form; empty when its codec has none.
+std::string NaturalName(const Document& doc, const Track& track) {
+    const tTrackEntry* entry = ModelTrack(doc.mkv, track.numberText);
+    const std::vector<uint8_t> none;
+    const ExportType type = NaturalExportType(TrackCodecId(doc.lista, track.numberText),
+                                              entry && entry->codecPrivate.present ? entry->codecPrivate.value : none);
+    return type == ExportType::None ? std::string() : NameOf(type, OfferedFor(doc, track));
 }
 
 std::string Joined(const std::vector<std::string>& names) {
@@ -89,12 +105,13 @@ int RunAviConvert(const Command& self, const Arguments& args, TerminalHost& host
 
 int RunExport(const Command& self, const Arguments& args, TerminalHost& host) {
     const auto trackNumber = args.Value("--track");
-    const auto typeName = args.Value("--as");
+    auto typeName = args.Value("--as");
     if (!typeName) return UsageError(self, host, "--as", "не указан тип выгрузки");
     if (*typeName == "avi") return RunAviConvert(self, args, host);
     if (!trackNumber) return UsageError(self, host, "--track", "не указан трек");
-    const TypeName* chosen = FindTypeName(*typeName);
-    if (!chosen) return UsageError(self, host, "--as " + *typeName, "неизвестный тип выгрузки");
+    const bool automatic = *typeName == kAutoType;
+    if (!automatic && !FindTypeName(*typeName))
+        return UsageError(self, host, "--as " + *typeName, "неизвестный тип выгрузки");
 
     Document doc;
     if (const int status = OpenForSave(doc, host, args.Operands()[0]); status != kGoOn) return status;
@@ -110,6 +127,15 @@ int RunExport(const Command& self, const Arguments& args, TerminalHost& host) {
         std::fprintf(stderr, "%s %s\n", host.Tr("нет такого трека:").c_str(), trackNumber->c_str());
         return kExitUsage;
     }
+    if (automatic) {
+        typeName = NaturalName(doc, *track);
+        if (typeName->empty()) {
+            std::fprintf(stderr, "%s %s\n", host.Tr("у кодека трека нет своего формата для выгрузки:").c_str(),
+                         TrackCodecId(doc.lista, track->numberText).c_str());
+            return kExitUsage;
+        }
+    }
+    const TypeName* chosen = FindTypeName(*typeName);
     const std::vector<std::string> offered = OfferedNames(doc, *track);
     if (std::find(offered.begin(), offered.end(), *typeName) == offered.end()) {
         if (offered.empty())

@@ -102,7 +102,7 @@ const std::vector<Command>& Commands() {
          {"--track", "--set", "--delete", "--language", "-j", "--attach", "--replace-attachment", "--drop-attachment"},
          RunEdit,
          true},
-        {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, mka, mks; или AVI",
+        {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, h264, hevc, ivf, mka, mks; или AVI",
          "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"
          "quillon-cli export ВХОД --as avi --tracks V[,A] [-o ВЫХОД] [--overwrite]\r\n"
          "Выгружает один трек в отдельный файл. Без -o имя выхода подбирается рядом с входом (фильм.001.ac3).\r\n"
@@ -110,7 +110,10 @@ const std::vector<Command>& Commands() {
          "  --as ТИП     ac3, mp3, flac: кадры трека как есть;  aac: AAC в ADTS;  ogg: Vorbis в Ogg;\r\n"
          "               srt: титры SRT (из текстовых и ASS/SSA);  ass, ssa: титры ASS/SSA;\r\n"
          "               wav: звук, декодированный в 16-битный PCM (PCM-трек как есть);  wav-mp3: кадры MP3 в файле WAV\r\n"
+         "               h264, hevc: видео H.264 или HEVC потоком Annex B (с наборами параметров из CodecPrivate)\r\n"
+         "               ivf: видео VP8, VP9 или AV1 в файле IVF\r\n"
          "               mka, mks: файл Matroska с одним этим треком\r\n"
+         "               auto: свой формат кодека трека (по CodecID)\r\n"
          "  --as avi --tracks V[,A]  файл AVI из видеотрека V (V_MS/VFW/FOURCC) и звукового A (MP3, AC-3, AAC) без перекодирования\r\n"
          "  --overwrite  заменить существующий файл без вопроса\r\n"
          "Тип должен подходить треку: иначе выводится список подходящих.\r\n"

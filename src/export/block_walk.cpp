@@ -61,6 +61,12 @@ int64_t BlockWalk::DiscardPadding(const Tbrick& row) const {
     return IsDigits(text) && TextToInt64(text) <= kMaxBlockTime ? TextToInt64(text) : 0;
 }
 
+bool BlockWalk::Keyframe(const Tbrick& row) const {
+    if (row.parent >= 0 && lista_[row.parent].id() == kBlockGroup)
+        return FindChildElement(lista_, kReferenceBlock, row.parent) < 0;
+    return row.block.keyFrame() != 0;
+}
+
 bool BlockWalk::Read(const Tbrick& row, WalkBlock& block) {
     const Tblock& header = row.block;
     const uint64_t length = row.totalSize - header.dataOffset;
@@ -120,6 +126,7 @@ WalkStatus BlockWalk::Next(WalkBlock& block) {
         block.timecode = clusterTime + row.block.timecode;
         block.duration = BlockDuration(row);
         block.discardPadding = DiscardPadding(row);
+        block.keyframe = Keyframe(row);
         return WalkStatus::Block;
     }
     return WalkStatus::End;

@@ -23,6 +23,7 @@ struct WalkBlock {
     int64_t timecode = 0;                  // cluster timecode + block timecode, in ticks
     int64_t duration = -1;                 // the group's BlockDuration in ticks; -1 when none
     int64_t discardPadding = 0;            // the group's DiscardPadding: nanoseconds of the sound not to be played
+    bool keyframe = false;                 // a SimpleBlock marked key, or a Block whose group references no other
     std::span<const uint8_t> data;         // the frames back to back (empty when the bytes were not asked for)
     std::span<const uint32_t> frameSizes;  // each frame's size, in order; they add up to frameBytes
     uint64_t framesAt = 0;                 // where the first frame starts in the source
@@ -66,6 +67,7 @@ private:
     bool ClusterTimecode(const Tbrick& row, int64_t& time);
     int64_t BlockDuration(const Tbrick& row) const;
     int64_t DiscardPadding(const Tbrick& row) const;
+    bool Keyframe(const Tbrick& row) const;
     bool Read(const Tbrick& row, WalkBlock& block);
 
     const tabrick& lista_;

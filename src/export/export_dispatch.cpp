@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "export/adts_writer.h"
+#include "export/annexb_writer.h"
 #include "export/ass_writer.h"
 #include "export/audio_stream_writer.h"
 #include "export/flac_writer.h"
+#include "export/ivf_writer.h"
 #include "export/ogg_writer.h"
 #include "export/srt_writer.h"
 #include "export/audio_decoder.h"
@@ -34,6 +36,9 @@ constexpr TypeRow kTypes[] = {
     {ExportType::WavPcm, "wav (pcm)", ".wav", Sound2WAV},
     {ExportType::Srt, "srt", ".srt", SaveSRTX},
     {ExportType::Ass, "ass", ".ass", SaveASS},
+    {ExportType::H264, "h264", ".h264", SaveH264},
+    {ExportType::Hevc, "hevc", ".h265", SaveHevc},
+    {ExportType::Ivf, "ivf", ".ivf", SaveIVF},
     {ExportType::Mka, "mka", ".mka", nullptr},
     {ExportType::Mks, "mks", ".mks", nullptr},
     {ExportType::None, "mkv", ".mkv", nullptr},
@@ -63,7 +68,45 @@ const std::vector<AudioOffer>& AudioOffers() {
     return offers;
 }
 
+// The natural form of each codec; a CodecID ending in "/" stands for every
+// CodecID it begins (the AAC profiles).
+struct CodecForm {
+    std::string_view codecId;
+    ExportType type;
+};
+constexpr CodecForm kCodecForms[] = {
+    {"A_AC3", ExportType::Ac3},
+    {"A_MPEG/L3", ExportType::Mp3},
+    {"A_AAC", ExportType::Aac},
+    {"A_AAC/", ExportType::Aac},
+    {"A_FLAC", ExportType::Flac},
+    {"A_VORBIS", ExportType::Ogg},
+    {"S_TEXT/UTF8", ExportType::Srt},
+    {"S_TEXT/ASS", ExportType::Ass},
+    {"S_TEXT/SSA", ExportType::Ass},
+    {"V_MPEG4/ISO/AVC", ExportType::H264},
+    {"V_MPEGH/ISO/HEVC", ExportType::Hevc},
+    {"V_VP8", ExportType::Ivf},
+    {"V_VP9", ExportType::Ivf},
+    {"V_AV1", ExportType::Ivf},
+};
+
+const std::vector<uint8_t>& CodecPrivateOf(const Document& doc, const std::string& number) {
+    static const std::vector<uint8_t> none;
+    const tTrackEntry* entry = ModelTrack(doc.mkv, number);
+    return entry && entry->codecPrivate.present ? entry->codecPrivate.value : none;
+}
+
 }  // namespace
+
+ExportType NaturalExportType(std::string_view codecId, std::span<const uint8_t> codecPrivate) {
+    for (const CodecForm& form : kCodecForms) {
+        const bool family = form.codecId.ends_with('/');
+        if (family ? codecId.starts_with(form.codecId) : codecId == form.codecId) return form.type;
+    }
+    (void)codecPrivate;  // kept for VFW tracks, whose FourCC in it names the codec: no form for them yet
+    return ExportType::None;
+}
 
 ExportPanel ChooseExportPanel(const TrackTable& tatra) {
     if (OneAudioTrackCheckedOnly(tatra)) return ExportPanel::Audio;
@@ -111,6 +154,16 @@ OfferedTypes ActivateSubsTypes(const Document& doc) {
         offered.types.push_back(ExportType::Ass);
         offered.assCaption = codec == "S_TEXT/SSA" ? "ssa" : "ass";
     }
+    return offered;
+}
+
+OfferedTypes ActivateVideoTypes(const Document& doc) {
+    OfferedTypes offered;
+    const int index = GetActiveVideoTrackIndex(doc.tatra);
+    if (index < 0) return offered;
+    const std::string& number = doc.tatra[index].numberText;
+    const ExportType natural = NaturalExportType(TrackCodecId(doc.lista, number), CodecPrivateOf(doc, number));
+    if (natural != ExportType::None) offered.types.push_back(natural);
     return offered;
 }
 

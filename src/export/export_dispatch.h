@@ -4,6 +4,7 @@
 // as its type buttons and passes the chosen one in SaveRequest::exportType.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,17 @@ OfferedTypes ActivateAudioTypes(const Document& doc);
 // (S_TEXT/UTF8, S_TEXT/ASS, S_TEXT/SSA) and "ass" / "ssa" (S_TEXT/ASS,
 // S_TEXT/SSA). Nothing without a checked subtitle track.
 OfferedTypes ActivateSubsTypes(const Document& doc);
+
+// By the CodecID of the first checked video track: the plain stream form of
+// its codec ("h264", "hevc" or "ivf"); nothing for another codec
+// or without a checked video track.
+OfferedTypes ActivateVideoTypes(const Document& doc);
+
+// The form a track of this codec is exported to when nothing else is asked
+// for: its own stream format (AC-3, MP3, AAC, FLAC, Vorbis in Ogg, SRT,
+// ASS/SSA, the H.264, HEVC and IVF video streams); ExportType::None when it
+// has none.
+ExportType NaturalExportType(std::string_view codecId, std::span<const uint8_t> codecPrivate);
 
 // The button caption of a type ("ac3", "wav (pcm)", "ass" or "ssa" ...).
 std::string ExportCaption(ExportType type, std::string_view assCaption = "ass");

@@ -8,15 +8,33 @@ namespace quillon {
 namespace {
 
 const char* MissingTrackText(TrackKind kind) {
-    return kind == TrackKind::Audio ? "надо отметить звуковую дорожку" : "надо отметить дорожку с титрами";
+    switch (kind) {
+        case TrackKind::Audio: return "надо отметить звуковую дорожку";
+        case TrackKind::Subtitles: return "надо отметить дорожку с титрами";
+        case TrackKind::Video: break;
+    }
+    return "надо отметить видеодорожку";
+}
+
+std::string CheckedTrackNumber(const TrackTable& tatra, TrackKind kind) {
+    switch (kind) {
+        case TrackKind::Audio: return GetActiveAudioTrackNumber(tatra);
+        case TrackKind::Subtitles: return GetActiveSubsTrackNumber(tatra);
+        case TrackKind::Video: break;
+    }
+    return GetActiveVideoTrackNumber(tatra);
 }
 
 ExportTrack DescribeTrack(const Document& doc, const std::string& number) {
     ExportTrack track;
     track.numberText = number;
     track.codecId = TrackCodecId(doc.lista, number);
-    if (const tTrackEntry* entry = TrackEntryRecord(doc.mkv, number); entry && entry->codecPrivate.present)
-        track.codecPrivate = entry->codecPrivate.value;
+    if (const tTrackEntry* entry = TrackEntryRecord(doc.mkv, number)) {
+        if (entry->codecPrivate.present) track.codecPrivate = entry->codecPrivate.value;
+        if (entry->pixelWidth.present) track.pixelWidth = entry->pixelWidth.value;
+        if (entry->pixelHeight.present) track.pixelHeight = entry->pixelHeight.value;
+        if (entry->defaultDuration.present) track.defaultDuration = entry->defaultDuration.value;
+    }
     track.audio = TrackAudioParams(doc.lista, number);
     track.timecodeScale = static_cast<int64_t>(ListTimecodeScale(doc.lista));
     if (doc.mkv.info.duration.present && doc.mkv.info.duration.value > 0)
@@ -34,8 +52,7 @@ SaveOutcome Refuse(Host& host, const TrackWriter& writer) { return Refuse(host, 
 }  // namespace
 
 SaveOutcome RunTrackExport(Document& doc, Host& host, const ExportRequest& request, TrackKind kind, TrackWriter& writer) {
-    const std::string number =
-        kind == TrackKind::Audio ? GetActiveAudioTrackNumber(doc.tatra) : GetActiveSubsTrackNumber(doc.tatra);
+    const std::string number = CheckedTrackNumber(doc.tatra, kind);
     if (number.empty()) {
         host.Inform(MissingTrackText(kind));
         return SaveOutcome::NothingWritten;

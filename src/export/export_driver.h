@@ -19,7 +19,7 @@
 
 namespace quillon {
 
-enum class TrackKind { Audio, Subtitles };
+enum class TrackKind { Audio, Subtitles, Video };
 
 // What a writer knows of its track before the walk.
 struct ExportTrack {
@@ -27,6 +27,9 @@ struct ExportTrack {
     std::string codecId;
     std::vector<uint8_t> codecPrivate;  // of the model's record of the track
     AudioParams audio;                  // defaults filled in
+    uint32_t pixelWidth = 0;            // 0 when the track has none
+    uint32_t pixelHeight = 0;
+    uint64_t defaultDuration = 0;       // nanoseconds per frame; 0 when the track has none
     int64_t timecodeScale = 1000000;    // nanoseconds per tick
     double durationSeconds = 0;         // the file's Duration; 0 when it has none
 };

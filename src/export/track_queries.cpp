@@ -38,10 +38,13 @@ uint32_t PositiveOr(const std::string& text, uint32_t fallback) {
 
 bool OneAudioTrackCheckedOnly(const TrackTable& tatra) { return OneCheckedOnly(tatra, "AUDIO"); }
 bool OneSubsTrackCheckedOnly(const TrackTable& tatra) { return OneCheckedOnly(tatra, "SUBTITLES"); }
+bool OneVideoTrackCheckedOnly(const TrackTable& tatra) { return OneCheckedOnly(tatra, "VIDEO"); }
 int GetActiveAudioTrackIndex(const TrackTable& tatra) { return FirstChecked(tatra, "AUDIO"); }
 int GetActiveSubsTrackIndex(const TrackTable& tatra) { return FirstChecked(tatra, "SUBTITLES"); }
+int GetActiveVideoTrackIndex(const TrackTable& tatra) { return FirstChecked(tatra, "VIDEO"); }
 std::string GetActiveAudioTrackNumber(const TrackTable& tatra) { return NumberOf(tatra, GetActiveAudioTrackIndex(tatra)); }
 std::string GetActiveSubsTrackNumber(const TrackTable& tatra) { return NumberOf(tatra, GetActiveSubsTrackIndex(tatra)); }
+std::string GetActiveVideoTrackNumber(const TrackTable& tatra) { return NumberOf(tatra, GetActiveVideoTrackIndex(tatra)); }
 
 bool isVideoTrack(const TrackTable& tatra, std::string_view numberText) {
     for (const Track& t : tatra)

@@ -15,12 +15,15 @@ namespace quillon {
 // "Checked" means selectMark "y".
 bool OneAudioTrackCheckedOnly(const TrackTable& tatra);
 bool OneSubsTrackCheckedOnly(const TrackTable& tatra);
+bool OneVideoTrackCheckedOnly(const TrackTable& tatra);
 // Number text of the first checked track of the type; empty when none.
 std::string GetActiveAudioTrackNumber(const TrackTable& tatra);
 std::string GetActiveSubsTrackNumber(const TrackTable& tatra);
+std::string GetActiveVideoTrackNumber(const TrackTable& tatra);
 // Row of the first checked track of the type; -1 when none.
 int GetActiveAudioTrackIndex(const TrackTable& tatra);
 int GetActiveSubsTrackIndex(const TrackTable& tatra);
+int GetActiveVideoTrackIndex(const TrackTable& tatra);
 // True when the first row with that number text is a video track.
 bool isVideoTrack(const TrackTable& tatra, std::string_view numberText);
 // acFormatTag of the CodecID of the first audio row with that number text

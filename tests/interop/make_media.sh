@@ -106,6 +106,22 @@
 #   mkvmerge_xvid_ac3.mkv      mkvmerge from an ffmpeg AVI: MPEG-4 ASP (XVID, two B-frames) in VFW mode, AC-3
 #   mkvmerge_xvid_aac.mkv      the same with AAC
 #   ffmpeg_mp42_aac.mkv        ffmpeg: MS MPEG-4 v2 (MP42, stored in VFW mode by ffmpeg itself), AAC
+#
+# Video and picture subtitles to their stream forms (stream export):
+#   ffmpeg_streams.mkv         ffmpeg: H.264 (x264's default preset: three B-frames, B-pyramid, a key
+#                              frame every 12), HEVC (x265's default preset, a key frame every 10, sets
+#                              only in the CodecPrivate), VP8, VP9 (30000/1001 fps), AV1 (libaom, 24 fps,
+#                              hidden frames), MPEG-2 (two B-frames), MPEG-4 ASP (V_MPEG4/ISO/ASP, two
+#                              B-frames, its VOL only in the CodecPrivate): tracks 1 to 7 (ffmpeg
+#                              stores WebVTT under another CodecID, so it has none)
+#   mkvmerge_streams.mkv       mkvmerge: the H.264 from an .mp4, HEVC from a raw stream with sets and
+#                              delimiters in every key frame, VP9 and AV1 from IVF files, MPEG-2 from
+#                              an elementary stream, PGS from a .sup (uncompressed), WebVTT with cue
+#                              settings, identifiers, a style block and comments: tracks 1 to 7
+#   mkvmerge_compressed.mkv    mkvmerge: the same H.264 zlib-compressed, MPEG-4 ASP (from
+#                              ffmpeg_streams.mkv) with its start codes stripped (header removal),
+#                              PGS (mkvmerge's default: zlib), WebVTT zlib, AC-3 zlib: tracks 1 to 5
+#   pictures.sup cues.vtt      the PGS and WebVTT files fed to mkvmerge
 set -euo pipefail
 dir=${1:?usage: make_media.sh DIR}
 mkdir -p "$dir"
@@ -665,6 +681,72 @@ for f in mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv; do
   has "$(info "$work/$f")" "V_MS/VFW/FOURCC" "$f"
 done
 
+# ---------------------------------------------------------------- stream export
+
+small=(-f lavfi -i testsrc=size=128x72:rate=25)
+ff "${small[@]}" -t 2 -c:v libx264 -g 12 -pix_fmt yuv420p "$work/h264_default.mp4"
+bframes "$work/h264_default.mp4"
+ff "${small[@]}" -t 2 -c:v libx265 -pix_fmt yuv420p -x265-params log-level=error:keyint=10:repeat-headers=1:aud=1 \
+  -f hevc "$work/inband.hevc"
+ff -f lavfi -i testsrc=size=128x72:rate=30000/1001 -t 1.5 -c:v libvpx-vp9 -deadline realtime -cpu-used 8 -b:v 150k \
+  "$work/vp9.ivf"
+ff -f lavfi -i testsrc=size=128x72:rate=24 -frames:v 14 -c:v libaom-av1 -cpu-used 8 -b:v 150k "$work/av1.ivf"
+ff "${small[@]}" -t 2 -c:v mpeg2video -bf 2 -g 12 -q:v 5 "$work/mpeg2.m2v"
+python3 - "$work/pictures.sup" <<'PY'
+import struct, sys
+# Three pictures, each shown and then cleared: composition, window, palette,
+# object and end segments, times at 90 kHz.
+def seg(pts, kind, data):
+    return b'PG' + struct.pack('>IIBH', pts, 0, kind, len(data)) + data
+def display(pts, number, shown):
+    w, h = 64, 16
+    pcs = struct.pack('>HHBHBBBB', 720, 480, 0x10, number, 0x80 if shown else 0, 0, 0, 1 if shown else 0)
+    if shown:
+        pcs += struct.pack('>HBBHH', 0, 0, 0, 100, 400)
+    out = seg(pts, 0x16, pcs) + seg(pts, 0x17, struct.pack('>BBHHHH', 1, 0, 100, 400, w, h))
+    if shown:
+        rows = b''.join(bytes([0, 0x40 | (w >> 8), w & 0xFF, 1 + number % 2, 0, 0]) for _ in range(h))
+        ods = struct.pack('>HBB', 0, 0, 0xC0) + (len(rows) + 4).to_bytes(3, 'big') + struct.pack('>HH', w, h) + rows
+        out += seg(pts, 0x14, bytes([0, 0, 1, 235, 128, 128, 255, 2, 16, 128, 128, 255])) + seg(pts, 0x15, ods)
+    return out + seg(pts, 0x80, b'')
+sup = b''
+for k, (start, end) in enumerate([(0.5, 1.5), (2.0, 3.25), (4.0, 5.0)]):
+    sup += display(int(start * 90000), 2 * k, True) + display(int(end * 90000), 2 * k + 1, False)
+open(sys.argv[1], 'wb').write(sup)
+PY
+printf 'WEBVTT - a film\n\nSTYLE\n::cue { color: yellow }\n\nNOTE before the cues\n\n1\n00:00:00.500 --> 00:00:01.800 align:start line:10%%\nHello <b>there</b>\n\nNOTE\na comment\nof two lines\n\nintro-2\n00:00:02.000 --> 00:00:03.250\nWorld\nline two\n\n00:00:04.000 --> 00:00:05.000 position:20%% size:50%%\nThe end\n' \
+  > "$work/cues.vtt"
+
+f=ffmpeg_streams.mkv
+ff "${small[@]}" -f lavfi -i testsrc=size=128x72:rate=30000/1001 -f lavfi -i testsrc=size=128x72:rate=24 \
+  -map 0:v -map 0:v -map 0:v -map 1:v -map 2:v -map 0:v -map 0:v -t 2 \
+  -c:v:0 libx264 -g:v:0 12 -pix_fmt yuv420p -c:v:1 libx265 -x265-params log-level=error:keyint=10 \
+  -c:v:2 libvpx -b:v:2 150k -c:v:3 libvpx-vp9 -deadline realtime -cpu-used:v:3 8 -b:v:3 150k \
+  -c:v:4 libaom-av1 -cpu-used:v:4 8 -b:v:4 150k -frames:v:4 14 -c:v:5 mpeg2video -bf:v:5 2 -g:v:5 12 \
+  -c:v:6 mpeg4 -bf:v:6 2 -g:v:6 12 -q:v:6 5 "$work/$f"
+listing=$(info "$work/$f")
+for what in V_MPEG4/ISO/AVC V_MPEGH/ISO/HEVC V_VP8 V_VP9 V_AV1 V_MPEG2 V_MPEG4/ISO/ASP; do
+  has "$listing" "Codec ID: $what" $f
+done
+bframes "$work/$f"
+
+f=mkvmerge_streams.mkv
+mkvmerge -q -o "$work/$f" "$work/h264_default.mp4" "$work/inband.hevc" "$work/vp9.ivf" "$work/av1.ivf" \
+  "$work/mpeg2.m2v" --compression 0:none "$work/pictures.sup" "$work/cues.vtt"
+listing=$(info "$work/$f")
+for what in V_MPEG4/ISO/AVC V_MPEGH/ISO/HEVC V_VP9 V_AV1 V_MPEG2 S_HDMV/PGS S_TEXT/WEBVTT 'Block additional'; do
+  has "$listing" "$what" $f
+done
+grep -q 'Content compression' <<<"$listing" && fail "$f: a compressed track"
+
+f=mkvmerge_compressed.mkv
+mkvmerge -q -o "$work/$f" --compression 0:zlib "$work/h264_default.mp4" --compression 6:mpeg4_p2 -d 6 -A -S \
+  "$work/ffmpeg_streams.mkv" "$work/pictures.sup" --compression 0:zlib "$work/cues.vtt" \
+  --compression 0:zlib "$work/a.ac3"
+listing=$(info "$work/$f")
+[ "$(grep -c 'Content compression' <<<"$listing")" -eq 5 ] || fail "$f: not five compressed tracks"
+has "$listing" 'Algorithm: 3 (header removal)' $f
+
 # ---------------------------------------------------------------- in place
 
 for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt.mkv mkvmerge_tags.mkv mkvmerge_groups.mkv \
@@ -676,7 +758,8 @@ for f in ffmpeg_h264_aac_srt.mkv mkvmerge_h264_ac3_srt.mkv mkvmerge_h264_aac_srt
   ffmpeg_timeline.mkv mkvmerge_timeline_lowered.mkv mkvmerge_timeline_groups_lowered.mkv ffmpeg_timeline_lowered.mkv \
   mkvmerge_timeline_swapped.mkv mkvmerge_timeline_nonkey.mkv mkvmerge_timeline_pframe.mkv \
   mkvmerge_timeline_pframe_between.mkv ffmpeg_wav.mkv mkvmerge_wav.mkv ffmpeg_ac3_damaged.mka \
-  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm ffmpeg_opus16k.mka mkvpropedit_appended.mkv; do
+  mkvmerge_xvid_ac3.mkv mkvmerge_xvid_aac.mkv ffmpeg_mp42_aac.mkv ffmpeg_vp9_opus.webm mkvmerge_vp9_opus.webm ffmpeg_opus16k.mka mkvpropedit_appended.mkv \
+  ffmpeg_streams.mkv mkvmerge_streams.mkv mkvmerge_compressed.mkv pictures.sup cues.vtt; do
   mv "$work/$f" "$dir/$f"
 done
 if [ -f "$work/ffmpeg_hevc.mkv" ]; then mv "$work/ffmpeg_hevc.mkv" "$dir/ffmpeg_hevc.mkv"; fi
