@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "ui/save_panel.h"
 #include "ui/standard_keys.h"
 #include "ui/track_panel.h"
 
@@ -22,7 +23,7 @@ AppWindows CreateAppWindows() {
     windows.main->trackEdit->SetImportWindow(windows.mtl.get());
     windows.main->SetTimelineWindow(windows.tl.get());
     TFormMain* main = windows.main.get();
-    windows.tl->modelChanged = [main] { main->ImageSATT->show(); };
+    windows.tl->modelChanged = [main] { main->PanelSAVE->ShowNewFileNeeded(); };
     AddStandardKeys(windows);
     return windows;
 }

@@ -23,6 +23,7 @@
 #include "ui/form_me.h"
 #include "ui/form_yes_no.h"
 #include "ui/pictures.h"
+#include "ui/save_panel.h"
 #include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
@@ -95,10 +96,6 @@ TFormMain::TFormMain(QWidget* parent)
     TabSheetREShow();
     busy_ = false;
     ShowOpenStatus();
-    OutOff();
-    galkiOff();
-    PanelSND->hide();
-    PanelSUB->hide();
 }
 
 TFormMain::~TFormMain() {
@@ -192,10 +189,10 @@ void TFormMain::ConnectHandlers() {
         if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDK->TabSheetCDKShow();
         if (PageControl1->currentWidget() == TabSheetATT) TabSheetATT->TabSheetATTShow();
     });
-    connect(TabSheetATT, &AttachmentsTab::attachmentsEdited, ImageSATT, &QWidget::show);
+    connect(TabSheetATT, &AttachmentsTab::attachmentsEdited, PanelSAVE, &SavePanel::ShowNewFileNeeded);
     connect(TabSheetATT, &AttachmentsTab::longStepStarted, this, &TFormMain::PleaseWait);
     connect(TabSheetATT, &AttachmentsTab::longStepFinished, this, &TFormMain::StopWait);
-    ConnectSavePanelHandlers();
+    connect(PanelSAVE, &SavePanel::saveRequested, this, &TFormMain::SaveFile);
 }
 
 void TFormMain::SetMessageWindows(TFormYesNo* yesNo, TFormME* me) {
@@ -265,18 +262,6 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::SetBusy(bool busy) { busy_ = busy; }
-
-void TFormMain::SetChecked(QCheckBox* box, bool checked) {
-    if (box->isChecked() == checked) return;
-    box->setChecked(checked);
-    if (box == CheckEX) CheckEXClick();
-    if (box == CheckAVI) CheckAVIClick();
-}
-
-void TFormMain::UncheckOutputSwitches() {
-    SetChecked(CheckEX, false);
-    SetChecked(CheckAVI, false);
-}
 
 void TFormMain::ImageXClick() { host_.RequestStop(); }
 

@@ -11,7 +11,6 @@
 #include <QString>
 
 #include "core/document.h"
-#include "core/save_outcome.h"
 #include "ui/gui_host.h"
 
 class QAction;
@@ -41,6 +40,7 @@ class CaptionPanel;
 class ClickableImage;
 class CodecsTab;
 class ContainerTab;
+class SavePanel;
 class SettingsTab;
 class StructureModel;
 class StructureTreeView;
@@ -92,16 +92,8 @@ public:
     void TracksMouseDown(int row, int column, Qt::MouseButton button);
     void PanelSEClick();
 
-    // ---- save panel (save_panel.cpp) and save command (main_window_save.cpp)
-    void CheckEXClick();
-    void CheckAVIClick();
-    void OutOn();
-    void OutOff();
-    void galkiOff();
-    void ActivateAudioTypes();
-    void ActivateSubsTypes();
-    void ChangeOutExt(const QString& extension);
-    void ImageSAClick();
+    // ---- the save command (main_window_save.cpp): what the save panel asks for
+    void SaveFile();
     void PleaseWait();
     void StopWait();
     void ImageXClick();
@@ -145,30 +137,7 @@ public:
     QTableWidget* Tracks;
     QFrame* PanelSE;
     ClickableImage* ImageTX;
-    QCheckBox* CheckEX;
-    QCheckBox* CheckAVI;
-    QLineEdit* EditOUT;
-    ClickableImage* ImageSA;
-    QLabel* ImageSATT;
-    QLabel* LabelSR;  // the last save's result under the save panel
-    QFrame* PanelSND;
-    QRadioButton* RadioMKA;
-    QRadioButton* RadioAAC;
-    QRadioButton* RadioAC3;
-    QRadioButton* RadioMP3;
-    QRadioButton* RadioOGG;
-    QRadioButton* RadioFLAC;
-    QRadioButton* RadioWA3;
-    QRadioButton* RadioWAV;
-    QFrame* PanelSUB;
-    QRadioButton* RadioMKS;
-    QRadioButton* RadioSRT;
-    QRadioButton* RadioASS;
-    QCheckBox* CheckCH;
-    QCheckBox* CheckTG;  // the Tags (less those aimed at what the new file does not hold)
-    QCheckBox* CheckAT;
-    QCheckBox* CheckCU;
-    QCheckBox* CheckSH;
+    SavePanel* PanelSAVE;
 
     // The hidden pictures that handlers draw or copy from: read-state lamps,
     // grid glyphs, highlighted and dimmed flags.
@@ -201,19 +170,13 @@ private:
     // Building the window (form_main.cpp, form_main_tabs.cpp).
     QWidget* BuildTopRows();
     void BuildContentsTab();
-    QWidget* BuildSavePanel();
     void ConnectHandlers();
-    void ConnectSavePanelHandlers();
 
     // Helpers of the handlers.
     void SetBusy(bool busy);
-    void UncheckOutputSwitches();
-    void SetChecked(QCheckBox* box, bool checked);  // runs the box's handler when the state changes
     void AfterScanControls();
     void ApplyLanguage(Lang lang);
-    void EnableAviByTracks();
     void Reopen(const QString& outputName);
-    void ShowSaveResult(SaveOutcome outcome, const std::string& outputPath);
     // Opens the file EditIN names, as the current tab asks; BitBtnHDRClick empties the log first.
     void OpenEditIN(bool clearLog);
     bool ReadHeaderAndShow();

@@ -14,6 +14,7 @@
 #include "edit/quick_edits.h"
 #include "edit/staged_edits.h"
 #include "ui/form_main.h"
+#include "ui/save_panel.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 
@@ -35,7 +36,7 @@ void TrackEditing::GridPress(int row, int column, Qt::MouseButton button) {
         return;
     }
     if (row < 1 || row > static_cast<int>(doc.tatra.size())) return;
-    const bool staged = !form_.ImageSATT->isHidden();
+    const bool staged = form_.PanelSAVE->NewFileNeeded();
     if ((column == 1 || column == 2) && button == Qt::RightButton) PopupTR->popup(globalPos);
     // Any track of the file: what its elements cannot hold, the header editor writes.
     if (column == 3 && button == Qt::RightButton && !staged && doc.tatra[row - 1].entryIndex != Track::kNotInSource)

@@ -8,6 +8,7 @@
 
 #include "edit/quick_edits.h"
 #include "ui/form_main.h"
+#include "ui/save_panel.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 
@@ -18,7 +19,7 @@ QString TrackEditing::CellTip(int row, int column) const {
     if (row < 1 || row > static_cast<int>(doc.tatra.size())) return {};
     const size_t track = static_cast<size_t>(row - 1);
     // The same conditions as GridPress: quick edits are off while track edits are staged.
-    const bool staged = !form_.ImageSATT->isHidden();
+    const bool staged = form_.PanelSAVE->NewFileNeeded();
     QStringList lines;
     if (column == 3) {
         const bool quick = !staged && doc.tatra[track].entryIndex != Track::kNotInSource;

@@ -21,6 +21,7 @@
 #include "ui/form_view.h"
 #include "ui/form_yes_no.h"
 #include "ui/qt_translations.h"
+#include "ui/save_panel.h"
 #include "ui/ui_text.h"
 
 namespace quillon::ui {
@@ -62,7 +63,7 @@ void TFormMain::TranslateMainWindow() {
     // Controls that show only a picture say what they do to the mouse and to a screen reader.
     const std::pair<QWidget*, const char*> icons[] = {
         {ImageFI, "выбрать файл (Ctrl+O)"}, {ImageRU, "русский интерфейс"}, {ImageEN, "английский интерфейс"},
-        {ImageX, "остановить"},             {ImageSA, "сохранить (Ctrl+S)"},
+        {ImageX, "остановить"},
     };
     for (const auto& [icon, text] : icons) {
         icon->setToolTip(Tr(text));
@@ -78,8 +79,7 @@ void TFormMain::TranslateMainWindow() {
     // The open button's caption follows the page it opens for.
     if (PageControl1->currentWidget() == TabSheetCH) BitBtnHDR->setText(Tr("открыть и проверить контейнер"));
 
-    ImageSATT->setToolTip(ScreenText(host_.Tr(
-        "Требуется сохранение в новом файле.\r\nПосле сохранения исходный файл будет переоткрыт заново.")));
+    PanelSAVE->ApplyLanguage();
 
     // The file name is re-labelled only while it still shows the placeholder.
     const TMessLangRec& placeholder = MessageTable()[0];

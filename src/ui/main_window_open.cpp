@@ -25,11 +25,11 @@
 #include "ui/form_me.h"
 #include "ui/form_tl.h"
 #include "ui/form_yes_no.h"
+#include "ui/save_panel.h"
 #include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
-#include "save/output_name.h"
 
 namespace quillon::ui {
 namespace {
@@ -84,7 +84,7 @@ void TFormMain::OpenEditIN(bool clearLog) {
     if (page == TabSheetATT || page == TabSheetCDK || page == TabSheetCFG) PageControl1->setCurrentWidget(TabSheetRE);
     host_.Pump(true);
     if (clearLog) host_.ClearLog();
-    UncheckOutputSwitches();
+    PanelSAVE->UncheckOutputSwitches();
     if (formTL_) formTL_->hide();  // it shows the document this open replaces
 
     const char* placeholder = "сюда надо положить имя файла";
@@ -124,8 +124,8 @@ void TFormMain::OpenEditIN(bool clearLog) {
     SetBusy(false);
 
     if (opened) {
-        EditOUT->setText(FromCore(makeOutFN(doc_.sourcePath)));
-        ImageSATT->hide();
+        PanelSAVE->ProposeOutputName();
+        PanelSAVE->HideNewFileNeeded();
         trackEdit->PanelTR->hide();
         trackEdit->PanelLA->hide();
     } else {
@@ -173,7 +173,7 @@ bool TFormMain::ReadHeaderAndShow() {
     }
     lista2TV4();
     TrackList2Screen();
-    EnableAviByTracks();
+    PanelSAVE->EnableAviByTracks();
     LabelBSE->setText(FromCore(doc_.blockTypeText));
     dfx();
     return true;
@@ -183,7 +183,7 @@ void TFormMain::AfterScanControls() {
     // Video with forward references cannot be packed as SimpleBlocks.
     TabSheetCFG->AllowSimpleBlocks(doc_.simpleBlockAllowed);
     LabelBSE->setText(FromCore(doc_.blockTypeText));
-    EnableAviByTracks();
+    PanelSAVE->EnableAviByTracks();
 }
 
 void TFormMain::lista2TV4() {

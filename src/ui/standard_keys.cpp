@@ -8,6 +8,7 @@
 #include "ui/form_main.h"
 #include "ui/form_tl.h"
 #include "ui/form_view.h"
+#include "ui/save_panel.h"
 #include "ui/settings_tab.h"
 
 namespace quillon::ui {
@@ -22,7 +23,7 @@ void AddStandardKeys(AppWindows& windows) {
     key(main, QKeySequence(Qt::CTRL | Qt::Key_O), [main] { main->ImageFIClick(); });
     // Saves what the save panel shows, as its button does; nothing while it is hidden.
     key(main, QKeySequence(Qt::CTRL | Qt::Key_S), [main] {
-        if (main->ImageSA->isVisible() && main->ImageSA->isEnabled()) main->ImageSAClick();
+        main->PanelSAVE->SaveByKey();
     });
     key(main, QKeySequence(Qt::CTRL | Qt::Key_Q), [main] { main->close(); });
     key(main, QKeySequence(Qt::Key_F1), [main] { main->TabSheetCFG->ImageLOGOClick(); });

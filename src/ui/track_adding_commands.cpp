@@ -17,6 +17,7 @@
 #include "edit/track_import.h"
 #include "save/save_command.h"
 #include "ui/form_main.h"
+#include "ui/save_panel.h"
 #include "ui/form_mtl.h"
 #include "ui/settings_tab.h"
 #include "ui/structure_model.h"
@@ -81,7 +82,7 @@ void TrackEditing::MIimportClickWith(const QString& path) {
     GuiHost& host = form_.host();
     host.SetStatus("p l e a s e   w a i t");
     form_.PleaseWait();
-    form_.UncheckOutputSwitches();
+    form_.PanelSAVE->UncheckOutputSwitches();
     form_.ImageWO->show();
     host.Pump(true);
 
@@ -97,7 +98,7 @@ void TrackEditing::MIimportClickWith(const QString& path) {
     host.SetStatus("r e a d y");
     if (!added) return;
     form_.TrackList2Screen();
-    form_.EnableAviByTracks();
+    form_.PanelSAVE->EnableAviByTracks();
     ShowStaged();
 }
 
@@ -129,7 +130,7 @@ void TrackEditing::MIaudClickWith(const QString& path) {
         return;
     }
     form_.TrackList2Screen();
-    form_.EnableAviByTracks();
+    form_.PanelSAVE->EnableAviByTracks();
     ShowStaged();
     host.SetStatus("r e a d y");
 }
@@ -150,7 +151,7 @@ void TrackEditing::MIsubClickWith(const QString& path) {
     form_.StopWait();
     if (!added) return;
     form_.TrackList2Screen();
-    form_.EnableAviByTracks();
+    form_.PanelSAVE->EnableAviByTracks();
     ShowStaged();
 
     // The new track is the grid's last row: the panel opens on it for a language.

@@ -9,8 +9,8 @@
 #include <QTableWidget>
 
 #include "core/display_text.h"
-#include "export/avi_compatible.h"
 #include "ui/form_main.h"
+#include "ui/save_panel.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 
@@ -160,7 +160,7 @@ void TFormMain::dfx() {
 }
 
 void TFormMain::TracksMouseDown(int row, int column, Qt::MouseButton button) {
-    UncheckOutputSwitches();
+    PanelSAVE->UncheckOutputSwitches();
     trackEdit->BeforeGridPress();
     if (doc_.tatra.empty()) return;
     if (row == 0) return trackEdit->GridPress(row, column, button);
@@ -172,7 +172,7 @@ void TFormMain::TracksMouseDown(int row, int column, Qt::MouseButton button) {
         track.selectMark = track.selectMark == "y" ? "" : "y";
         GridCell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
         Tracks->viewport()->update();
-        EnableAviByTracks();
+        PanelSAVE->EnableAviByTracks();
     }
 }
 
@@ -181,10 +181,8 @@ void TFormMain::PanelSEClick() {
         std::any_of(doc_.tatra.begin(), doc_.tatra.end(), [](const Track& track) { return track.selectMark == "y"; });
     for (Track& track : doc_.tatra) track.selectMark = anySelected ? "" : "y";
     ShowSelectMarks(*Tracks, doc_.tatra);
-    UncheckOutputSwitches();
-    EnableAviByTracks();
+    PanelSAVE->UncheckOutputSwitches();
+    PanelSAVE->EnableAviByTracks();
 }
-
-void TFormMain::EnableAviByTracks() { CheckAVI->setEnabled(AVIcompatible(doc_.tatra)); }
 
 }  // namespace quillon::ui

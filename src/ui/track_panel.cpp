@@ -18,6 +18,7 @@
 #include "ui/blink_control.h"
 #include "ui/clickable_image.h"
 #include "ui/form_main.h"
+#include "ui/save_panel.h"
 #include "ui/structure_model.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
@@ -148,7 +149,7 @@ void TrackEditing::MIparaClick() {
     PanelTR->move(std::max((area.width() - PanelTR->width()) / 2, 0), std::max((area.height() - PanelTR->height()) / 2, 0));
     PanelTR->show();
     PanelTR->raise();
-    form_.UncheckOutputSwitches();
+    form_.PanelSAVE->UncheckOutputSwitches();
 
     LabelTN->setText(FromCore(values->number));
     EditTID->setText(FromCore(values->codecID));
@@ -275,7 +276,7 @@ bool TrackEditing::EditTTSKeyPress(QLineEdit* box, QKeyEvent* event) {
 
 void TrackEditing::ShowStaged() {
     form_.document().saveMode = SaveMode::Build;
-    form_.ImageSATT->show();
+    form_.PanelSAVE->ShowNewFileNeeded();
 }
 
 int TrackEditing::CurrentTrack() const {

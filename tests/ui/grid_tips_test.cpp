@@ -68,12 +68,12 @@ TEST_F(GridTipsTest, LanguageAndDefaultCellsSayWhatAClickDoes) {
             main().ImageENClick();
         else
             main().ImageRUClick();
-        main().ImageSATT->setVisible(c.staged);
+        Find<QLabel>("ImageSATT")->setVisible(c.staged);
         if (c.marked && main().document().tatra[1].defaultMark != "y") {
-            main().ImageSATT->hide();
+            Find<QLabel>("ImageSATT")->hide();
             QTest::mousePress(main().Tracks->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2, 4));
             ASSERT_EQ(main().document().tatra[1].defaultMark, "y");
-            main().ImageSATT->setVisible(c.staged);
+            Find<QLabel>("ImageSATT")->setVisible(c.staged);
         }
         EXPECT_EQ(TipOf(2, c.column), QString::fromUtf8(c.tip));
     }

@@ -46,10 +46,10 @@ protected:
     }
     // A remux of every track through the save panel.
     void SaveRemux(const QString& output) {
-        main().CheckEX->click();
-        ASSERT_TRUE(main().CheckEX->isChecked());
-        main().EditOUT->setText(output);
-        QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+        Find<QCheckBox>("CheckEX")->click();
+        ASSERT_TRUE(Find<QCheckBox>("CheckEX")->isChecked());
+        Find<QLineEdit>("EditOUT")->setText(output);
+        QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
     }
     // What builds the writer's model before the edits, if anything.
     enum class Before { PanelCancelled, FullCheck, HeaderRead };
@@ -108,7 +108,7 @@ TEST_F(QuickEditSaveTest, LanguageAndDefaultFromTheGridReachTheRemux) {
         PressCell(2, 4);
         ASSERT_EQ(main().document().tatra[1].language, "eng");
         ASSERT_EQ(main().document().tatra[1].defaultMark, "y");
-        EXPECT_TRUE(main().ImageSATT->isHidden());  // nothing staged: the file itself changed
+        EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());  // nothing staged: the file itself changed
 
         const QString output = dir_.filePath(QStringLiteral("remux%1.mkv").arg(++n));
         SaveRemux(output);

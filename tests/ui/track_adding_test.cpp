@@ -82,7 +82,7 @@ protected:
     void ExpectNothingAdded() {
         EXPECT_EQ(doc().tatra.size(), 3u);
         EXPECT_EQ(grid().rowCount(), 4);
-        EXPECT_TRUE(main().ImageSATT->isHidden());
+        EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());
         EXPECT_TRUE(edit().PanelTR->isHidden());
         EXPECT_NE(doc().saveMode, SaveMode::Build);
         EXPECT_FALSE(main().Busy());
@@ -216,7 +216,7 @@ TEST_F(TrackAddingTest, ImportAddsTheTickedTracksAsStagedRows) {
         EXPECT_EQ(doc().tatra[k].entryIndex, Track::kNotInSource);
         EXPECT_EQ(doc().tatra[k].numberText, std::to_string(k + 1));
     }
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(doc().saveMode, SaveMode::Build);
     EXPECT_EQ(main().LabelST->text(), "r e a d y");
     EXPECT_TRUE(main().ImageWO->isHidden());
@@ -288,7 +288,7 @@ TEST_F(TrackAddingTest, SubtitleRowOpensTheTrackPanelOrIsAcceptedBySettings) {
         EXPECT_EQ(grid().item(4, 3)->text(),
                   std::string(c.rowLanguage) == "xz" ? QStringLiteral("не задан") : QString::fromLatin1(c.rowLanguage));
         EXPECT_EQ(grid().currentRow(), 4);
-        EXPECT_FALSE(main().ImageSATT->isHidden());
+        EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
         EXPECT_EQ(doc().saveMode, SaveMode::Build);
         EXPECT_EQ(edit().PanelTR->isVisible(), c.panelOpen);
         if (c.panelOpen) {
@@ -350,7 +350,7 @@ TEST_F(TrackAddingTest, Mp3FileBecomesAnAudioRow) {
     EXPECT_EQ(added.language, "xz");
     EXPECT_EQ(added.entryIndex, Track::kNotInSource);
     EXPECT_EQ(Column(grid(), 1), QStringList({"VIDEO", "AUDIO", "SUBTITLES", "AUDIO"}));
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(doc().saveMode, SaveMode::Build);
     EXPECT_EQ(main().LabelST->text(), "r e a d y");
     EXPECT_TRUE(edit().PanelTR->isHidden());  // no panel for an audio track

@@ -103,7 +103,7 @@ TEST_F(TrackEditingTest, EachPressOnTheGridDoesWhatItsCellSays) {
         SCOPED_TRACE(testing::Message() << c.row << "," << c.column << " button " << c.button << " staged " << c.staged);
         Reopen();  // the file's own flags again
         ASSERT_EQ(DefaultMarks()[c.row - 1], "");
-        main().ImageSATT->setVisible(c.staged);
+        Find<QLabel>("ImageSATT")->setVisible(c.staged);
         PressCell(c.row, c.column, c.button);
         EXPECT_EQ(grid().currentRow(), c.row);
         EXPECT_EQ(grid().currentColumn(), c.column);
@@ -160,14 +160,14 @@ TEST_F(TrackEditingTest, MovingTracksStagesTheNewOrder) {
     const QString first = Cell(1, 1), second = Cell(2, 1), third = Cell(3, 1);
     PressCell(1, 2);
     edit().MIupClick();  // already at the top
-    EXPECT_TRUE(main().ImageSATT->isHidden());
+    EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(Cell(1, 1), first);
 
     edit().MIdownClick();
     EXPECT_EQ(Cell(1, 1), second);
     EXPECT_EQ(Cell(2, 1), first);
     EXPECT_EQ(grid().currentRow(), 2);  // the current row follows the track
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(main().document().saveMode, SaveMode::Build);
 
     grid().setFocus();
@@ -209,7 +209,7 @@ TEST_F(TrackEditingTest, TrackPanelShowsTheTrackAndStagesItsValues) {
 
     QTest::mouseClick(edit().ImageTNSA, Qt::LeftButton);
     EXPECT_TRUE(edit().PanelTR->isHidden());
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     const tTrackEntry& entry = Entry(number);
     EXPECT_EQ(entry.name.value, "Новый звук");
     EXPECT_TRUE(entry.name.present);
@@ -283,7 +283,7 @@ TEST_F(TrackEditingTest, TrackPanelRefusalsBlinkTheBoxAndStoreNothing) {
         box->setText(c.text);
         edit().ImageTNSAClick();
         EXPECT_FALSE(edit().PanelTR->isHidden());
-        EXPECT_TRUE(main().ImageSATT->isHidden());
+        EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());
         EXPECT_EQ(main().focusWidget(), box);
         EXPECT_EQ(box->hasSelectedText(), c.selected && !c.text.trimmed().isEmpty());
         EXPECT_EQ(edit().LabelTRW->text(), QString::fromUtf8(c.told));
@@ -475,7 +475,7 @@ TEST_F(TrackEditingTest, TrackPanelWritesIntoTheFileNowOrSaysWhyNot) {
     edit().ButtonTAP->click();
     EXPECT_TRUE(edit().PanelTR->isHidden()) << edit().LabelTRW->text().toStdString();
     EXPECT_EQ(Cell(2, 3), "jpn");
-    EXPECT_TRUE(main().ImageSATT->isHidden());  // nothing staged: it is in the file
+    EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());  // nothing staged: it is in the file
     Document again;
     again.sourcePath = ToCore(copy_);
     quillon::test::CaptureHost host;

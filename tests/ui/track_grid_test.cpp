@@ -93,22 +93,22 @@ TEST_F(TrackGridTest, LeftPressOnTheCheckColumnTogglesTheTrack) {
 }
 
 TEST_F(TrackGridTest, ConvertIsOfferedExactlyForOneVideoAndAtMostOneAudio) {
-    EXPECT_FALSE(main().CheckAVI->isEnabled());  // the subtitles are checked too
+    EXPECT_FALSE(Find<QCheckBox>("CheckAVI")->isEnabled());  // the subtitles are checked too
     PressCell(3, 0);
-    EXPECT_TRUE(main().CheckAVI->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>("CheckAVI")->isEnabled());
     PressCell(2, 0);
-    EXPECT_TRUE(main().CheckAVI->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>("CheckAVI")->isEnabled());
     PressCell(1, 0);
-    EXPECT_FALSE(main().CheckAVI->isEnabled());
+    EXPECT_FALSE(Find<QCheckBox>("CheckAVI")->isEnabled());
 }
 
 TEST_F(TrackGridTest, PressOnTheGridLeavesExportMode) {
-    main().CheckEX->click();
-    ASSERT_TRUE(main().CheckEX->isChecked());
-    ASSERT_TRUE(main().EditOUT->isEnabled());
+    Find<QCheckBox>("CheckEX")->click();
+    ASSERT_TRUE(Find<QCheckBox>("CheckEX")->isChecked());
+    ASSERT_TRUE(Find<QLineEdit>("EditOUT")->isEnabled());
     PressCell(1, 2);
-    EXPECT_FALSE(main().CheckEX->isChecked());
-    EXPECT_FALSE(main().EditOUT->isEnabled());  // the panel went back to idle with it
+    EXPECT_FALSE(Find<QCheckBox>("CheckEX")->isChecked());
+    EXPECT_FALSE(Find<QLineEdit>("EditOUT")->isEnabled());  // the panel went back to idle with it
 }
 
 TEST_F(TrackGridTest, SelectAllOrNone) {
