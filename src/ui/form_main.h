@@ -1,11 +1,11 @@
-// The main window: the file-name row, the status row, the five tabs
-// (container check, contents, attachments, audio codecs, settings) and the
-// save panel. Controls carry their working names as object names and member
-// names, so a reader can go from a handler to its widget. The document it
-// shows lives here and is passed to the core by reference.
+// The main window: the file-name row, the status row and the five tabs
+// (container check, contents, attachments, audio codecs, settings), each a
+// widget of its own that the window composes. Controls carry their working
+// names as object names and member names, so a reader can go from a handler
+// to its widget. The document it shows lives here and is passed to the core
+// by reference.
 #pragma once
 
-#include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QString>
@@ -13,22 +13,13 @@
 #include "core/document.h"
 #include "ui/gui_host.h"
 
-class QAction;
 class QCheckBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
-class QTableWidget;
 class QWidget;
-class QPainter;
-class QSplitter;
-class QTextEdit;
 
 namespace quillon::ui {
 
@@ -40,14 +31,12 @@ class CaptionPanel;
 class ClickableImage;
 class CodecsTab;
 class ContainerTab;
-class SavePanel;
+class ContentsTab;
 class SettingsTab;
 class StructureModel;
-class StructureTreeView;
 class TFormME;
 class TFormTL;
 class TFormYesNo;
-class TrackEditing;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -65,7 +54,7 @@ public:
     Document& document() { return doc_; }
     GuiHost& host() { return host_; }
     StructureModel* structureModel() const;
-    bool Busy() const { return busy_; }
+    bool Busy() const { return host_.Busy(); }
     QString Tr(const char* rus) const;
 
     // ---- open flow and structure tree (main_window_open.cpp, tree_popup.cpp)
@@ -84,15 +73,7 @@ public:
     void TabSheetCHShow();
     void SetDumpWindow(TFormDU* window);
 
-    // ---- track grid (track_grid.cpp)
-    void TrackList2Screen();
-    void AddTrackRow(int trackIndex);
-    void TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected);
-    void dfx();
-    void TracksMouseDown(int row, int column, Qt::MouseButton button);
-    void PanelSEClick();
-
-    // ---- the save command (main_window_save.cpp): what the save panel asks for
+    // ---- the save command (main_window_save.cpp): what the contents tab's save panel asks for
     void SaveFile();
     void PleaseWait();
     void StopWait();
@@ -128,25 +109,15 @@ public:
     // Pages.
     QTabWidget* PageControl1;
     ContainerTab* TabSheetCH;
-    QWidget* TabSheetRE;
+    ContentsTab* TabSheetRE;
     AttachmentsTab* TabSheetATT;
     CodecsTab* TabSheetCDK;
     SettingsTab* TabSheetCFG;
 
-    // Contents tab: the grid and the save panel.
-    QTableWidget* Tracks;
-    QFrame* PanelSE;
-    ClickableImage* ImageTX;
-    SavePanel* PanelSAVE;
-
     // The hidden pictures that handlers draw or copy from: read-state lamps,
-    // grid glyphs, highlighted and dimmed flags.
+    // highlighted and dimmed flags.
     QPixmap Image000, Image100, Image110, Image111;
-    QPixmap ImageRG, ImagePL, ImageBD, ImageRD;
     QPixmap ImageBRU, ImageGRU, ImageBEN, ImageGEN;
-
-    // Track editing: the track panel, the quick language panel, the grid popups (track_panel.h).
-    TrackEditing* trackEdit = nullptr;
 
     // The wait panel, over everything while a long step runs.
     CaptionPanel* PanelWA;
@@ -165,15 +136,15 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    friend class TrackEditing;
-
-    // Building the window (form_main.cpp, form_main_tabs.cpp).
+    // Building the window.
     QWidget* BuildTopRows();
-    void BuildContentsTab();
     void ConnectHandlers();
+    // What the contents tab asks of the window: a save, a new reading, the
+    // wait panel, the tree and the lamp in step with its scans and edits.
+    void ConnectContentsTab();
 
     // Helpers of the handlers.
-    void SetBusy(bool busy);
+    void SetBusy(bool busy) { host_.SetBusy(busy); }
     void AfterScanControls();
     void ApplyLanguage(Lang lang);
     void Reopen(const QString& outputName);
@@ -196,7 +167,6 @@ private:
     TFormYesNo* formYesNo_ = nullptr;
     TFormME* formME_ = nullptr;
     TFormTL* formTL_ = nullptr;
-    bool busy_ = false;
     bool languageApplied_ = false;
     bool waitUntilParsed_ = false;
 };

@@ -16,12 +16,12 @@
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
 #include "ui/container_tab.h"
+#include "ui/contents_tab.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
 #include "ui/form_view.h"
 #include "ui/form_yes_no.h"
 #include "ui/qt_translations.h"
-#include "ui/save_panel.h"
 #include "ui/ui_text.h"
 
 namespace quillon::ui {
@@ -79,16 +79,13 @@ void TFormMain::TranslateMainWindow() {
     // The open button's caption follows the page it opens for.
     if (PageControl1->currentWidget() == TabSheetCH) BitBtnHDR->setText(Tr("открыть и проверить контейнер"));
 
-    PanelSAVE->ApplyLanguage();
 
     // The file name is re-labelled only while it still shows the placeholder.
     const TMessLangRec& placeholder = MessageTable()[0];
     if (EditIN->text() == QString::fromUtf8(placeholder.rus) || EditIN->text() == QString::fromUtf8(placeholder.eng))
         EditIN->setText(Tr(placeholder.rus));
 
-    const char* headers[] = {"тип", "описание", "язык"};
-    for (int column = 1; column <= 3; ++column)
-        if (QTableWidgetItem* cell = Tracks->item(0, column)) cell->setText(Tr(headers[column - 1]));
+    TabSheetRE->ApplyLanguage();
     TabSheetCDK->ApplyLanguage();
     TabSheetATT->ApplyLanguage();
     TabSheetCH->ApplyLanguage();

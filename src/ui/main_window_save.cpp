@@ -8,8 +8,8 @@
 
 #include "ui/caption_panel.h"
 #include "ui/container_tab.h"
+#include "ui/contents_tab.h"
 #include "ui/form_main.h"
-#include "ui/save_panel.h"
 #include "ui/settings_tab.h"
 #include "ui/ui_text.h"
 #include "save/save_command.h"
@@ -17,9 +17,9 @@
 namespace quillon::ui {
 
 void TFormMain::SaveFile() {
-    if (busy_) return;
-    const SaveRequest request = PanelSAVE->StartSave();
-    ImageWO->show();
+    if (Busy()) return;
+    const SaveRequest request = TabSheetRE->StartSave();
+    host_.ShowWorking(true);
     host_.Pump(true);
 
     // A save needs the whole file parsed; that scan refills the list under the tree.
@@ -38,8 +38,8 @@ void TFormMain::SaveFile() {
     waitUntilParsed_ = false;
     StopWait();
 
-    PanelSAVE->FinishSave(outcome, request.outputPath);
-    ImageWO->hide();
+    TabSheetRE->FinishSave(outcome, request.outputPath);
+    host_.ShowWorking(false);
     host_.SetStatus(outcome == SaveOutcome::Stopped || host_.StopFlag() ? "a b o r t e d" : "r e a d y");
     ShowOpenStatus();
     if (needsScan && PageControl1->currentWidget() == TabSheetCH) TabSheetCHShow();

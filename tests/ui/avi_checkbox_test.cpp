@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,7 +52,9 @@ TEST_F(AviCheckBoxTest, TheBoxFollowsTheTicksAndConvertsToAvi) {
     OpenOn(source, Find<QWidget>("TabSheetRE"));
     // Three tracks ticked: a subtitle track is more than an AVI takes.
     EXPECT_FALSE(Find<QCheckBox>("CheckAVI")->isEnabled());
-    main().TracksMouseDown(3, 0, Qt::LeftButton);  // untick the subtitles
+    QTableWidget* grid = Find<QTableWidget>("Tracks");
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->visualRect(grid->model()->index(3, 0)).center());  // untick the subtitles
     ASSERT_TRUE(Find<QCheckBox>("CheckAVI")->isEnabled());
 
     Find<QCheckBox>("CheckAVI")->click();

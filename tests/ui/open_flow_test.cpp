@@ -67,7 +67,7 @@ TEST_F(OpenFlowTest, OpensTheSampleOnEachTab) {
         EXPECT_EQ(main().CheckFC->isChecked(), c.full);
         EXPECT_EQ(main().LabelST->text(), "r e a d y");
         EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), FromCore(makeOutFN(ToCore(SamplePath()))));
-        EXPECT_EQ(main().Tracks->rowCount(), 4);
+        EXPECT_EQ(Find<QTableWidget>("Tracks")->rowCount(), 4);
 
         // Every reading builds the tree: EBML and Segment at the top.
         ASSERT_EQ(model().rowCount(), 2);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,9 +33,12 @@ protected:
     // Leaves only the tracks whose grid rows are listed checked, the way a
     // user does: select none, then press the check cells.
     void CheckOnly(std::initializer_list<int> rows) {
-        main().PanelSEClick();
+        QTest::mouseClick(Find<ClickableImage>("ImageTX"), Qt::LeftButton);
         ASSERT_EQ(main().document().tatra[0].selectMark, "");
-        for (int row : rows) main().TracksMouseDown(row, 0, Qt::LeftButton);
+        QTableWidget* grid = Find<QTableWidget>("Tracks");
+        for (int row : rows)
+            QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              grid->visualRect(grid->model()->index(row, 0)).center());
     }
     QStringList ShownButtons(QWidget* panel) {
         QStringList shown;
