@@ -1,9 +1,8 @@
 #include "ui/app_windows.h"
 
-#include <QLabel>
 
+#include "ui/contents_tab.h"
 #include "ui/standard_keys.h"
-#include "ui/track_panel.h"
 
 namespace quillon::ui {
 
@@ -19,10 +18,10 @@ AppWindows CreateAppWindows() {
     windows.view = std::make_unique<TFormView>();
     windows.main->SetViewWindow(windows.view.get());
     windows.main->SetMessageWindows(windows.yesNo.get(), windows.me.get());
-    windows.main->trackEdit->SetImportWindow(windows.mtl.get());
+    windows.main->TabSheetRE->SetImportWindow(windows.mtl.get());
     windows.main->SetTimelineWindow(windows.tl.get());
     TFormMain* main = windows.main.get();
-    windows.tl->modelChanged = [main] { main->ImageSATT->show(); };
+    windows.tl->modelChanged = [main] { main->TabSheetRE->ShowNewFileNeeded(); };
     AddStandardKeys(windows);
     return windows;
 }

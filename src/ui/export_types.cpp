@@ -1,44 +1,48 @@
-#include "ui/export_types.h"
-
+// The save panel's type buttons as the save request's export types.
 #include <QFrame>
 #include <QRadioButton>
 
-#include "ui/form_main.h"
+#include "ui/save_panel.h"
 
 namespace quillon::ui {
 namespace {
 
-// In the order the save command checks them.
-struct ButtonRow {
-    QRadioButton* TFormMain::*button;
-    ExportType type;
-};
-constexpr ButtonRow kButtons[] = {
-    {&TFormMain::RadioAC3, ExportType::Ac3},    {&TFormMain::RadioAAC, ExportType::Aac},
-    {&TFormMain::RadioOGG, ExportType::Ogg},    {&TFormMain::RadioFLAC, ExportType::Flac},
-    {&TFormMain::RadioMP3, ExportType::Mp3},    {&TFormMain::RadioWA3, ExportType::WavMp3},
-    {&TFormMain::RadioWAV, ExportType::WavPcm}, {&TFormMain::RadioSRT, ExportType::Srt},
-    {&TFormMain::RadioASS, ExportType::Ass},    {&TFormMain::RadioMKA, ExportType::Mka},
-    {&TFormMain::RadioMKS, ExportType::Mks},
-};
 constexpr size_t kDispatchedButtons = 9;  // the rows before RadioMKA
 
 }  // namespace
 
-ExportType ExportTypeOf(const TFormMain& form, const QRadioButton* button) {
-    for (const ButtonRow& row : kButtons)
-        if (form.*row.button == button) return row.type;
+SavePanel::TypeButtonRows SavePanel::TypeButtons() const {
+    // In the order the save command checks them.
+    return {{
+        {RadioAC3, ExportType::Ac3},
+        {RadioAAC, ExportType::Aac},
+        {RadioOGG, ExportType::Ogg},
+        {RadioFLAC, ExportType::Flac},
+        {RadioMP3, ExportType::Mp3},
+        {RadioWA3, ExportType::WavMp3},
+        {RadioWAV, ExportType::WavPcm},
+        {RadioSRT, ExportType::Srt},
+        {RadioASS, ExportType::Ass},
+        {RadioMKA, ExportType::Mka},
+        {RadioMKS, ExportType::Mks},
+    }};
+}
+
+ExportType SavePanel::ExportTypeOf(const QRadioButton* button) const {
+    for (const auto& [rowButton, type] : TypeButtons())
+        if (rowButton == button) return type;
     return ExportType::None;
 }
 
-ExportType ChosenExportType(const TFormMain& form) {
+ExportType SavePanel::ChosenExportType() const {
+    const TypeButtonRows rows = TypeButtons();
     for (size_t k = 0; k < kDispatchedButtons; ++k) {
-        const QRadioButton* button = form.*kButtons[k].button;
+        const QRadioButton* button = rows[k].first;
         const bool shown = !button->isHidden() && !button->parentWidget()->isHidden();
-        if (shown && button->isChecked()) return kButtons[k].type;
+        if (shown && button->isChecked()) return rows[k].second;
     }
-    if (!form.PanelSND->isHidden()) return ExportType::Mka;
-    if (!form.PanelSUB->isHidden()) return ExportType::Mks;
+    if (!PanelSND->isHidden()) return ExportType::Mka;
+    if (!PanelSUB->isHidden()) return ExportType::Mks;
     return ExportType::None;
 }
 

@@ -5,13 +5,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "ui/attachments_tab.h"
@@ -19,6 +17,7 @@
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
 #include "ui/container_tab.h"
+#include "ui/contents_tab.h"
 #include "ui/form_du.h"
 #include "ui/form_me.h"
 #include "ui/form_yes_no.h"
@@ -26,7 +25,6 @@
 #include "ui/settings_tab.h"
 #include "ui/structure_model.h"
 #include "ui/structure_tree_view.h"
-#include "ui/track_panel.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
 
@@ -38,10 +36,6 @@ TFormMain::TFormMain(QWidget* parent)
       Image100(pictures::Image100()),
       Image110(pictures::Image110()),
       Image111(pictures::Image111()),
-      ImageRG(pictures::ImageRG()),
-      ImagePL(pictures::ImagePL()),
-      ImageBD(pictures::ImageBD()),
-      ImageRD(pictures::ImageRD()),
       ImageBRU(pictures::ImageBRU()),
       ImageGRU(pictures::ImageGRU()),
       ImageBEN(pictures::ImageBEN()),
@@ -60,11 +54,11 @@ TFormMain::TFormMain(QWidget* parent)
     layout->addWidget(BuildTopRows());
 
     PageControl1 = Make<QTabWidget>(central, "PageControl1");
+    TabSheetCFG = new SettingsTab(PageControl1);  // first: the contents tab asks it
     TabSheetCH = new ContainerTab(doc_, host_, PageControl1);
-    TabSheetRE = Make<QWidget>(PageControl1, "TabSheetRE");
+    TabSheetRE = new ContentsTab(doc_, host_, *TabSheetCFG, PageControl1);
     TabSheetATT = new AttachmentsTab(doc_, host_, openDialogDir, PageControl1);
     TabSheetCDK = new CodecsTab(host_, PageControl1);
-    TabSheetCFG = new SettingsTab(PageControl1);
     // The captions as the window defines them; the language switch replaces
     // them with the caption table's.
     PageControl1->addTab(TabSheetCH, QStringLiteral("проверка контейнера"));
@@ -75,30 +69,22 @@ TFormMain::TFormMain(QWidget* parent)
     PageControl1->tabBar()->installEventFilter(this);
     layout->addWidget(PageControl1, 1);
 
-    BuildContentsTab();
-
     PanelWA = Make<CaptionPanel>(this, "PanelWA");
     PanelWA->setText(QStringLiteral("ждите, идёт обработка"));
     PanelWA->resize(300, 70);
     PanelWA->hide();
 
-    host_.SetViews({TabSheetCH->logView(), LabelST, GaugeX, ImageX});
+    host_.SetViews({TabSheetCH->logView(), LabelST, GaugeX, ImageX, ImageWO});
     host_.onStatus = [this](const std::string& text) {
         // The wait panel of a save's preparation goes once the parsing is over.
         if (waitUntilParsed_ && text != host_.Tr("p a r s i n g")) StopWait();
     };
     ConnectHandlers();
-    trackEdit = new TrackEditing(*this);
 
     ReadConfig();
     PageControl1->setCurrentWidget(TabSheetRE);
     TabSheetREShow();
-    busy_ = false;
     ShowOpenStatus();
-    OutOff();
-    galkiOff();
-    PanelSND->hide();
-    PanelSUB->hide();
 }
 
 TFormMain::~TFormMain() {
@@ -192,10 +178,22 @@ void TFormMain::ConnectHandlers() {
         if (PageControl1->currentWidget() == TabSheetCDK) TabSheetCDK->TabSheetCDKShow();
         if (PageControl1->currentWidget() == TabSheetATT) TabSheetATT->TabSheetATTShow();
     });
-    connect(TabSheetATT, &AttachmentsTab::attachmentsEdited, ImageSATT, &QWidget::show);
+    connect(TabSheetATT, &AttachmentsTab::attachmentsEdited, TabSheetRE, &ContentsTab::ShowNewFileNeeded);
     connect(TabSheetATT, &AttachmentsTab::longStepStarted, this, &TFormMain::PleaseWait);
     connect(TabSheetATT, &AttachmentsTab::longStepFinished, this, &TFormMain::StopWait);
-    ConnectSavePanelHandlers();
+    ConnectContentsTab();
+}
+
+void TFormMain::ConnectContentsTab() {
+    connect(TabSheetRE, &ContentsTab::saveRequested, this, &TFormMain::SaveFile);
+    connect(TabSheetRE, &ContentsTab::fileReadAgainRequested, this, [this] { OpenEditIN(false); });
+    connect(TabSheetRE, &ContentsTab::elementListOutdated, TabSheetCH, &ContainerTab::ClearTree);
+    connect(TabSheetRE, &ContentsTab::readStateChanged, this, &TFormMain::ShowOpenStatus);
+    connect(TabSheetRE, &ContentsTab::elementChanged, this, [this](int element) {
+        if (StructureModel* model = structureModel()) model->RowChanged(element);
+    });
+    connect(TabSheetRE, &ContentsTab::longStepStarted, this, &TFormMain::PleaseWait);
+    connect(TabSheetRE, &ContentsTab::longStepFinished, this, &TFormMain::StopWait);
 }
 
 void TFormMain::SetMessageWindows(TFormYesNo* yesNo, TFormME* me) {
@@ -218,11 +216,11 @@ void TFormMain::showEvent(QShowEvent* event) {
     if (languageApplied_) return;
     languageApplied_ = true;
     ApplyLanguage(host_.language());
-    dfx();
+    TabSheetRE->FitColumns();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (busy_) {
+    if (Busy()) {
         // A scan or save is running inside this very call stack: stop it first.
         host_.RequestStop();
         event->ignore();
@@ -235,22 +233,12 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (PanelWA->isVisible()) PleaseWait();
-    dfx();
+    TabSheetRE->FitColumns();
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress && watched == Tracks->viewport()) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const QModelIndex cell = Tracks->indexAt(mouse->position().toPoint());
-        TracksMouseDown(cell.isValid() ? cell.row() : -1, cell.column(), mouse->button());
-        return true;
-    }
-    if (event->type() == QEvent::MouseButtonPress && watched == PanelSE) {
-        PanelSEClick();
-        return true;
-    }
     // While a scan or save runs, the pages stay where they are.
-    if (watched == PageControl1->tabBar() && busy_) {
+    if (watched == PageControl1->tabBar() && Busy()) {
         switch (event->type()) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
@@ -262,20 +250,6 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TFormMain::SetBusy(bool busy) { busy_ = busy; }
-
-void TFormMain::SetChecked(QCheckBox* box, bool checked) {
-    if (box->isChecked() == checked) return;
-    box->setChecked(checked);
-    if (box == CheckEX) CheckEXClick();
-    if (box == CheckAVI) CheckAVIClick();
-}
-
-void TFormMain::UncheckOutputSwitches() {
-    SetChecked(CheckEX, false);
-    SetChecked(CheckAVI, false);
 }
 
 void TFormMain::ImageXClick() { host_.RequestStop(); }

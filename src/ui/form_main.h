@@ -1,35 +1,25 @@
-// The main window: the file-name row, the status row, the five tabs
-// (container check, contents, attachments, audio codecs, settings) and the
-// save panel. Controls carry their working names as object names and member
-// names, so a reader can go from a handler to its widget. The document it
-// shows lives here and is passed to the core by reference.
+// The main window: the file-name row, the status row and the five tabs
+// (container check, contents, attachments, audio codecs, settings), each a
+// widget of its own that the window composes. Controls carry their working
+// names as object names and member names, so a reader can go from a handler
+// to its widget. The document it shows lives here and is passed to the core
+// by reference.
 #pragma once
 
-#include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QString>
 
 #include "core/document.h"
-#include "core/save_outcome.h"
 #include "ui/gui_host.h"
 
-class QAction;
 class QCheckBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
-class QTableWidget;
 class QWidget;
-class QPainter;
-class QSplitter;
-class QTextEdit;
 
 namespace quillon::ui {
 
@@ -41,13 +31,12 @@ class CaptionPanel;
 class ClickableImage;
 class CodecsTab;
 class ContainerTab;
+class ContentsTab;
 class SettingsTab;
 class StructureModel;
-class StructureTreeView;
 class TFormME;
 class TFormTL;
 class TFormYesNo;
-class TrackEditing;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -65,7 +54,7 @@ public:
     Document& document() { return doc_; }
     GuiHost& host() { return host_; }
     StructureModel* structureModel() const;
-    bool Busy() const { return busy_; }
+    bool Busy() const { return host_.Busy(); }
     QString Tr(const char* rus) const;
 
     // ---- open flow and structure tree (main_window_open.cpp, tree_popup.cpp)
@@ -84,24 +73,8 @@ public:
     void TabSheetCHShow();
     void SetDumpWindow(TFormDU* window);
 
-    // ---- track grid (track_grid.cpp)
-    void TrackList2Screen();
-    void AddTrackRow(int trackIndex);
-    void TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected);
-    void dfx();
-    void TracksMouseDown(int row, int column, Qt::MouseButton button);
-    void PanelSEClick();
-
-    // ---- save panel (save_panel.cpp) and save command (main_window_save.cpp)
-    void CheckEXClick();
-    void CheckAVIClick();
-    void OutOn();
-    void OutOff();
-    void galkiOff();
-    void ActivateAudioTypes();
-    void ActivateSubsTypes();
-    void ChangeOutExt(const QString& extension);
-    void ImageSAClick();
+    // ---- the save command (main_window_save.cpp): what the contents tab's save panel asks for
+    void SaveFile();
     void PleaseWait();
     void StopWait();
     void ImageXClick();
@@ -136,48 +109,15 @@ public:
     // Pages.
     QTabWidget* PageControl1;
     ContainerTab* TabSheetCH;
-    QWidget* TabSheetRE;
+    ContentsTab* TabSheetRE;
     AttachmentsTab* TabSheetATT;
     CodecsTab* TabSheetCDK;
     SettingsTab* TabSheetCFG;
 
-    // Contents tab: the grid and the save panel.
-    QTableWidget* Tracks;
-    QFrame* PanelSE;
-    ClickableImage* ImageTX;
-    QCheckBox* CheckEX;
-    QCheckBox* CheckAVI;
-    QLineEdit* EditOUT;
-    ClickableImage* ImageSA;
-    QLabel* ImageSATT;
-    QLabel* LabelSR;  // the last save's result under the save panel
-    QFrame* PanelSND;
-    QRadioButton* RadioMKA;
-    QRadioButton* RadioAAC;
-    QRadioButton* RadioAC3;
-    QRadioButton* RadioMP3;
-    QRadioButton* RadioOGG;
-    QRadioButton* RadioFLAC;
-    QRadioButton* RadioWA3;
-    QRadioButton* RadioWAV;
-    QFrame* PanelSUB;
-    QRadioButton* RadioMKS;
-    QRadioButton* RadioSRT;
-    QRadioButton* RadioASS;
-    QCheckBox* CheckCH;
-    QCheckBox* CheckTG;  // the Tags (less those aimed at what the new file does not hold)
-    QCheckBox* CheckAT;
-    QCheckBox* CheckCU;
-    QCheckBox* CheckSH;
-
     // The hidden pictures that handlers draw or copy from: read-state lamps,
-    // grid glyphs, highlighted and dimmed flags.
+    // highlighted and dimmed flags.
     QPixmap Image000, Image100, Image110, Image111;
-    QPixmap ImageRG, ImagePL, ImageBD, ImageRD;
     QPixmap ImageBRU, ImageGRU, ImageBEN, ImageGEN;
-
-    // Track editing: the track panel, the quick language panel, the grid popups (track_panel.h).
-    TrackEditing* trackEdit = nullptr;
 
     // The wait panel, over everything while a long step runs.
     CaptionPanel* PanelWA;
@@ -196,24 +136,18 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    friend class TrackEditing;
-
-    // Building the window (form_main.cpp, form_main_tabs.cpp).
+    // Building the window.
     QWidget* BuildTopRows();
-    void BuildContentsTab();
-    QWidget* BuildSavePanel();
     void ConnectHandlers();
-    void ConnectSavePanelHandlers();
+    // What the contents tab asks of the window: a save, a new reading, the
+    // wait panel, the tree and the lamp in step with its scans and edits.
+    void ConnectContentsTab();
 
     // Helpers of the handlers.
-    void SetBusy(bool busy);
-    void UncheckOutputSwitches();
-    void SetChecked(QCheckBox* box, bool checked);  // runs the box's handler when the state changes
+    void SetBusy(bool busy) { host_.SetBusy(busy); }
     void AfterScanControls();
     void ApplyLanguage(Lang lang);
-    void EnableAviByTracks();
     void Reopen(const QString& outputName);
-    void ShowSaveResult(SaveOutcome outcome, const std::string& outputPath);
     // Opens the file EditIN names, as the current tab asks; BitBtnHDRClick empties the log first.
     void OpenEditIN(bool clearLog);
     bool ReadHeaderAndShow();
@@ -233,7 +167,6 @@ private:
     TFormYesNo* formYesNo_ = nullptr;
     TFormME* formME_ = nullptr;
     TFormTL* formTL_ = nullptr;
-    bool busy_ = false;
     bool languageApplied_ = false;
     bool waitUntilParsed_ = false;
 };

@@ -13,7 +13,8 @@
 
 #include "edit/quick_edits.h"
 #include "edit/staged_edits.h"
-#include "ui/form_main.h"
+#include "ui/contents_tab.h"
+#include "ui/save_panel.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 
@@ -26,7 +27,7 @@ void TrackEditing::BeforeGridPress() {
 
 void TrackEditing::GridPress(int row, int column, Qt::MouseButton button) {
     const QPoint globalPos = pressGlobal_;
-    Document& doc = form_.document();
+    Document& doc = tab_.doc_;
     if (doc.tatra.empty()) return;
     if (row == 0) {
         if (button != Qt::RightButton) return;
@@ -35,7 +36,7 @@ void TrackEditing::GridPress(int row, int column, Qt::MouseButton button) {
         return;
     }
     if (row < 1 || row > static_cast<int>(doc.tatra.size())) return;
-    const bool staged = !form_.ImageSATT->isHidden();
+    const bool staged = tab_.PanelSAVE->NewFileNeeded();
     if ((column == 1 || column == 2) && button == Qt::RightButton) PopupTR->popup(globalPos);
     // Any track of the file: what its elements cannot hold, the header editor writes.
     if (column == 3 && button == Qt::RightButton && !staged && doc.tatra[row - 1].entryIndex != Track::kNotInSource)
@@ -45,72 +46,72 @@ void TrackEditing::GridPress(int row, int column, Qt::MouseButton button) {
 }
 
 void TrackEditing::QuickDefaultSwitch(int gridRow) {
-    Document& doc = form_.document();
-    FollowQuickEdit(QuickSetDefault(doc, form_.host(), gridRow - 1), gridRow, 4);
+    Document& doc = tab_.doc_;
+    FollowQuickEdit(QuickSetDefault(doc, tab_.host_, gridRow - 1), gridRow, 4);
 }
 
 void TrackEditing::MIdefClick() {
     const int track = CurrentTrack();
     if (track < 0) return;
-    const int column = form_.Tracks->currentColumn();
-    FollowQuickEdit(QuickDropDefault(form_.document(), form_.host(), track), track + 1, std::max(column, 0));
+    const int column = tab_.Tracks->currentColumn();
+    FollowQuickEdit(QuickDropDefault(tab_.doc_, tab_.host_, track), track + 1, std::max(column, 0));
 }
 
 void TrackEditing::FollowQuickEdit(PatchResult result, int gridRow, int column) {
     if (result == PatchResult::Rewritten) ReadFileAgain();
-    else if (result == PatchResult::Written) form_.TrackList2Screen();
+    else if (result == PatchResult::Written) tab_.ShowTracks();
     else return;
-    form_.Tracks->setCurrentCell(gridRow, column);
+    tab_.Tracks->setCurrentCell(gridRow, column);
     RefreshTreeRows();
 }
 
 void TrackEditing::ReadFileAgain() {
     // The master moved or grew: the element list is read afresh, as the header read makes it.
-    form_.OpenEditIN(false);
+    emit tab_.fileReadAgainRequested();
 }
 
 void TrackEditing::MIupClick() {
     const int track = CurrentTrack();
-    const int column = std::max(form_.Tracks->currentColumn(), 0);
-    if (track < 0 || !MoveTrackUp(form_.document(), track)) return;
-    form_.TrackList2Screen();
-    form_.Tracks->setCurrentCell(track, column);  // grid row of the moved track: track + 1 - 1
+    const int column = std::max(tab_.Tracks->currentColumn(), 0);
+    if (track < 0 || !MoveTrackUp(tab_.doc_, track)) return;
+    tab_.ShowTracks();
+    tab_.Tracks->setCurrentCell(track, column);  // grid row of the moved track: track + 1 - 1
     ShowStaged();
 }
 
 void TrackEditing::MIdownClick() {
     const int track = CurrentTrack();
-    const int column = std::max(form_.Tracks->currentColumn(), 0);
-    if (track < 0 || !MoveTrackDown(form_.document(), track)) return;
-    form_.TrackList2Screen();
-    form_.Tracks->setCurrentCell(track + 2, column);
+    const int column = std::max(tab_.Tracks->currentColumn(), 0);
+    if (track < 0 || !MoveTrackDown(tab_.doc_, track)) return;
+    tab_.ShowTracks();
+    tab_.Tracks->setCurrentCell(track + 2, column);
     ShowStaged();
 }
 
 bool TrackEditing::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress && watched == form_.Tracks->viewport())
+    if (type == QEvent::MouseButtonPress && watched == tab_.Tracks->viewport())
         pressGlobal_ = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();  // TracksMouseDown follows
-    if (type == QEvent::ToolTip && watched == form_.Tracks->viewport()) {
+    if (type == QEvent::ToolTip && watched == tab_.Tracks->viewport()) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const QModelIndex cell = form_.Tracks->indexAt(help->pos());
+        const QModelIndex cell = tab_.Tracks->indexAt(help->pos());
         const QString tip = cell.isValid() ? CellTip(cell.row(), cell.column()) : QString();
         if (tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), tip, form_.Tracks->viewport(), form_.Tracks->visualRect(cell));
+            QToolTip::showText(help->globalPos(), tip, tab_.Tracks->viewport(), tab_.Tracks->visualRect(cell));
         return true;
     }
-    if (type == QEvent::MouseButtonDblClick && watched == form_.Tracks->viewport()) {
+    if (type == QEvent::MouseButtonDblClick && watched == tab_.Tracks->viewport()) {
         // TracksDblClick: the track under the pointer, then the track panel.
-        const QModelIndex cell = form_.Tracks->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-        if (cell.isValid() && cell.row() >= 1) form_.Tracks->setCurrentCell(cell.row(), cell.column());
+        const QModelIndex cell = tab_.Tracks->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (cell.isValid() && cell.row() >= 1) tab_.Tracks->setCurrentCell(cell.row(), cell.column());
         MIparaClick();
         return true;
     }
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == form_.Tracks && (key->modifiers() & Qt::ControlModifier)) {
+        if (watched == tab_.Tracks && (key->modifiers() & Qt::ControlModifier)) {
             if (key->key() == Qt::Key_Up) return MIupClick(), true;
             if (key->key() == Qt::Key_Down) return MIdownClick(), true;
         }

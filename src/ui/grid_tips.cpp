@@ -7,30 +7,31 @@
 #include <QTableWidget>
 
 #include "edit/quick_edits.h"
-#include "ui/form_main.h"
+#include "ui/contents_tab.h"
+#include "ui/save_panel.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 
 namespace quillon::ui {
 
 QString TrackEditing::CellTip(int row, int column) const {
-    const Document& doc = form_.document();
+    const Document& doc = tab_.doc_;
     if (row < 1 || row > static_cast<int>(doc.tatra.size())) return {};
     const size_t track = static_cast<size_t>(row - 1);
     // The same conditions as GridPress: quick edits are off while track edits are staged.
-    const bool staged = !form_.ImageSATT->isHidden();
+    const bool staged = tab_.PanelSAVE->NewFileNeeded();
     QStringList lines;
     if (column == 3) {
         const bool quick = !staged && doc.tatra[track].entryIndex != Track::kNotInSource;
-        lines << form_.Tr(quick ? "правый щелчок: новый код языка, сразу в этом файле"
+        lines << tab_.Tr(quick ? "правый щелчок: новый код языка, сразу в этом файле"
                                 : "язык меняется в панели трека (двойной щелчок) и попадёт в новый файл");
     }
     if (column == 4) {
         const bool inFile = doc.tatra[track].entryIndex != Track::kNotInSource;
         const bool marked = doc.tatra[track].defaultMark == "y";
-        if (!staged && inFile && !marked) lines << form_.Tr("щелчок: сделать трек основным своего типа, сразу в этом файле");
-        if (inFile && marked) lines << form_.Tr("правый щелчок: снять флаг, сразу в этом файле");
-        if (staged || !inFile) lines << form_.Tr("флаг меняется в панели трека (двойной щелчок) и попадёт в новый файл");
+        if (!staged && inFile && !marked) lines << tab_.Tr("щелчок: сделать трек основным своего типа, сразу в этом файле");
+        if (inFile && marked) lines << tab_.Tr("правый щелчок: снять флаг, сразу в этом файле");
+        if (staged || !inFile) lines << tab_.Tr("флаг меняется в панели трека (двойной щелчок) и попадёт в новый файл");
     }
     return lines.join(QLatin1Char('\n'));
 }

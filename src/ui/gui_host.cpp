@@ -69,6 +69,12 @@ void GuiHost::logLine(const std::string& line) {
     views_.log->appendPlainText(ScreenText(line));
 }
 
+void GuiHost::ShowWorking(bool shown) {
+    if (views_.working) views_.working->setVisible(shown);
+}
+
+QString GuiHost::StatusShown() const { return views_.status ? views_.status->text() : QString(); }
+
 void GuiHost::statusText(const std::string& text) {
     if (views_.status) views_.status->setText(FromCore(text));
     if (onStatus) onStatus(text);

@@ -16,6 +16,7 @@
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
 #include "ui/container_tab.h"
+#include "ui/contents_tab.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
 #include "ui/form_view.h"
@@ -62,7 +63,7 @@ void TFormMain::TranslateMainWindow() {
     // Controls that show only a picture say what they do to the mouse and to a screen reader.
     const std::pair<QWidget*, const char*> icons[] = {
         {ImageFI, "выбрать файл (Ctrl+O)"}, {ImageRU, "русский интерфейс"}, {ImageEN, "английский интерфейс"},
-        {ImageX, "остановить"},             {ImageSA, "сохранить (Ctrl+S)"},
+        {ImageX, "остановить"},
     };
     for (const auto& [icon, text] : icons) {
         icon->setToolTip(Tr(text));
@@ -78,17 +79,13 @@ void TFormMain::TranslateMainWindow() {
     // The open button's caption follows the page it opens for.
     if (PageControl1->currentWidget() == TabSheetCH) BitBtnHDR->setText(Tr("открыть и проверить контейнер"));
 
-    ImageSATT->setToolTip(ScreenText(host_.Tr(
-        "Требуется сохранение в новом файле.\r\nПосле сохранения исходный файл будет переоткрыт заново.")));
 
     // The file name is re-labelled only while it still shows the placeholder.
     const TMessLangRec& placeholder = MessageTable()[0];
     if (EditIN->text() == QString::fromUtf8(placeholder.rus) || EditIN->text() == QString::fromUtf8(placeholder.eng))
         EditIN->setText(Tr(placeholder.rus));
 
-    const char* headers[] = {"тип", "описание", "язык"};
-    for (int column = 1; column <= 3; ++column)
-        if (QTableWidgetItem* cell = Tracks->item(0, column)) cell->setText(Tr(headers[column - 1]));
+    TabSheetRE->ApplyLanguage();
     TabSheetCDK->ApplyLanguage();
     TabSheetATT->ApplyLanguage();
     TabSheetCH->ApplyLanguage();

@@ -9,8 +9,7 @@
 
 #include "edit/quick_edits.h"
 #include "ui/clickable_image.h"
-#include "ui/form_main.h"
-#include "ui/structure_model.h"
+#include "ui/contents_tab.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
@@ -18,7 +17,7 @@
 namespace quillon::ui {
 
 void TrackEditing::BuildLanguagePanel() {
-    PanelLA = Make<QFrame>(form_.TabSheetRE, "PanelLA");
+    PanelLA = Make<QFrame>(&tab_, "PanelLA");
     PanelLA->setFrameShape(QFrame::Box);
     PanelLA->setAutoFillBackground(true);
     auto* row = new QHBoxLayout(PanelLA);
@@ -51,14 +50,14 @@ constexpr int kLongestLanguageTag = 35;
 }  // namespace
 
 void TrackEditing::OpenLanguagePanel(int gridRow) {
-    const Track& track = form_.document().tatra[gridRow - 1];
+    const Track& track = tab_.doc_.tatra[gridRow - 1];
     // A longer code than the old one is written too (the Tracks master is rewritten for it).
     EditLA->setMaxLength(kLongestLanguageTag);
     EditLA->setText(FromCore(track.language));
     LabelLA->setText(QString::number(gridRow));
     PanelLA->adjustSize();
-    const QTableWidget& grid = *form_.Tracks;
-    const QPoint gridTop = grid.mapTo(form_.TabSheetRE, QPoint(0, 0));
+    const QTableWidget& grid = *tab_.Tracks;
+    const QPoint gridTop = grid.mapTo(&tab_, QPoint(0, 0));
     // Beside the row's language cell, on the description side: the language
     // and default cells of the rows around stay in view.
     const int languageLeft = gridTop.x() + grid.frameWidth() + grid.columnViewportPosition(3);
@@ -73,14 +72,14 @@ void TrackEditing::OpenLanguagePanel(int gridRow) {
 void TrackEditing::ImageLSClick() {
     bool isNumber = false;
     const int gridRow = LabelLA->text().toInt(&isNumber);
-    Document& doc = form_.document();
+    Document& doc = tab_.doc_;
     if (isNumber && gridRow >= 1 && gridRow <= static_cast<int>(doc.tatra.size())) {
         // The core keeps the element's size itself (a shorter code widens the size field).
         const std::string code = ToCore(EditLA->text());
-        const PatchResult result = QuickSetLanguage(doc, form_.host(), gridRow - 1, code);
+        const PatchResult result = QuickSetLanguage(doc, tab_.host_, gridRow - 1, code);
         if (result == PatchResult::Written) {
-            if (QTableWidgetItem* cell = form_.Tracks->item(gridRow, 3)) cell->setText(FromCore(doc.tatra[gridRow - 1].language));
-            form_.Tracks->viewport()->update();
+            if (QTableWidgetItem* cell = tab_.Tracks->item(gridRow, 3)) cell->setText(FromCore(doc.tatra[gridRow - 1].language));
+            tab_.Tracks->viewport()->update();
             RefreshTreeRows();
         } else if (result == PatchResult::Rewritten) {
             FollowQuickEdit(result, gridRow, 3);
@@ -92,12 +91,10 @@ void TrackEditing::ImageLSClick() {
 void TrackEditing::Image2Click() { PanelLA->hide(); }
 
 void TrackEditing::RefreshTreeRows() {
-    StructureModel* model = form_.structureModel();
-    if (!model) return;
-    const Document& doc = form_.document();
+    const Document& doc = tab_.doc_;
     for (size_t row = 0; row < doc.tatra.size(); ++row) {
-        if (const int element = TrackFlagDefaultElement(doc, row); element >= 0) model->RowChanged(element);
-        if (const int element = TrackLanguageElement(doc, row); element >= 0) model->RowChanged(element);
+        if (const int element = TrackFlagDefaultElement(doc, row); element >= 0) emit tab_.elementChanged(element);
+        if (const int element = TrackLanguageElement(doc, row); element >= 0) emit tab_.elementChanged(element);
     }
 }
 

@@ -13,7 +13,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTableWidget>
 
 #include "core/open_failure.h"
 #include "reader/open_file.h"
@@ -21,15 +20,14 @@
 #include "ui/blink_control.h"
 #include "ui/codecs_tab.h"
 #include "ui/container_tab.h"
+#include "ui/contents_tab.h"
 #include "ui/form_main.h"
 #include "ui/form_me.h"
 #include "ui/form_tl.h"
 #include "ui/form_yes_no.h"
 #include "ui/settings_tab.h"
 #include "ui/structure_model.h"
-#include "ui/track_panel.h"
 #include "ui/ui_text.h"
-#include "save/output_name.h"
 
 namespace quillon::ui {
 namespace {
@@ -79,12 +77,12 @@ void TFormMain::OpenChosenFile(const QString& path) {
 void TFormMain::BitBtnHDRClick() { OpenEditIN(true); }
 
 void TFormMain::OpenEditIN(bool clearLog) {
-    if (busy_) return;
+    if (Busy()) return;
     QWidget* page = PageControl1->currentWidget();
     if (page == TabSheetATT || page == TabSheetCDK || page == TabSheetCFG) PageControl1->setCurrentWidget(TabSheetRE);
     host_.Pump(true);
     if (clearLog) host_.ClearLog();
-    UncheckOutputSwitches();
+    TabSheetRE->LeaveOutputMode();
     if (formTL_) formTL_->hide();  // it shows the document this open replaces
 
     const char* placeholder = "сюда надо положить имя файла";
@@ -98,7 +96,7 @@ void TFormMain::OpenEditIN(bool clearLog) {
         return;
     }
 
-    ImageWO->show();
+    host_.ShowWorking(true);
     LabelBSE->setText(QStringLiteral("..."));
     host_.Pump(true);
     doc_.sourcePath = ToCore(name);
@@ -124,14 +122,11 @@ void TFormMain::OpenEditIN(bool clearLog) {
     SetBusy(false);
 
     if (opened) {
-        EditOUT->setText(FromCore(makeOutFN(doc_.sourcePath)));
-        ImageSATT->hide();
-        trackEdit->PanelTR->hide();
-        trackEdit->PanelLA->hide();
+        TabSheetRE->FileOpened();
     } else {
         Inform(FromCore(OpenFailureText(doc_.sourcePath, host_)));
     }
-    ImageWO->hide();
+    host_.ShowWorking(false);
     ShowOpenStatus();
     host_.SetStatus("r e a d y");
 }
@@ -147,13 +142,13 @@ bool TFormMain::ReadStructAndShowTree() {
     if (!outcome.opened) return false;
     if (outcome.scan == ScanResult::Stopped) {
         // The core emptied the list and logged the cancel.
-        TrackList2Screen();
+        TabSheetRE->ShowTracks();
         host_.SetStatus("r e a d y");
         return true;
     }
     host_.SetStatus("u p d a t i n g");
     lista2TV4();
-    TrackList2Screen();
+    TabSheetRE->ShowTracks();
     AfterScanControls();
     FinishContainerCheck(doc_, host_, full);
     // The writer's model is built by the first save or track panel that needs
@@ -167,15 +162,15 @@ bool TFormMain::ReadHeaderAndShow() {
     const OpenOutcome outcome = ReadHeader(doc_, host_);
     if (!outcome.opened) return false;
     if (outcome.scan == ScanResult::NoSignature || outcome.scan == ScanResult::NoSegment) {
-        TrackList2Screen();
+        TabSheetRE->ShowTracks();
         PageControl1->setCurrentWidget(TabSheetCH);
         return true;
     }
     lista2TV4();
-    TrackList2Screen();
-    EnableAviByTracks();
+    TabSheetRE->ShowTracks();
+    TabSheetRE->EnableAviByTracks();
     LabelBSE->setText(FromCore(doc_.blockTypeText));
-    dfx();
+    TabSheetRE->FitColumns();
     return true;
 }
 
@@ -183,7 +178,7 @@ void TFormMain::AfterScanControls() {
     // Video with forward references cannot be packed as SimpleBlocks.
     TabSheetCFG->AllowSimpleBlocks(doc_.simpleBlockAllowed);
     LabelBSE->setText(FromCore(doc_.blockTypeText));
-    EnableAviByTracks();
+    TabSheetRE->EnableAviByTracks();
 }
 
 void TFormMain::lista2TV4() {
@@ -214,14 +209,7 @@ void TFormMain::TabSheetREShow() {
     BitBtnHDR->setText(Tr("открыть и прочитать заголовок"));
     CheckFC->setChecked(false);
     CheckFC->setEnabled(false);
-    const char* headers[5] = {nullptr, "тип", "описание", "язык", nullptr};
-    for (int column = 1; column < 4; ++column) {
-        if (!Tracks->item(0, column)) Tracks->setItem(0, column, new QTableWidgetItem);
-        Tracks->item(0, column)->setText(Tr(headers[column]));
-    }
-    if (!Tracks->item(0, 4)) Tracks->setItem(0, 4, new QTableWidgetItem);
-    Tracks->item(0, 4)->setText(QStringLiteral("def"));
-    TrackList2Screen();
+    TabSheetRE->TabSheetREShow();
 }
 
 void TFormMain::TabSheetCHShow() {

@@ -3,7 +3,7 @@
 #include <QKeySequence>
 #include <QShortcut>
 
-#include "ui/clickable_image.h"
+#include "ui/contents_tab.h"
 #include "ui/form_du.h"
 #include "ui/form_main.h"
 #include "ui/form_tl.h"
@@ -22,7 +22,7 @@ void AddStandardKeys(AppWindows& windows) {
     key(main, QKeySequence(Qt::CTRL | Qt::Key_O), [main] { main->ImageFIClick(); });
     // Saves what the save panel shows, as its button does; nothing while it is hidden.
     key(main, QKeySequence(Qt::CTRL | Qt::Key_S), [main] {
-        if (main->ImageSA->isVisible() && main->ImageSA->isEnabled()) main->ImageSAClick();
+        main->TabSheetRE->SaveByKey();
     });
     key(main, QKeySequence(Qt::CTRL | Qt::Key_Q), [main] { main->close(); });
     key(main, QKeySequence(Qt::Key_F1), [main] { main->TabSheetCFG->ImageLOGOClick(); });

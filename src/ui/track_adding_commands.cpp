@@ -16,10 +16,10 @@
 #include "edit/track_adding.h"
 #include "edit/track_import.h"
 #include "save/save_command.h"
-#include "ui/form_main.h"
+#include "ui/contents_tab.h"
+#include "ui/save_panel.h"
 #include "ui/form_mtl.h"
 #include "ui/settings_tab.h"
-#include "ui/structure_model.h"
 #include "ui/track_panel.h"
 #include "ui/ui_text.h"
 
@@ -45,7 +45,7 @@ const QStringList& SubtitleFilters() {
 }  // namespace
 
 QString TrackEditing::ChooseFileToAdd(const QStringList& filters) {
-    QFileDialog dialog(&form_);
+    QFileDialog dialog(tab_.window());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(1));
@@ -58,15 +58,15 @@ QString TrackEditing::ChooseFileToAdd(const QStringList& filters) {
 }
 
 bool TrackEditing::PrepareToAdd() {
-    Document& doc = form_.document();
+    Document& doc = tab_.doc_;
     // After a header read the scan refills the list under the tree, which is
     // built again when the container tab is shown.
-    if (doc.readState != ReadState::FullTree && doc.readState != ReadState::FullNoTree) form_.structureModel()->Clear();
-    form_.SetBusy(true);
-    form_.host().ClearStop();
-    const bool prepared = prepare2export(doc, form_.host());
-    form_.SetBusy(false);
-    form_.ShowOpenStatus();
+    if (doc.readState != ReadState::FullTree && doc.readState != ReadState::FullNoTree) emit tab_.elementListOutdated();
+    tab_.host_.SetBusy(true);
+    tab_.host_.ClearStop();
+    const bool prepared = prepare2export(doc, tab_.host_);
+    tab_.host_.SetBusy(false);
+    emit tab_.readStateChanged();
     return prepared;
 }
 
@@ -76,28 +76,28 @@ void TrackEditing::MIimportClick() {
 }
 
 void TrackEditing::MIimportClickWith(const QString& path) {
-    if (form_.Busy() || !PrepareToAdd()) return;
-    Document& doc = form_.document();
-    GuiHost& host = form_.host();
+    if (tab_.host_.Busy() || !PrepareToAdd()) return;
+    Document& doc = tab_.doc_;
+    GuiHost& host = tab_.host_;
     host.SetStatus("p l e a s e   w a i t");
-    form_.PleaseWait();
-    form_.UncheckOutputSwitches();
-    form_.ImageWO->show();
+    emit tab_.longStepStarted();
+    tab_.PanelSAVE->UncheckOutputSwitches();
+    tab_.host_.ShowWorking(true);
     host.Pump(true);
 
-    form_.SetBusy(true);
+    tab_.host_.SetBusy(true);
     host.ClearStop();
     const bool added = Merge2TrackList(doc, ToCore(path), host, [this](TrackTable& tracks) {
-        return importWindow_ && importWindow_->Choose(tracks, &form_, form_.language());
+        return importWindow_ && importWindow_->Choose(tracks, tab_.window(), tab_.host_.language());
     });
-    form_.SetBusy(false);
-    form_.StopWait();
-    form_.ImageWO->hide();
+    tab_.host_.SetBusy(false);
+    emit tab_.longStepFinished();
+    tab_.host_.ShowWorking(false);
     // Also after a refused file or a closed window, which leave the wait text.
     host.SetStatus("r e a d y");
     if (!added) return;
-    form_.TrackList2Screen();
-    form_.EnableAviByTracks();
+    tab_.ShowTracks();
+    tab_.PanelSAVE->EnableAviByTracks();
     ShowStaged();
 }
 
@@ -107,29 +107,29 @@ void TrackEditing::MIaudClick() {
 }
 
 void TrackEditing::MIaudClickWith(const QString& path) {
-    if (form_.Busy()) return;
-    GuiHost& host = form_.host();
+    if (tab_.host_.Busy()) return;
+    GuiHost& host = tab_.host_;
     host.SetStatus("p l e a s e   w a i t");
     if (!PrepareToAdd()) return;
-    form_.PleaseWait();
-    Document& doc = form_.document();
+    emit tab_.longStepStarted();
+    Document& doc = tab_.doc_;
     const std::string file = ToCore(path);
     if (LowerExtension(file) == ".mp3") host.SetStatus("p a r s i n g   MP3   f i l e");
-    const QString progressText = form_.LabelST->text();
+    const QString progressText = tab_.host_.StatusShown();
 
     const size_t before = doc.tatra.size();
-    form_.SetBusy(true);
+    tab_.host_.SetBusy(true);
     const bool added = AddMp3File(doc, file, host) && doc.tatra.size() > before;
-    form_.SetBusy(false);
-    form_.StopWait();
+    tab_.host_.SetBusy(false);
+    emit tab_.longStepFinished();
     if (!added) {
         // A failure told in a message window only would leave the progress
         // text standing; one told in the status line keeps its text there.
-        if (form_.LabelST->text() == progressText) host.SetStatus("r e a d y");
+        if (tab_.host_.StatusShown() == progressText) host.SetStatus("r e a d y");
         return;
     }
-    form_.TrackList2Screen();
-    form_.EnableAviByTracks();
+    tab_.ShowTracks();
+    tab_.PanelSAVE->EnableAviByTracks();
     ShowStaged();
     host.SetStatus("r e a d y");
 }
@@ -140,23 +140,23 @@ void TrackEditing::MIsubClick() {
 }
 
 void TrackEditing::MIsubClickWith(const QString& path) {
-    if (form_.Busy() || !PrepareToAdd()) return;
-    Document& doc = form_.document();
-    form_.PleaseWait();
+    if (tab_.host_.Busy() || !PrepareToAdd()) return;
+    Document& doc = tab_.doc_;
+    emit tab_.longStepStarted();
     const size_t before = doc.tatra.size();
-    form_.SetBusy(true);
-    const bool added = AddSubtitleFile(doc, ToCore(path), form_.host()) && doc.tatra.size() > before;
-    form_.SetBusy(false);
-    form_.StopWait();
+    tab_.host_.SetBusy(true);
+    const bool added = AddSubtitleFile(doc, ToCore(path), tab_.host_) && doc.tatra.size() > before;
+    tab_.host_.SetBusy(false);
+    emit tab_.longStepFinished();
     if (!added) return;
-    form_.TrackList2Screen();
-    form_.EnableAviByTracks();
+    tab_.ShowTracks();
+    tab_.PanelSAVE->EnableAviByTracks();
     ShowStaged();
 
     // The new track is the grid's last row: the panel opens on it for a language.
-    form_.Tracks->setCurrentCell(form_.Tracks->rowCount() - 1, 2);
+    tab_.Tracks->setCurrentCell(tab_.Tracks->rowCount() - 1, 2);
     MIparaClick();
-    const SubtitleDefaults defaults = form_.TabSheetCFG->subtitleDefaults();
+    const SubtitleDefaults defaults = tab_.settings_.subtitleDefaults();
     if (!defaults.apply || PanelTR->isHidden()) return;
     // The settings fill the panel and accept it; without a language there the
     // placeholder stays, the accept refuses it and the panel waits for one.

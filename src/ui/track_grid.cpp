@@ -1,17 +1,14 @@
 // Track grids: filling one from a track table, drawing its cells, fitting the
-// description column; and the main grid's check column and select-all.
+// description column.
 #include "ui/track_grid.h"
 
-#include <QCheckBox>
 #include <QFrame>
 #include <QHeaderView>
 #include <QPainter>
 #include <QTableWidget>
 
 #include "core/display_text.h"
-#include "export/avi_compatible.h"
-#include "ui/form_main.h"
-#include "ui/track_panel.h"
+#include "core/mkv_model.h"
 #include "ui/ui_text.h"
 
 namespace quillon::ui {
@@ -141,50 +138,5 @@ void DrawTrackCell(QPainter& painter, const QTableWidget& grid, const TrackTable
     if (column == 4 && track.defaultMark == "y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, glyphs.isDefault);
     if (column == 4 && track.defaultMark == "Y") painter.drawPixmap(rect.left() + 10, rect.top() + 2, glyphs.madeDefault);
 }
-
-void TFormMain::TrackList2Screen() {
-    FillTrackGrid(*Tracks, doc_.tatra, Tr("не задан"));
-    dfx();
-}
-
-void TFormMain::AddTrackRow(int trackIndex) { AddTrackGridRow(*Tracks, doc_.tatra[trackIndex], Tr("не задан")); }
-
-void TFormMain::TracksDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected) {
-    DrawTrackCell(painter, *Tracks, doc_.tatra, {ImageRG, ImagePL, ImageBD, ImageRD}, column, row, rect, selected);
-}
-
-void TFormMain::dfx() {
-    // The other grids (codecs, tags, attachments) join here when their tabs get contents.
-    FitDescriptionColumn(*Tracks);
-    PanelSE->setGeometry(Tracks->visualRect(Tracks->model()->index(0, 0)));
-}
-
-void TFormMain::TracksMouseDown(int row, int column, Qt::MouseButton button) {
-    UncheckOutputSwitches();
-    trackEdit->BeforeGridPress();
-    if (doc_.tatra.empty()) return;
-    if (row == 0) return trackEdit->GridPress(row, column, button);
-    if (row < 1 || row > static_cast<int>(doc_.tatra.size())) return;
-    Tracks->setCurrentCell(row, column);
-    trackEdit->GridPress(row, column, button);
-    if (column == 0 && button == Qt::LeftButton) {
-        Track& track = doc_.tatra[row - 1];
-        track.selectMark = track.selectMark == "y" ? "" : "y";
-        GridCell(*Tracks, row, 0)->setText(FromCore(track.selectMark));
-        Tracks->viewport()->update();
-        EnableAviByTracks();
-    }
-}
-
-void TFormMain::PanelSEClick() {
-    const bool anySelected =
-        std::any_of(doc_.tatra.begin(), doc_.tatra.end(), [](const Track& track) { return track.selectMark == "y"; });
-    for (Track& track : doc_.tatra) track.selectMark = anySelected ? "" : "y";
-    ShowSelectMarks(*Tracks, doc_.tatra);
-    UncheckOutputSwitches();
-    EnableAviByTracks();
-}
-
-void TFormMain::EnableAviByTracks() { CheckAVI->setEnabled(AVIcompatible(doc_.tatra)); }
 
 }  // namespace quillon::ui

@@ -17,25 +17,25 @@
 #include "edit/staged_edits.h"
 #include "ui/blink_control.h"
 #include "ui/clickable_image.h"
-#include "ui/form_main.h"
-#include "ui/structure_model.h"
+#include "ui/contents_tab.h"
+#include "ui/save_panel.h"
 #include "ui/ui_text.h"
 #include "ui/widget_factory.h"
 #include "save/save_command.h"
 
 namespace quillon::ui {
 
-TrackEditing::TrackEditing(TFormMain& form) : QObject(&form), form_(form) {
+TrackEditing::TrackEditing(ContentsTab& tab) : QObject(&tab), tab_(tab) {
     setObjectName(QStringLiteral("TrackEditing"));
     BuildTrackPanel();
     BuildLanguagePanel();
     BuildPopups();
-    form_.Tracks->installEventFilter(this);
-    form_.Tracks->viewport()->installEventFilter(this);
+    tab_.Tracks->installEventFilter(this);
+    tab_.Tracks->viewport()->installEventFilter(this);
 }
 
 void TrackEditing::BuildTrackPanel() {
-    PanelTR = Make<QFrame>(form_.TabSheetRE, "PanelTR");
+    PanelTR = Make<QFrame>(&tab_, "PanelTR");
     PanelTR->setFrameShape(QFrame::Box);
     PanelTR->setAutoFillBackground(true);
     auto* grid = new QGridLayout(PanelTR);
@@ -127,35 +127,35 @@ void TrackEditing::BuildTrackPanel() {
 }
 
 void TrackEditing::MIparaClick() {
-    Document& doc = form_.document();
+    Document& doc = tab_.doc_;
     // After a header read the panel's scan refills the list under the tree,
     // which is built again when the container tab is shown.
-    if (doc.readState != ReadState::FullTree && doc.readState != ReadState::FullNoTree) form_.structureModel()->Clear();
-    if (!prepare2export(doc, form_.host()) || doc.tatra.empty()) return;
+    if (doc.readState != ReadState::FullTree && doc.readState != ReadState::FullNoTree) emit tab_.elementListOutdated();
+    if (!prepare2export(doc, tab_.host_) || doc.tatra.empty()) return;
     const int track = CurrentTrack();
     if (track < 0) return;
     const auto values = OpenTrackPanel(doc, doc.tatra[track].numberText);
     if (!values) return;
 
-    ImageTNSA->setToolTip(form_.Tr("принять изменения"));
-    ButtonTAP->setText(form_.Tr("записать в файл сейчас"));
-    ButtonTAP->setToolTip(form_.Tr("имя, язык и флаг по умолчанию записываются в сам файл, без нового файла"));
+    ImageTNSA->setToolTip(tab_.Tr("принять изменения"));
+    ButtonTAP->setText(tab_.Tr("записать в файл сейчас"));
+    ButtonTAP->setToolTip(tab_.Tr("имя, язык и флаг по умолчанию записываются в сам файл, без нового файла"));
     panelShown = *values;
     LabelTRW->clear();
-    Image4->setToolTip(form_.Tr("отмена"));
+    Image4->setToolTip(tab_.Tr("отмена"));
     PanelTR->adjustSize();
-    const QSize area = form_.TabSheetRE->size();
+    const QSize area = tab_.size();
     PanelTR->move(std::max((area.width() - PanelTR->width()) / 2, 0), std::max((area.height() - PanelTR->height()) / 2, 0));
     PanelTR->show();
     PanelTR->raise();
-    form_.UncheckOutputSwitches();
+    tab_.PanelSAVE->UncheckOutputSwitches();
 
     LabelTN->setText(FromCore(values->number));
     EditTID->setText(FromCore(values->codecID));
     EditTNA->setText(FromCore(values->name));  // UTF-8 on a Unicode screen
     // An added track's placeholder is no language: the box stays empty and says so.
     EditTLA->setText(values->language == kPlaceholderLanguage ? QString() : FromCore(values->language));
-    EditTLA->setPlaceholderText(form_.Tr("не задан"));
+    EditTLA->setPlaceholderText(tab_.Tr("не задан"));
     EditTTS->setText(FromCore(values->timecodeScale));
     EditTT->setText(FromCore(values->firstFrame));
     initialFirstFrame = EditTT->text();
@@ -195,7 +195,7 @@ void TrackEditing::ImageTNSAClick() {
     input.isDefault = CheckTDE->isChecked();
     input.initialIsDefault = initialIsDefault;
 
-    const PanelField refused = AcceptTrackPanel(form_.document(), input);
+    const PanelField refused = AcceptTrackPanel(tab_.doc_, input);
     QLineEdit* box = nullptr;
     switch (refused) {
         case PanelField::None: break;
@@ -206,7 +206,7 @@ void TrackEditing::ImageTNSAClick() {
         case PanelField::FirstFrame: box = EditTT; break;
         case PanelField::NoSuchTrack: return;
     }
-    LabelTRW->setText(form_.Tr(RefusalText(refused)));
+    LabelTRW->setText(tab_.Tr(RefusalText(refused)));
     if (box) {
         BlinkControl(box);
         box->setFocus();
@@ -214,9 +214,9 @@ void TrackEditing::ImageTNSAClick() {
             box->selectAll();
         return;
     }
-    const int current = form_.Tracks->currentRow();
-    form_.TrackList2Screen();
-    if (current > 0) form_.Tracks->setCurrentCell(current, std::max(form_.Tracks->currentColumn(), 0));
+    const int current = tab_.Tracks->currentRow();
+    tab_.ShowTracks();
+    if (current > 0) tab_.Tracks->setCurrentCell(current, std::max(tab_.Tracks->currentColumn(), 0));
     ShowStaged();
     PanelTR->hide();
 }
@@ -231,22 +231,22 @@ void TrackEditing::ButtonTAPClick() {
     input.initialFirstFrame = ToCore(initialFirstFrame);
     input.isDefault = CheckTDE->isChecked();
     input.initialIsDefault = initialIsDefault;
-    Document& doc = form_.document();
+    Document& doc = tab_.doc_;
     const PanelInPlace plan = PanelChangesInPlace(doc, input, panelShown);
     if (plan.refusal) {
-        LabelTRW->setText(form_.Tr(plan.refusal));
+        LabelTRW->setText(tab_.Tr(plan.refusal));
         return;
     }
     const HeaderEditResult result = EditHeaders(doc.sourcePath, plan.edits);
     if (!result.ok) {
-        LabelTRW->setText(form_.Tr(result.refusal.key) + FromCore(result.refusal.detail));
+        LabelTRW->setText(tab_.Tr(result.refusal.key) + FromCore(result.refusal.detail));
         return;
     }
-    form_.host().AddLog("• изменено в файле, заголовок переписан: трек ", input.number);
-    const int row = form_.Tracks->currentRow();
+    tab_.host_.AddLog("• изменено в файле, заголовок переписан: трек ", input.number);
+    const int row = tab_.Tracks->currentRow();
     PanelTR->hide();
     ReadFileAgain();
-    if (row >= 1 && row < form_.Tracks->rowCount()) form_.Tracks->setCurrentCell(row, 1);
+    if (row >= 1 && row < tab_.Tracks->rowCount()) tab_.Tracks->setCurrentCell(row, 1);
 }
 
 void TrackEditing::Image4Click() { PanelTR->hide(); }
@@ -274,13 +274,13 @@ bool TrackEditing::EditTTSKeyPress(QLineEdit* box, QKeyEvent* event) {
 }
 
 void TrackEditing::ShowStaged() {
-    form_.document().saveMode = SaveMode::Build;
-    form_.ImageSATT->show();
+    tab_.doc_.saveMode = SaveMode::Build;
+    tab_.PanelSAVE->ShowNewFileNeeded();
 }
 
 int TrackEditing::CurrentTrack() const {
-    const int row = form_.Tracks->currentRow();
-    if (row < 1 || row > static_cast<int>(form_.document().tatra.size())) return -1;
+    const int row = tab_.Tracks->currentRow();
+    if (row < 1 || row > static_cast<int>(tab_.doc_.tatra.size())) return -1;
     return row - 1;
 }
 

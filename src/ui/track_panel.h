@@ -1,7 +1,7 @@
-// The window side of track editing on the contents tab: the track panel
-// PanelTR (staged edits), the quick language panel PanelLA, the grid's popup
-// menus PopupTR and PopupDEF with the commands that add tracks, and the
-// grid's mouse and key dispatch. The edits themselves are the core's
+// Track editing, a part of the contents tab: the track panel PanelTR
+// (staged edits), the quick language panel PanelLA, the grid's popup menus
+// PopupTR and PopupDEF with the commands that add tracks, and the grid's
+// mouse and key dispatch. The edits themselves are the core's
 // (edit/staged_edits.h, edit/quick_edits.h, edit/track_import.h,
 // edit/subtitle_addition.h, edit/mp3_addition.h).
 #pragma once
@@ -26,13 +26,13 @@ class QPushButton;
 namespace quillon::ui {
 
 class ClickableImage;
-class TFormMain;
+class ContentsTab;
 class TFormMTL;
 
 class TrackEditing : public QObject {
     Q_OBJECT
 public:
-    explicit TrackEditing(TFormMain& form);
+    explicit TrackEditing(ContentsTab& tab);
 
     // ---- track panel (track_panel.cpp)
     void MIparaClick();
@@ -52,7 +52,7 @@ public:
     void Image2Click();
 
     // ---- grid dispatch (grid_dispatch.cpp)
-    // Called by TFormMain::TracksMouseDown for every press.
+    // Called by ContentsTab::TracksMouseDown for every press.
     void BeforeGridPress();
     void GridPress(int row, int column, Qt::MouseButton button);
     void MIupClick();
@@ -133,7 +133,8 @@ private:
     void BuildTrackPanel();
     void BuildLanguagePanel();
     void BuildPopups();
-    // The tree captions of the FlagDefault / Language elements of every track follow the file.
+    // The tree captions of the FlagDefault / Language elements of every track
+    // follow the file (the tab tells the window, which owns the tree).
     void RefreshTreeRows();
     // After a quick edit: the grid shows what the file now holds.
     void FollowQuickEdit(PatchResult result, int gridRow, int column);
@@ -145,7 +146,7 @@ private:
     // The full scan and the model the add commands work on; false to stop.
     bool PrepareToAdd();
 
-    TFormMain& form_;
+    ContentsTab& tab_;
     QPoint dragOffset_;
     QPoint pressGlobal_;  // where the last press on the grid was, for the popups
     TFormMTL* importWindow_ = nullptr;

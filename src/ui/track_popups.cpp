@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QMenu>
 
-#include "ui/form_main.h"
+#include "ui/contents_tab.h"
 #include "ui/track_panel.h"
 
 namespace quillon::ui {
@@ -18,8 +18,8 @@ QAction* Item(QMenu* menu, const char* name, const char* caption) {
 }  // namespace
 
 void TrackEditing::BuildPopups() {
-    // Children of the window, so the caption table reaches their entries.
-    PopupTR = new QMenu(&form_);
+    // Children of the tab, inside the window, so the caption table reaches their entries.
+    PopupTR = new QMenu(&tab_);
     PopupTR->setObjectName(QStringLiteral("PopupTR"));
     MIup = Item(PopupTR, "MIup", "поднять выше");
     MIdown = Item(PopupTR, "MIdown", "опустить ниже");
@@ -36,7 +36,7 @@ void TrackEditing::BuildPopups() {
     connect(MIaud, &QAction::triggered, this, &TrackEditing::MIaudClick);
     connect(MIsub, &QAction::triggered, this, &TrackEditing::MIsubClick);
 
-    PopupDEF = new QMenu(&form_);
+    PopupDEF = new QMenu(&tab_);
     PopupDEF->setObjectName(QStringLiteral("PopupDEF"));
     MIdef = Item(PopupDEF, "MIdef", "снять флаг DefaultTrack");
     connect(MIdef, &QAction::triggered, this, &TrackEditing::MIdefClick);

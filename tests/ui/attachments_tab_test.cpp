@@ -124,7 +124,7 @@ TEST_F(AttachmentsTabTest, TheListKeepMarksAndATextPreview) {
 
     PressCell(1, 0);  // untick
     EXPECT_EQ(main().document().attachList[0].keep, "");
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     PressCell(1, 0);  // tick again
     EXPECT_EQ(main().document().attachList[0].keep, "y");
     PressCell(0, 0);  // the title cell clears every mark, never sets them

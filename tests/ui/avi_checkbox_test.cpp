@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,16 +51,18 @@ TEST_F(AviCheckBoxTest, TheBoxFollowsTheTicksAndConvertsToAvi) {
     }
     OpenOn(source, Find<QWidget>("TabSheetRE"));
     // Three tracks ticked: a subtitle track is more than an AVI takes.
-    EXPECT_FALSE(main().CheckAVI->isEnabled());
-    main().TracksMouseDown(3, 0, Qt::LeftButton);  // untick the subtitles
-    ASSERT_TRUE(main().CheckAVI->isEnabled());
+    EXPECT_FALSE(Find<QCheckBox>("CheckAVI")->isEnabled());
+    QTableWidget* grid = Find<QTableWidget>("Tracks");
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->visualRect(grid->model()->index(3, 0)).center());  // untick the subtitles
+    ASSERT_TRUE(Find<QCheckBox>("CheckAVI")->isEnabled());
 
-    main().CheckAVI->click();
-    ASSERT_TRUE(main().CheckAVI->isChecked());
-    EXPECT_FALSE(main().CheckEX->isChecked());
-    EXPECT_TRUE(main().EditOUT->text().endsWith(".avi"));
-    main().EditOUT->setText(dir.filePath("film.avi"));
-    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    Find<QCheckBox>("CheckAVI")->click();
+    ASSERT_TRUE(Find<QCheckBox>("CheckAVI")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>("CheckEX")->isChecked());
+    EXPECT_TRUE(Find<QLineEdit>("EditOUT")->text().endsWith(".avi"));
+    Find<QLineEdit>("EditOUT")->setText(dir.filePath("film.avi"));
+    QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
 
     QFile avi(dir.filePath("film.avi"));
     ASSERT_TRUE(avi.open(QIODevice::ReadOnly));

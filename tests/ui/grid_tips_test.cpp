@@ -25,11 +25,11 @@ protected:
         OpenOn(copy, Find<QWidget>("TabSheetRE"));
     }
     QPoint CellCentre(int row, int column) {
-        return main().Tracks->visualRect(main().Tracks->model()->index(row, column)).center();
+        return Find<QTableWidget>("Tracks")->visualRect(Find<QTableWidget>("Tracks")->model()->index(row, column)).center();
     }
     // The tip shown when the pointer rests on a cell.
     QString TipOf(int row, int column) {
-        QWidget* viewport = main().Tracks->viewport();
+        QWidget* viewport = Find<QTableWidget>("Tracks")->viewport();
         const QPoint at = CellCentre(row, column);
         QHelpEvent rest(QEvent::ToolTip, at, viewport->mapToGlobal(at));
         QApplication::sendEvent(viewport, &rest);
@@ -68,12 +68,12 @@ TEST_F(GridTipsTest, LanguageAndDefaultCellsSayWhatAClickDoes) {
             main().ImageENClick();
         else
             main().ImageRUClick();
-        main().ImageSATT->setVisible(c.staged);
+        Find<QLabel>("ImageSATT")->setVisible(c.staged);
         if (c.marked && main().document().tatra[1].defaultMark != "y") {
-            main().ImageSATT->hide();
-            QTest::mousePress(main().Tracks->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2, 4));
+            Find<QLabel>("ImageSATT")->hide();
+            QTest::mousePress(Find<QTableWidget>("Tracks")->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2, 4));
             ASSERT_EQ(main().document().tatra[1].defaultMark, "y");
-            main().ImageSATT->setVisible(c.staged);
+            Find<QLabel>("ImageSATT")->setVisible(c.staged);
         }
         EXPECT_EQ(TipOf(2, c.column), QString::fromUtf8(c.tip));
     }

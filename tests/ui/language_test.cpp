@@ -87,15 +87,15 @@ TEST_F(LanguageTest, RussianCaptionsComeFromTheTableNotTheWindowDefinition) {
 
 TEST_F(LanguageTest, WindowTextsFollowTheLanguage) {
     main().ImageENClick();
-    EXPECT_EQ(main().Tracks->item(0, 1)->text(), "type");
-    EXPECT_EQ(main().Tracks->item(0, 2)->text(), "description");
-    EXPECT_EQ(main().Tracks->item(0, 3)->text(), "lang");
-    EXPECT_EQ(main().ImageSATT->toolTip(), "To new file saving needs.\nAfter saving source file will be reopened");
+    EXPECT_EQ(Find<QTableWidget>("Tracks")->item(0, 1)->text(), "type");
+    EXPECT_EQ(Find<QTableWidget>("Tracks")->item(0, 2)->text(), "description");
+    EXPECT_EQ(Find<QTableWidget>("Tracks")->item(0, 3)->text(), "lang");
+    EXPECT_EQ(Find<QLabel>("ImageSATT")->toolTip(), "To new file saving needs.\nAfter saving source file will be reopened");
     main().PageControl1->setCurrentWidget(Find<QWidget>("TabSheetCH"));
     EXPECT_EQ(main().BitBtnHDR->text(), "open file and check container");
     main().ImageRUClick();
     EXPECT_EQ(main().BitBtnHDR->text(), QStringLiteral("открыть и проверить контейнер"));
-    EXPECT_EQ(main().Tracks->item(0, 1)->text(), QStringLiteral("тип"));
+    EXPECT_EQ(Find<QTableWidget>("Tracks")->item(0, 1)->text(), QStringLiteral("тип"));
 }
 
 TEST_F(LanguageTest, PlaceholderIsRelabelledButATypedPathIsNot) {

@@ -66,8 +66,8 @@ TEST_F(OpenFlowTest, OpensTheSampleOnEachTab) {
         EXPECT_EQ(main().CheckFC->isEnabled(), c.checkFcEnabled);
         EXPECT_EQ(main().CheckFC->isChecked(), c.full);
         EXPECT_EQ(main().LabelST->text(), "r e a d y");
-        EXPECT_EQ(main().EditOUT->text(), FromCore(makeOutFN(ToCore(SamplePath()))));
-        EXPECT_EQ(main().Tracks->rowCount(), 4);
+        EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), FromCore(makeOutFN(ToCore(SamplePath()))));
+        EXPECT_EQ(Find<QTableWidget>("Tracks")->rowCount(), 4);
 
         // Every reading builds the tree: EBML and Segment at the top.
         ASSERT_EQ(model().rowCount(), 2);
@@ -170,14 +170,14 @@ TEST_F(OpenFlowTest, UnopenableFileIsLoggedAndToldWhy) {
     for (const auto& c : cases) {
         if (root && c.path == locked) continue;
         SCOPED_TRACE(c.path.toStdString());
-        main().EditOUT->setText("untouched");
+        Find<QLineEdit>("EditOUT")->setText("untouched");
         ModalSeen& seen = AnswerNextModal(true);
         OpenOn(c.path, Find<QWidget>("TabSheetCH"));
         EXPECT_TRUE(seen.shown);
         EXPECT_EQ(seen.className, "TFormME");
         EXPECT_EQ(seen.text, QString::fromUtf8(c.told));
         EXPECT_EQ(LogLines(), QStringList{QStringLiteral("• ошибка открытия файла")});
-        EXPECT_EQ(main().EditOUT->text(), "untouched");
+        EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), "untouched");
         EXPECT_EQ(main().LabelST->text(), "r e a d y");
         EXPECT_TRUE(main().ImageWO->isHidden());
     }

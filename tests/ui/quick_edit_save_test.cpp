@@ -1,17 +1,19 @@
 // Quick edits made in the grid reach the next saved file, whatever built the
 // writer's model first, and the log says what each edit and the save did.
+#include <QAction>
 #include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMenu>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "reader/open_file.h"
 #include "ui/clickable_image.h"
-#include "ui/track_panel.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui::test {
@@ -31,8 +33,7 @@ protected:
         ASSERT_TRUE(QFile::copy(SamplePath(), copy_));
         QFile::setPermissions(copy_, QFile::ReadOwner | QFile::WriteOwner);
     }
-    TrackEditing& edit() { return *main().trackEdit; }
-    QTableWidget& grid() { return *main().Tracks; }
+    QTableWidget& grid() { return *Find<QTableWidget>("Tracks"); }
     void PressCell(int row, int column, Qt::MouseButton button = Qt::LeftButton) {
         const QRect cell = grid().visualRect(grid().model()->index(row, column));
         QTest::mousePress(grid().viewport(), button, Qt::NoModifier, cell.center());
@@ -40,16 +41,16 @@ protected:
     // The quick language panel, as a user types into it.
     void QuickLanguage(int row, const char* code) {
         PressCell(row, 3, Qt::RightButton);
-        ASSERT_TRUE(edit().PanelLA->isVisible());
-        edit().EditLA->setText(QString::fromLatin1(code));
-        QTest::keyClick(edit().EditLA, Qt::Key_Return);
+        ASSERT_TRUE(Find<QFrame>("PanelLA")->isVisible());
+        Find<QLineEdit>("EditLA")->setText(QString::fromLatin1(code));
+        QTest::keyClick(Find<QLineEdit>("EditLA"), Qt::Key_Return);
     }
     // A remux of every track through the save panel.
     void SaveRemux(const QString& output) {
-        main().CheckEX->click();
-        ASSERT_TRUE(main().CheckEX->isChecked());
-        main().EditOUT->setText(output);
-        QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+        Find<QCheckBox>("CheckEX")->click();
+        ASSERT_TRUE(Find<QCheckBox>("CheckEX")->isChecked());
+        Find<QLineEdit>("EditOUT")->setText(output);
+        QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
     }
     // What builds the writer's model before the edits, if anything.
     enum class Before { PanelCancelled, FullCheck, HeaderRead };
@@ -63,10 +64,10 @@ protected:
         OpenOn(copy_, Find<QWidget>("TabSheetRE"));
         if (before == Before::HeaderRead) return;
         PressCell(2, 2);
-        edit().MIparaClick();
-        ASSERT_FALSE(edit().PanelTR->isHidden());
-        QTest::mouseClick(edit().Image4, Qt::LeftButton);
-        ASSERT_TRUE(edit().PanelTR->isHidden());
+        Find<QAction>("MIpara")->trigger();
+        ASSERT_FALSE(Find<QFrame>("PanelTR")->isHidden());
+        QTest::mouseClick(Find<ClickableImage>("Image4"), Qt::LeftButton);
+        ASSERT_TRUE(Find<QFrame>("PanelTR")->isHidden());
         ASSERT_TRUE(main().document().modelBuilt);
     }
     static TrackTable TracksOf(const QString& path) {
@@ -108,7 +109,7 @@ TEST_F(QuickEditSaveTest, LanguageAndDefaultFromTheGridReachTheRemux) {
         PressCell(2, 4);
         ASSERT_EQ(main().document().tatra[1].language, "eng");
         ASSERT_EQ(main().document().tatra[1].defaultMark, "y");
-        EXPECT_TRUE(main().ImageSATT->isHidden());  // nothing staged: the file itself changed
+        EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());  // nothing staged: the file itself changed
 
         const QString output = dir_.filePath(QStringLiteral("remux%1.mkv").arg(++n));
         SaveRemux(output);
@@ -134,8 +135,8 @@ TEST_F(QuickEditSaveTest, TheLogSaysWhatEachEditChangedAndWhereTheSaveWrote) {
 
     main().ImageENClick();
     PressCell(2, 4, Qt::RightButton);
-    edit().MIdef->trigger();
-    edit().PopupDEF->hide();
+    Find<QAction>("MIdef")->trigger();
+    Find<QMenu>("PopupDEF")->hide();
     EXPECT_EQ(LogLines().last(), QStringLiteral("• changed in the file: track 2, FlagDefault: 1 → 0"));
 
     const QString output = dir_.filePath(QStringLiteral("out.mkv"));
@@ -148,9 +149,9 @@ TEST_F(QuickEditSaveTest, TheLogSaysWhatEachEditChangedAndWhereTheSaveWrote) {
 TEST_F(QuickEditSaveTest, TheLogOfAStagedSaveSurvivesTheReopenThatFollows) {
     OpenOn(copy_, Find<QWidget>("TabSheetRE"));
     PressCell(3, 2);
-    edit().MIparaClick();
-    edit().EditTNA->setText(QStringLiteral("renamed"));
-    QTest::mouseClick(edit().ImageTNSA, Qt::LeftButton);
+    Find<QAction>("MIpara")->trigger();
+    Find<QLineEdit>("EditTNA")->setText(QStringLiteral("renamed"));
+    QTest::mouseClick(Find<ClickableImage>("ImageTNSA"), Qt::LeftButton);
     ASSERT_EQ(main().document().saveMode, SaveMode::Build);
 
     const QString output = dir_.filePath(QStringLiteral("staged.mkv"));

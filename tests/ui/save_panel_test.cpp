@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,9 +33,12 @@ protected:
     // Leaves only the tracks whose grid rows are listed checked, the way a
     // user does: select none, then press the check cells.
     void CheckOnly(std::initializer_list<int> rows) {
-        main().PanelSEClick();
+        QTest::mouseClick(Find<ClickableImage>("ImageTX"), Qt::LeftButton);
         ASSERT_EQ(main().document().tatra[0].selectMark, "");
-        for (int row : rows) main().TracksMouseDown(row, 0, Qt::LeftButton);
+        QTableWidget* grid = Find<QTableWidget>("Tracks");
+        for (int row : rows)
+            QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              grid->visualRect(grid->model()->index(row, 0)).center());
     }
     QStringList ShownButtons(QWidget* panel) {
         QStringList shown;
@@ -42,7 +46,7 @@ protected:
             if (!button->isHidden()) shown << button->text();
         return shown;
     }
-    QString Extension() { return "." + main().EditOUT->text().section('.', -1); }
+    QString Extension() { return "." + Find<QLineEdit>("EditOUT")->text().section('.', -1); }
     TrackTable TracksOf(const QString& path) {
         Document doc;
         doc.sourcePath = path.toStdString();
@@ -73,68 +77,68 @@ TEST_F(SavePanelTest, ExportOffersTypesByTheCheckedTracks) {
         SCOPED_TRACE(c.what);
         Open(c.file);
         CheckOnly(c.checked);
-        main().CheckEX->click();
-        ASSERT_TRUE(main().CheckEX->isChecked());
+        Find<QCheckBox>("CheckEX")->click();
+        ASSERT_TRUE(Find<QCheckBox>("CheckEX")->isChecked());
         EXPECT_EQ(Extension(), c.extension);
-        EXPECT_EQ(main().PanelSND->isVisible(), c.soundPanel);
-        EXPECT_EQ(main().PanelSUB->isVisible(), c.subsPanel);
+        EXPECT_EQ(Find<QFrame>("PanelSND")->isVisible(), c.soundPanel);
+        EXPECT_EQ(Find<QFrame>("PanelSUB")->isVisible(), c.subsPanel);
         if (c.soundPanel) {
-            EXPECT_EQ(ShownButtons(main().PanelSND), c.buttons);
+            EXPECT_EQ(ShownButtons(Find<QFrame>("PanelSND")), c.buttons);
         }
         if (c.subsPanel) {
-            EXPECT_EQ(ShownButtons(main().PanelSUB), c.buttons);
+            EXPECT_EQ(ShownButtons(Find<QFrame>("PanelSUB")), c.buttons);
         }
-        EXPECT_TRUE(main().EditOUT->isEnabled());
-        EXPECT_TRUE(main().ImageSA->isVisible());
-        EXPECT_TRUE(main().CheckCU->isEnabled());
-        EXPECT_TRUE(main().CheckSH->isEnabled());
-        main().CheckEX->click();  // back to idle
+        EXPECT_TRUE(Find<QLineEdit>("EditOUT")->isEnabled());
+        EXPECT_TRUE(Find<ClickableImage>("ImageSA")->isVisible());
+        EXPECT_TRUE(Find<QCheckBox>("CheckCU")->isEnabled());
+        EXPECT_TRUE(Find<QCheckBox>("CheckSH")->isEnabled());
+        Find<QCheckBox>("CheckEX")->click();  // back to idle
     }
 }
 
 TEST_F(SavePanelTest, SeveralTracksKeepChaptersAndAttachmentsOfTheFile) {
     Open(SamplePath());
-    main().CheckEX->click();
-    EXPECT_TRUE(main().CheckCH->isEnabled() && main().CheckCH->isChecked());
-    EXPECT_TRUE(main().CheckAT->isEnabled() && main().CheckAT->isChecked());
+    Find<QCheckBox>("CheckEX")->click();
+    EXPECT_TRUE(Find<QCheckBox>("CheckCH")->isEnabled() && Find<QCheckBox>("CheckCH")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("CheckAT")->isEnabled() && Find<QCheckBox>("CheckAT")->isChecked());
 
-    main().CheckEX->click();
-    for (QCheckBox* option : {main().CheckCH, main().CheckAT, main().CheckCU, main().CheckSH}) {
+    Find<QCheckBox>("CheckEX")->click();
+    for (QCheckBox* option : {Find<QCheckBox>("CheckCH"), Find<QCheckBox>("CheckAT"), Find<QCheckBox>("CheckCU"), Find<QCheckBox>("CheckSH")}) {
         EXPECT_FALSE(option->isChecked()) << option->objectName().toStdString();
         EXPECT_FALSE(option->isEnabled()) << option->objectName().toStdString();
     }
-    EXPECT_FALSE(main().EditOUT->isEnabled());
-    EXPECT_FALSE(main().ImageSA->isVisible());
-    EXPECT_FALSE(main().PanelSND->isVisible());
+    EXPECT_FALSE(Find<QLineEdit>("EditOUT")->isEnabled());
+    EXPECT_FALSE(Find<ClickableImage>("ImageSA")->isVisible());
+    EXPECT_FALSE(Find<QFrame>("PanelSND")->isVisible());
 }
 
 TEST_F(SavePanelTest, TypeButtonsChangeTheExtension) {
     Open(SamplePath());
     CheckOnly({2});
-    main().EditOUT->setText("/tmp/dir.with.dot/film.001.mka");
-    main().CheckEX->click();
-    main().RadioAC3->click();
-    EXPECT_EQ(main().EditOUT->text(), "/tmp/dir.with.dot/film.001.ac3");
-    main().RadioMKA->click();
-    EXPECT_EQ(main().EditOUT->text(), "/tmp/dir.with.dot/film.001.mka");
+    Find<QLineEdit>("EditOUT")->setText("/tmp/dir.with.dot/film.001.mka");
+    Find<QCheckBox>("CheckEX")->click();
+    Find<QRadioButton>("RadioAC3")->click();
+    EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), "/tmp/dir.with.dot/film.001.ac3");
+    Find<QRadioButton>("RadioMKA")->click();
+    EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), "/tmp/dir.with.dot/film.001.mka");
 
-    main().EditOUT->setText("/tmp/dir.with.dot/film");  // no dot in the name part
-    main().RadioAC3->click();
-    EXPECT_EQ(main().EditOUT->text(), "/tmp/dir.with.dot/film.ac3");
+    Find<QLineEdit>("EditOUT")->setText("/tmp/dir.with.dot/film");  // no dot in the name part
+    Find<QRadioButton>("RadioAC3")->click();
+    EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), "/tmp/dir.with.dot/film.ac3");
 }
 
 TEST_F(SavePanelTest, ExportAndConvertExcludeEachOther) {
     Open(SamplePath());
     CheckOnly({1, 2});
-    main().CheckEX->click();
-    ASSERT_TRUE(main().CheckAVI->isEnabled());
-    main().CheckAVI->click();
-    EXPECT_TRUE(main().CheckAVI->isChecked());
-    EXPECT_FALSE(main().CheckEX->isChecked());
+    Find<QCheckBox>("CheckEX")->click();
+    ASSERT_TRUE(Find<QCheckBox>("CheckAVI")->isEnabled());
+    Find<QCheckBox>("CheckAVI")->click();
+    EXPECT_TRUE(Find<QCheckBox>("CheckAVI")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>("CheckEX")->isChecked());
     EXPECT_EQ(Extension(), ".avi");
-    EXPECT_TRUE(main().EditOUT->isEnabled());
-    main().CheckEX->click();
-    EXPECT_FALSE(main().CheckAVI->isChecked());
+    EXPECT_TRUE(Find<QLineEdit>("EditOUT")->isEnabled());
+    Find<QCheckBox>("CheckEX")->click();
+    EXPECT_FALSE(Find<QCheckBox>("CheckAVI")->isChecked());
     EXPECT_EQ(Extension(), ".mkv");
 }
 
@@ -142,14 +146,14 @@ TEST_F(SavePanelTest, SavingTheCheckedTracksWritesANewMatroskaFile) {
     QTemporaryDir dir;
     Open(SamplePath());
     CheckOnly({2, 3});
-    main().CheckEX->click();
+    Find<QCheckBox>("CheckEX")->click();
     const QString output = dir.filePath("two.mkv");
-    main().EditOUT->setText(output);
-    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    Find<QLineEdit>("EditOUT")->setText(output);
+    QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
 
     EXPECT_EQ(main().LabelST->text(), "r e a d y");
-    EXPECT_FALSE(main().CheckEX->isChecked());
-    EXPECT_FALSE(main().EditOUT->isEnabled());
+    EXPECT_FALSE(Find<QCheckBox>("CheckEX")->isChecked());
+    EXPECT_FALSE(Find<QLineEdit>("EditOUT")->isEnabled());
     EXPECT_TRUE(main().ImageWO->isHidden());
     const TrackTable written = TracksOf(output);
     ASSERT_EQ(written.size(), 2u);
@@ -161,20 +165,20 @@ TEST_F(SavePanelTest, SavingTheCheckedTracksWritesANewMatroskaFile) {
     EXPECT_EQ(main().document().readState, ReadState::FullNoTree);
     // The result is said under the panel, with the folder one click away;
     // the next save is proposed a new name instead of asking to overwrite.
-    EXPECT_TRUE(main().LabelSR->text().startsWith(QStringLiteral("записан файл: two.mkv ("))) << main().LabelSR->text().toStdString();
-    EXPECT_TRUE(main().LabelSR->text().contains(QStringLiteral("<a href=\"%1\">открыть папку</a>").arg(QDir(dir.path()).absolutePath())))
-        << main().LabelSR->text().toStdString();
-    EXPECT_EQ(main().EditOUT->text(), dir.filePath("two.001.mkv"));
+    EXPECT_TRUE(Find<QLabel>("LabelSR")->text().startsWith(QStringLiteral("записан файл: two.mkv ("))) << Find<QLabel>("LabelSR")->text().toStdString();
+    EXPECT_TRUE(Find<QLabel>("LabelSR")->text().contains(QStringLiteral("<a href=\"%1\">открыть папку</a>").arg(QDir(dir.path()).absolutePath())))
+        << Find<QLabel>("LabelSR")->text().toStdString();
+    EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), dir.filePath("two.001.mkv"));
 }
 
 TEST_F(SavePanelTest, ExportingTheAudioTrackWritesARawAc3Stream) {
     QTemporaryDir dir;
     Open(SamplePath());
     CheckOnly({2});
-    main().EditOUT->setText(dir.filePath("sound.mka"));
-    main().CheckEX->click();
-    main().RadioAC3->click();
-    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    Find<QLineEdit>("EditOUT")->setText(dir.filePath("sound.mka"));
+    Find<QCheckBox>("CheckEX")->click();
+    Find<QRadioButton>("RadioAC3")->click();
+    QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
     QFile ac3(dir.filePath("sound.ac3"));
     ASSERT_TRUE(ac3.open(QIODevice::ReadOnly));
     EXPECT_EQ(ac3.read(2), QByteArray("\x0B\x77", 2));  // the AC-3 sync word
@@ -186,20 +190,20 @@ TEST_F(SavePanelTest, ExportingTheAudioTrackWritesARawAc3Stream) {
             for (size_t k = 0; k < lista[r].block.frameCount; ++k) frames += lista[r].block.frameSize(k);
     EXPECT_GT(frames, 0);
     EXPECT_EQ(ac3.size(), frames);
-    EXPECT_EQ(main().EditOUT->text(), dir.filePath("sound.001.ac3"));  // the next export does not ask to overwrite
+    EXPECT_EQ(Find<QLineEdit>("EditOUT")->text(), dir.filePath("sound.001.ac3"));  // the next export does not ask to overwrite
 }
 
 TEST_F(SavePanelTest, TheWavButtonDecodesTheAudioTrack) {
     QTemporaryDir dir;
     Open(SamplePath());
     CheckOnly({2});
-    main().EditOUT->setText(dir.filePath("sound.mka"));
-    main().CheckEX->click();
-    ASSERT_FALSE(main().RadioWAV->isHidden());
-    EXPECT_TRUE(main().RadioWA3->isHidden());  // MP3 in WAV is for MP3 tracks
-    main().RadioWAV->click();
+    Find<QLineEdit>("EditOUT")->setText(dir.filePath("sound.mka"));
+    Find<QCheckBox>("CheckEX")->click();
+    ASSERT_FALSE(Find<QRadioButton>("RadioWAV")->isHidden());
+    EXPECT_TRUE(Find<QRadioButton>("RadioWA3")->isHidden());  // MP3 in WAV is for MP3 tracks
+    Find<QRadioButton>("RadioWAV")->click();
     EXPECT_EQ(Extension(), ".wav");
-    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
     QFile wav(dir.filePath("sound.wav"));
     ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
     const QByteArray header = wav.read(44);
@@ -217,10 +221,10 @@ TEST_F(SavePanelTest, RefusalsAndTheOverwriteQuestionWriteNothing) {
     QTemporaryDir dir;
     Open(SamplePath());
 
-    main().CheckEX->click();
-    main().EditOUT->setText(SamplePath());
+    Find<QCheckBox>("CheckEX")->click();
+    Find<QLineEdit>("EditOUT")->setText(SamplePath());
     ModalSeen& same = AnswerNextModal(true);
-    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
     EXPECT_TRUE(same.shown);
     EXPECT_EQ(same.text, QStringLiteral("Нельзя сохранить с тем же именем.\nИз этого файла сейчас будем читать."));
     EXPECT_EQ(same.className, "TFormME");  // a message with one button, not a question with two that mean the same
@@ -230,10 +234,10 @@ TEST_F(SavePanelTest, RefusalsAndTheOverwriteQuestionWriteNothing) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("keep");
     file.close();
-    main().CheckEX->click();
-    main().EditOUT->setText(existing);
+    Find<QCheckBox>("CheckEX")->click();
+    Find<QLineEdit>("EditOUT")->setText(existing);
     ModalSeen& overwrite = AnswerNextModal(false);
-    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
     EXPECT_TRUE(overwrite.shown);
     EXPECT_EQ(overwrite.text, QStringLiteral("Файл с таким именем уже существует.\nПерезаписать?"));
     EXPECT_EQ(overwrite.yes, QStringLiteral("да"));
@@ -249,8 +253,8 @@ TEST_F(SavePanelTest, WhileSavingThePagesStayAndTheWaitPanelGoesAfterTheScan) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     Open(SamplePath());  // a header read: the save scans the whole file first
-    main().CheckEX->click();
-    main().EditOUT->setText(existing);
+    Find<QCheckBox>("CheckEX")->click();
+    Find<QLineEdit>("EditOUT")->setText(existing);
 
     QWidget* pageDuringSave = nullptr;
     bool busy = false, waitPanelShown = true, workingImageShown = false;
@@ -264,7 +268,7 @@ TEST_F(SavePanelTest, WhileSavingThePagesStayAndTheWaitPanelGoesAfterTheScan) {
         pageDuringSave = main().PageControl1->currentWidget();
         static_cast<TFormYesNo*>(modal)->BitBtnNet->click();
     });
-    QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+    QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
     EXPECT_TRUE(busy);
     EXPECT_FALSE(waitPanelShown);
     EXPECT_TRUE(workingImageShown);
@@ -296,12 +300,12 @@ TEST_F(SavePanelTest, AfterABuildSaveTheChosenFileIsOpenedAgain) {
         CheckOnly({1, 3});
         Find<QCheckBox>(c.choice)->click();
         main().document().saveMode = SaveMode::Build;  // as a staged track edit leaves it
-        main().CheckEX->click();
+        Find<QCheckBox>("CheckEX")->click();
         const QString output = dir.filePath(QString("built%1.mkv").arg(++n));
-        main().EditOUT->setText(output);
+        Find<QLineEdit>("EditOUT")->setText(output);
         ModalSeen* asked = nullptr;
         if (Find<QCheckBox>("CheckEASK")->isChecked()) asked = &AnswerNextModal(c.askAnswersSource);
-        QTest::mouseClick(main().ImageSA, Qt::LeftButton);
+        QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
         if (asked) {
             EXPECT_EQ(asked->text, QStringLiteral("какой файл открыть?"));
             EXPECT_EQ(asked->yes, QStringLiteral("исходный"));

@@ -104,9 +104,9 @@ protected:
     // A remux of every track through the save panel; true when the file was written.
     bool Save(const QString& name) {
         const QString output = dir_.filePath(name);
-        main().CheckEX->click();
-        main().EditOUT->setText(output);
-        main().ImageSAClick();
+        Find<QCheckBox>("CheckEX")->click();
+        Find<QLineEdit>("EditOUT")->setText(output);
+        QTest::mouseClick(Find<ClickableImage>("ImageSA"), Qt::LeftButton);
         return QFileInfo::exists(output);
     }
 
@@ -310,7 +310,7 @@ TEST_F(TimelineWindowTest, EachRepairClearsTheFaultsAndTheSaveGoesOn) {
         EXPECT_FALSE(tl().nonLinear());
         EXPECT_FALSE(HasColour(Plot(), kRed)) << what.toStdString();
         EXPECT_FALSE(main().document().leaveAsIs);
-        EXPECT_FALSE(main().ImageSATT->isHidden()) << what.toStdString();  // the repaired model needs a new file
+        EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden()) << what.toStdString();  // the repaired model needs a new file
         const QString output = QStringLiteral("repaired%1.mkv").arg(++n);
         EXPECT_TRUE(Save(output)) << what.toStdString();
         EXPECT_TRUE(WrittenFileIsLinear(dir_.filePath(output))) << what.toStdString();

@@ -61,9 +61,11 @@ QStringList Column(const QTableWidget& grid, int column) {
 
 class TrackAddingTest : public UiTest {
 protected:
-    TrackEditing& edit() { return *main().trackEdit; }
+    // The add commands once their file dialog chose `path`: the dialog
+    // itself is driven in AddEntriesAskForTheirFileInTheLastChosenFolder.
+    TrackEditing& adding() { return *Find<TrackEditing>("TrackEditing"); }
     TFormMTL& mtl() { return *windows_.mtl; }
-    QTableWidget& grid() { return *main().Tracks; }
+    QTableWidget& grid() { return *Find<QTableWidget>("Tracks"); }
     Document& doc() { return main().document(); }
 
     QString Write(const QString& name, const QByteArray& bytes) {
@@ -82,8 +84,8 @@ protected:
     void ExpectNothingAdded() {
         EXPECT_EQ(doc().tatra.size(), 3u);
         EXPECT_EQ(grid().rowCount(), 4);
-        EXPECT_TRUE(main().ImageSATT->isHidden());
-        EXPECT_TRUE(edit().PanelTR->isHidden());
+        EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());
+        EXPECT_TRUE(Find<QFrame>("PanelTR")->isHidden());
         EXPECT_NE(doc().saveMode, SaveMode::Build);
         EXPECT_FALSE(main().Busy());
         EXPECT_TRUE(main().PanelWA->isHidden());
@@ -207,7 +209,7 @@ TEST_F(TrackAddingTest, ImportAddsTheTickedTracksAsStagedRows) {
         ClickCell(*window->Tracks, 1, 0);  // leave the video out
         QTest::mouseClick(window->Image2, Qt::LeftButton);
     });
-    edit().MIimportClickWith(FfmpegSamplePath());
+    adding().MIimportClickWith(FfmpegSamplePath());
     EXPECT_EQ(offered, QStringList({"VIDEO", "AUDIO", "SUBTITLES"}));
     ASSERT_EQ(doc().tatra.size(), 5u);
     EXPECT_EQ(Column(grid(), 1), QStringList({"VIDEO", "AUDIO", "SUBTITLES", "AUDIO", "SUBTITLES"}));
@@ -216,7 +218,7 @@ TEST_F(TrackAddingTest, ImportAddsTheTickedTracksAsStagedRows) {
         EXPECT_EQ(doc().tatra[k].entryIndex, Track::kNotInSource);
         EXPECT_EQ(doc().tatra[k].numberText, std::to_string(k + 1));
     }
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(doc().saveMode, SaveMode::Build);
     EXPECT_EQ(main().LabelST->text(), "r e a d y");
     EXPECT_TRUE(main().ImageWO->isHidden());
@@ -228,7 +230,7 @@ TEST_F(TrackAddingTest, ImportThatIsNotConfirmedOrCannotOpenItsFileAddsNothing) 
     OpenSample();
     // The window closed without confirming.
     ActOnNextModal([](QWidget* modal) { modal->close(); });
-    edit().MIimportClickWith(FfmpegSamplePath());
+    adding().MIimportClickWith(FfmpegSamplePath());
     ExpectNothingAdded();
     EXPECT_EQ(main().LabelST->text(), "r e a d y");
 
@@ -237,7 +239,7 @@ TEST_F(TrackAddingTest, ImportThatIsNotConfirmedOrCannotOpenItsFileAddsNothing) 
         ADD_FAILURE() << modal->objectName().toStdString();
         modal->close();
     });
-    edit().MIimportClickWith(dir_.filePath("absent.mkv"));
+    adding().MIimportClickWith(dir_.filePath("absent.mkv"));
     CancelModalAnswer();
     ExpectNothingAdded();
     EXPECT_TRUE(LogLines().contains(QStringLiteral("• ошибка открытия файла")));
@@ -274,7 +276,7 @@ TEST_F(TrackAddingTest, SubtitleRowOpensTheTrackPanelOrIsAcceptedBySettings) {
         Find<QCheckBox>("CheckDTR")->setChecked(c.makeDefault);
         const QString path = Write(QString::fromLatin1(c.file), QString::fromLatin1(c.file).endsWith(".srt") ? kSrt : ass);
 
-        edit().MIsubClickWith(path);
+        adding().MIsubClickWith(path);
         ASSERT_EQ(doc().tatra.size(), 4u);
         const Track& added = doc().tatra.back();
         EXPECT_EQ(added.typeText, "SUBTITLES");
@@ -288,15 +290,15 @@ TEST_F(TrackAddingTest, SubtitleRowOpensTheTrackPanelOrIsAcceptedBySettings) {
         EXPECT_EQ(grid().item(4, 3)->text(),
                   std::string(c.rowLanguage) == "xz" ? QStringLiteral("не задан") : QString::fromLatin1(c.rowLanguage));
         EXPECT_EQ(grid().currentRow(), 4);
-        EXPECT_FALSE(main().ImageSATT->isHidden());
+        EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
         EXPECT_EQ(doc().saveMode, SaveMode::Build);
-        EXPECT_EQ(edit().PanelTR->isVisible(), c.panelOpen);
+        EXPECT_EQ(Find<QFrame>("PanelTR")->isVisible(), c.panelOpen);
         if (c.panelOpen) {
-            EXPECT_EQ(edit().LabelTN->text(), QString::fromStdString(added.numberText));
-            EXPECT_EQ(edit().EditTLA->text(), "");  // empty, and saying it is not set
-            EXPECT_EQ(edit().EditTLA->placeholderText(), QStringLiteral("не задан"));
+            EXPECT_EQ(Find<QLabel>("LabelTN")->text(), QString::fromStdString(added.numberText));
+            EXPECT_EQ(Find<QLineEdit>("EditTLA")->text(), "");  // empty, and saying it is not set
+            EXPECT_EQ(Find<QLineEdit>("EditTLA")->placeholderText(), QStringLiteral("не задан"));
             if (c.autoAccept) {  // the settings' accept was refused: the panel says why
-                EXPECT_EQ(edit().LabelTRW->text(), QStringLiteral("укажите язык: трёхбуквенный код, например rus"));
+                EXPECT_EQ(Find<QLabel>("LabelTRW")->text(), QStringLiteral("укажите язык: трёхбуквенный код, например rus"));
             }
         }
         EXPECT_TRUE(main().PanelWA->isHidden());
@@ -326,7 +328,7 @@ TEST_F(TrackAddingTest, FailedSubtitleAddChangesNothing) {
         Find<QLineEdit>("EditDLA")->setText("rus");
         const QString path = Write(QString::fromLatin1(c.file), c.bytes);
         ModalSeen& seen = AnswerNextModal(true);
-        edit().MIsubClickWith(path);
+        adding().MIsubClickWith(path);
         ExpectNothingAdded();
         EXPECT_EQ(seen.shown, !c.message.isEmpty());
         if (!c.message.isEmpty()) {
@@ -341,7 +343,7 @@ TEST_F(TrackAddingTest, FailedSubtitleAddChangesNothing) {
 
 TEST_F(TrackAddingTest, Mp3FileBecomesAnAudioRow) {
     OpenSample();
-    edit().MIaudClickWith(Write("tone.mp3", Mp3Frames(13)));
+    adding().MIaudClickWith(Write("tone.mp3", Mp3Frames(13)));
     ASSERT_EQ(doc().tatra.size(), 4u);
     const Track& added = doc().tatra.back();
     EXPECT_EQ(added.typeText, "AUDIO");
@@ -350,10 +352,10 @@ TEST_F(TrackAddingTest, Mp3FileBecomesAnAudioRow) {
     EXPECT_EQ(added.language, "xz");
     EXPECT_EQ(added.entryIndex, Track::kNotInSource);
     EXPECT_EQ(Column(grid(), 1), QStringList({"VIDEO", "AUDIO", "SUBTITLES", "AUDIO"}));
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(doc().saveMode, SaveMode::Build);
     EXPECT_EQ(main().LabelST->text(), "r e a d y");
-    EXPECT_TRUE(edit().PanelTR->isHidden());  // no panel for an audio track
+    EXPECT_TRUE(Find<QFrame>("PanelTR")->isHidden());  // no panel for an audio track
     EXPECT_TRUE(main().PanelWA->isHidden());
     EXPECT_FALSE(main().Busy());
 }
@@ -374,7 +376,7 @@ TEST_F(TrackAddingTest, Mp3RefusalsAreToldAndAddNothing) {
         SCOPED_TRACE(c.file);
         OpenSample();
         ModalSeen& seen = AnswerNextModal(true);
-        edit().MIaudClickWith(Write(QString::fromLatin1(c.file), c.bytes));
+        adding().MIaudClickWith(Write(QString::fromLatin1(c.file), c.bytes));
         ExpectNothingAdded();
         EXPECT_TRUE(seen.shown);
         EXPECT_EQ(seen.className, "TFormME");
@@ -390,9 +392,9 @@ TEST_F(TrackAddingTest, AddEntriesAskForTheirFileInTheLastChosenFolder) {
         QString offeredFilter;
     };
     const Case cases[] = {
-        {edit().MIimport, "*.mkv, *.mka, *.mks (*.mkv *.mka *.mks)"},
-        {edit().MIaud, "*.mp3 (*.mp3)"},
-        {edit().MIsub, "*.srt, *.ssa, *.ass (*.srt *.ssa *.ass)"},
+        {Find<QAction>("MIimport"), "*.mkv, *.mka, *.mks (*.mkv *.mka *.mks)"},
+        {Find<QAction>("MIaud"), "*.mp3 (*.mp3)"},
+        {Find<QAction>("MIsub"), "*.srt, *.ssa, *.ass (*.srt *.ssa *.ass)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry->objectName().toStdString());
@@ -422,10 +424,10 @@ TEST_F(TrackAddingTest, AddEntriesAskForTheirFileInTheLastChosenFolder) {
         dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept checks the file
     });
-    edit().MIsub->trigger();
+    Find<QAction>("MIsub")->trigger();
     ASSERT_EQ(doc().tatra.size(), 4u);
     EXPECT_EQ(doc().tatra.back().description, "chosen.srt");
-    edit().PanelTR->hide();
+    Find<QFrame>("PanelTR")->hide();
 
     QString folder;
     ActOnNextModal([&](QWidget* modal) {
@@ -434,7 +436,7 @@ TEST_F(TrackAddingTest, AddEntriesAskForTheirFileInTheLastChosenFolder) {
         folder = dialog->directory().absolutePath();
         dialog->reject();
     });
-    edit().MIaud->trigger();
+    Find<QAction>("MIaud")->trigger();
     EXPECT_EQ(folder, QDir(dir_.path()).absolutePath());
 }
 

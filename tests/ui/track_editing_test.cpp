@@ -24,8 +24,6 @@
 #include "support/capture_host.h"
 #include "ui/clickable_image.h"
 #include "ui/structure_model.h"
-#include "ui/form_main.h"
-#include "ui/track_panel.h"
 #include "ui/ui_text.h"
 #include "ui_test_support.h"
 
@@ -45,16 +43,15 @@ protected:
         ASSERT_FALSE(main().document().tatra.empty());
     }
     void Reopen() { OpenOn(copy_, Find<QWidget>("TabSheetRE")); }
-    TrackEditing& edit() { return *main().trackEdit; }
-    QTableWidget& grid() { return *main().Tracks; }
+    QTableWidget& grid() { return *Find<QTableWidget>("Tracks"); }
     QString Cell(int row, int column) { return grid().item(row, column)->text(); }
     void PressCell(int row, int column, Qt::MouseButton button = Qt::LeftButton) {
         const QRect cell = grid().visualRect(grid().model()->index(row, column));
         QTest::mousePress(grid().viewport(), button, Qt::NoModifier, cell.center());
     }
     void ClosePopups() {
-        edit().PopupTR->hide();
-        edit().PopupDEF->hide();
+        Find<QMenu>("PopupTR")->hide();
+        Find<QMenu>("PopupDEF")->hide();
     }
     std::vector<std::string> DefaultMarks() {
         std::vector<std::string> marks;
@@ -71,8 +68,8 @@ protected:
     // Opens the track panel on grid row `row` as the popup entry does.
     void OpenPanelOn(int row) {
         PressCell(row, 2);
-        edit().MIparaClick();
-        ASSERT_FALSE(edit().PanelTR->isHidden());
+        Find<QAction>("MIpara")->trigger();
+        ASSERT_FALSE(Find<QFrame>("PanelTR")->isHidden());
     }
 
     QTemporaryDir dir_;
@@ -103,21 +100,21 @@ TEST_F(TrackEditingTest, EachPressOnTheGridDoesWhatItsCellSays) {
         SCOPED_TRACE(testing::Message() << c.row << "," << c.column << " button " << c.button << " staged " << c.staged);
         Reopen();  // the file's own flags again
         ASSERT_EQ(DefaultMarks()[c.row - 1], "");
-        main().ImageSATT->setVisible(c.staged);
+        Find<QLabel>("ImageSATT")->setVisible(c.staged);
         PressCell(c.row, c.column, c.button);
         EXPECT_EQ(grid().currentRow(), c.row);
         EXPECT_EQ(grid().currentColumn(), c.column);
-        EXPECT_EQ(edit().PopupTR->isVisible(), c.popupTR);
-        EXPECT_EQ(edit().PopupDEF->isVisible(), c.popupDEF);
-        EXPECT_EQ(edit().PanelLA->isVisible(), c.languagePanel);
+        EXPECT_EQ(Find<QMenu>("PopupTR")->isVisible(), c.popupTR);
+        EXPECT_EQ(Find<QMenu>("PopupDEF")->isVisible(), c.popupDEF);
+        EXPECT_EQ(Find<QFrame>("PanelLA")->isVisible(), c.languagePanel);
         EXPECT_EQ(DefaultMarks()[c.row - 1] == "y", c.becomesDefault);
         if (c.popupTR) {
-            EXPECT_TRUE(edit().MIpara->isEnabled() && edit().MIup->isEnabled() && edit().MIdown->isEnabled());
+            EXPECT_TRUE(Find<QAction>("MIpara")->isEnabled() && Find<QAction>("MIup")->isEnabled() && Find<QAction>("MIdown")->isEnabled());
         }
         ClosePopups();
         // The next press hides the language panel, whatever it hits.
         PressCell(c.row, 1);
-        EXPECT_FALSE(edit().PanelLA->isVisible());
+        EXPECT_FALSE(Find<QFrame>("PanelLA")->isVisible());
         if (!c.becomesDefault) continue;
         // A second left press on a row already marked changes nothing.
         PressCell(c.row, 4);
@@ -127,7 +124,7 @@ TEST_F(TrackEditingTest, EachPressOnTheGridDoesWhatItsCellSays) {
         EXPECT_EQ(DefaultMarks()[c.row - 1], "y");
         // Patch it back for the next case.
         grid().setCurrentCell(c.row, 4);
-        edit().MIdefClick();
+        Find<QAction>("MIdef")->trigger();
         EXPECT_EQ(DefaultMarks()[c.row - 1], "");
     }
 }
@@ -135,46 +132,46 @@ TEST_F(TrackEditingTest, EachPressOnTheGridDoesWhatItsCellSays) {
 TEST_F(TrackEditingTest, RightPressOnTheTitleRowOffersOnlyTheAddEntries) {
     OpenCopy(SamplePath());
     PressCell(0, 2, Qt::RightButton);
-    ASSERT_TRUE(edit().PopupTR->isVisible());
-    for (QAction* action : {edit().MIup, edit().MIdown, edit().MIpara}) EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
-    for (QAction* action : {edit().MIimport, edit().MIaud, edit().MIsub}) EXPECT_TRUE(action->isVisible());
+    ASSERT_TRUE(Find<QMenu>("PopupTR")->isVisible());
+    for (QAction* action : {Find<QAction>("MIup"), Find<QAction>("MIdown"), Find<QAction>("MIpara")}) EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    for (QAction* action : {Find<QAction>("MIimport"), Find<QAction>("MIaud"), Find<QAction>("MIsub")}) EXPECT_TRUE(action->isVisible());
     ClosePopups();
     PressCell(1, 1, Qt::RightButton);  // a data row enables them again
-    EXPECT_TRUE(edit().MIup->isEnabled() && edit().MIdown->isEnabled() && edit().MIpara->isEnabled());
+    EXPECT_TRUE(Find<QAction>("MIup")->isEnabled() && Find<QAction>("MIdown")->isEnabled() && Find<QAction>("MIpara")->isEnabled());
     ClosePopups();
 }
 
 TEST_F(TrackEditingTest, PopupEntriesFollowTheLanguageSwitch) {
     OpenCopy(SamplePath());
     main().ImageENClick();
-    EXPECT_EQ(edit().MIpara->text(), "change track parameters");
-    EXPECT_EQ(edit().MIdef->text(), "drop DefaultTrack flag");
-    EXPECT_EQ(edit().CheckTDE->text(), "default track");
+    EXPECT_EQ(Find<QAction>("MIpara")->text(), "change track parameters");
+    EXPECT_EQ(Find<QAction>("MIdef")->text(), "drop DefaultTrack flag");
+    EXPECT_EQ(Find<QCheckBox>("CheckTDE")->text(), "default track");
     main().ImageRUClick();
-    EXPECT_EQ(edit().MIup->text(), QStringLiteral("поднять выше"));
-    EXPECT_EQ(edit().MIsub->text(), QStringLiteral("добавить субтитры"));
+    EXPECT_EQ(Find<QAction>("MIup")->text(), QStringLiteral("поднять выше"));
+    EXPECT_EQ(Find<QAction>("MIsub")->text(), QStringLiteral("добавить субтитры"));
 }
 
 TEST_F(TrackEditingTest, MovingTracksStagesTheNewOrder) {
     OpenCopy(SamplePath());
     const QString first = Cell(1, 1), second = Cell(2, 1), third = Cell(3, 1);
     PressCell(1, 2);
-    edit().MIupClick();  // already at the top
-    EXPECT_TRUE(main().ImageSATT->isHidden());
+    Find<QAction>("MIup")->trigger();  // already at the top
+    EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(Cell(1, 1), first);
 
-    edit().MIdownClick();
+    Find<QAction>("MIdown")->trigger();
     EXPECT_EQ(Cell(1, 1), second);
     EXPECT_EQ(Cell(2, 1), first);
     EXPECT_EQ(grid().currentRow(), 2);  // the current row follows the track
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     EXPECT_EQ(main().document().saveMode, SaveMode::Build);
 
     grid().setFocus();
     QTest::keyClick(&grid(), Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(Cell(3, 1), first);
     EXPECT_EQ(grid().currentRow(), 3);
-    edit().MIdownClick();  // already at the bottom
+    Find<QAction>("MIdown")->trigger();  // already at the bottom
     EXPECT_EQ(Cell(3, 1), first);
     QTest::keyClick(&grid(), Qt::Key_Up, Qt::ControlModifier);
     EXPECT_EQ(Cell(2, 1), first);
@@ -186,30 +183,30 @@ TEST_F(TrackEditingTest, TrackPanelShowsTheTrackAndStagesItsValues) {
     OpenCopy(SamplePath());
     OpenPanelOn(2);  // the audio track
     const std::string number = main().document().tatra[1].numberText;
-    EXPECT_EQ(edit().LabelTN->text(), QString::fromStdString(number));
-    EXPECT_EQ(edit().EditTID->text(), "A_AC3");
-    EXPECT_EQ(edit().EditTNA->text(), QStringLiteral("Звук"));
-    EXPECT_EQ(edit().EditTLA->text(), "rus");
-    EXPECT_FALSE(edit().EditTTS->text().isEmpty());
-    EXPECT_FALSE(edit().CheckTDE->isChecked());
-    EXPECT_TRUE(edit().EditTID->isReadOnly());
-    EXPECT_EQ(edit().EditTNA->maxLength(), 100);
-    EXPECT_EQ(edit().EditTLA->maxLength(), 3);
+    EXPECT_EQ(Find<QLabel>("LabelTN")->text(), QString::fromStdString(number));
+    EXPECT_EQ(Find<QLineEdit>("EditTID")->text(), "A_AC3");
+    EXPECT_EQ(Find<QLineEdit>("EditTNA")->text(), QStringLiteral("Звук"));
+    EXPECT_EQ(Find<QLineEdit>("EditTLA")->text(), "rus");
+    EXPECT_FALSE(Find<QLineEdit>("EditTTS")->text().isEmpty());
+    EXPECT_FALSE(Find<QCheckBox>("CheckTDE")->isChecked());
+    EXPECT_TRUE(Find<QLineEdit>("EditTID")->isReadOnly());
+    EXPECT_EQ(Find<QLineEdit>("EditTNA")->maxLength(), 100);
+    EXPECT_EQ(Find<QLineEdit>("EditTLA")->maxLength(), 3);
 
     // The code buttons and the name eraser.
-    edit().Panel5->click();
-    EXPECT_EQ(edit().EditTLA->text(), "jpn");
-    edit().Panel4->click();
-    EXPECT_EQ(edit().EditTLA->text(), "eng");
-    QTest::mouseClick(edit().Image3, Qt::LeftButton);
-    EXPECT_EQ(edit().EditTNA->text(), "");
-    edit().EditTNA->setText(QStringLiteral("Новый звук"));
-    edit().EditTTS->setText("2,5");
-    edit().CheckTDE->setChecked(true);
+    Find<QPushButton>("Panel5")->click();
+    EXPECT_EQ(Find<QLineEdit>("EditTLA")->text(), "jpn");
+    Find<QPushButton>("Panel4")->click();
+    EXPECT_EQ(Find<QLineEdit>("EditTLA")->text(), "eng");
+    QTest::mouseClick(Find<ClickableImage>("Image3"), Qt::LeftButton);
+    EXPECT_EQ(Find<QLineEdit>("EditTNA")->text(), "");
+    Find<QLineEdit>("EditTNA")->setText(QStringLiteral("Новый звук"));
+    Find<QLineEdit>("EditTTS")->setText("2,5");
+    Find<QCheckBox>("CheckTDE")->setChecked(true);
 
-    QTest::mouseClick(edit().ImageTNSA, Qt::LeftButton);
-    EXPECT_TRUE(edit().PanelTR->isHidden());
-    EXPECT_FALSE(main().ImageSATT->isHidden());
+    QTest::mouseClick(Find<ClickableImage>("ImageTNSA"), Qt::LeftButton);
+    EXPECT_TRUE(Find<QFrame>("PanelTR")->isHidden());
+    EXPECT_FALSE(Find<QLabel>("ImageSATT")->isHidden());
     const tTrackEntry& entry = Entry(number);
     EXPECT_EQ(entry.name.value, "Новый звук");
     EXPECT_TRUE(entry.name.present);
@@ -223,9 +220,9 @@ TEST_F(TrackEditingTest, TrackPanelShowsTheTrackAndStagesItsValues) {
 
     // Cancel stores nothing.
     OpenPanelOn(2);
-    edit().EditTLA->setText("jpn");
-    QTest::mouseClick(edit().Image4, Qt::LeftButton);
-    EXPECT_TRUE(edit().PanelTR->isHidden());
+    Find<QLineEdit>("EditTLA")->setText("jpn");
+    QTest::mouseClick(Find<ClickableImage>("Image4"), Qt::LeftButton);
+    EXPECT_TRUE(Find<QFrame>("PanelTR")->isHidden());
     EXPECT_EQ(Entry(number).language.value, "eng");
 }
 
@@ -241,12 +238,12 @@ TEST_F(TrackEditingTest, AcceptWithoutNameAndWithALaterStart) {
     };
     const std::vector<int64_t> own = blockTimes(true), others = blockTimes(false);
     ASSERT_FALSE(own.empty());
-    ASSERT_EQ(edit().EditTT->text(), QString::number(own.front()));
-    edit().EditTNA->clear();
-    edit().EditTT->setText(QString::number(own.front() + 500));
+    ASSERT_EQ(Find<QLineEdit>("EditTT")->text(), QString::number(own.front()));
+    Find<QLineEdit>("EditTNA")->clear();
+    Find<QLineEdit>("EditTT")->setText(QString::number(own.front() + 500));
 
-    edit().ImageTNSAClick();
-    ASSERT_TRUE(edit().PanelTR->isHidden());
+    QTest::mouseClick(Find<ClickableImage>("ImageTNSA"), Qt::LeftButton);
+    ASSERT_TRUE(Find<QFrame>("PanelTR")->isHidden());
     EXPECT_EQ(Entry(number).name.value, "");
     EXPECT_FALSE(Entry(number).name.present);
     EXPECT_EQ(Cell(3, 2), "S_TEXT/UTF8");
@@ -260,37 +257,37 @@ TEST_F(TrackEditingTest, TrackPanelRefusalsBlinkTheBoxAndStoreNothing) {
     OpenCopy(SamplePath());
     struct Case {
         const char* what;
-        QLineEdit* TrackEditing::*box;
+        const char* box;
         QString text;
         bool selected;
         const char* told;  // beside the buttons
     };
     const Case cases[] = {
-        {"empty language", &TrackEditing::EditTLA, "  ", false, "укажите язык: трёхбуквенный код, например rus"},
-        {"placeholder language", &TrackEditing::EditTLA, "xz", true, "язык не задан: укажите код, например rus"},
-        {"unknown language", &TrackEditing::EditTLA, "qqq", true, "такого кода языка нет"},
-        {"empty timecode scale", &TrackEditing::EditTTS, "", false, "TrackTimecodeScale: нужно число больше нуля"},
-        {"timecode scale not a number", &TrackEditing::EditTTS, ",", false, "TrackTimecodeScale: нужно число больше нуля"},
-        {"first frame -1", &TrackEditing::EditTT, "-1", true, "время первого кадра: целое число, не меньше нуля"},
-        {"first frame not digits", &TrackEditing::EditTT, "12a", true, "время первого кадра: целое число, не меньше нуля"},
+        {"empty language", "EditTLA", "  ", false, "укажите язык: трёхбуквенный код, например rus"},
+        {"placeholder language", "EditTLA", "xz", true, "язык не задан: укажите код, например rus"},
+        {"unknown language", "EditTLA", "qqq", true, "такого кода языка нет"},
+        {"empty timecode scale", "EditTTS", "", false, "TrackTimecodeScale: нужно число больше нуля"},
+        {"timecode scale not a number", "EditTTS", ",", false, "TrackTimecodeScale: нужно число больше нуля"},
+        {"first frame -1", "EditTT", "-1", true, "время первого кадра: целое число, не меньше нуля"},
+        {"first frame not digits", "EditTT", "12a", true, "время первого кадра: целое число, не меньше нуля"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         OpenPanelOn(3);
         const std::string number = main().document().tatra[2].numberText;
-        edit().EditTNA->setText("changed");  // must not be stored either
-        QLineEdit* box = edit().*c.box;
+        Find<QLineEdit>("EditTNA")->setText("changed");  // must not be stored either
+        QLineEdit* box = Find<QLineEdit>(c.box);
         box->setText(c.text);
-        edit().ImageTNSAClick();
-        EXPECT_FALSE(edit().PanelTR->isHidden());
-        EXPECT_TRUE(main().ImageSATT->isHidden());
+        QTest::mouseClick(Find<ClickableImage>("ImageTNSA"), Qt::LeftButton);
+        EXPECT_FALSE(Find<QFrame>("PanelTR")->isHidden());
+        EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());
         EXPECT_EQ(main().focusWidget(), box);
         EXPECT_EQ(box->hasSelectedText(), c.selected && !c.text.trimmed().isEmpty());
-        EXPECT_EQ(edit().LabelTRW->text(), QString::fromUtf8(c.told));
+        EXPECT_EQ(Find<QLabel>("LabelTRW")->text(), QString::fromUtf8(c.told));
         EXPECT_NE(Entry(number).name.value, "changed");
         EXPECT_EQ(Entry(number).language.value, "rus");
         EXPECT_EQ(Cell(3, 3), "rus");
-        edit().Image4Click();
+        QTest::mouseClick(Find<ClickableImage>("Image4"), Qt::LeftButton);
     }
 }
 
@@ -298,65 +295,65 @@ TEST_F(TrackEditingTest, NumericKeyFilterOfTheTimeBoxes) {
     OpenCopy(SamplePath());
     OpenPanelOn(2);
     struct Case {
-        QLineEdit* TrackEditing::*box;
+        const char* box;
         QString before;  // the box's text
         QString tts;     // EditTTS's text, when the box is another one
         const char* keys;
         QString after;
     };
     const Case cases[] = {
-        {&TrackEditing::EditTTS, "", "", "2.", "2,"},
-        {&TrackEditing::EditTTS, "", "", "2,,5", "2,5"},
-        {&TrackEditing::EditTTS, "", "", ".7", "7"},  // no comma into an empty EditTTS
-        {&TrackEditing::EditTTS, "", "", "1a-b 9", "19"},
-        {&TrackEditing::EditTT, "", "1", "10.5", "10,5"},  // the comma test looks at EditTTS
-        {&TrackEditing::EditTT, "", "1,5", "10.5", "105"},
-        {&TrackEditing::EditTT, "", "", "-1x", "1"},
+        {"EditTTS", "", "", "2.", "2,"},
+        {"EditTTS", "", "", "2,,5", "2,5"},
+        {"EditTTS", "", "", ".7", "7"},  // no comma into an empty EditTTS
+        {"EditTTS", "", "", "1a-b 9", "19"},
+        {"EditTT", "", "1", "10.5", "10,5"},  // the comma test looks at EditTTS
+        {"EditTT", "", "1,5", "10.5", "105"},
+        {"EditTT", "", "", "-1x", "1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
-        QLineEdit* box = edit().*c.box;
-        edit().EditTTS->setText(c.tts);
+        QLineEdit* box = Find<QLineEdit>(c.box);
+        Find<QLineEdit>("EditTTS")->setText(c.tts);
         box->setText(c.before);
         box->setFocus();
         QTest::keyClicks(box, QString::fromLatin1(c.keys));
         EXPECT_EQ(box->text(), c.after);
     }
     // Backspace passes.
-    edit().EditTT->setText("123");
-    QTest::keyClick(edit().EditTT, Qt::Key_Backspace);
-    EXPECT_EQ(edit().EditTT->text(), "12");
+    Find<QLineEdit>("EditTT")->setText("123");
+    QTest::keyClick(Find<QLineEdit>("EditTT"), Qt::Key_Backspace);
+    EXPECT_EQ(Find<QLineEdit>("EditTT")->text(), "12");
 }
 
 TEST_F(TrackEditingTest, QuickLanguagePanelWritesTheCodeIntoTheFile) {
     OpenCopy(SamplePath());
     PressCell(2, 3, Qt::RightButton);
-    ASSERT_TRUE(edit().PanelLA->isVisible());
-    EXPECT_EQ(edit().EditLA->text(), "rus");
-    EXPECT_GE(edit().EditLA->maxLength(), 10);  // a longer tag fits too: "zh-Hant-TW"
-    EXPECT_EQ(edit().LabelLA->text(), "2");
-    EXPECT_EQ(edit().EditLA->selectedText(), "rus");
+    ASSERT_TRUE(Find<QFrame>("PanelLA")->isVisible());
+    EXPECT_EQ(Find<QLineEdit>("EditLA")->text(), "rus");
+    EXPECT_GE(Find<QLineEdit>("EditLA")->maxLength(), 10);  // a longer tag fits too: "zh-Hant-TW"
+    EXPECT_EQ(Find<QLabel>("LabelLA")->text(), "2");
+    EXPECT_EQ(Find<QLineEdit>("EditLA")->selectedText(), "rus");
     // It covers no language or default cell of the grid.
-    const QRect panel(edit().PanelLA->mapToGlobal(QPoint(0, 0)), edit().PanelLA->size());
-    for (int row = 0; row < main().Tracks->rowCount(); ++row)
+    const QRect panel(Find<QFrame>("PanelLA")->mapToGlobal(QPoint(0, 0)), Find<QFrame>("PanelLA")->size());
+    for (int row = 0; row < Find<QTableWidget>("Tracks")->rowCount(); ++row)
         for (int column : {3, 4}) {
-            const QRect cell = main().Tracks->visualRect(main().Tracks->model()->index(row, column))
-                                   .translated(main().Tracks->viewport()->mapToGlobal(QPoint(0, 0)));
+            const QRect cell = Find<QTableWidget>("Tracks")->visualRect(Find<QTableWidget>("Tracks")->model()->index(row, column))
+                                   .translated(Find<QTableWidget>("Tracks")->viewport()->mapToGlobal(QPoint(0, 0)));
             EXPECT_FALSE(panel.intersects(cell)) << "row " << row << " column " << column;
         }
 
     // Close stores nothing.
-    QTest::mouseClick(edit().Image2, Qt::LeftButton);
-    EXPECT_FALSE(edit().PanelLA->isVisible());
+    QTest::mouseClick(Find<ClickableImage>("Image2"), Qt::LeftButton);
+    EXPECT_FALSE(Find<QFrame>("PanelLA")->isVisible());
     Reopen();
     EXPECT_EQ(Cell(2, 3), "rus");
 
     // A shorter code keeps the element's size in the file; Enter writes.
     const qint64 size = QFileInfo(copy_).size();
     PressCell(2, 3, Qt::RightButton);
-    edit().EditLA->setText("de");
-    QTest::keyClick(edit().EditLA, Qt::Key_Return);
-    EXPECT_FALSE(edit().PanelLA->isVisible());
+    Find<QLineEdit>("EditLA")->setText("de");
+    QTest::keyClick(Find<QLineEdit>("EditLA"), Qt::Key_Return);
+    EXPECT_FALSE(Find<QFrame>("PanelLA")->isVisible());
     EXPECT_EQ(Cell(2, 3), "ger");  // Language takes the ISO 639-2 form, LanguageBCP47 "de"
     EXPECT_EQ(main().document().tatra[1].language, "ger");
     EXPECT_EQ(Cell(3, 3), "rus");
@@ -367,8 +364,8 @@ TEST_F(TrackEditingTest, QuickLanguagePanelWritesTheCodeIntoTheFile) {
 
     // The write button.
     PressCell(3, 3, Qt::RightButton);
-    edit().EditLA->setText("eng");
-    QTest::mouseClick(edit().ImageLS, Qt::LeftButton);
+    Find<QLineEdit>("EditLA")->setText("eng");
+    QTest::mouseClick(Find<ClickableImage>("ImageLS"), Qt::LeftButton);
     Reopen();
     EXPECT_EQ(Cell(3, 3), "eng");
 }
@@ -386,8 +383,8 @@ TEST_F(TrackEditingTest, QuickDefaultSwitchAndDropOnTheFile) {
 
     // Dropping through PopupDEF.
     PressCell(1, 4, Qt::RightButton);
-    ASSERT_TRUE(edit().PopupDEF->isVisible());
-    edit().MIdef->trigger();
+    ASSERT_TRUE(Find<QMenu>("PopupDEF")->isVisible());
+    Find<QAction>("MIdef")->trigger();
     ClosePopups();
     EXPECT_EQ(DefaultMarks()[0], "");
     Reopen();
@@ -421,9 +418,9 @@ TEST_F(TrackEditingTest, TreeCaptionsFollowTheQuickEdits) {
     ASSERT_GE(language, 0);
     changed.clear();
     PressCell(2, 3, Qt::RightButton);
-    ASSERT_TRUE(edit().PanelLA->isVisible());
-    edit().EditLA->setText("de");
-    edit().ImageLSClick();
+    ASSERT_TRUE(Find<QFrame>("PanelLA")->isVisible());
+    Find<QLineEdit>("EditLA")->setText("de");
+    QTest::mouseClick(Find<ClickableImage>("ImageLS"), Qt::LeftButton);
     EXPECT_TRUE(caption(language).endsWith("ger")) << caption(language).toStdString();
     EXPECT_TRUE(told(language));
 }
@@ -435,14 +432,14 @@ TEST_F(TrackEditingTest, QuickEditsBeyondTheElementsRewriteTracksAndReadTheFileA
     OpenCopy(SamplePath());
     // Track 1 has only LanguageBCP47 "en": German needs a Language element.
     PressCell(1, 3, Qt::RightButton);
-    ASSERT_TRUE(edit().PanelLA->isVisible());
-    edit().EditLA->setText("ger");
-    QTest::keyClick(edit().EditLA, Qt::Key_Return);
+    ASSERT_TRUE(Find<QFrame>("PanelLA")->isVisible());
+    Find<QLineEdit>("EditLA")->setText("ger");
+    QTest::keyClick(Find<QLineEdit>("EditLA"), Qt::Key_Return);
     EXPECT_EQ(Cell(1, 3), "ger");
     // Track 2: "pt-BR" is longer than "ru".
     PressCell(2, 3, Qt::RightButton);
-    edit().EditLA->setText("pt-BR");
-    QTest::keyClick(edit().EditLA, Qt::Key_Return);
+    Find<QLineEdit>("EditLA")->setText("pt-BR");
+    QTest::keyClick(Find<QLineEdit>("EditLA"), Qt::Key_Return);
     EXPECT_EQ(Cell(2, 3), "por");
     Document again;
     again.sourcePath = ToCore(copy_);
@@ -460,22 +457,22 @@ TEST_F(TrackEditingTest, TrackPanelWritesIntoTheFileNowOrSaysWhyNot) {
     OpenCopy(SamplePath());
     OpenPanelOn(2);
     // The timing changes every block: only a new file can have it.
-    edit().EditTTS->setText("2");
-    edit().ButtonTAP->click();
-    EXPECT_EQ(edit().LabelTRW->text(), main().Tr("время трека меняется только в новом файле"));
-    EXPECT_FALSE(edit().PanelTR->isHidden());
-    edit().Image4Click();
+    Find<QLineEdit>("EditTTS")->setText("2");
+    Find<QPushButton>("ButtonTAP")->click();
+    EXPECT_EQ(Find<QLabel>("LabelTRW")->text(), main().Tr("время трека меняется только в новом файле"));
+    EXPECT_FALSE(Find<QFrame>("PanelTR")->isHidden());
+    QTest::mouseClick(Find<ClickableImage>("Image4"), Qt::LeftButton);
 
     const QByteArray before = [&] { QFile f(copy_); f.open(QIODevice::ReadOnly); return f.readAll(); }();
     OpenPanelOn(2);
     const QString name = QString::fromUtf8("Японская дорожка с комментарием режиссёра, очень длинное название");
-    edit().EditTNA->setText(name);
-    edit().EditTLA->setText("jpn");
-    edit().CheckTDE->setChecked(!edit().CheckTDE->isChecked());
-    edit().ButtonTAP->click();
-    EXPECT_TRUE(edit().PanelTR->isHidden()) << edit().LabelTRW->text().toStdString();
+    Find<QLineEdit>("EditTNA")->setText(name);
+    Find<QLineEdit>("EditTLA")->setText("jpn");
+    Find<QCheckBox>("CheckTDE")->setChecked(!Find<QCheckBox>("CheckTDE")->isChecked());
+    Find<QPushButton>("ButtonTAP")->click();
+    EXPECT_TRUE(Find<QFrame>("PanelTR")->isHidden()) << Find<QLabel>("LabelTRW")->text().toStdString();
     EXPECT_EQ(Cell(2, 3), "jpn");
-    EXPECT_TRUE(main().ImageSATT->isHidden());  // nothing staged: it is in the file
+    EXPECT_TRUE(Find<QLabel>("ImageSATT")->isHidden());  // nothing staged: it is in the file
     Document again;
     again.sourcePath = ToCore(copy_);
     quillon::test::CaptureHost host;
@@ -492,9 +489,9 @@ TEST_F(TrackEditingTest, PanelsAreDraggedByTheirTitleStrips) {
     OpenCopy(SamplePath());
     OpenPanelOn(2);
     PressCell(2, 3, Qt::RightButton);
-    edit().PanelTR->show();  // the press hid only the language panel
-    for (QFrame* panel : {edit().PanelTR, edit().PanelLA}) {
-        QWidget* strip = panel == edit().PanelTR ? static_cast<QWidget*>(edit().PanelTRTitle) : edit().PanelLATitle;
+    Find<QFrame>("PanelTR")->show();  // the press hid only the language panel
+    for (QFrame* panel : {Find<QFrame>("PanelTR"), Find<QFrame>("PanelLA")}) {
+        QWidget* strip = panel == Find<QFrame>("PanelTR") ? static_cast<QWidget*>(Find<QLabel>("PanelTRTitle")) : Find<QLabel>("PanelLATitle");
         ASSERT_TRUE(panel->isVisible());
         const QPoint before = panel->pos();
         const QPoint grab(3, 3);
@@ -517,10 +514,10 @@ TEST_F(TrackEditingTest, DoubleClickOpensTheTrackPanelAndOpeningAFileHidesIt) {
     OpenCopy(SamplePath());
     const QRect cell = grid().visualRect(grid().model()->index(3, 2));
     QTest::mouseDClick(grid().viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-    ASSERT_FALSE(edit().PanelTR->isHidden());
-    EXPECT_EQ(edit().EditTID->text(), "S_TEXT/UTF8");
+    ASSERT_FALSE(Find<QFrame>("PanelTR")->isHidden());
+    EXPECT_EQ(Find<QLineEdit>("EditTID")->text(), "S_TEXT/UTF8");
     Reopen();
-    EXPECT_TRUE(edit().PanelTR->isHidden());
+    EXPECT_TRUE(Find<QFrame>("PanelTR")->isHidden());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "ui/clickable_image.h"
+#include "ui/contents_tab.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui::test {
@@ -15,7 +17,7 @@ protected:
         UiTest::SetUp();
         OpenOn(SamplePath(), Find<QWidget>("TabSheetRE"));
     }
-    QTableWidget& grid() { return *main().Tracks; }
+    QTableWidget& grid() { return *Find<QTableWidget>("Tracks"); }
     QString Cell(int row, int column) { return grid().item(row, column)->text(); }
     void PressCell(int row, int column, Qt::MouseButton button = Qt::LeftButton) {
         const QRect cell = grid().visualRect(grid().model()->index(row, column));
@@ -93,38 +95,38 @@ TEST_F(TrackGridTest, LeftPressOnTheCheckColumnTogglesTheTrack) {
 }
 
 TEST_F(TrackGridTest, ConvertIsOfferedExactlyForOneVideoAndAtMostOneAudio) {
-    EXPECT_FALSE(main().CheckAVI->isEnabled());  // the subtitles are checked too
+    EXPECT_FALSE(Find<QCheckBox>("CheckAVI")->isEnabled());  // the subtitles are checked too
     PressCell(3, 0);
-    EXPECT_TRUE(main().CheckAVI->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>("CheckAVI")->isEnabled());
     PressCell(2, 0);
-    EXPECT_TRUE(main().CheckAVI->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>("CheckAVI")->isEnabled());
     PressCell(1, 0);
-    EXPECT_FALSE(main().CheckAVI->isEnabled());
+    EXPECT_FALSE(Find<QCheckBox>("CheckAVI")->isEnabled());
 }
 
 TEST_F(TrackGridTest, PressOnTheGridLeavesExportMode) {
-    main().CheckEX->click();
-    ASSERT_TRUE(main().CheckEX->isChecked());
-    ASSERT_TRUE(main().EditOUT->isEnabled());
+    Find<QCheckBox>("CheckEX")->click();
+    ASSERT_TRUE(Find<QCheckBox>("CheckEX")->isChecked());
+    ASSERT_TRUE(Find<QLineEdit>("EditOUT")->isEnabled());
     PressCell(1, 2);
-    EXPECT_FALSE(main().CheckEX->isChecked());
-    EXPECT_FALSE(main().EditOUT->isEnabled());  // the panel went back to idle with it
+    EXPECT_FALSE(Find<QCheckBox>("CheckEX")->isChecked());
+    EXPECT_FALSE(Find<QLineEdit>("EditOUT")->isEnabled());  // the panel went back to idle with it
 }
 
 TEST_F(TrackGridTest, SelectAllOrNone) {
     PressCell(1, 0);
-    main().PanelSEClick();  // some are checked: all off
+    QTest::mouseClick(Find<ClickableImage>("ImageTX"), Qt::LeftButton);  // some are checked: all off
     EXPECT_EQ(Marks(), (std::vector<std::string>{"", "", ""}));
     EXPECT_EQ(Cell(3, 0), "");
-    main().PanelSEClick();  // none checked: all on
+    QTest::mouseClick(Find<ClickableImage>("ImageTX"), Qt::LeftButton);  // none checked: all on
     EXPECT_EQ(Marks(), (std::vector<std::string>{"y", "y", "y"}));
-    QTest::mouseClick(main().PanelSE, Qt::LeftButton);  // the header cell's panel does the same
+    QTest::mouseClick(Find<QFrame>("PanelSE"), Qt::LeftButton);  // the header cell's panel around it does the same
     EXPECT_EQ(Marks(), (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(TrackGridTest, DescriptionColumnTakesTheRestOfTheWidth) {
     main().resize(1200, 700);
-    main().dfx();
+    Find<ContentsTab>("TabSheetRE")->FitColumns();
     int sum = 0;
     for (int column = 0; column < 5; ++column) sum += grid().columnWidth(column);
     EXPECT_EQ(sum, grid().viewport()->width() - 5);
