@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "ui/attachments_tab.h"
+#include "ui/batch_window.h"
 #include "ui/caption_panel.h"
 #include "ui/clickable_image.h"
 #include "ui/codecs_tab.h"
@@ -109,6 +110,9 @@ QWidget* TFormMain::BuildTopRows() {
     BitBtnHDR = Make<QPushButton>(top, "BitBtnHDR");
     BitBtnHDR->setText(QStringLiteral("открыть и прочитать заголовок"));
     BitBtnHDR->setMinimumWidth(230);
+    ButtonBATCH = Make<QPushButton>(top, "ButtonBATCH");
+    ButtonBATCH->setText(QStringLiteral("много файлов…"));
+    ButtonBATCH->setToolTip(QStringLiteral("пересобрать много файлов по одним правилам (Ctrl+B)"));
     ImageRU = Make<ClickableImage>(top, "ImageRU");
     ImageEN = Make<ClickableImage>(top, "ImageEN");
     ImageRU->setPixmap(ImageBRU);
@@ -144,6 +148,7 @@ QWidget* TFormMain::BuildTopRows() {
     fileRow->addWidget(ImageFI);
     fileRow->addWidget(EditIN, 1);
     fileRow->addWidget(BitBtnHDR);
+    fileRow->addWidget(ButtonBATCH);
     fileRow->addSpacing(12);
     fileRow->addWidget(ImageRU);
     fileRow->addWidget(ImageEN);
@@ -169,6 +174,7 @@ QWidget* TFormMain::BuildTopRows() {
 void TFormMain::ConnectHandlers() {
     connect(ImageFI, &ClickableImage::clicked, this, &TFormMain::ImageFIClick);
     connect(BitBtnHDR, &QPushButton::clicked, this, &TFormMain::BitBtnHDRClick);
+    connect(ButtonBATCH, &QPushButton::clicked, this, [this] { OpenBatchWindow(); });
     connect(ImageX, &ClickableImage::clicked, this, &TFormMain::ImageXClick);
     connect(ImageRU, &ClickableImage::clicked, this, &TFormMain::ImageRUClick);
     connect(ImageEN, &ClickableImage::clicked, this, &TFormMain::ImageENClick);

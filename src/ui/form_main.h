@@ -23,6 +23,7 @@ class QWidget;
 
 namespace quillon::ui {
 
+class TFormBatch;
 class TFormDU;
 class TFormView;
 
@@ -65,6 +66,10 @@ public:
     // A Matroska file dropped onto the window (file_drop.cpp): chosen and
     // opened, as the open image and the open button do.
     void OpenDroppedFile(const QString& path);
+    // The batch window, shown with these files or folders added (made anew in
+    // the interface's language when it is not running).
+    void OpenBatchWindow(const QStringList& paths = {});
+    TFormBatch* batchWindow() const { return batch_.get(); }
     // False when the file could not be opened.
     bool ReadStructAndShowTree();
     void lista2TV4();
@@ -96,6 +101,7 @@ public:
     ClickableImage* ImageFI;
     QLineEdit* EditIN;
     QPushButton* BitBtnHDR;
+    QPushButton* ButtonBATCH;  // the batch window: many files remuxed by rules
     ClickableImage* ImageRU;
     ClickableImage* ImageEN;
     QCheckBox* CheckFC;
@@ -162,6 +168,7 @@ private:
     // The secondary windows whose captions follow the interface language.
     TFormDU* formDU_ = nullptr;
     TFormView* formView_ = nullptr;
+    std::unique_ptr<TFormBatch> batch_;
     Document doc_;
     GuiHost host_;
     TFormYesNo* formYesNo_ = nullptr;

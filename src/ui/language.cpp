@@ -78,6 +78,8 @@ void TFormMain::TranslateMainWindow() {
     }
     // The open button's caption follows the page it opens for.
     if (PageControl1->currentWidget() == TabSheetCH) BitBtnHDR->setText(Tr("открыть и проверить контейнер"));
+    ButtonBATCH->setText(Tr("много файлов…"));
+    ButtonBATCH->setToolTip(Tr("пересобрать много файлов по одним правилам (Ctrl+B)"));
 
 
     // The file name is re-labelled only while it still shows the placeholder.

@@ -25,6 +25,7 @@ void AddStandardKeys(AppWindows& windows) {
         main->TabSheetRE->SaveByKey();
     });
     key(main, QKeySequence(Qt::CTRL | Qt::Key_Q), [main] { main->close(); });
+    key(main, QKeySequence(Qt::CTRL | Qt::Key_B), [main] { main->OpenBatchWindow(); });
     key(main, QKeySequence(Qt::Key_F1), [main] { main->TabSheetCFG->ImageLOGOClick(); });
     for (QWidget* window : std::initializer_list<QWidget*>{windows.du.get(), windows.view.get(), windows.tl.get()})
         key(window, QKeySequence(Qt::Key_Escape), [window] { window->close(); });

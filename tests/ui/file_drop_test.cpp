@@ -5,10 +5,13 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTableWidget>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "ui/batch_window.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui::test {
@@ -37,6 +40,26 @@ TEST_F(FileDropTest, AMatroskaFileIsOpened) {
     ASSERT_TRUE(Drop({SamplePath()}));
     EXPECT_EQ(main().EditIN->text(), SamplePath());
     EXPECT_EQ(main().document().tatra.size(), 3u);  // the header read ran
+}
+
+// Several films, or a folder of them: the batch window, with them listed;
+// the window's own file stays as it was.
+TEST_F(FileDropTest, SeveralFilesOrAFolderGoToTheBatchWindow) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(SamplePath(), dir.filePath("a.mkv")));
+    ASSERT_TRUE(QFile::copy(FfmpegSamplePath(), dir.filePath("b.mkv")));
+    ASSERT_TRUE(Drop({dir.path()}));
+    ASSERT_NE(main().batchWindow(), nullptr);
+    EXPECT_TRUE(main().batchWindow()->isVisible());
+    EXPECT_EQ(Find<QTableWidget>(*main().batchWindow(), "ListBF")->rowCount(), 2);
+    ASSERT_TRUE(Drop({SamplePath(), FfmpegSamplePath()}));
+    EXPECT_EQ(Find<QTableWidget>(*main().batchWindow(), "ListBF")->rowCount(), 4);
+    EXPECT_TRUE(main().document().tatra.empty());
+    main().batchWindow()->close();
+    // The button opens it too.
+    Find<QPushButton>("ButtonBATCH")->click();
+    EXPECT_TRUE(main().batchWindow()->isVisible());
+    main().batchWindow()->close();
 }
 
 TEST_F(FileDropTest, OtherFilesAreNotTaken) {

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include "ui/batch_window.h"
 #include "ui_test_support.h"
 
 namespace quillon::ui::test {
@@ -61,6 +62,7 @@ QStringList TextsOf(QWidget* window) {
 
 TEST_F(RussianTextsTest, NoEnglishTextInTheRussianInterface) {
     main().ImageRUClick();
+    main().OpenBatchWindow();  // its rows would be the files' own names
     // Names that read the same in both languages: the status words, element
     // names, file kinds, language codes, the program's name.
     static const QRegularExpression same(QStringLiteral(
@@ -70,7 +72,7 @@ TEST_F(RussianTextsTest, NoEnglishTextInTheRussianInterface) {
     QStringList english;
     for (QWidget* window : std::initializer_list<QWidget*>{windows_.main.get(), windows_.yesNo.get(), windows_.mtl.get(),
                                                             windows_.me.get(), windows_.tl.get(), windows_.du.get(),
-                                                            windows_.view.get()}) {
+                                                            windows_.view.get(), static_cast<QWidget*>(main().batchWindow())}) {
         for (const QString& text : TextsOf(window)) {
             const QString shown = text.mid(text.indexOf(": ") + 2);
             if (LooksEnglish(shown) && !same.match(shown).hasMatch()) english << text;
