@@ -104,6 +104,7 @@ int RunAviConvert(const Command& self, const Arguments& args, TerminalHost& host
 }  // namespace
 
 int RunExport(const Command& self, const Arguments& args, TerminalHost& host) {
+    if (!args.ValuesInOrder(ExportDataOptions()).empty()) return RunExportData(self, args, host);
     const auto trackNumber = args.Value("--track");
     auto typeName = args.Value("--as");
     if (!typeName) return UsageError(self, host, "--as", "не указан тип выгрузки");

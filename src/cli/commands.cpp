@@ -105,6 +105,8 @@ const std::vector<Command>& Commands() {
         {"export", "один трек в отдельный файл: ac3, mp3, aac, ogg, flac, wav, srt, ass/ssa, h264, hevc, ivf, mka, mks; или AVI",
          "quillon-cli export ВХОД --track N --as ТИП [-o ВЫХОД] [--overwrite]\r\n"
          "quillon-cli export ВХОД --as avi --tracks V[,A] [-o ВЫХОД] [--overwrite]\r\n"
+         "quillon-cli export ВХОД [--chapters ФАЙЛ] [--chapters-ogm ФАЙЛ] [--tags ФАЙЛ] [--cues N:ФАЙЛ] [--timestamps N:ФАЙЛ]\r\n"
+         "                        [--codec-private N:ФАЙЛ] [--attachments ПАПКА] [--overwrite]\r\n"
          "Выгружает один трек в отдельный файл. Без -o имя выхода подбирается рядом с входом (фильм.001.ac3).\r\n"
          "  --track N    номер трека в исходном файле\r\n"
          "  --as ТИП     ac3, mp3, flac: кадры трека как есть;  aac: AAC в ADTS;  ogg: Vorbis в Ogg;\r\n"
@@ -117,10 +119,15 @@ const std::vector<Command>& Commands() {
          "  --as avi --tracks V[,A]  файл AVI из видеотрека V (V_MS/VFW/FOURCC) и звукового A (MP3, AC-3, AAC) без перекодирования\r\n"
          "  --overwrite  заменить существующий файл без вопроса\r\n"
          "Тип должен подходить треку: иначе выводится список подходящих.\r\n"
+         "Другие данные файла (можно несколько за одно чтение): --chapters ФАЙЛ.xml  главы в XML Matroska;\r\n"
+         "  --chapters-ogm ФАЙЛ.txt  главы текстом OGM;  --tags ФАЙЛ.xml  теги в XML Matroska;\r\n"
+         "  --cues N:ФАЙЛ  точки Cues трека N;  --timestamps N:ФАЙЛ  время кадров трека N (timestamp format v2);\r\n"
+         "  --codec-private N:ФАЙЛ  CodecPrivate трека N как есть;  --attachments ПАПКА  все вложения в папку\r\n"
          "Код возврата: 0 файл записан; 1 файл записан с предупреждениями (исходный файл повреждён, блоки\r\n"
          "пропущены), не записан или запись остановлена; 2 ошибка вызова или открытия файла.",
          {"--overwrite"},
-         {"-o", "--track", "--as", "--tracks"},
+         {"-o", "--track", "--as", "--tracks", "--chapters", "--chapters-ogm", "--tags", "--cues", "--timestamps",
+          "--codec-private", "--attachments"},
          RunExport},
         {"timeline", "проверка времени блоков: треки, где оно идёт вспять",
          "quillon-cli timeline ФАЙЛ\r\nПроверяет, не идёт ли время блоков каждого трека вспять, и выводит отчёт по таким трекам.\r\n"

@@ -43,6 +43,9 @@ int RunRemux(const Command& self, const Arguments& args, TerminalHost& host);
 int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host, RemuxOptions options);
 int RunEdit(const Command& self, const Arguments& args, TerminalHost& host);
 int RunExport(const Command& self, const Arguments& args, TerminalHost& host);
+// export with --chapters, --tags, --cues ...: the file's other data.
+const std::set<std::string>& ExportDataOptions();
+int RunExportData(const Command& self, const Arguments& args, TerminalHost& host);
 int RunTimeline(const Command& self, const Arguments& args, TerminalHost& host);
 int RunAttachments(const Command& self, const Arguments& args, TerminalHost& host);
 int RunDump(const Command& self, const Arguments& args, TerminalHost& host);

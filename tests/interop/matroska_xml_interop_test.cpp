@@ -2,7 +2,10 @@
 // chapters as OGM text) against mkvextract's: the same text.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+
+#include <nlohmann/json.hpp>
 
 #include "core/generated/element_ids.h"
 #include "export/matroska_xml.h"
@@ -83,6 +86,51 @@ TEST_F(MatroskaXmlInterop, CuesAndTimestampsAsMkvextractWritesThem) {
             EXPECT_EQ(TimestampsV2(doc, number, host).value_or("?"), ReadText(times));
         }
     }
+}
+
+// All of a film's other data from one quillon-cli call, against mkvextract.
+TEST_F(MatroskaXmlInterop, TheCommandWritesEveryKindInOneReading) {
+    const fs::path film = MediaFile("mkvmerge_attach_chap.mkv");
+    const fs::path dir = OutputDir("matroska-xml") / "one-call";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "ours");
+    fs::create_directories(dir / "theirs");
+    const auto o = [&](const char* name) { return Quoted((dir / "ours" / name).string()); };
+    const auto t = [&](const char* name) { return Quoted((dir / "theirs" / name).string()); };
+    const SeparatedResult run = Quillon("export " + Quoted(film.string()) + " --chapters " + o("ch.xml") + " --chapters-ogm " +
+                                        o("ch.txt") + " --tags " + o("tags.xml") + " --cues 1:" + o("cues.txt") +
+                                        " --timestamps 1:" + o("ts.txt") + " --codec-private 1:" + o("cp.bin") +
+                                        " --attachments " + Quoted((dir / "ours").string()));
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const std::string in = Quoted(film.string());
+    RunCommand("mkvextract " + in + " chapters " + t("ch.xml"));
+    RunCommand("mkvextract " + in + " chapters -s " + t("ch.txt"));
+    RunCommand("mkvextract " + in + " tags " + t("tags.xml"));
+    RunCommand("mkvextract " + in + " cues 0:" + t("cues.txt"));
+    RunCommand("mkvextract " + in + " timestamps_v2 0:" + t("ts.txt"));
+    for (const char* name : {"ch.xml", "ch.txt", "tags.xml", "cues.txt", "ts.txt"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ReadBytes(dir / "ours" / name), ReadBytes(dir / "theirs" / name));
+    }
+    // The CodecPrivate as mkvmerge -J reports it (mkvextract has no mode for it alone).
+    const nlohmann::json j = nlohmann::json::parse(RunCommand("mkvmerge -J " + in).output);
+    std::string hex;
+    for (const uint8_t b : ReadBytes(dir / "ours" / "cp.bin")) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        hex += pair;
+    }
+    EXPECT_EQ(hex, j["tracks"][0]["properties"].value("codec_private_data", ""));
+    // Every attachment under its own name, its bytes as mkvextract gives them.
+    RunCommand("cd " + Quoted((dir / "theirs").string()) + " && mkvextract " + in + " attachments 1 2");
+    for (const char* name : {"notes.txt", "blob.bin"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(fs::exists(dir / "ours" / name));
+        EXPECT_EQ(ReadBytes(dir / "ours" / name), ReadBytes(dir / "theirs" / name));
+    }
+    // Refused: an existing output without --overwrite, a track the file has not.
+    EXPECT_EQ(Quillon("export " + in + " --chapters " + o("ch.xml")).status, 1);
+    EXPECT_EQ(Quillon("export " + in + " --cues 9:" + o("x.txt")).status, 2);
 }
 
 }  // namespace
