@@ -184,7 +184,7 @@ const char* RefusalText(PanelField field) {
 
 }  // namespace
 
-void TrackEditing::ImageTNSAClick() {
+TrackPanelInput TrackEditing::PanelInput() const {
     TrackPanelInput input;
     input.number = ToCore(LabelTN->text());
     input.name = ToCore(EditTNA->text());
@@ -194,6 +194,11 @@ void TrackEditing::ImageTNSAClick() {
     input.initialFirstFrame = ToCore(initialFirstFrame);
     input.isDefault = CheckTDE->isChecked();
     input.initialIsDefault = initialIsDefault;
+    return input;
+}
+
+void TrackEditing::ImageTNSAClick() {
+    const TrackPanelInput input = PanelInput();
 
     const PanelField refused = AcceptTrackPanel(tab_.doc_, input);
     QLineEdit* box = nullptr;
@@ -222,15 +227,7 @@ void TrackEditing::ImageTNSAClick() {
 }
 
 void TrackEditing::ButtonTAPClick() {
-    TrackPanelInput input;
-    input.number = ToCore(LabelTN->text());
-    input.name = ToCore(EditTNA->text());
-    input.language = ToCore(EditTLA->text());
-    input.timecodeScale = ToCore(EditTTS->text());
-    input.firstFrame = ToCore(EditTT->text());
-    input.initialFirstFrame = ToCore(initialFirstFrame);
-    input.isDefault = CheckTDE->isChecked();
-    input.initialIsDefault = initialIsDefault;
+    const TrackPanelInput input = PanelInput();
     Document& doc = tab_.doc_;
     const PanelInPlace plan = PanelChangesInPlace(doc, input, panelShown);
     if (plan.refusal) {

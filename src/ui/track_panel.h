@@ -131,6 +131,8 @@ protected:
 
 private:
     void BuildTrackPanel();
+    // The panel's boxes as the core takes them.
+    TrackPanelInput PanelInput() const;
     void BuildLanguagePanel();
     void BuildPopups();
     // The tree captions of the FlagDefault / Language elements of every track
