@@ -22,7 +22,7 @@ struct TypeName {
 constexpr TypeName kTypeNames[] = {
     {"ac3", ExportType::Ac3}, {"mp3", ExportType::Mp3}, {"aac", ExportType::Aac}, {"ogg", ExportType::Ogg},
     {"flac", ExportType::Flac}, {"wav", ExportType::WavPcm}, {"wav-mp3", ExportType::WavMp3}, {"srt", ExportType::Srt}, {"ass", ExportType::Ass}, {"ssa", ExportType::Ass},
-    {"h264", ExportType::H264}, {"hevc", ExportType::Hevc}, {"ivf", ExportType::Ivf},
+    {"h264", ExportType::H264}, {"hevc", ExportType::Hevc}, {"ivf", ExportType::Ivf}, {"sup", ExportType::Sup},
     {"mka", ExportType::Mka}, {"mks", ExportType::Mks},
 };
 

@@ -113,7 +113,7 @@ const std::vector<Command>& Commands() {
          "               srt: титры SRT (из текстовых и ASS/SSA);  ass, ssa: титры ASS/SSA;\r\n"
          "               wav: звук, декодированный в 16-битный PCM (PCM-трек как есть);  wav-mp3: кадры MP3 в файле WAV\r\n"
          "               h264, hevc: видео H.264 или HEVC потоком Annex B (с наборами параметров из CodecPrivate)\r\n"
-         "               ivf: видео VP8, VP9 или AV1 в файле IVF\r\n"
+         "               ivf: видео VP8, VP9 или AV1 в файле IVF;  sup: титры PGS в файле SUP\r\n"
          "               mka, mks: файл Matroska с одним этим треком\r\n"
          "               auto: свой формат кодека трека (по CodecID)\r\n"
          "  --as avi --tracks V[,A]  файл AVI из видеотрека V (V_MS/VFW/FOURCC) и звукового A (MP3, AC-3, AAC) без перекодирования\r\n"

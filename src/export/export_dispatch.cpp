@@ -10,6 +10,7 @@
 #include "export/ivf_writer.h"
 #include "export/ogg_writer.h"
 #include "export/srt_writer.h"
+#include "export/sup_writer.h"
 #include "export/audio_decoder.h"
 #include "export/track_queries.h"
 #include "export/wav_export.h"
@@ -39,6 +40,7 @@ constexpr TypeRow kTypes[] = {
     {ExportType::H264, "h264", ".h264", SaveH264},
     {ExportType::Hevc, "hevc", ".h265", SaveHevc},
     {ExportType::Ivf, "ivf", ".ivf", SaveIVF},
+    {ExportType::Sup, "sup", ".sup", SaveSUP},
     {ExportType::Mka, "mka", ".mka", nullptr},
     {ExportType::Mks, "mks", ".mks", nullptr},
     {ExportType::None, "mkv", ".mkv", nullptr},
@@ -89,6 +91,7 @@ constexpr CodecForm kCodecForms[] = {
     {"V_VP8", ExportType::Ivf},
     {"V_VP9", ExportType::Ivf},
     {"V_AV1", ExportType::Ivf},
+    {"S_HDMV/PGS", ExportType::Sup},
 };
 
 const std::vector<uint8_t>& CodecPrivateOf(const Document& doc, const std::string& number) {
@@ -153,6 +156,8 @@ OfferedTypes ActivateSubsTypes(const Document& doc) {
         offered.types.push_back(ExportType::Srt);
         offered.types.push_back(ExportType::Ass);
         offered.assCaption = codec == "S_TEXT/SSA" ? "ssa" : "ass";
+    } else if (codec == "S_HDMV/PGS") {
+        offered.types.push_back(ExportType::Sup);
     }
     return offered;
 }

@@ -7,7 +7,7 @@
 namespace quillon {
 
 // In the order the save command checks the type buttons.
-enum class ExportType { None, Ac3, Aac, Ogg, Flac, Mp3, WavMp3, WavPcm, Srt, Ass, H264, Hevc, Ivf, Mka, Mks };
+enum class ExportType { None, Ac3, Aac, Ogg, Flac, Mp3, WavMp3, WavPcm, Srt, Ass, H264, Hevc, Ivf, Sup, Mka, Mks };
 
 struct ExportRequest {
     std::string outputPath;

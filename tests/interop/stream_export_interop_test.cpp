@@ -61,11 +61,11 @@ TEST_F(StreamExportInterop, StreamsAreWhatMkvextractWrites) {
         {"mkvmerge_streams.mkv", 1, "h264"}, {"mkvmerge_streams.mkv", 2, "hevc"},
         {"ffmpeg_streams.mkv", 3, "ivf"},  {"ffmpeg_streams.mkv", 4, "ivf"},
         {"ffmpeg_streams.mkv", 5, "ivf"},  {"mkvmerge_streams.mkv", 3, "ivf"},
-        {"mkvmerge_streams.mkv", 4, "ivf"},
+        {"mkvmerge_streams.mkv", 4, "ivf"}, {"mkvmerge_streams.mkv", 6, "sup"},
     };
     for (const StreamCase& c : cases) {
         const std::string ours = ReadText(Ours(c)), theirs = ReadText(Mkvextract(c));
-        EXPECT_GT(ours.size(), 1000u) << Name(c);
+        EXPECT_GT(ours.size(), 500u) << Name(c);  // something real was written (the PGS is the smallest)
         EXPECT_TRUE(ours == theirs) << Name(c) << ": " << ours.size() << " bytes against mkvextract's " << theirs.size();
     }
 }
