@@ -88,13 +88,24 @@ TrackRules RulesOf(const std::vector<TrackGroup>& groups) {
         if (g.makeForced) rules.makeForced.push_back(MatchOf(g));
         if (!g.newName.empty()) rules.names.push_back({MatchOf(g), g.newName});
     }
+    // Video, audio, subtitles; within a type, as the groups stand in the table.
     for (const uint8_t type : {uint8_t(1), uint8_t(2), uint8_t(17)}) {
+        for (const TrackGroup& g : groups)
+            if (g.type == type && g.keep) rules.order.push_back(MatchOf(g));
         TrackMatch m;
         m.type = type;
         m.text = TypeLetter(type);
         rules.order.push_back(m);
     }
     return rules;
+}
+
+bool MoveGroup(std::vector<TrackGroup>& groups, size_t index, bool up) {
+    if (index >= groups.size()) return false;
+    const size_t other = up ? index - 1 : index + 1;
+    if ((up && index == 0) || other >= groups.size() || groups[other].type != groups[index].type) return false;
+    std::swap(groups[index], groups[other]);
+    return true;
 }
 
 }  // namespace quillon

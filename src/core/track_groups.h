@@ -30,10 +30,14 @@ std::vector<TrackGroup> GroupTracks(const std::vector<std::vector<TrackFacts>>& 
 // The match of exactly one group's tracks.
 TrackMatch MatchOf(const TrackGroup& group);
 
+// Moves a group one place up or down among the groups of its type (the
+// output order within a type); false at the type's ends.
+bool MoveGroup(std::vector<TrackGroup>& groups, size_t index, bool up);
+
 // The rules of the choices: a type with some groups left unticked keeps one
 // of the ticked ones (a file with none of them is not written), a type with
 // none ticked is dropped; the ticked defaults, forced flags and names; the
-// output order video, audio, subtitles, as the table lists them.
+// output order video, audio, subtitles, within a type as the table lists them.
 TrackRules RulesOf(const std::vector<TrackGroup>& groups);
 
 }  // namespace quillon

@@ -139,6 +139,16 @@ void TFormBatch::BuildControls() {
     MemoBL->setObjectName("MemoBL");
     MemoBL->setReadOnly(true);
     layout->addWidget(split, 1);
+    auto* orderRow = new QHBoxLayout;
+    ButtonBUP = new QPushButton(Tr("выше"), this);
+    ButtonBUP->setObjectName("ButtonBUP");
+    ButtonBDN = new QPushButton(Tr("ниже"), this);
+    ButtonBDN->setObjectName("ButtonBDN");
+    auto* orderLabel = new QLabel(Tr("порядок треков в новых файлах: видео, звук, субтитры, внутри типа как в таблице"), this);
+    orderRow->addWidget(ButtonBUP);
+    orderRow->addWidget(ButtonBDN);
+    orderRow->addWidget(orderLabel, 1);
+    layout->insertLayout(1, orderRow);
 
     BarBFILE = new QProgressBar(this);
     BarBFILE->setObjectName("BarBFILE");
@@ -169,6 +179,8 @@ void TFormBatch::BuildControls() {
     });
     connect(ButtonBOD, &QPushButton::clicked, this, &TFormBatch::ChooseFolder);
     connect(ButtonBGO, &QPushButton::clicked, this, &TFormBatch::Start);
+    connect(ButtonBUP, &QPushButton::clicked, this, [this] { MoveSelectedGroup(true); });
+    connect(ButtonBDN, &QPushButton::clicked, this, [this] { MoveSelectedGroup(false); });
     connect(ButtonBST, &QPushButton::clicked, this, &TFormBatch::Stop);
     connect(GridBT, &QTableWidget::itemChanged, this, [this] {
         ReadChoices();
@@ -331,6 +343,8 @@ void TFormBatch::Start() {
     ButtonBGO->setEnabled(false);
     ButtonBST->setEnabled(true);
     ButtonBADD->setEnabled(false);
+    ButtonBUP->setEnabled(false);
+    ButtonBDN->setEnabled(false);
     GridBT->setEnabled(false);
     LabelBSUM->clear();
     ShowFiles();
@@ -387,6 +401,8 @@ void TFormBatch::Finish() {
     ButtonBGO->setEnabled(true);
     ButtonBST->setEnabled(false);
     ButtonBADD->setEnabled(true);
+    ButtonBUP->setEnabled(true);
+    ButtonBDN->setEnabled(true);
     GridBT->setEnabled(true);
     BarBFILE->setMaximum(1);
     BarBFILE->setValue(0);
@@ -420,6 +436,16 @@ void TFormBatch::RecallChoices() {
             }
         }
     }
+}
+
+void TFormBatch::MoveSelectedGroup(bool up) {
+    const int row = GridBT->currentRow();
+    if (running_ || row < 0) return;
+    ReadChoices();
+    if (!MoveGroup(groups_, size_t(row), up)) return;
+    ShowGroups();
+    GridBT->setCurrentCell(up ? row - 1 : row + 1, GridBT->currentColumn());
+    ShowFiles();
 }
 
 void TFormBatch::ChooseFolder() {

@@ -76,6 +76,7 @@ private:
     void RememberChoices() const;
     void RecallChoices();
     void ChooseFolder();
+    void MoveSelectedGroup(bool up);
 
     Lang lang_;
     std::vector<FileEntry> files_;
@@ -86,6 +87,8 @@ private:
     QLineEdit* EditBOD;     // the output folder
     QPushButton* ButtonBOD;
     QPushButton* ButtonBADD;
+    QPushButton* ButtonBUP;  // the selected group one place earlier in the output
+    QPushButton* ButtonBDN;
     QPushButton* ButtonBGO;
     QPushButton* ButtonBST;
     QProgressBar* BarBFILE;  // the file in progress

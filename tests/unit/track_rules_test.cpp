@@ -2,6 +2,7 @@
 // keep, drop, order, default, forced, name and language rules make of it.
 #include <gtest/gtest.h>
 
+#include "core/track_groups.h"
 #include "core/track_rules.h"
 
 namespace quillon {
@@ -118,6 +119,36 @@ TEST(TrackRules, EditsOfTheKeptTracks) {
     const TrackPlan other = PlanTracks(tracks, rules);
     EXPECT_TRUE(other.failures.empty());
     EXPECT_EQ(other.warnings.size(), 1u);
+}
+
+// The batch window's table: the distinct tracks of two episodes, the ticks
+// made into rules, and the order the table gives.
+TEST(TrackGroups, TicksAndTheTablesOrderBecomeRules) {
+    std::vector<TrackFacts> second = Episode();
+    second.erase(second.begin() + 2);  // no Japanese audio in this one
+    std::vector<TrackGroup> groups = GroupTracks({Episode(), second});
+    ASSERT_EQ(groups.size(), 6u);
+    EXPECT_EQ(groups[0].type, 1);
+    EXPECT_EQ(groups[1].files, 2u);  // the English audio, in both files: before the Japanese
+    EXPECT_EQ(groups[2].language, "jpn");
+    EXPECT_EQ(groups[2].files, 1u);
+    // The Japanese audio first, the Russian subtitles left out, the signs default.
+    ASSERT_TRUE(MoveGroup(groups, 2, true));
+    EXPECT_FALSE(MoveGroup(groups, 1, true));  // not past the video: order stays within a type
+    for (TrackGroup& g : groups) {
+        if (g.type == 17 && g.language == "rus") g.keep = false;
+        if (g.name == "Signs & Songs") g.makeDefault = true;
+    }
+    const TrackRules rules = RulesOf(groups);
+    const auto episode = Episode();
+    const TrackPlan plan = PlanTracks(episode, rules);
+    EXPECT_EQ(KeptNumbers(episode, plan), (std::vector<uint64_t>{1, 3, 2, 4, 5}));
+    EXPECT_TRUE(plan.kept[3].makeDefault);
+    EXPECT_TRUE(plan.failures.empty());
+    // A type with none ticked is dropped; one with some ticked needs one of them in each file.
+    for (TrackGroup& g : groups) g.keep = g.type != 2 || g.language == "jpn";
+    const TrackPlan without = PlanTracks(second, RulesOf(groups));
+    EXPECT_EQ(without.failures.size(), 1u);
 }
 
 }  // namespace
