@@ -50,17 +50,9 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
-// Nanoseconds as HH:MM:SS.nnnnnnnnn.
-std::string TimeText(uint64_t ns) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%02llu:%02llu:%02llu.%09llu", static_cast<unsigned long long>(ns / 3600000000000ull),
-                  static_cast<unsigned long long>(ns / 60000000000ull % 60), static_cast<unsigned long long>(ns / 1000000000ull % 60),
-                  static_cast<unsigned long long>(ns % 1000000000ull));
-    return text;
-}
 
 std::string ValueText(const EbmlNode& node) {
-    if (node.id == kChapterTimeStart || node.id == kChapterTimeEnd) return TimeText(UIntValue(node.data, node.data.size()));
+    if (node.id == kChapterTimeStart || node.id == kChapterTimeEnd) return NanosecondsText(UIntValue(node.data, node.data.size()));
     const int row = FindElementById(node.id);
     const char type = row >= 0 ? DictionaryRow(row).valueType : 'h';
     switch (type) {
@@ -102,6 +94,14 @@ std::string XmlDocument(const EbmlNode& root, const char* doctype) {
 }
 
 }  // namespace
+
+std::string NanosecondsText(uint64_t ns) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%02llu:%02llu:%02llu.%09llu", static_cast<unsigned long long>(ns / 3600000000000ull),
+                  static_cast<unsigned long long>(ns / 60000000000ull % 60), static_cast<unsigned long long>(ns / 1000000000ull % 60),
+                  static_cast<unsigned long long>(ns % 1000000000ull));
+    return text;
+}
 
 std::string ChaptersXml(const EbmlNode& chapters) { return XmlDocument(chapters, "matroskachapters.dtd"); }
 

@@ -12,6 +12,9 @@
 
 namespace quillon {
 
+// Nanoseconds as the XML and the cue texts write times: HH:MM:SS.nnnnnnnnn.
+std::string NanosecondsText(uint64_t ns);
+
 std::string ChaptersXml(const EbmlNode& chapters);
 // CHAPTER01=00:00:00.000 / CHAPTER01NAME=... for the first edition's chapters.
 std::string ChaptersOgm(const EbmlNode& chapters);

@@ -22,13 +22,6 @@ uint64_t TimestampScale(const Document& doc) {
     return info ? Unsigned(info->Child(kTimecodeScale), 1000000) : 1000000;
 }
 
-std::string TimeText(uint64_t ns) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%02llu:%02llu:%02llu.%09llu", static_cast<unsigned long long>(ns / 3600000000000ull),
-                  static_cast<unsigned long long>(ns / 60000000000ull % 60), static_cast<unsigned long long>(ns / 1000000000ull % 60),
-                  static_cast<unsigned long long>(ns % 1000000000ull));
-    return text;
-}
 
 // Milliseconds with at most six decimals and no trailing zeros: "23", "23.219954".
 std::string Milliseconds(int64_t ns) {
@@ -82,8 +75,8 @@ std::optional<std::string> CuesText(const Document& doc, uint64_t track) {
             const EbmlNode* relative = position.Child(kCueRelativePosition);
             // Both positions told in the file, the relative one from the Cluster's first byte.
             const uint64_t cluster = segmentData + Unsigned(position.Child(kCueClusterPosition), 0);
-            out += "timestamp=" + TimeText(time * scale) +
-                   " duration=" + (duration ? TimeText(Unsigned(duration, 0) * scale) : std::string("-")) +
+            out += "timestamp=" + NanosecondsText(time * scale) +
+                   " duration=" + (duration ? NanosecondsText(Unsigned(duration, 0) * scale) : std::string("-")) +
                    " cluster_position=" + std::to_string(cluster) + " relative_position=" +
                    (relative ? std::to_string(Unsigned(relative, 0) + HeaderLength(source, cluster)) : std::string("-")) + "\n";
         }
