@@ -5,6 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "core/file_io.h"
 
 using namespace quillon;
 using namespace quillon::cli;
@@ -20,6 +21,7 @@ void PrintGeneralUsage(const Host& host, std::FILE* stream) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    LetWritesFailPastTheSizeLimit();
     std::vector<std::string> args(argv + 1, argv + argc);
     TerminalHost host;
     // The locale's language unless --lang says otherwise.

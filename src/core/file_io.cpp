@@ -1,5 +1,7 @@
 #include "core/file_io.h"
 
+#include <csignal>
+
 #include <unistd.h>
 
 #include <atomic>
@@ -74,5 +76,7 @@ bool WriteAll(int fd, const void* data, size_t count) {
     }
     return true;
 }
+
+void LetWritesFailPastTheSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
 
 }  // namespace quillon

@@ -15,6 +15,11 @@ bool PwriteAll(int fd, const void* data, size_t count, uint64_t position);
 // Writes all `count` bytes at the file's current offset; false on an error.
 bool WriteAll(int fd, const void* data, size_t count);
 
+// A write past the process's file-size limit (ulimit -f) fails with EFBIG
+// and is told like any failed write, instead of the system ending the
+// program by SIGXFSZ half-way. The fronts call this once at start.
+void LetWritesFailPastTheSizeLimit();
+
 // A seam for the tests of failing files: from now on the `n`-th read (or
 // write) fails with the system error `error` (n = 0: none fails). Every read
 // and write of the program passes here; a test needs no root, no full disk.

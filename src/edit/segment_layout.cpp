@@ -102,7 +102,8 @@ LayoutRead ReadSegmentLayout(SourceFile& file) {
     if (layout.unknownSize) {
         layout.end = file.Size();
     } else {
-        if (!Fits(*segment, file.Size())) return Problem(read, LayoutProblem::Damaged, segment->position);
+        // A size of 0 (a muxer that never came back to write it) is a damaged Segment, not an empty one.
+        if (!Fits(*segment, file.Size()) || segment->size == 0) return Problem(read, LayoutProblem::Damaged, segment->position);
         layout.end = segment->End();
         if (layout.end != file.Size()) return Problem(read, LayoutProblem::OtherData, layout.end);
     }

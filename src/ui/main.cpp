@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "core/file_io.h"
 #include "ui/app_windows.h"
 #include "ui/screenshots.h"
 #include "ui/scripted_open.h"
@@ -46,6 +47,7 @@ bool AnswerTerminalOption(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (AnswerTerminalOption(argc, argv)) return 0;
+    quillon::LetWritesFailPastTheSizeLimit();
     QApplication application(argc, argv);
     // Qt hands the user's locale to the C library; numbers in files and in
     // our texts are written and read with a point whatever the locale says.

@@ -238,6 +238,27 @@ TEST_F(HeaderEditInterop, AttachmentsAddedReplacedAndDroppedAsMkvpropeditDoes) {
     }
 }
 
+// A write past the file-size limit (ulimit -f) is a failure the program
+// tells, not a death by SIGXFSZ: the edit and the remux say so, the edited
+// file stays whole, no half output is left.
+TEST_F(HeaderEditInterop, TheFileSizeLimitIsAToldFailure) {
+    const fs::path film = CopyOf(MediaFile("ffmpeg_h264_aac_srt.mkv"), "limited.mkv");
+    const auto before = ReadBytes(film);
+    const std::string limit = "ulimit -f " + std::to_string(before.size() / 1024 + 1) + "; ";
+    const std::string title(4000, 'T');  // Info must move behind the Clusters: past the limit
+    const CommandResult edit = RunCommand("bash -c " + Quoted(limit + QuillonPath() + " --lang eng edit " + Q(film) +
+                                                              " --info --set title=" + title));
+    EXPECT_EQ(edit.exitStatus, 1) << edit.output;
+    EXPECT_TRUE(HasText(edit.output, "File too large")) << edit.output;
+    EXPECT_EQ(Quillon("check " + Q(film)).status, 0);
+    const fs::path out = FreshOutput("header-edits", "limited-out.mkv");
+    const CommandResult remux = RunCommand("bash -c " + Quoted("ulimit -f 8; " + QuillonPath() + " --lang eng remux " + Q(film) +
+                                                               " -o " + Q(out)));
+    EXPECT_EQ(remux.exitStatus, 1) << remux.output;
+    EXPECT_TRUE(HasText(remux.output, "File too large")) << remux.output;
+    EXPECT_FALSE(fs::exists(out));
+}
+
 TEST_F(HeaderEditInterop, ManyFilesInOneCallEachOnItsOwn) {
     const fs::path films[] = {MediaFile("mkvmerge_h264_aac_srt.mkv"), MediaFile("ffmpeg_h264_aac_srt.mkv"),
                               MediaFile("mkvmerge_mp3_ac3.mkv")};

@@ -318,6 +318,8 @@ TEST(HeaderEdit, RefusesWhatItMustNotTouchAndLeavesItAlone) {
     badCrc[tracksAt + tracks.size() - 1] ^= 0x20;  // a byte of the last TrackEntry, under the CRC
     ByteVec cutChild = EditFixture({});
     cutChild[tracksAt + 4 + 1 + 6 + 1] = 0xFF;  // the first TrackEntry claims more than Tracks holds
+    ByteVec noSize = EditFixture({});  // a Segment whose size was never written: 0
+    for (int k = 0; k < 8; ++k) noSize[EbmlHeader().size() + 4 + size_t(k)] = k == 0 ? 0x01 : 0x00;
     ByteVec cutFile = EditFixture({});
     cutFile.resize(cutFile.size() - 10);
     const std::vector<PropertyEdit> title = {Set("title", std::string(300, 'x'))};
@@ -327,6 +329,7 @@ TEST(HeaderEdit, RefusesWhatItMustNotTouchAndLeavesItAlone) {
         {"no SeekHead", EditFixture({.seekHead = false}), title},
         {"another file glued behind the Segment", EditFixture({.trailing = EditFixture({})}), title},
         {"a cut file", cutFile, title},
+        {"a Segment of size 0", noSize, title},
         {"a selector that names no track", EditFixture({}), {Set("flag-forced", "1", "a2")}},
         {"a video property of an audio track", EditFixture({}), {Set("display-width", "100", "a1")}},
         {"a track property for the file", EditFixture({}), {Set("title", "x", "1")}},
