@@ -148,6 +148,17 @@ void TFormBatch::BuildControls() {
     orderRow->addWidget(ButtonBUP);
     orderRow->addWidget(ButtonBDN);
     orderRow->addWidget(orderLabel, 1);
+    // What the film carries besides its tracks is written unless the user leaves it out.
+    CheckBCH = new QCheckBox(Tr("главы"), this);
+    CheckBCH->setObjectName("CheckBCH");
+    CheckBAT = new QCheckBox(Tr("вложения"), this);
+    CheckBAT->setObjectName("CheckBAT");
+    CheckBTG = new QCheckBox(Tr("теги"), this);
+    CheckBTG->setObjectName("CheckBTG");
+    for (QCheckBox* box : {CheckBCH, CheckBAT, CheckBTG}) {
+        box->setChecked(true);
+        orderRow->addWidget(box);
+    }
     layout->insertLayout(1, orderRow);
 
     BarBFILE = new QProgressBar(this);
@@ -348,7 +359,11 @@ void TFormBatch::Start() {
     GridBT->setEnabled(false);
     LabelBSUM->clear();
     ShowFiles();
-    worker_ = std::thread(&TFormBatch::Work, this, Rules(), RemuxOptions{}, false);
+    RemuxOptions options;
+    options.chapters = CheckBCH->isChecked();
+    options.attachments = CheckBAT->isChecked();
+    options.tags = CheckBTG->isChecked();
+    worker_ = std::thread(&TFormBatch::Work, this, Rules(), options, false);
     poll_->start();
 }
 

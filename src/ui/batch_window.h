@@ -21,6 +21,7 @@
 #include "core/track_groups.h"
 #include "save/rule_remux.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -87,6 +88,9 @@ private:
     QLineEdit* EditBOD;     // the output folder
     QPushButton* ButtonBOD;
     QPushButton* ButtonBADD;
+    QCheckBox* CheckBCH;     // the chapters, the attachments and the tags go into the new files
+    QCheckBox* CheckBAT;
+    QCheckBox* CheckBTG;
     QPushButton* ButtonBUP;  // the selected group one place earlier in the output
     QPushButton* ButtonBDN;
     QPushButton* ButtonBGO;

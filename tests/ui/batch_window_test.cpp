@@ -88,6 +88,25 @@ TEST_F(BatchWindowTest, TicksMakeThePreviewAndTheRunWritesWhatItShows) {
     EXPECT_EQ(recalled->item(RowOfCodec(recalled, "S_TEXT/ASS"), 3)->text(), "Signs");
 }
 
+// A film with chapters, an attachment and tags keeps all three through the
+// batch, as it would through the save panel with its boxes ticked.
+TEST_F(BatchWindowTest, ChaptersAttachmentsAndTagsGoAlong) {
+    TFormBatch batch(Lang::Rus);
+    batch.AddFiles({dir_.filePath("one/ep.mkv")});
+    Find<QLineEdit>(batch, "EditBOD")->setText(dir_.filePath("out"));
+    Find<QPushButton>(batch, "ButtonBGO")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!batch.Running() && Find<QPushButton>(batch, "ButtonBGO")->isEnabled(), 30000);
+    Document written;
+    written.sourcePath = ToCore(dir_.filePath("out/ep.mkv"));
+    quillon::test::CaptureHost host;
+    ASSERT_TRUE(CheckContainer(written, host, true).opened);
+    for (const char* master : {"Chapters", "Attachments", "Tags"}) {
+        bool found = false;
+        for (size_t k = 0; k < written.lista.size(); ++k) found = found || std::string(written.lista[k].name()) == master;
+        EXPECT_TRUE(found) << master;
+    }
+}
+
 TEST_F(BatchWindowTest, StopLeavesTheFilesNotBegunWaitingAndTheFolderIsChecked) {
     QStringList many;
     for (int k = 0; k < 30; ++k) {
