@@ -116,25 +116,14 @@ EditPlan ReadPlan(const Command& self, const Arguments& args, const Host& host) 
     return plan;
 }
 
-unsigned Workers(const Arguments& args, size_t files, bool& bad) {
-    unsigned n = std::max(1u, std::thread::hardware_concurrency());
-    if (const auto value = args.Value("-j")) {
-        const std::optional<uint64_t> parsed = ParseUnsigned(*value);
-        bad = !parsed || *parsed == 0 || *parsed > 256;
-        if (!bad) n = unsigned(*parsed);
-    }
-    return unsigned(std::min<size_t>(n, files));
-}
-
 }  // namespace
 
 int RunEdit(const Command& self, const Arguments& args, TerminalHost& host) {
     const EditPlan plan = ReadPlan(self, args, host);
     if (plan.status != kGoOn) return plan.status;
     const std::vector<std::string>& files = args.Operands();
-    bool badWorkers = false;
-    const unsigned workers = Workers(args, files.size(), badWorkers);
-    if (badWorkers) return UsageError(self, host, "-j " + *args.Value("-j"), "нужно число от 1 до 256");
+    const std::optional<unsigned> workers = Workers(args, files.size());
+    if (!workers) return UsageError(self, host, "-j " + *args.Value("-j"), "нужно число от 1 до 256");
 
     // Each file on its own: one failing leaves the others to go on.
     std::vector<HeaderEditResult> results(files.size());
@@ -143,7 +132,7 @@ int RunEdit(const Command& self, const Arguments& args, TerminalHost& host) {
         for (size_t k = next++; k < files.size(); k = next++) results[k] = EditHeaders(files[k], plan.edits, plan.attachments);
     };
     std::vector<std::thread> pool;
-    for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work);
+    for (unsigned w = 1; w < *workers; ++w) pool.emplace_back(work);
     work();
     for (std::thread& t : pool) t.join();
 

@@ -162,13 +162,9 @@ int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host,
     if (!ReadRuleLines(args, lines, bad)) return UsageError(self, host, "--rules " + bad, "правило не понято");
     TrackRules rules;
     if (!BuildRules(lines, rules, bad)) return UsageError(self, host, bad, "правило не понято");
-    unsigned workers = std::max(1u, std::thread::hardware_concurrency());
-    if (const auto j = args.Value("-j")) {
-        const auto n = ParseUnsigned(*j);
-        if (!n || *n == 0 || *n > 256) return UsageError(self, host, "-j " + *j, "нужно число от 1 до 256");
-        workers = unsigned(*n);
-    }
-    workers = unsigned(std::min<size_t>(workers, inputs.size()));
+    const std::optional<unsigned> count = Workers(args, inputs.size());
+    if (!count) return UsageError(self, host, "-j " + *args.Value("-j"), "нужно число от 1 до 256");
+    const unsigned workers = *count;
 
     std::vector<RuleRemuxResult> results(inputs.size());
     std::vector<bool> started(inputs.size(), false);

@@ -1,9 +1,12 @@
 #include "cli/commands.h"
 
 #include <cstdio>
+#include <thread>
+#include <algorithm>
 #include <set>
 
 #include "core/open_failure.h"
+#include "core/value_text.h"
 
 namespace quillon::cli {
 
@@ -223,6 +226,16 @@ int SaveExitStatus(SaveOutcome outcome, const Document& doc, const std::string& 
         default:
             return kExitFailed;
     }
+}
+
+std::optional<unsigned> Workers(const Arguments& args, size_t files) {
+    unsigned n = std::max(1u, std::thread::hardware_concurrency());
+    if (const auto value = args.Value("-j")) {
+        const std::optional<uint64_t> parsed = ParseUnsigned(*value);
+        if (!parsed || *parsed == 0 || *parsed > 256) return std::nullopt;
+        n = unsigned(*parsed);
+    }
+    return unsigned(std::min<size_t>(n, std::max<size_t>(files, 1)));
 }
 
 int ScanExitStatus(ScanResult result) {

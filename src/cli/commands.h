@@ -2,6 +2,7 @@
 // the process exit status.
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ int OpenForSave(Document& doc, Host& host, const std::string& path);
 // save: 0 written from an intact source, 1 written with warnings (blocks left
 // out, or the source has damaged places), not written or stopped.
 int SaveExitStatus(SaveOutcome outcome, const Document& doc, const std::string& outputPath, const Host& host);
+// How many files to work on at once: -j N (1 to 256), else the number of
+// cores, never more than `files`; nullopt when -j is no such number.
+std::optional<unsigned> Workers(const Arguments& args, size_t files);
 // Exit status of a finished scan: 0 clean, 1 damaged places or no Matroska file.
 int ScanExitStatus(ScanResult result);
 

@@ -3,22 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/language_codes.h"
 
 namespace quillon {
 namespace {
 
-std::string IsoOf(const TrackFacts& t) {
-    if (!t.languageBCP47.empty()) {
-        const std::string iso = MatroskaLanguage(t.languageBCP47);
-        if (!iso.empty()) return iso;
-    }
-    return t.language.empty() ? "eng" : MatroskaLanguage(t.language);
-}
-
 int TypeRank(uint8_t type) { return type == 1 ? 0 : type == 2 ? 1 : type == 17 ? 2 : 3; }
 
-const char* TypeLetter(uint8_t type) { return type == 1 ? "v" : type == 2 ? "a" : "s"; }
 
 }  // namespace
 
@@ -27,12 +17,12 @@ std::vector<TrackGroup> GroupTracks(const std::vector<std::vector<TrackFacts>>& 
     for (const std::vector<TrackFacts>& file : files) {
         std::vector<size_t> seen;  // a file counts once per group
         for (const TrackFacts& t : file) {
-            const std::string language = IsoOf(t);
+            const std::string language = TrackLanguage(t);
             auto group = std::find_if(groups.begin(), groups.end(), [&](const TrackGroup& g) {
                 return g.type == t.type && g.language == language && g.codec == t.codec && g.name == t.name;
             });
             if (group == groups.end()) {
-                groups.push_back({t.type, language, t.codec, t.name, 0});
+                groups.push_back({t.type, language, t.codec, t.name, 0, true, false, false, {}});
                 group = groups.end() - 1;
             }
             const size_t index = size_t(group - groups.begin());
@@ -57,7 +47,7 @@ TrackMatch MatchOf(const TrackGroup& group) {
     std::string lower = group.name;
     for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
     m.nameEquals = lower;
-    m.text = std::string(TypeLetter(group.type)) + ":" + group.language + "," + group.codec +
+    m.text = std::string(TrackTypeLetter(group.type)) + ":" + group.language + "," + group.codec +
              (group.name.empty() ? "" : ",\"" + group.name + "\"");
     return m;
 }
@@ -76,7 +66,7 @@ TrackRules RulesOf(const std::vector<TrackGroup>& groups) {
         if (ticked.empty()) {
             TrackMatch whole;
             whole.type = type;
-            whole.text = TypeLetter(type);
+            whole.text = TrackTypeLetter(type);
             rules.drop.push_back(whole);
         } else {
             rules.keepAnyOf.push_back(ticked);
@@ -94,7 +84,7 @@ TrackRules RulesOf(const std::vector<TrackGroup>& groups) {
             if (g.type == type && g.keep) rules.order.push_back(MatchOf(g));
         TrackMatch m;
         m.type = type;
-        m.text = TypeLetter(type);
+        m.text = TrackTypeLetter(type);
         rules.order.push_back(m);
     }
     return rules;

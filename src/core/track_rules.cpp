@@ -21,15 +21,6 @@ uint8_t TypeOf(std::string_view word) {
     return 0;
 }
 
-// The track's language as ISO 639-2: LanguageBCP47 first, as players read it.
-std::string LanguageOf(const TrackFacts& t) {
-    if (!t.languageBCP47.empty()) {
-        const std::string iso = MatroskaLanguage(t.languageBCP47);
-        if (!iso.empty()) return iso;
-    }
-    return t.language.empty() ? "eng" : MatroskaLanguage(t.language);
-}
-
 std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     size_t from = 0;
@@ -49,6 +40,16 @@ std::vector<size_t> MatchedBy(const TrackMatch& match, const std::vector<TrackFa
 }
 
 }  // namespace
+
+std::string TrackLanguage(const TrackFacts& t) {
+    if (!t.languageBCP47.empty()) {
+        const std::string iso = MatroskaLanguage(t.languageBCP47);
+        if (!iso.empty()) return iso;
+    }
+    return t.language.empty() ? "eng" : MatroskaLanguage(t.language);
+}
+
+const char* TrackTypeLetter(uint8_t type) { return type == 1 ? "v" : type == 2 ? "a" : type == 17 ? "s" : "?"; }
 
 std::optional<TrackMatch> ParseTrackMatch(std::string_view text) {
     TrackMatch match;
@@ -90,7 +91,7 @@ bool Matches(const TrackMatch& m, const std::vector<TrackFacts>& tracks, size_t 
         if (SelectTrack(selectable, *m.track) != index) return false;
     }
     if (m.type && t.type != m.type) return false;
-    if (!m.language.empty() && LanguageOf(t) != m.language) return false;
+    if (!m.language.empty() && TrackLanguage(t) != m.language) return false;
     if (!m.nameContains.empty() && Lower(t.name).find(m.nameContains) == std::string::npos) return false;
     if (m.nameEquals && Lower(t.name) != *m.nameEquals) return false;
     if (!m.codecPrefix.empty() && t.codec.rfind(m.codecPrefix, 0) != 0) return false;

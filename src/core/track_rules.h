@@ -31,6 +31,12 @@ struct TrackFacts {
     bool isDefault = true;      // FlagDefault, 1 when absent
 };
 
+// The track's language as rules compare it: ISO 639-2, LanguageBCP47 first
+// (as players read it), English where the track names none.
+std::string TrackLanguage(const TrackFacts& track);
+// "v", "a", "s" (the letters matches use), "?" for another type.
+const char* TrackTypeLetter(uint8_t type);
+
 struct TrackMatch {
     std::string text;                     // as written, for messages
     std::optional<TrackSelector> track;   // a number, a UID or the n-th of a type

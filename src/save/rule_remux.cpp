@@ -14,7 +14,6 @@
 namespace quillon {
 namespace {
 
-const char* TypeLetter(uint8_t type) { return type == 1 ? "v" : type == 2 ? "a" : type == 17 ? "s" : "?"; }
 
 bool IsAssCodec(const std::string& codec) { return codec == "S_TEXT/ASS" || codec == "S_TEXT/SSA" || codec == "S_ASS" || codec == "S_SSA"; }
 
@@ -108,7 +107,7 @@ RuleRemuxResult RemuxByRules(const std::string& input, const std::string& output
         chosen.push_back(doc.tatra[k.index]);
         chosen.back().selectMark.assign(1, 'y');
         assKept = assKept || IsAssCodec(facts[k.index].codec);
-        result.kept.push_back(std::to_string(facts[k.index].number) + " " + TypeLetter(facts[k.index].type));
+        result.kept.push_back(std::to_string(facts[k.index].number) + " " + TrackTypeLetter(facts[k.index].type));
     }
     for (size_t k = 0; k < doc.tatra.size(); ++k) {
         const bool isKept = std::any_of(plan.kept.begin(), plan.kept.end(), [&](const TrackPlan::Kept& p) { return p.index == k; });

@@ -63,7 +63,6 @@ enum GroupColumn { Keep, Default, Forced, NewName, Type, Language, Codec, Name, 
 enum FileColumn { File, Tracks, Preview, State, FileColumns };
 
 const char* TypeText(uint8_t type) { return type == 1 ? "видео" : type == 2 ? "звук" : type == 17 ? "субтитры" : "?"; }
-const char* TypeLetter(uint8_t type) { return type == 1 ? "v" : type == 2 ? "a" : type == 17 ? "s" : "?"; }
 
 bool IsMatroskaName(const QString& name) {
     const QString suffix = QFileInfo(name).suffix().toLower();
@@ -267,7 +266,8 @@ void TFormBatch::ReadChoices() {
 
 TrackRules TFormBatch::Rules() const { return RulesOf(groups_); }
 
-void TFormBatch::ShowFiles() {
+void TFormBatch::ShowFiles(bool previews) {
+    // The previews follow the choices; while a run goes only the states change.
     const TrackRules rules = Rules();
     std::lock_guard lock(mutex_);
     ListBF->setRowCount(int(files_.size()));
@@ -275,9 +275,23 @@ void TFormBatch::ShowFiles() {
     for (size_t k = 0; k < files_.size(); ++k) {
         const FileEntry& f = files_[k];
         const int row = int(k);
-        QString tracks, preview, state;
+        QString state;
+        switch (f.state) {
+            case FileEntry::State::Waiting: state = Tr("ждёт"); break;
+            case FileEntry::State::Running: state = Tr("пишется…"); break;
+            case FileEntry::State::Done:
+                ++done;
+                if (!f.result.failures.empty()) state = Tr("не записан");
+                else if (f.result.outcome == SaveOutcome::Stopped) state = Tr("остановлен, файл цел");
+                else if (f.result.outcome == SaveOutcome::WrittenWithWarnings || !f.result.warnings.empty()) state = Tr("записан с предупреждениями");
+                else state = Tr("записан");
+                break;
+        }
+        ListBF->setItem(row, State, Fixed(state));
+        if (!previews && ListBF->item(row, Preview)) continue;
+        QString tracks, preview;
         for (const TrackFacts& t : f.facts)
-            tracks += (tracks.isEmpty() ? "" : ", ") + QString::number(t.number) + ' ' + TypeLetter(t.type) + ' ' +
+            tracks += (tracks.isEmpty() ? "" : ", ") + QString::number(t.number) + ' ' + TrackTypeLetter(t.type) + ' ' +
                       FromCore(t.language.empty() ? t.languageBCP47 : t.language);
         if (!f.readFailure.empty()) {
             preview = Tr("не прочитан: ") + FromCore(f.readFailure);
@@ -293,22 +307,10 @@ void TFormBatch::ShowFiles() {
                                (kept.makeDefault ? "*" : "");
             }
         }
-        switch (f.state) {
-            case FileEntry::State::Waiting: state = Tr("ждёт"); break;
-            case FileEntry::State::Running: state = Tr("пишется…"); break;
-            case FileEntry::State::Done:
-                ++done;
-                if (!f.result.failures.empty()) state = Tr("не записан");
-                else if (f.result.outcome == SaveOutcome::Stopped) state = Tr("остановлен, файл цел");
-                else if (f.result.outcome == SaveOutcome::WrittenWithWarnings || !f.result.warnings.empty()) state = Tr("записан с предупреждениями");
-                else state = Tr("записан");
-                break;
-        }
         ListBF->setItem(row, File, Fixed(QFileInfo(FromCore(f.path)).fileName()));
         ListBF->item(row, File)->setToolTip(FromCore(f.path));
         ListBF->setItem(row, Tracks, Fixed(tracks));
         ListBF->setItem(row, Preview, Fixed(preview));
-        ListBF->setItem(row, State, Fixed(state));
     }
     BarBALL->setMaximum(int(std::max<size_t>(files_.size(), 1)));
     BarBALL->setValue(int(done));
@@ -394,7 +396,7 @@ void TFormBatch::Poll() {
     const uint64_t maximum = fileMaximum_, position = filePosition_;
     BarBFILE->setMaximum(maximum ? 1000 : 0);
     BarBFILE->setValue(maximum ? int(std::min<uint64_t>(position, maximum) * 1000 / maximum) : 0);
-    ShowFiles();
+    ShowFiles(false);
     ShowLog(ListBF->currentRow());
     if (!running_) Finish();
 }

@@ -69,7 +69,8 @@ private:
     void BuildControls();
     void ShowGroups();
     void ReadChoices();        // the table's ticks and names into groups_
-    void ShowFiles();          // each file's preview and state
+    // Each file's state, and with `previews` (or where none is shown yet) its tracks and preview.
+    void ShowFiles(bool previews = true);
     void ShowLog(int row);
     void Poll();               // the worker's progress, on the window's thread
     void Work(TrackRules rules, RemuxOptions options, bool overwrite);
