@@ -83,8 +83,10 @@ bool BuildRules(const std::vector<std::pair<std::string, std::string>>& lines, T
     return true;
 }
 
-const char* OutcomeName(SaveOutcome outcome, bool failed) {
+const char* OutcomeName(SaveOutcome outcome, bool failed, bool warned) {
     if (failed) return "failed";
+    // A damaged source or blocks left out are told as the single remux tells them.
+    if (warned && outcome == SaveOutcome::Written) return "written_with_warnings";
     switch (outcome) {
         case SaveOutcome::Written: return "written";
         case SaveOutcome::WrittenWithWarnings: return "written_with_warnings";
@@ -194,7 +196,7 @@ int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host,
     work();
     for (std::thread& t : pool) t.join();
 
-    size_t written = 0, failed = 0, stopped = 0, notStarted = 0;
+    size_t written = 0, failed = 0, stopped = 0, notStarted = 0, warned = 0;
     nlohmann::ordered_json files = nlohmann::ordered_json::array();
     for (size_t k = 0; k < inputs.size(); ++k) {
         const RuleRemuxResult& r = results[k];
@@ -202,10 +204,13 @@ int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host,
         if (!started[k]) ++notStarted;
         else if (isFailed) ++failed;
         else if (r.outcome == SaveOutcome::Stopped) ++stopped;
-        else ++written;
+        else {
+            ++written;
+            if (r.outcome == SaveOutcome::WrittenWithWarnings || !r.warnings.empty()) ++warned;
+        }
         if (args.Has("--json")) {
             nlohmann::ordered_json file = {{"input", inputs[k]}, {"output", outputs[k]},
-                                           {"result", started[k] ? OutcomeName(r.outcome, isFailed) : "not_started"}};
+                                           {"result", started[k] ? OutcomeName(r.outcome, isFailed, !r.warnings.empty()) : "not_started"}};
             file["kept"] = r.kept;
             file["bytes"] = r.writtenBytes;
             file["warnings"] = r.warnings;
@@ -228,13 +233,14 @@ int RunRuleRemux(const Command& self, const Arguments& args, TerminalHost& host,
     }
     if (args.Has("--json")) {
         PrintJson(nlohmann::ordered_json{{"files", files}, {"written", written}, {"failed", failed}, {"stopped", stopped},
-                                         {"not_started", notStarted}});
+                                         {"not_started", notStarted}, {"with_warnings", warned}});
     } else {
         std::printf("%s %zu, %s %zu, %s %zu, %s %zu\n", host.Tr("записано:").c_str(), written, host.Tr("не записано:").c_str(),
                     failed, host.Tr("остановлено:").c_str(), stopped, host.Tr("не начато:").c_str(), notStarted);
     }
     if (stopped || notStarted) return kExitInterrupted;
-    return failed ? kExitFailed : kExitOk;
+    // As the single remux: 1 when a file was not written or was written with warnings.
+    return failed || warned ? kExitFailed : kExitOk;
 }
 
 }  // namespace quillon::cli
